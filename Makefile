@@ -1,0 +1,44 @@
+# make run    install what is missing, build, start the program from its program folder
+# make test   install what is missing, build with sanitizers, run every test and a short fuzz pass
+# make bench  build optimised and run the benchmarks
+JOBS ?= $(shell nproc)
+FUZZ_SECONDS ?= 5
+
+.PHONY: all deps build run test unit fuzz bench clean
+
+all: build
+
+deps:
+	@bash tools/install-deps.sh
+
+build: deps
+	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	cmake --build build -j $(JOBS)
+
+run: build
+	@if [ -x build/bin/VelSlatoraEdu ]; then \
+	  cd build/bin && ./VelSlatoraEdu; \
+	else \
+	  echo "VelSlatoraEdu is not built yet: the program folder build/bin holds its assets only."; \
+	fi
+
+test: deps unit fuzz
+
+unit:
+	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVSE_SANITIZE=ON >/dev/null
+	cmake --build build-asan -j $(JOBS)
+	cd build-asan && ctest --output-on-failure -j $(JOBS)
+
+fuzz:
+	cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVSE_FUZZ=ON \
+	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+	cmake --build build-fuzz -j $(JOBS)
+	bash tools/run-fuzzers.sh build-fuzz/fuzz $(FUZZ_SECONDS)
+
+bench: deps
+	cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	cmake --build build -j $(JOBS)
+	bash tools/run-benchmarks.sh build/bench
+
+clean:
+	rm -rf build build-asan build-fuzz
