@@ -14,6 +14,9 @@
 #if __has_include("wingdi.h")
 #include "wingdi.h"
 #endif
+#if __has_include("wintext.h")
+#include "wintext.h"
+#endif
 #if __has_include("winuser.h")
 #include "winuser.h"
 #endif
