@@ -1,4 +1,5 @@
 // The text calls on device contexts: metrics, extents, TextOut, ExtTextOut, DrawText, alignment.
+#if __has_include("gdi/gdi_internal.h")  // TEMP
 #include <algorithm>
 #include <atomic>
 #include <cstring>
@@ -544,3 +545,4 @@ int WINAPI GetTextFaceA(HDC hdc, int size, LPSTR name) {
   name[n] = 0;
   return static_cast<int>(n + 1);
 }
+#endif  // TEMP
