@@ -1,5 +1,4 @@
 // The text calls on device contexts: metrics, extents, TextOut, ExtTextOut, DrawText, alignment.
-#if __has_include("gdi/gdi_internal.h")  // TEMP
 #include <algorithm>
 #include <atomic>
 #include <cstring>
@@ -131,6 +130,13 @@ RECT ToDeviceRect(const DC& dc, const RECT& r) {
   return RECT{a.x, a.y, b.x, b.y};
 }
 
+// Points this far out are off every surface; keeping them there leaves room for the arithmetic.
+constexpr int kCoordLimit = 1 << 29;
+int ClampCoord(int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, -kCoordLimit, kCoordLimit)); }
+RECT ClampRect(const RECT& r) {
+  return RECT{ClampCoord(r.left), ClampCoord(r.top), ClampCoord(r.right), ClampCoord(r.bottom)};
+}
+
 RECT Normalised(RECT r) {
   if (r.right < r.left) std::swap(r.left, r.right);
   if (r.bottom < r.top) std::swap(r.top, r.bottom);
@@ -171,6 +177,8 @@ BOOL TextRun(DC& dc, int x, int y, UINT options, const RECT* rect, std::u16strin
     x = dc.position.x;
     y = dc.position.y;
   }
+  x = ClampCoord(x);
+  y = ClampCoord(y);
   int left = x;
   if ((align & TA_CENTER) == TA_CENTER) left = static_cast<int>(x - width / 2);
   else if (align & TA_RIGHT) left = static_cast<int>(x - width);
@@ -183,7 +191,7 @@ BOOL TextRun(DC& dc, int x, int y, UINT options, const RECT* rect, std::u16strin
   RECT clipRect{};
   const RECT* clip = nullptr;
   if (rect) {
-    RECT dev = Normalised(ToDeviceRect(dc, *rect));
+    RECT dev = Normalised(ToDeviceRect(dc, ClampRect(*rect)));
     if (options & ETO_OPAQUE) target.FillRect(dev, dc.bkColor);
     if (options & ETO_CLIPPED) {
       clipRect = dev;
@@ -211,12 +219,14 @@ BOOL TextRun(DC& dc, int x, int y, UINT options, const RECT* rect, std::u16strin
   return TRUE;
 }
 
-int DrawTextCore(DC& dc, std::u16string_view text, RECT* rect, UINT format) {
+int DrawTextCore(DC& dc, std::u16string_view text, RECT* ioRect, UINT format) {
   auto font = FontOf(dc);
+  RECT bounds = ClampRect(*ioRect);
+  RECT* rect = &bounds;
   TextLayout layout = LayoutDrawText(text, *rect, format, *font);
   UINT effective = EffectiveDrawTextFormat(format);
   if (effective & DT_CALCRECT) {
-    *rect = layout.calcRect;
+    *ioRect = layout.calcRect;
     return layout.result;
   }
   const FontMetrics& m = font->Metrics();
@@ -545,4 +555,3 @@ int WINAPI GetTextFaceA(HDC hdc, int size, LPSTR name) {
   name[n] = 0;
   return static_cast<int>(n + 1);
 }
-#endif  // TEMP
