@@ -14,7 +14,8 @@ namespace {
 // A memory DC on a DIB section, filled with one colour.
 class Canvas {
  public:
-  Canvas(int w, int h, int bpp = 32, COLORREF fill = RGB(255, 255, 255)) : w_(w), h_(h) {
+  Canvas(int w, int h, int bpp = 32, COLORREF fill = RGB(255, 255, 255))
+      : w_(w), h_(h), bpp_(bpp) {
     BITMAPINFO bi{};
     bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     bi.bmiHeader.biWidth = w;
@@ -36,11 +37,18 @@ class Canvas {
     DeleteObject(bmp_);
     DeleteDC(dc_);
   }
+  // Straight into the pixel memory, so only the text calls draw through the DC.
   void Fill(COLORREF c) {
-    HBRUSH b = CreateSolidBrush(c);
-    RECT r{0, 0, w_, h_};
-    FillRect(dc_, &r, b);
-    DeleteObject(b);
+    auto* bytes = static_cast<uint8_t*>(bits_);
+    size_t stride = ((static_cast<size_t>(w_) * bpp_ / 8) + 3) & ~size_t{3};
+    for (int y = 0; y < h_; ++y)
+      for (int x = 0; x < w_; ++x) {
+        uint8_t* p = bytes + Row(y) * stride + x * (bpp_ / 8);
+        p[0] = GetBValue(c);
+        p[1] = GetGValue(c);
+        p[2] = GetRValue(c);
+        if (bpp_ == 32) p[3] = 0;
+      }
   }
   void UseFont(const char16_t* face, int height, int weight = 0, bool underline = false) {
     LOGFONTW lf{};
@@ -57,7 +65,13 @@ class Canvas {
     font_ = next;
   }
   HDC dc() const { return dc_; }
-  COLORREF At(int x, int y) const { return GetPixel(dc_, x, y); }
+  // Device pixels, read from memory: GetPixel would follow the clip and the origins.
+  COLORREF At(int x, int y) const {
+    const auto* bytes = static_cast<const uint8_t*>(bits_);
+    size_t stride = ((static_cast<size_t>(w_) * bpp_ / 8) + 3) & ~size_t{3};
+    const uint8_t* p = bytes + Row(y) * stride + x * (bpp_ / 8);
+    return RGB(p[2], p[1], p[0]);
+  }
   RECT InkBox(COLORREF background) const {
     RECT r{w_, h_, 0, 0};
     for (int y = 0; y < h_; ++y)
@@ -77,11 +91,13 @@ class Canvas {
       for (int x = 0; x < w_; ++x) p.push_back(At(x, y));
     return p;
   }
+  // The 32-bit section is top-down, the 24-bit one bottom-up.
+  size_t Row(int y) const { return static_cast<size_t>(bpp_ == 32 ? y : h_ - 1 - y); }
   int width() const { return w_; }
   int height() const { return h_; }
 
  private:
-  int w_, h_;
+  int w_, h_, bpp_;
   HDC dc_;
   HBITMAP bmp_;
   HGDIOBJ old_;

@@ -51,7 +51,9 @@ TEST(GlyphRun, JapaneseInkStaysInsideTheMeasuredCell) {
     int full = 0;
     for (uint32_t p : t.pixels) {
       if ((p >> 16) <= 0x40) ++full;  // mostly text colour
-      if (p != 0xFFFFFF) EXPECT_EQ(p & 0xFF, 0xFFu);
+      if (p != 0xFFFFFF) {
+        EXPECT_EQ(p & 0xFF, 0xFFu);
+      }
     }
     EXPECT_GT(full, static_cast<int>(text.size()) * 4);
   }
