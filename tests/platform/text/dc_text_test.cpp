@@ -457,3 +457,28 @@ TEST(TextOnDC, AnsiOnlyPlatformRefusesTheWideCallsItLacked) {
   EXPECT_NE(DrawTextA(c.dc(), "a", 1, &r, 0), 0);
   winplat::SetAnsiOnlyPlatform(false);
 }
+
+TEST(TextOnDC, WritesAPictureOfTextDrawnThroughTheDC) {
+  Canvas c(480, 150, 24, RGB(24, 48, 32));
+  SetTextColor(c.dc(), RGB(255, 255, 255));
+  SetBkMode(c.dc(), TRANSPARENT);
+  c.UseFont(u"MS UI ゴシック", -16);
+  TextOutW(c.dc(), 6, 4, u"1/12  左クリックで描画　右クリックで中止", 23);
+  c.UseFont(u"MS UI ゴシック", -32, FW_BOLD);
+  SetTextColor(c.dc(), RGB(0, 255, 0));
+  TextOutW(c.dc(), 6, 26, u"    PLAY  黒板", 12);
+  c.UseFont(u"ＭＳ Ｐゴシック", -14, 0, true);
+  SetTextColor(c.dc(), RGB(255, 252, 30));
+  SetBkMode(c.dc(), OPAQUE);
+  SetBkColor(c.dc(), RGB(90, 40, 40));
+  TextOutW(c.dc(), 6, 70, u"下線つき OPAQUE", 11);
+  SetBkMode(c.dc(), TRANSPARENT);
+  c.UseFont(u"ＭＳ Ｐゴシック", -12);
+  SetTextColor(c.dc(), RGB(233, 135, 193));
+  RECT r{200, 66, 470, 146};
+  DrawTextW(c.dc(), u"&ファイル(F)  折り返しの例: 日本語の文章は文字の間で折り返され、句読点は行頭に来ない。",
+            -1, &r, DT_WORDBREAK | DT_CENTER);
+  std::vector<uint32_t> rgb;
+  for (COLORREF p : c.Pixels()) rgb.push_back((GetRValue(p) << 16) | (GetGValue(p) << 8) | GetBValue(p));
+  ASSERT_TRUE(texttest::WritePng("dc_text.png", c.width(), c.height(), rgb.data(), c.width()));
+}

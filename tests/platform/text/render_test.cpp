@@ -2,6 +2,9 @@
 // measured extent and the clip; bold makes more ink. Writes rendered_text.png to look at.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "gdi/text_layout.h"
 #include "gdi/text_render.h"
 #include "text_test_support.h"
@@ -114,4 +117,66 @@ TEST(GlyphRun, WritesAPictureOfJapaneseText) {
     y += f->Metrics().height + 4;
   }
   ASSERT_TRUE(texttest::WritePng("rendered_text.png", t.width, t.height, t.pixels.data(), t.width));
+}
+
+TEST(GlyphRun, ItalicSlantsAndStrikeOutCrossesAboveTheBaseline) {
+  FontRequest r;
+  r.faceName = u"MS UI ゴシック";
+  r.height = -64;
+  auto upright = RealiseFont(r);
+  r.italic = true;
+  auto italic = RealiseFont(r);
+  // Mean ink column of the top and bottom quarters of "I": equal upright, shifted right italic.
+  auto lean = [](RealFont& f) {
+    MemoryTarget t(100, 80);
+    Draw(t, f, 20, 0, u"I", RGB(0, 0, 0));
+    RECT box = t.InkBox(0xFFFFFF);
+    auto meanX = [&](int y0, int y1) {
+      double sum = 0, n = 0;
+      for (int y = y0; y < y1; ++y)
+        for (int x = 0; x < t.width; ++x)
+          if (t.At(x, y) != 0xFFFFFF) sum += x, n += 1;
+      return n ? sum / n : 0.0;
+    };
+    int h = box.bottom - box.top;
+    return meanX(box.top, box.top + h / 4) - meanX(box.bottom - h / 4, box.bottom);
+  };
+  EXPECT_NEAR(lean(*upright), 0.0, 1.0);
+  EXPECT_GT(lean(*italic), 5.0);
+  EXPECT_EQ(italic->Advance(U'I'), upright->Advance(U'I'));
+
+  r.italic = false;
+  r.strikeOut = true;
+  auto struck = RealiseFont(r);
+  MemoryTarget t(200, 80);
+  int w = Draw(t, *struck, 0, 0, u"  ", RGB(0, 0, 0));
+  const FontMetrics& m = struck->Metrics();
+  int row = m.ascent - m.strikeOutOffset;
+  EXPECT_GT(row, 0);
+  EXPECT_LT(row, m.ascent);
+  EXPECT_EQ(t.At(0, row), 0u);
+  EXPECT_EQ(t.At(w - 1, row), 0u);
+  EXPECT_EQ(t.CountNot(0xFFFFFF), w * m.strikeOutThickness);
+}
+
+TEST(GlyphRun, MeasuringOnAnotherThreadWhileDrawing) {
+  // The hint thread measures while the GUI thread draws; the caches must hold.
+  std::atomic<bool> stop{false};
+  std::thread other([&] {
+    for (int i = 0; i < 300 && !stop; ++i) {
+      auto f = Font(u"MS UI ゴシック", -10 - i % 7);
+      std::vector<char32_t> codes = {U'ヒ', U'ン', U'ト', static_cast<char32_t>(U'亜' + i)};
+      MeasureRun(*f, codes, nullptr, nullptr);
+      GlyphPtr g;
+      f->Glyphs(&codes[3], 1, &g);
+    }
+  });
+  MemoryTarget t(300, 40);
+  for (int i = 0; i < 300; ++i) {
+    auto f = Font(u"ＭＳ Ｐゴシック", -10 - i % 5);
+    Draw(t, *f, 0, 0, u"描画中の文字列", RGB(0, 0, 0));
+  }
+  stop = true;
+  other.join();
+  EXPECT_GT(t.CountNot(0xFFFFFF), 0);
 }
