@@ -312,23 +312,20 @@ class Inflater {
     return rc;
   }
 
-  // Copies len bytes from dist bytes back; the runs overlap when dist < len, and then every byte
-  // must see the ones just written.
+  // Copies len bytes from dist bytes back. When the runs overlap (dist < len) the output repeats
+  // with period dist; each memcpy then takes all that is already written, so the chunks double.
   static inline void copy_match(uint8_t* dst, const uint8_t* src, unsigned len, unsigned dist) {
     if (dist >= len) {
       std::memcpy(dst, src, len);
     } else if (dist == 1) {
       std::memset(dst, *src, len);
-    } else if (dist >= 8) {
-      while (len >= 8) {
-        std::memcpy(dst, src, 8);
-        dst += 8;
-        src += 8;
-        len -= 8;
-      }
-      while (len--) *dst++ = *src++;
     } else {
-      while (len--) *dst++ = *src++;
+      while (len) {
+        unsigned n = std::min<unsigned>(len, static_cast<unsigned>(dst - src));
+        std::memcpy(dst, src, n);
+        dst += n;
+        len -= n;
+      }
     }
   }
 };
