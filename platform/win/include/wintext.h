@@ -1,16 +1,8 @@
 // Text on device contexts: metrics, extents, TextOut, ExtTextOut and DrawText.
 // Fonts are chosen with CreateFont / CreateFontIndirect (wingdi.h) and SelectObject.
 #pragma once
+#include "wingdi.h"
 #include "wintypes.h"
-
-// Character sets reported in TEXTMETRIC::tmCharSet (also used by LOGFONT::lfCharSet).
-#ifndef ANSI_CHARSET
-#define ANSI_CHARSET 0
-#define DEFAULT_CHARSET 1
-#define SYMBOL_CHARSET 2
-#define SHIFTJIS_CHARSET 128
-#define OEM_CHARSET 255
-#endif
 
 // TEXTMETRIC::tmPitchAndFamily bits. TMPF_FIXED_PITCH set means the font is NOT fixed pitch.
 #define TMPF_FIXED_PITCH 0x01
@@ -77,9 +69,6 @@ using LPTEXTMETRICW = TEXTMETRICW*;
 #define TA_BASELINE 24
 #define TA_RTLREADING 256
 #define TA_MASK (TA_BASELINE | TA_CENTER | TA_UPDATECP | TA_RTLREADING)
-#ifndef GDI_ERROR
-#define GDI_ERROR 0xFFFFFFFFu
-#endif
 
 // ExtTextOut options.
 #define ETO_OPAQUE 0x0002

@@ -134,8 +134,13 @@ TEST(InstalledFont, PositiveHeightIsTheCellHeight) {
 TEST(InstalledFont, HugeHeightsAreBounded) {
   auto f = RealiseFont(Req(u"MS UI ゴシック", -1000000));
   EXPECT_LE(f->Metrics().height, kMaxPixelSize * 2);
-  auto g = RealiseFont(Req(u"MS UI ゴシック", INT32_MIN + 1));
-  EXPECT_LE(g->Metrics().height, kMaxPixelSize * 2);
+  for (int h : {INT32_MIN, INT32_MIN + 1, INT32_MAX}) {
+    auto g = RealiseFont(Req(u"MS UI ゴシック", h));
+    EXPECT_LE(g->Metrics().height, kMaxPixelSize * 2);
+    EXPECT_GT(g->Metrics().height, kMaxPixelSize / 2);
+    auto t = RealiseFont(Req(kTestFontFace, h));
+    EXPECT_EQ(t->Metrics().height, kMaxPixelSize);
+  }
 }
 
 TEST(InstalledFont, BoldIsWiderAndDarker) {

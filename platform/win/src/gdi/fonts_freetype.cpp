@@ -262,10 +262,10 @@ class FreeTypeFont final : public RealFont {
     double winDescent = os2 && os2->usWinAscent ? os2->usWinDescent : -face_->descender;
     if (winAscent + winDescent <= 0) winAscent = upem, winDescent = 0;
 
-    int cell = r.height > 0 ? r.height : r.height == 0 ? kDefaultCellHeight : 0;
-    int ppem = r.height < 0 ? -r.height
-                            : static_cast<int>(std::lround(cell * upem / (winAscent + winDescent)));
-    ppem = std::clamp(ppem, 1, kMaxPixelSize);
+    double cell = r.height > 0 ? r.height : kDefaultCellHeight;
+    double em = r.height < 0 ? -static_cast<double>(r.height)
+                             : std::round(cell * upem / (winAscent + winDescent));
+    int ppem = static_cast<int>(std::clamp(em, 1.0, static_cast<double>(kMaxPixelSize)));
     FT_Set_Pixel_Sizes(face_, 0, ppem);
     double scale = ppem / upem;
 

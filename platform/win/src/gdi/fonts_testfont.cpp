@@ -15,9 +15,9 @@ bool IsBlank(char32_t c) {
 class TestFont final : public RealFont {
  public:
   explicit TestFont(const FontRequest& r) {
-    int p = r.height < 0 ? -r.height : r.height;
-    if (r.height == 0) p = kDefaultCellHeight;
-    p = std::clamp(p, 1, kMaxPixelSize);
+    int64_t h = r.height < 0 ? -static_cast<int64_t>(r.height) : r.height;
+    if (h == 0) h = kDefaultCellHeight;
+    int p = static_cast<int>(std::clamp<int64_t>(h, 1, kMaxPixelSize));
     pixels_ = p;
     FontMetrics& m = metrics_;
     m.height = p;
