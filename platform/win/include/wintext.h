@@ -55,6 +55,8 @@ struct TEXTMETRICW {
   BYTE tmPitchAndFamily;
   BYTE tmCharSet;
 };
+static_assert(sizeof(TEXTMETRICA) == 56, "TEXTMETRICA is 56 bytes");
+static_assert(sizeof(TEXTMETRICW) == 60, "TEXTMETRICW is 60 bytes");
 using LPTEXTMETRICA = TEXTMETRICA*;
 using LPTEXTMETRICW = TEXTMETRICW*;
 
