@@ -252,6 +252,13 @@ TEST_F(Profile, WritesThatCannotSucceedFailCleanly) {
   EXPECT_NE(GetLastError(), 0u);
   EXPECT_EQ(ReadBytes(dir_ / "plain"), "not a folder");
 
+  // A folder where nobody may create files, root included.
+  if (fs::is_directory("/proc/self")) {
+    SetLastError(0);
+    EXPECT_FALSE(WritePrivateProfileStringW(u"s", u"k", u"v", u"/proc/self/vse-profile.ini"));
+    EXPECT_NE(GetLastError(), 0u);
+  }
+
   // A read-only file stays as it was, even though a rename could replace it.
   const std::u16string f = Fixture("ansi932.ini");
   fs::rename(dir_ / "ansi932.ini", dir_ / "locked.ini");
@@ -342,3 +349,20 @@ TEST_F(Profile, AnsiFilesFollowTheAnsiCodePage) {
   ASSERT_TRUE(WritePrivateProfileStringW(u"caf\u00E9", u"other", u"\u0153", Path("latin.ini").c_str()));
   EXPECT_EQ(ReadBytes(dir_ / "latin.ini"), "[Caf\xE9]\r\nname=\x80 \xE9t\xE9\r\nother=\x9C\r\n");
 }
+
+#if __has_include("winbase.h")
+TEST_F(Profile, FileNamesFollowThePathRules) {
+  // Either separator, and a name that differs in case from the file on disk.
+  Fixture("utf16le.ini");
+  std::u16string upper = Path("UTF16LE.INI");
+  for (char16_t& c : upper)
+    if (c == u'/') c = u'\\';
+  EXPECT_EQ(GetW(upper, u"Language", u"38"), u"Vel 黒板 Qz");
+  ASSERT_TRUE(WritePrivateProfileStringW(u"Language", u"38", u"x", upper.c_str()));
+  EXPECT_EQ(GetW(Path("utf16le.ini"), u"Language", u"38"), u"x");
+  EXPECT_FALSE(fs::exists(dir_ / "UTF16LE.INI"));
+  // File names beyond ASCII reach Linux as UTF-8.
+  ASSERT_TRUE(WritePrivateProfileStringW(u"s", u"k", u"v", (Path("") + u"黒板.ini").c_str()));
+  EXPECT_TRUE(fs::exists(dir_ / "\xE9\xBB\x92\xE6\x9D\xBF.ini"));
+}
+#endif

@@ -4,7 +4,9 @@
 #include "winerror.h"
 
 #if __has_include("winbase.h")
+#include "internal/text.h"
 #include "winbase.h"
+#include "winplat_mode.h"
 #define VSE_PROFILE_KERNEL_FILES 1
 #else
 #include <cerrno>
@@ -33,9 +35,42 @@ std::u16string TempNameBeside(const std::u16string& path) {
 
 #ifdef VSE_PROFILE_KERNEL_FILES
 
+namespace {
+
+// The W file calls are stubs on the ANSI-only platform; there the A profile calls (the only
+// ones it has) reach the files through the A file calls, with names that came from ANSI.
+struct FileName {
+  explicit FileName(const std::u16string& p) : wide(p), ansiOnly(IsAnsiOnlyPlatform()) {
+    if (ansiOnly) ansi = WideToAnsi(p);
+  }
+  std::u16string wide;
+  std::string ansi;
+  bool ansiOnly;
+};
+
+HANDLE Open(const FileName& n, DWORD access, DWORD share, DWORD disposition) {
+  return n.ansiOnly ? CreateFileA(n.ansi.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr)
+                    : CreateFileW(n.wide.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+DWORD Attributes(const FileName& n) {
+  return n.ansiOnly ? GetFileAttributesA(n.ansi.c_str()) : GetFileAttributesW(n.wide.c_str());
+}
+
+BOOL Move(const FileName& from, const FileName& to) {
+  return from.ansiOnly ? MoveFileExA(from.ansi.c_str(), to.ansi.c_str(), MOVEFILE_REPLACE_EXISTING)
+                       : MoveFileExW(from.wide.c_str(), to.wide.c_str(), MOVEFILE_REPLACE_EXISTING);
+}
+
+void Delete(const FileName& n) {
+  if (n.ansiOnly) DeleteFileA(n.ansi.c_str());
+  else DeleteFileW(n.wide.c_str());
+}
+
+}  // namespace
+
 bool ReadWholeFile(const std::u16string& path, std::string& bytes, DWORD& error) {
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE h = Open(FileName(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
   if (h == INVALID_HANDLE_VALUE) {
     error = GetLastError();
     return false;
@@ -63,13 +98,14 @@ bool ReadWholeFile(const std::u16string& path, std::string& bytes, DWORD& error)
 }
 
 bool ReplaceWholeFile(const std::u16string& path, const std::string& bytes, DWORD& error) {
-  const DWORD attrs = GetFileAttributesW(path.c_str());
+  const FileName target(path);
+  const DWORD attrs = Attributes(target);
   if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) {
     error = ERROR_ACCESS_DENIED;
     return false;
   }
-  const std::u16string temp = TempNameBeside(path);
-  HANDLE h = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const FileName temp(TempNameBeside(path));
+  HANDLE h = Open(temp, GENERIC_WRITE, 0, CREATE_ALWAYS);
   if (h == INVALID_HANDLE_VALUE) {
     error = GetLastError();
     return false;
@@ -84,11 +120,11 @@ bool ReplaceWholeFile(const std::u16string& path, const std::string& bytes, DWOR
   if (ok) ok = FlushFileBuffers(h) != 0;
   if (!ok) error = GetLastError();
   CloseHandle(h);
-  if (ok && !MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+  if (ok && !Move(temp, target)) {
     ok = false;
     error = GetLastError();
   }
-  if (!ok) DeleteFileW(temp.c_str());
+  if (!ok) Delete(temp);
   return ok;
 }
 
