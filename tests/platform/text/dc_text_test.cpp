@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "gdi/gdi_internal.h"
 #include "text_test_support.h"
 #include "windows.h"
 #include "winplat_mode.h"
@@ -481,4 +482,26 @@ TEST(TextOnDC, WritesAPictureOfTextDrawnThroughTheDC) {
   std::vector<uint32_t> rgb;
   for (COLORREF p : c.Pixels()) rgb.push_back((GetRValue(p) << 16) | (GetGValue(p) << 8) | GetBValue(p));
   ASSERT_TRUE(texttest::WritePng("dc_text.png", c.width(), c.height(), rgb.data(), c.width()));
+}
+
+TEST(TextOnDC, DrawingReportsTheDamageItDid) {
+  Canvas c(200, 50);
+  c.UseFont(u"MS UI ゴシック", -20);
+  auto dc = winplat::gdi::LookupDC(c.dc());
+  ASSERT_TRUE(dc);
+  RECT damage{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
+  dc->onDamage = [&](const RECT& r) {
+    damage.left = std::min(damage.left, r.left);
+    damage.top = std::min(damage.top, r.top);
+    damage.right = std::max(damage.right, r.right);
+    damage.bottom = std::max(damage.bottom, r.bottom);
+  };
+  SetBkMode(c.dc(), TRANSPARENT);
+  TextOutW(c.dc(), 30, 10, u"黒板", 2);
+  dc->onDamage = nullptr;
+  RECT ink = c.InkBox(kWhite);
+  EXPECT_LE(damage.left, ink.left);
+  EXPECT_LE(damage.top, ink.top);
+  EXPECT_GE(damage.right, ink.right);
+  EXPECT_GE(damage.bottom, ink.bottom);
 }

@@ -92,37 +92,18 @@ std::u16string AnsiToWideMapped(std::string_view text, std::vector<uint32_t>* by
   return out;
 }
 
+// The DC's own primitives clip and report the damage they do.
 class DcTarget final : public TextTarget {
  public:
   explicit DcTarget(DC& dc) : dc_(dc) {}
-  ~DcTarget() override {
-    if (any_) dc_.Damage(damage_);
-  }
   void BlendCoverage(int x, int y, int w, int h, const uint8_t* coverage, int pitch,
                      COLORREF colour) override {
     BlendMask(dc_, x, y, w, h, coverage, pitch, colour);
-    Note(RECT{x, y, x + w, y + h});
   }
-  void FillRect(const RECT& r, COLORREF colour) override {
-    FillDeviceRect(dc_, r, colour);
-    Note(r);
-  }
+  void FillRect(const RECT& r, COLORREF colour) override { FillDeviceRect(dc_, r, colour); }
 
  private:
-  void Note(const RECT& r) {
-    if (!any_) {
-      damage_ = r;
-      any_ = true;
-      return;
-    }
-    damage_.left = std::min(damage_.left, r.left);
-    damage_.top = std::min(damage_.top, r.top);
-    damage_.right = std::max(damage_.right, r.right);
-    damage_.bottom = std::max(damage_.bottom, r.bottom);
-  }
   DC& dc_;
-  RECT damage_{};
-  bool any_ = false;
 };
 
 RECT ToDeviceRect(const DC& dc, const RECT& r) {
