@@ -170,8 +170,8 @@ void Canvas::fill(const Sdf& shape, const std::function<Color(float, float, floa
   }
 }
 
-void Canvas::fill(const Sdf& shape, Color c) {
-  fill(shape, [c](float, float, float) { return c; });
+void Canvas::fill(const Sdf& shape, Color c, float bx0, float by0, float bx1, float by1) {
+  fill(shape, [c](float, float, float) { return c; }, bx0, by0, bx1, by1);
 }
 
 void Canvas::paint(const std::function<Color(float, float)>& p) {

@@ -84,7 +84,7 @@ class Canvas {
   // Paints where the shape is negative. The paint gets the point and the distance.
   void fill(const Sdf& shape, const std::function<Color(float x, float y, float d)>& paint,
             float bx0 = -1e9f, float by0 = -1e9f, float bx1 = 1e9f, float by1 = 1e9f);
-  void fill(const Sdf& shape, Color c);
+  void fill(const Sdf& shape, Color c, float bx0 = -1e9f, float by0 = -1e9f, float bx1 = 1e9f, float by1 = 1e9f);
   // Paints every sample.
   void paint(const std::function<Color(float x, float y)>& paint);
   // Averages the samples into output pixels (alpha = coverage).

@@ -75,7 +75,7 @@ Color tray_color(float x, float y, bool withDust) {
     c = mix(c, rgb(226, 224, 214), amount);
     if (withDust && trough_floor(y)) {
       float h = hashf(int(x), int(y), 97);
-      if (h > 0.985f) c = mix(c, rgb(238, 236, 228), 0.7f);
+      if (h > 0.99f) c = mix(c, rgb(238, 236, 228), 0.35f + 0.5f * hashf(int(x), int(y), 98));
     }
   }
   return c;
@@ -279,7 +279,8 @@ void draw_stroke_text(Canvas& cv, const std::vector<Stroke>& strokes, float x0, 
   for (const Stroke& s : strokes) {
     std::vector<Vec2> pts;
     for (Vec2 p : s) pts.push_back({x0 + p.x * w, y0 + p.y * h});
-    cv.fill(sd_polyline(pts, halfWidth), c);
+    float m = halfWidth + 1;
+    cv.fill(sd_polyline(pts, halfWidth), c, x0 - m, y0 - m, x0 + w + m, y0 + h + m);
   }
 }
 
@@ -307,16 +308,17 @@ Image make_graduations() {
     float room = std::min(x, W - x) - 2.0f;  // keep inside the triangle
     len = std::min(len, room);
     if (len <= 1) continue;
-    cv.fill(sd_box(x - 0.45f, 0.0f, x + 0.45f, len, 0), ink);
+    cv.fill(sd_box(x - 0.45f, 0.0f, x + 0.45f, len, 0), ink, x - 1, 0, x + 1, len + 1);
   }
   for (int cm = 1; cm <= 9; ++cm) {
     float x = cm * 40.0f;
     draw_stroke_text(cv, digit_strokes(cm), x - 2.8f, 14.5f, 5.6f, 8.5f, 0.55f, ink);
   }
   // "cm" after the first number, as a small mark of the unit.
-  cv.fill(sd_polyline({{47.5f, 20.0f}, {46.2f, 19.2f}, {45.2f, 20.5f}, {45.4f, 22.4f}, {47.5f, 22.8f}}, 0.45f), ink);
-  cv.fill(sd_polyline({{48.8f, 23.0f}, {48.8f, 19.2f}, {50.0f, 19.0f}, {50.6f, 20.0f}, {50.6f, 23.0f}}, 0.45f), ink);
-  cv.fill(sd_polyline({{50.6f, 20.0f}, {51.4f, 19.0f}, {52.4f, 20.0f}, {52.4f, 23.0f}}, 0.45f), ink);
+  const float ux0 = 44, uy0 = 18, ux1 = 54, uy1 = 24;
+  cv.fill(sd_polyline({{47.5f, 20.0f}, {46.2f, 19.2f}, {45.2f, 20.5f}, {45.4f, 22.4f}, {47.5f, 22.8f}}, 0.45f), ink, ux0, uy0, ux1, uy1);
+  cv.fill(sd_polyline({{48.8f, 23.0f}, {48.8f, 19.2f}, {50.0f, 19.0f}, {50.6f, 20.0f}, {50.6f, 23.0f}}, 0.45f), ink, ux0, uy0, ux1, uy1);
+  cv.fill(sd_polyline({{50.6f, 20.0f}, {51.4f, 19.0f}, {52.4f, 20.0f}, {52.4f, 23.0f}}, 0.45f), ink, ux0, uy0, ux1, uy1);
   return flatten_keyed(cv.resolve(), kMagenta, 0.45f, rgb(150, 180, 200));
 }
 
@@ -341,7 +343,7 @@ Image make_ruler_icon() {
     float x = 1.0f + i * 2.0f;
     float len = (i % 5 == 0) ? 3.2f : 1.8f;
     if (std::min(x - 1.0f, 47.0f - x) < len + 1.5f) continue;
-    cv.fill(sd_box(x - 0.3f, 12.6f, x + 0.3f, 12.6f + len, 0), ink);
+    cv.fill(sd_box(x - 0.3f, 12.6f, x + 0.3f, 12.6f + len, 0), ink, x - 1, 12, x + 1, 14 + len);
   }
   return flatten_keyed(cv.resolve(), kMagenta, 0.5f, rgb(140, 100, 64));
 }
@@ -349,24 +351,25 @@ Image make_ruler_icon() {
 Image make_chalk(Color chalk, uint32_t seed) {
   const int W = 40, H = 12;
   Canvas cv(W, H, 4);
-  // The left end is worn to a slanted face with its point at the top left.
-  Sdf stick = sd_offset(sd_polygon({{1.6f, 3.0f}, {3.2f, 1.9f}, {38.4f, 1.9f}, {38.4f, 10.2f}, {7.6f, 10.2f}}), 0.9f);
+  // The left end is worn round, its point towards the top left where it meets the board.
+  Sdf body = sd_box(6.0f, 1.2f, 39.4f, 10.9f, 1.0f);
+  Sdf tip = sd_offset(sd_polygon({{2.6f, 2.4f}, {8.0f, 1.6f}, {11.0f, 10.4f}, {7.0f, 9.8f}, {3.6f, 7.6f}, {1.9f, 4.8f}}), 0.8f);
+  Sdf stick = sd_union(body, tip);
   cv.fill(stick, [&](float x, float y, float d) {
-    float v = std::clamp((y - 1.0f) / 10.2f, 0.0f, 1.0f);
-    float k = 0.64f + 0.40f * std::pow(std::sin(kPi * v), 0.7f) + 0.16f * std::exp(-((v - 0.3f) * (v - 0.3f)) / 0.02f);
-    k -= 0.10f * v;
-    // Worn face: flat, lit from above, grainier.
-    float faceEdge = 2.8f + (y - 1.0f) * 0.50f + 2.6f;
-    bool face = x < faceEdge;
-    if (face) k = 0.98f + 0.06f * (1.0f - v);
-    if (x > 38.0f) k *= 0.86f;  // the cut end
-    float grain = 0.1f * (hashf(int(x * 4), int(y * 4), seed) - 0.5f) + 0.1f * (fbm(x / 1.6f, y / 1.6f, seed + 3, 3) - 0.5f);
-    if (face) grain *= 1.8f;
+    float v = std::clamp((y - 1.0f) / 10.0f, 0.0f, 1.0f);
+    // Round stick lit from above: a highlight a third of the way down, the underside darker.
+    float k = 0.62f + 0.40f * std::pow(std::sin(kPi * v), 0.7f) + 0.18f * std::exp(-((v - 0.3f) * (v - 0.3f)) / 0.02f);
+    k -= 0.12f * v;
+    // The worn end: a flattened, grainier face turned towards the light.
+    float wear = smoothstep(9.5f, 4.0f, x + (y - 5.0f) * 0.45f);
+    k = k + (1.02f - 0.1f * v - k) * wear;
+    if (x > 38.0f) k *= 0.84f;  // the cut end
+    float grain = 0.10f * (hashf(int(x * 4), int(y * 4), seed) - 0.5f) + 0.12f * (fbm(x / 1.6f, y / 1.6f, seed + 3, 3) - 0.5f);
+    grain *= 1.0f + 1.2f * wear;
     k *= 1.0f + grain;
     if (hashf(int(x * 2), int(y * 2), seed + 9) > 0.975f) k *= 0.82f;  // small pits
-    Color c = scale(chalk, k);
-    if (face && x > faceEdge - 0.7f) c = scale(chalk, 0.78f);  // rim of the worn face
-    return c;
+    if (d > -0.6f) k *= 0.82f;  // the silhouette's edge turns away from the light
+    return scale(chalk, k);
   });
   return flatten_keyed(cv.resolve(), kBlack, 0.5f, scale(chalk, 0.45f));
 }
@@ -391,7 +394,7 @@ void chalk_glyph(Image& out, int cx, int cy, int cw, int ch, int bx0, int by0, i
     lines.push_back(std::move(pts));
   }
   std::vector<Sdf> sdfs;
-  for (auto& l : lines) sdfs.push_back(sd_polyline(l, halfWidth));
+  for (auto& l : lines) sdfs.push_back(sd_polyline(l, 0.0f));
   const int ss = 4;
   // The cell's outer ring stays background so that neighbouring glyphs never touch.
   for (int y = cy + 1; y < cy + ch - 1; ++y)
@@ -402,15 +405,21 @@ void chalk_glyph(Image& out, int cx, int cy, int cw, int ch, int bx0, int by0, i
           float sx = x + (i + 0.5f) / ss, sy = y + (j + 0.5f) / ss;
           float d = 1e9f;
           for (auto& f : sdfs) d = std::min(d, f(sx, sy));
-          d += 0.9f * (vnoise(sx * 0.8f, sy * 0.8f, seed + 1) - 0.5f);
+          // The stick's width wanders, and its edge is ragged.
+          float hw = halfWidth * (0.82f + 0.36f * vnoise(sx / 7.0f, sy / 7.0f, seed + 5));
+          d -= hw;
+          d += 1.1f * (vnoise(sx * 0.9f, sy * 0.9f, seed + 1) - 0.5f);
           if (d < 0) cov += 1;
         }
       cov /= float(ss * ss);
       if (cov <= 0) continue;
-      float grain = 0.7f * hashf(x, y, seed + 2) + 0.3f * fbm(x / 3.0f, y / 3.0f, seed + 3, 2);
-      float threshold = 0.18f + 0.55f * grain;
-      if (cov < threshold) continue;
-      float k = 0.80f + 0.18f * cov + 0.06f * (hashf(x, y, seed + 4) - 0.5f);
+      // Chalk skips the board's pits: grain decides which pixels take chalk.
+      float pressure = 0.78f + 0.3f * vnoise(x / 9.0f, y / 9.0f, seed + 6);
+      float grain = 0.62f * hashf(x, y, seed + 2) + 0.38f * fbm(x / 2.5f, y / 2.5f, seed + 3, 2);
+      float threshold = 0.08f + 1.05f * grain * grain;
+      float v = cov * pressure;
+      if (v < threshold) continue;
+      float k = 0.72f + 0.24f * std::min(1.0f, v) + 0.10f * (hashf(x, y, seed + 4) - 0.5f);
       Pixel& p = out.at(x, y);
       p.r = uint8_t(std::lround(clamp01(k * 0.99f) * 255));
       p.g = uint8_t(std::lround(clamp01(k * 0.985f) * 255));
@@ -424,13 +433,13 @@ void chalk_glyph(Image& out, int cx, int cy, int cw, int ch, int bx0, int by0, i
 Image make_date_font() {
   Image out(448, 128, kBlack);
   for (int d = 0; d <= 9; ++d)
-    chalk_glyph(out, 32 * d, 0, 32, 64, 32 * d + 5, 7, 22, 50, digit_strokes(d), 2.5f, 1000u + uint32_t(d));
-  chalk_glyph(out, 320, 0, 64, 64, 320 + 8, 6, 48, 52, kanji_strokes(u'月'), 2.4f, 1100);
-  chalk_glyph(out, 384, 0, 64, 64, 384 + 8, 6, 48, 52, kanji_strokes(u'日'), 2.4f, 1101);
+    chalk_glyph(out, 32 * d, 0, 32, 64, 32 * d + 5, 7, 22, 50, digit_strokes(d), 2.9f, 1000u + uint32_t(d));
+  chalk_glyph(out, 320, 0, 64, 64, 320 + 8, 6, 48, 52, kanji_strokes(u'月'), 2.7f, 1100);
+  chalk_glyph(out, 384, 0, 64, 64, 384 + 8, 6, 48, 52, kanji_strokes(u'日'), 2.7f, 1101);
   const char16_t week[7] = {u'日', u'月', u'火', u'水', u'木', u'金', u'土'};
   for (int w = 0; w < 7; ++w)
-    chalk_glyph(out, 64 * w, 64, 64, 64, 64 * w + 8, 64 + 6, 48, 52, kanji_strokes(week[w]), 2.4f, 1200u + uint32_t(w));
-  return out;  // glyph pixels are at least 80% white: never the key
+    chalk_glyph(out, 64 * w, 64, 64, 64, 64 * w + 8, 64 + 6, 48, 52, kanji_strokes(week[w]), 2.7f, 1200u + uint32_t(w));
+  return out;  // glyph pixels are at least 65% white: never the key
 }
 
 namespace {
