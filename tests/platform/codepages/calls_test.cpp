@@ -181,3 +181,15 @@ TEST(Utf7, RoundTrips) {
   EXPECT_EQ(Narrow(CP_UTF7, u"1 + 1"), "1 +- 1");
   EXPECT_EQ(Narrow(CP_UTF7, u"黒板A"), "+ntJnfw-A");
 }
+
+TEST(OemCodePage, FollowsTheSystem) {
+  PlatformGuard g;
+  winplat::SetAnsiCodePage(932);
+  EXPECT_EQ(GetOEMCP(), 932u);
+  EXPECT_EQ(Widen(CP_OEMCP, "\x95\x5C"), u"表");
+  winplat::SetAnsiCodePage(1252);
+  EXPECT_EQ(GetOEMCP(), 437u);
+  EXPECT_EQ(Widen(CP_OEMCP, "\x80\xB0"), u"\u00C7\u2591");
+  EXPECT_EQ(Narrow(437, u"\u00C7\u2591"), "\x80\xB0");
+  EXPECT_EQ(MultiByteToWideChar(CP_MACCP, 0, "a", 1, nullptr, 0), 0);  // no Macintosh tables
+}

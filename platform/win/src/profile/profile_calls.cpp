@@ -41,24 +41,12 @@ std::optional<std::u16string> Opt(const char* s) {
 std::u16string ToText(std::u16string s, char16_t) { return s; }
 std::string ToText(const std::u16string& s, char) { return WideToAnsi(s); }
 
-// The longest prefix of at most `max` units that does not split a character.
+// A cut answer is exactly as long as the buffer allows, even inside a character: callers tell
+// a cut answer by its count (size - 1 for a value, size - 2 for a list) and ask again with a
+// larger buffer, as they do on the platform.
 template <typename Ch>
 size_t Fit(const std::basic_string<Ch>& s, size_t max) {
-  if (s.size() <= max) return s.size();
-  if constexpr (sizeof(Ch) == 1) {
-    const cp::Table& t = *cp::GetTable(AnsiCodePage());
-    size_t i = 0;
-    while (i < max) {
-      const size_t step = t.IsLead(static_cast<uint8_t>(s[i])) && i + 1 < s.size() ? 2 : 1;
-      if (i + step > max) break;
-      i += step;
-    }
-    return i;
-  } else {
-    // Keep a surrogate pair together.
-    if (max > 0 && s[max - 1] >= 0xD800 && s[max - 1] <= 0xDBFF) return max - 1;
-    return max;
-  }
+  return s.size() <= max ? s.size() : max;
 }
 
 // A string into a buffer of n units: cut to n - 1 when it does not fit; returns the count.
