@@ -83,7 +83,12 @@ __attribute__((target("pclmul,sse4.1"))) uint32_t crc32_clmul(uint32_t crc, cons
   return static_cast<uint32_t>(_mm_extract_epi32(x1, 1));
 }
 
-const bool kHaveClmul = __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("sse4.1");
+// Runs during static initialisation, possibly before the compiler's own processor probe.
+bool have_clmul() {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("sse4.1");
+}
+const bool kHaveClmul = have_clmul();
 #endif
 
 }  // namespace
