@@ -41,6 +41,7 @@ class Exploder {
   Exploder(EntryIO& io, uint8_t* slide) : io_(io), br_(io), slide_(slide) {}
 
   int run() {
+    if (io_.ucsize == 0 && io_.csize == 0) return io_.flush_output_window(slide_, 0);
     const bool littree = io_.flags & FLAG_IMPLODE_LITTREE;
     const bool big = io_.flags & FLAG_IMPLODE_8K;
     uint8_t l[256];

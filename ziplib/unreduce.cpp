@@ -26,6 +26,7 @@ class Unreducer {
   Unreducer(EntryIO& io, uint8_t* slide) : io_(io), br_(io), slide_(slide) {}
 
   int run(unsigned factor) {
+    if (io_.ucsize == 0) return io_.flush_output_window(slide_, 0);  // nothing to decode
     // Follower sets, from byte 255 down to 0.
     for (int j = 255; j >= 0; --j) {
       unsigned n = br_.get(6);

@@ -241,3 +241,17 @@ TEST(LegacyHostile, ExplodeReportsUnusedData) {
 }
 
 }  // namespace
+
+namespace {
+
+// An entry of no bytes needs no data: every decoder ends at once with an empty output.
+TEST(LegacyEdge, EmptyEntries) {
+  for (int method : {1, 2, 5, 6}) {
+    Decoded d = decode(method, {}, 0);
+    EXPECT_EQ(d.rc, 0) << method;
+    EXPECT_TRUE(d.out.empty());
+    EXPECT_EQ(d.crc, 0u);
+  }
+}
+
+}  // namespace
