@@ -534,7 +534,6 @@ BOOL WINAPI PolylineTo(HDC hdc, const POINT* points, DWORD count);
 BOOL WINAPI Polygon(HDC hdc, const POINT* points, int count);
 BOOL WINAPI PolyPolygon(HDC hdc, const POINT* points, const INT* counts, int polygons);
 BOOL WINAPI Rectangle(HDC hdc, int left, int top, int right, int bottom);
-BOOL WINAPI RoundRect(HDC hdc, int left, int top, int right, int bottom, int width, int height);
 BOOL WINAPI Ellipse(HDC hdc, int left, int top, int right, int bottom);
 int WINAPI FillRect(HDC hdc, const RECT* rect, HBRUSH brush);
 int WINAPI FrameRect(HDC hdc, const RECT* rect, HBRUSH brush);

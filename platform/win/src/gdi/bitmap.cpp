@@ -93,7 +93,8 @@ HBITMAP AddBitmap(std::shared_ptr<BitmapObject> bm) {
   return static_cast<HBITMAP>(bm->handle);
 }
 
-bool MakeDibView(const BITMAPINFO* info, UINT usage, const void* bits, const DC* dc, DibView* v) {
+bool MakeDibView(const BITMAPINFO* info, UINT usage, const void* bits, const DC* dc, DibView* v,
+                 int64_t heightOverride) {
   if (!info || (usage != DIB_RGB_COLORS && usage != DIB_PAL_COLORS)) return false;
   const DWORD hsize = info->bmiHeader.biSize;
   const uint8_t* base = reinterpret_cast<const uint8_t*>(info);
@@ -130,6 +131,7 @@ bool MakeDibView(const BITMAPINFO* info, UINT usage, const void* bits, const DC*
   } else {
     return false;
   }
+  if (heightOverride != 0) height = heightOverride;
   if (!ValidDepth(bpp) || width <= 0 || height == 0 || width > kCoordLimit || height > kCoordLimit ||
       height < -kCoordLimit)
     return false;

@@ -86,7 +86,9 @@ struct DibView {
 };
 // Reads the header of `info` (BITMAPINFOHEADER or larger, or BITMAPCOREHEADER); `bits` may be
 // null to only check the header. DIB_PAL_COLORS indices resolve through the DC's palette.
-bool MakeDibView(const BITMAPINFO* info, UINT usage, const void* bits, const DC* dc, DibView* view);
+// A non-zero `heightOverride` replaces the header's height (same sign convention).
+bool MakeDibView(const BITMAPINFO* info, UINT usage, const void* bits, const DC* dc, DibView* view,
+                 int64_t heightOverride = 0);
 
 // Copies pixels converting formats by colour (nearest entry into indexed surfaces); no clipping.
 void ConvertRect(const Surface& src, int sx, int sy, const Surface& dst, int dx, int dy, int w, int h);

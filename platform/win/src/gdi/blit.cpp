@@ -1,0 +1,448 @@
+// Block transfers: BitBlt, StretchBlt, PatBlt and the DIB-to-device calls, with the ternary
+// raster operations and the platform's monochrome rules.
+#include <algorithm>
+#include "gdi/gdi_private.h"
+
+namespace winplat::gdi {
+
+namespace {
+
+struct SourceInfo {
+  const Surface* s = nullptr;
+  COLORREF bkColor = RGB(255, 255, 255);  // of the source DC: colour-to-monochrome rule
+  bool monoDDB = false;                   // monochrome device bitmap: monochrome-to-colour rule
+};
+
+inline bool NeedsSource(unsigned t) { return ((t >> 2) ^ t) & 0x33u; }
+inline bool NeedsPattern(unsigned t) { return ((t >> 4) ^ t) & 0x0Fu; }
+inline bool NeedsDest(unsigned t) { return ((t >> 1) ^ t) & 0x55u; }
+
+inline uint32_t Rop3(unsigned t, uint32_t p, uint32_t s, uint32_t d) {
+  // Bit (P << 2 | S << 1 | D) of t is the result for those operand bits.
+  switch (t) {
+    case 0x00: return 0;
+    case 0xFF: return ~0u;
+    case 0xCC: return s;
+    case 0x88: return s & d;
+    case 0xEE: return s | d;
+    case 0x66: return s ^ d;
+    case 0x44: return s & ~d;
+    case 0x33: return ~s;
+    case 0x11: return ~(s | d);
+    case 0xC0: return p & s;
+    case 0xBB: return ~s | d;
+    case 0xF0: return p;
+    case 0xFB: return p | ~s | d;
+    case 0x5A: return p ^ d;
+    case 0x55: return ~d;
+    default: break;
+  }
+  uint32_t r = 0;
+  for (unsigned i = 0; i < 8; ++i)
+    if ((t >> i) & 1u) r |= ((i & 4u) ? p : ~p) & ((i & 2u) ? s : ~s) & ((i & 1u) ? d : ~d);
+  return r;
+}
+
+void ReadRow(const Surface& s, int y, int x0, int n, uint32_t* out) {
+  const uint8_t* row = s.Row(y);
+  switch (s.format.bpp) {
+    case 32:
+      std::memcpy(out, row + 4 * static_cast<size_t>(x0), 4 * static_cast<size_t>(n));
+      return;
+    case 24: {
+      const uint8_t* p = row + 3 * static_cast<size_t>(x0);
+      for (int i = 0; i < n; ++i, p += 3) out[i] = p[0] | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16);
+      return;
+    }
+    case 16: {
+      const uint8_t* p = row + 2 * static_cast<size_t>(x0);
+      for (int i = 0; i < n; ++i, p += 2) out[i] = p[0] | (uint32_t{p[1]} << 8);
+      return;
+    }
+    case 8:
+      for (int i = 0; i < n; ++i) out[i] = row[x0 + i];
+      return;
+    default:
+      for (int i = 0; i < n; ++i) out[i] = ReadPixel(s, x0 + i, y);
+      return;
+  }
+}
+
+void WriteRow(const Surface& s, int y, int x0, int n, const uint32_t* in) {
+  uint8_t* row = s.Row(y);
+  switch (s.format.bpp) {
+    case 32:
+      std::memcpy(row + 4 * static_cast<size_t>(x0), in, 4 * static_cast<size_t>(n));
+      return;
+    case 24: {
+      uint8_t* p = row + 3 * static_cast<size_t>(x0);
+      for (int i = 0; i < n; ++i, p += 3) {
+        p[0] = static_cast<uint8_t>(in[i]);
+        p[1] = static_cast<uint8_t>(in[i] >> 8);
+        p[2] = static_cast<uint8_t>(in[i] >> 16);
+      }
+      return;
+    }
+    case 16: {
+      uint8_t* p = row + 2 * static_cast<size_t>(x0);
+      for (int i = 0; i < n; ++i, p += 2) {
+        p[0] = static_cast<uint8_t>(in[i]);
+        p[1] = static_cast<uint8_t>(in[i] >> 8);
+      }
+      return;
+    }
+    case 8:
+      for (int i = 0; i < n; ++i) row[x0 + i] = static_cast<uint8_t>(in[i]);
+      return;
+    default:
+      for (int i = 0; i < n; ++i) WritePixel(s, x0 + i, y, in[i]);
+      return;
+  }
+}
+
+// How source pixel values become destination pixel values.
+struct Converter {
+  enum Kind { Same, Lut, ToMono, Generic, Rgb24To32, Rgb32To24 } kind = Same;
+  uint32_t lut[256];
+  uint32_t srcBkPixel = 0;
+  const Surface* src = nullptr;
+  const Surface* dst = nullptr;
+
+  void Init(const SourceInfo& si, const DC& d, bool dstMonoDDB) {
+    src = si.s;
+    dst = &d.surface;
+    const PixelFormat &sf = src->format, &df = dst->format;
+    if (sf.bpp == 1 && df.bpp == 1 && (si.monoDDB || dstMonoDDB)) {
+      kind = Same;
+    } else if (si.monoDDB && sf.bpp == 1) {
+      // 0 bits take the destination's text colour, 1 bits its background colour.
+      kind = Lut;
+      lut[0] = ColorToPixel(*dst, d.textColor);
+      lut[1] = ColorToPixel(*dst, d.bkColor);
+    } else if (dstMonoDDB && df.bpp == 1) {
+      // Pixels of the source's background colour become 1 (white), all others 0.
+      kind = ToMono;
+      srcBkPixel = ColorToPixel(*src, si.bkColor);
+    } else if (sf.Indexed()) {
+      const bool sameTable = sf == df && src->colorCount == dst->colorCount &&
+                             std::equal(src->colors, src->colors + src->colorCount, dst->colors,
+                                        [](const RGBQUAD& a, const RGBQUAD& b) {
+                                          return a.rgbRed == b.rgbRed && a.rgbGreen == b.rgbGreen && a.rgbBlue == b.rgbBlue;
+                                        });
+      if (sameTable) {
+        kind = Same;
+      } else {
+        kind = Lut;
+        const int n = 1 << sf.bpp;
+        for (int i = 0; i < n; ++i) lut[i] = ColorToPixel(*dst, PixelToColor(*src, static_cast<uint32_t>(i)));
+      }
+    } else if (sf == df) {
+      kind = Same;
+    } else if (sf.bpp == 24 && df.IsXrgb32()) {
+      kind = Rgb24To32;
+    } else if (sf.IsXrgb32() && df.bpp == 24) {
+      kind = Rgb32To24;
+    } else {
+      kind = Generic;
+    }
+  }
+
+  uint32_t operator()(uint32_t p) const {
+    switch (kind) {
+      case Same: return p;
+      case Lut: return lut[p & 0xFF];
+      case ToMono: return p == srcBkPixel ? 1u : 0u;
+      case Rgb24To32: return p & 0xFFFFFFu;
+      case Rgb32To24: return p & 0xFFFFFFu;
+      default: return ColorToPixel(*dst, PixelToColor(*src, p));
+    }
+  }
+};
+
+thread_local std::vector<uint32_t> t_src, t_dst, t_pat;
+thread_local std::vector<int> t_xmap;
+
+// The blit of all calls. Rectangles are device coordinates; negative extents mirror.
+bool BlitCore(DC& d, int dx, int dy, int dw, int dh, const SourceInfo* si, int sx, int sy, int sw, int sh,
+              DWORD rop) {
+  const unsigned t = (rop >> 16) & 0xFFu;
+  const bool needS = NeedsSource(t), needP = NeedsPattern(t), needD = NeedsDest(t);
+  if (needS && (!si || !si->s || !si->s->Valid())) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return false;
+  }
+  if (!d.surface.Valid()) return true;
+  bool flipX = false, flipY = false;
+  int64_t x = dx, y = dy, w = dw, h = dh;
+  if (w < 0) {
+    x += w;
+    w = -w;
+    flipX = !flipX;
+  }
+  if (h < 0) {
+    y += h;
+    h = -h;
+    flipY = !flipY;
+  }
+  int64_t ssx = sx, ssy = sy, ssw = sw, ssh = sh;
+  if (needS) {
+    if (ssw < 0) {
+      ssx += ssw;
+      ssw = -ssw;
+      flipX = !flipX;
+    }
+    if (ssh < 0) {
+      ssy += ssh;
+      ssh = -ssh;
+      flipY = !flipY;
+    }
+    if (ssw == 0 || ssh == 0) return true;
+  }
+  if (w == 0 || h == 0) return true;
+  // Limit to what can be seen: the clip, then (without stretching) the source bounds.
+  RECT area = Intersect(RECT{ClampInt(x), ClampInt(y), ClampInt(x + w), ClampInt(y + h)}, d.effectiveClip.bounds);
+  if (RectEmpty(area)) return true;
+  const Surface& ds = d.surface;
+  const bool dstMonoDDB = ds.format.bpp == 1 && d.bitmap && !d.bitmap->dibSection;
+  Converter conv;
+  if (needS) conv.Init(*si, d, dstMonoDDB);
+  const bool identity = needS && ssw == w && ssh == h && !flipX && !flipY;
+  // Pattern of the destination's brush.
+  FillPaint paint;
+  bool havePat = false;
+  if (needP && d.brush) havePat = MakeBrushPaint(d, *d.brush, &paint);
+  if (needP && !havePat) {
+    paint.solid = true;
+    paint.pixel = 0;
+  }
+  const uint32_t mask = PixelMask(ds.format.bpp);
+  const size_t maxW = static_cast<size_t>(area.right - area.left);
+  if (t_src.size() < maxW) t_src.resize(maxW);
+  if (t_dst.size() < maxW) t_dst.resize(maxW);
+  if (t_pat.size() < maxW) t_pat.resize(maxW);
+  if (t_xmap.size() < maxW) t_xmap.resize(maxW);
+  const Surface* ss = needS ? si->s : nullptr;
+  const bool sameSurface = ss && ss->bits == ds.bits;
+  const bool fastCopy = identity && t == 0xCC && conv.kind == Converter::Same && ds.format.bpp >= 8;
+
+  for (const RECT& c : d.effectiveClip.rects) {
+    RECT q = Intersect(c, area);
+    if (RectEmpty(q)) continue;
+    if (identity) {
+      // Keep to source pixels that exist.
+      const int64_t offX = ssx - x, offY = ssy - y;
+      q = Intersect(q, RECT{ClampInt(-offX), ClampInt(-offY), ClampInt(ss->width - offX), ClampInt(ss->height - offY)});
+      if (RectEmpty(q)) continue;
+    }
+    const int qw = q.right - q.left;
+    // Source column of each destination column (-1: outside the source).
+    if (needS && !identity) {
+      for (int i = 0; i < qw; ++i) {
+        int64_t k = int64_t{q.left} + i - x;  // 0..w-1
+        if (flipX) k = w - 1 - k;
+        const int64_t col = ssx + ((2 * k + 1) * ssw) / (2 * w);
+        t_xmap[static_cast<size_t>(i)] = col >= 0 && col < ss->width ? static_cast<int>(col) : -1;
+      }
+    }
+    // Rows in an order that is safe when source and destination overlap in one surface.
+    const bool upward = sameSurface && identity && ssy < y;
+    for (int r = 0; r < q.bottom - q.top; ++r) {
+      const int row = upward ? q.bottom - 1 - r : q.top + r;
+      int64_t srow = 0;
+      if (needS) {
+        int64_t k = row - y;
+        if (identity) {
+          srow = ssy + k;
+        } else {
+          if (flipY) k = h - 1 - k;
+          srow = ssy + ((2 * k + 1) * ssh) / (2 * h);
+          if (srow < 0 || srow >= ss->height) continue;
+        }
+      }
+      if (fastCopy) {
+        const size_t bytes = static_cast<size_t>(ds.format.bpp / 8);
+        std::memmove(ds.Row(row) + bytes * q.left,
+                     ss->Row(static_cast<int>(srow)) + bytes * static_cast<size_t>(q.left + (ssx - x)), bytes * qw);
+        continue;
+      }
+      uint32_t* S = t_src.data();
+      uint32_t* D = t_dst.data();
+      uint32_t* P = t_pat.data();
+      bool anySkip = false;
+      if (needS) {
+        if (identity) {
+          const int scol = static_cast<int>(q.left + (ssx - x));
+          if (conv.kind == Converter::Rgb24To32 || conv.kind == Converter::Rgb32To24 || ss->format.bpp >= 8) {
+            ReadRow(*ss, static_cast<int>(srow), scol, qw, S);
+          } else {
+            for (int i = 0; i < qw; ++i) S[i] = ReadPixel(*ss, scol + i, static_cast<int>(srow));
+          }
+        } else {
+          for (int i = 0; i < qw; ++i) {
+            const int col = t_xmap[static_cast<size_t>(i)];
+            if (col < 0) {
+              anySkip = true;
+              S[i] = 0;
+            } else {
+              S[i] = ReadPixel(*ss, col, static_cast<int>(srow));
+            }
+          }
+        }
+        if (conv.kind != Converter::Same)
+          for (int i = 0; i < qw; ++i) S[i] = conv(S[i]);
+      }
+      if (needP) {
+        if (paint.solid) {
+          std::fill(P, P + qw, paint.pixel);
+        } else {
+          const int py = static_cast<int>(((int64_t{row} - paint.orgY) % paint.patH + paint.patH) % paint.patH);
+          const uint32_t* pr = paint.pat.data() + static_cast<size_t>(py) * paint.patW;
+          int px = static_cast<int>(((int64_t{q.left} - paint.orgX) % paint.patW + paint.patW) % paint.patW);
+          for (int i = 0; i < qw; ++i) {
+            P[i] = pr[px];
+            if (++px == paint.patW) px = 0;
+          }
+        }
+      }
+      if (needD || anySkip) ReadRow(ds, row, q.left, qw, D);
+      if (t == 0xCC && !anySkip) {
+        WriteRow(ds, row, q.left, qw, S);
+        continue;
+      }
+      for (int i = 0; i < qw; ++i) {
+        if (anySkip && t_xmap[static_cast<size_t>(i)] < 0) continue;
+        D[i] = Rop3(t, needP ? P[i] : 0, needS ? S[i] : 0, D[i]) & mask;
+      }
+      WriteRow(ds, row, q.left, qw, D);
+    }
+  }
+  d.Damage(area);
+  return true;
+}
+
+SourceInfo SourceOf(const DC& s) {
+  SourceInfo si;
+  si.s = &s.surface;
+  si.bkColor = s.bkColor;
+  si.monoDDB = s.surface.format.bpp == 1 && s.bitmap && !s.bitmap->dibSection;
+  return si;
+}
+
+}  // namespace
+
+}  // namespace winplat::gdi
+
+using namespace winplat;
+using namespace winplat::gdi;
+
+BOOL WINAPI StretchBlt(HDC dest, int x, int y, int width, int height, HDC src, int xSrc, int ySrc, int srcWidth,
+                       int srcHeight, DWORD rop) {
+  auto d = DCOrFail(dest);
+  if (!d) return FALSE;
+  const unsigned t = (rop >> 16) & 0xFFu;
+  const POINT p = d->ToDevice(x, y);
+  if (!NeedsSource(t)) return BlitCore(*d, p.x, p.y, width, height, nullptr, 0, 0, 0, 0, rop) ? TRUE : FALSE;
+  auto s = DCOrFail(src);
+  if (!s) return FALSE;
+  const POINT sp = s->ToDevice(xSrc, ySrc);
+  SourceInfo si = SourceOf(*s);
+  // Copy a surface onto itself through a snapshot when stretching, so no row is read after
+  // it was written.
+  if (s->surface.bits == d->surface.bits && (width != srcWidth || height != srcHeight || width < 0 || height < 0)) {
+    auto copy = NewBitmap(s->surface.width, s->surface.height, s->surface.format.bpp, s->surface.format.redMask,
+                          s->surface.format.greenMask, s->surface.format.blueMask, false, false);
+    if (!copy) return FALSE;
+    if (s->surface.colors) std::copy_n(s->surface.colors, s->surface.colorCount, copy->colors.begin());
+    ConvertRect(s->surface, 0, 0, copy->surface, 0, 0, s->surface.width, s->surface.height);
+    si.s = &copy->surface;
+    return BlitCore(*d, p.x, p.y, width, height, &si, sp.x, sp.y, srcWidth, srcHeight, rop) ? TRUE : FALSE;
+  }
+  return BlitCore(*d, p.x, p.y, width, height, &si, sp.x, sp.y, srcWidth, srcHeight, rop) ? TRUE : FALSE;
+}
+
+BOOL WINAPI BitBlt(HDC dest, int x, int y, int width, int height, HDC src, int xSrc, int ySrc, DWORD rop) {
+  if (width < 0 || height < 0) {
+    // BitBlt does not mirror; negative extents reach the same rectangle.
+    if (width < 0) {
+      x += width;
+      xSrc += width;
+      width = -width;
+    }
+    if (height < 0) {
+      y += height;
+      ySrc += height;
+      height = -height;
+    }
+  }
+  return StretchBlt(dest, x, y, width, height, src, xSrc, ySrc, width, height, rop);
+}
+
+BOOL WINAPI PatBlt(HDC hdc, int x, int y, int width, int height, DWORD rop) {
+  auto d = DCOrFail(hdc);
+  if (!d) return FALSE;
+  const unsigned t = (rop >> 16) & 0xFFu;
+  if (NeedsSource(t)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  const POINT p = d->ToDevice(x, y);
+  return BlitCore(*d, p.x, p.y, width, height, nullptr, 0, 0, 0, 0, rop) ? TRUE : FALSE;
+}
+
+int WINAPI StretchDIBits(HDC hdc, int xDest, int yDest, int destWidth, int destHeight, int xSrc, int ySrc,
+                         int srcWidth, int srcHeight, const void* bits, const BITMAPINFO* info, UINT usage, DWORD rop) {
+  auto d = DCOrFail(hdc);
+  if (!d) return 0;
+  DibView view;
+  const unsigned t = (rop >> 16) & 0xFFu;
+  const POINT p = d->ToDevice(xDest, yDest);
+  if (!NeedsSource(t)) return BlitCore(*d, p.x, p.y, destWidth, destHeight, nullptr, 0, 0, 0, 0, rop) ? 1 : 0;
+  if (!bits || !MakeDibView(info, usage, bits, d.get(), &view)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  SourceInfo si;
+  si.s = &view.surface;
+  si.bkColor = d->bkColor;
+  // Bottom-up DIBs count source rows from their bottom edge.
+  int64_t top = ySrc;
+  if (!view.topDown) top = int64_t{view.height} - ySrc - srcHeight;
+  if (!BlitCore(*d, p.x, p.y, destWidth, destHeight, &si, xSrc, ClampInt(top), srcWidth, srcHeight, rop)) return 0;
+  return view.height;
+}
+
+int WINAPI SetDIBitsToDevice(HDC hdc, int xDest, int yDest, DWORD width, DWORD height, int xSrc, int ySrc,
+                             UINT startScan, UINT lines, const void* bits, const BITMAPINFO* info, UINT usage) {
+  auto d = DCOrFail(hdc);
+  if (!d) return 0;
+  if (!bits || !info || info->bmiHeader.biSize < sizeof(BITMAPINFOHEADER) || width > 0x7FFFFFFF ||
+      height > 0x7FFFFFFF || lines == 0) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  // The buffer holds scans startScan .. startScan + lines - 1 of the whole image.
+  const BITMAPINFOHEADER& hdr = info->bmiHeader;
+  const bool topDown = hdr.biHeight < 0;
+  const int64_t fullHeight = topDown ? -int64_t{hdr.biHeight} : hdr.biHeight;
+  const int64_t bufLines = std::min<int64_t>(lines, fullHeight - int64_t{startScan});
+  if (bufLines <= 0) return 0;
+  // View the buffer as an image of `bufLines` rows with the original colours.
+  DibView view;
+  if (!MakeDibView(info, usage, bits, d.get(), &view, topDown ? -bufLines : bufLines)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  SourceInfo si;
+  si.s = &view.surface;
+  si.bkColor = d->bkColor;
+  const POINT p = d->ToDevice(xDest, yDest);
+  for (int64_t j = 0; j < static_cast<int64_t>(height); ++j) {
+    // Destination row j shows image scan k.
+    const int64_t k = topDown ? int64_t{ySrc} + j : int64_t{ySrc} + int64_t{height} - 1 - j;
+    if (k < startScan || k >= int64_t{startScan} + bufLines) continue;
+    const int64_t bufRow = topDown ? k - startScan : bufLines - 1 - (k - startScan);
+    BlitCore(*d, p.x, ClampInt(p.y + j), static_cast<int>(width), 1, &si, xSrc, static_cast<int>(bufRow),
+             static_cast<int>(width), 1, SRCCOPY);
+  }
+  return static_cast<int>(bufLines);
+}
