@@ -21,6 +21,14 @@ struct TestCanvas {
     bi.h.biHeight = h;
     bi.h.biPlanes = 1;
     bi.h.biBitCount = static_cast<WORD>(bpp);
+    // Indexed canvases get a grey ramp: black is index 0 and white has every bit set.
+    if (bpp <= 8) {
+      const int n = 1 << bpp;
+      for (int i = 0; i < n; ++i) {
+        const BYTE v = static_cast<BYTE>(i * 255 / (n - 1));
+        bi.colors[i] = RGBQUAD{v, v, v, 0};
+      }
+    }
     bitmap = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS, &bits, nullptr, 0);
     dc = CreateCompatibleDC(nullptr);
     old = SelectObject(dc, bitmap);

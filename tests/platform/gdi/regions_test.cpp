@@ -1,0 +1,156 @@
+// Region algebra and queries.
+#include "gdi/gdi_internal.h"
+#include "gdi_test_util.h"
+
+namespace {
+
+using winplat::gdi::Region;
+
+int Area(const Region& r) {
+  int a = 0;
+  for (const RECT& q : r.rects) a += (q.right - q.left) * (q.bottom - q.top);
+  return a;
+}
+
+// Band invariants: sorted, same top/bottom within a band, no touching rectangles in a band.
+void ExpectBanded(const Region& r) {
+  for (size_t i = 0; i < r.rects.size(); ++i) {
+    const RECT& q = r.rects[i];
+    EXPECT_LT(q.left, q.right);
+    EXPECT_LT(q.top, q.bottom);
+    if (i == 0) continue;
+    const RECT& p = r.rects[i - 1];
+    if (p.top == q.top) {
+      EXPECT_EQ(p.bottom, q.bottom);
+      EXPECT_LT(p.right, q.left);
+    } else {
+      EXPECT_LE(p.bottom, q.top);
+    }
+  }
+}
+
+TEST(GdiRegions, CombineModesAgreeWithSetAlgebra) {
+  struct Case {
+    int mode;
+    bool (*f)(bool, bool);
+    int area;
+    int complexity;
+  };
+  const Case cases[] = {
+      {RGN_AND, [](bool a, bool b) { return a && b; }, 25, SIMPLEREGION},
+      {RGN_OR, [](bool a, bool b) { return a || b; }, 175, COMPLEXREGION},
+      {RGN_XOR, [](bool a, bool b) { return a != b; }, 150, COMPLEXREGION},
+      {RGN_DIFF, [](bool a, bool b) { return a && !b; }, 75, COMPLEXREGION},
+      {RGN_COPY, [](bool a, bool) { return a; }, 100, SIMPLEREGION},
+  };
+  HRGN a = CreateRectRgn(0, 0, 10, 10);
+  HRGN b = CreateRectRgn(5, 5, 15, 15);
+  HRGN out = CreateRectRgn(0, 0, 0, 0);
+  for (const Case& c : cases) {
+    EXPECT_EQ(CombineRgn(out, a, b, c.mode), c.complexity) << c.mode;
+    auto r = winplat::gdi::LookupRegion(out);
+    ASSERT_TRUE(r);
+    EXPECT_EQ(Area(r->region), c.area) << c.mode;
+    ExpectBanded(r->region);
+    for (int y = -1; y < 17; ++y)
+      for (int x = -1; x < 17; ++x) {
+        const bool inA = x >= 0 && x < 10 && y >= 0 && y < 10, inB = x >= 5 && x < 15 && y >= 5 && y < 15;
+        EXPECT_EQ(PtInRegion(out, x, y) != 0, c.f(inA, inB)) << c.mode << " " << x << "," << y;
+      }
+  }
+  // Disjoint pieces come back together: (A xor B) or (A and B) = A or B.
+  HRGN x = CreateRectRgn(0, 0, 0, 0), y = CreateRectRgn(0, 0, 0, 0), u = CreateRectRgn(0, 0, 0, 0);
+  CombineRgn(x, a, b, RGN_XOR);
+  CombineRgn(y, a, b, RGN_AND);
+  CombineRgn(x, x, y, RGN_OR);
+  CombineRgn(u, a, b, RGN_OR);
+  EXPECT_TRUE(EqualRgn(x, u));
+  // Empty results.
+  EXPECT_EQ(CombineRgn(out, a, a, RGN_DIFF), NULLREGION);
+  RECT box;
+  EXPECT_EQ(GetRgnBox(out, &box), NULLREGION);
+  EXPECT_EQ(box.right, 0);
+  for (HRGN h : {a, b, out, x, y, u}) DeleteObject(h);
+}
+
+TEST(GdiRegions, OffsetBoxPointAndRectangleTests) {
+  POINT hex[] = {{0, 0}, {10, 0}, {15, 5}, {10, 10}, {0, 10}, {-5, 5}};
+  HRGN r = CreatePolygonRgn(hex, 6, WINDING);
+  RECT box;
+  EXPECT_EQ(GetRgnBox(r, &box), COMPLEXREGION);
+  EXPECT_EQ(box.left, -5);  // centre -4.5 lies on the left edge: inside
+  EXPECT_EQ(box.top, 0);
+  EXPECT_EQ(box.right, 14);
+  EXPECT_EQ(box.bottom, 10);
+  EXPECT_EQ(OffsetRgn(r, 100, -3), COMPLEXREGION);
+  GetRgnBox(r, &box);
+  EXPECT_EQ(box.left, 95);
+  EXPECT_EQ(box.top, -3);
+  EXPECT_TRUE(PtInRegion(r, 105, 0));
+  EXPECT_FALSE(PtInRegion(r, 5, 0));
+  RECT in{100, 0, 101, 1}, out{0, 0, 5, 5};
+  EXPECT_TRUE(RectInRegion(r, &in));
+  EXPECT_FALSE(RectInRegion(r, &out));
+  EXPECT_TRUE(SetRectRgn(r, 3, 4, 1, 2));  // corners in any order
+  GetRgnBox(r, &box);
+  EXPECT_EQ(box.left, 1);
+  EXPECT_EQ(box.bottom, 4);
+  // A degenerate polygon (all points on a line) is empty, as is a one-point one.
+  POINT line[] = {{0, 0}, {10, 10}, {20, 20}};
+  HRGN e = CreatePolygonRgn(line, 3, ALTERNATE);
+  EXPECT_EQ(GetRgnBox(e, &box), NULLREGION);
+  EXPECT_EQ(CreatePolygonRgn(line, 1, ALTERNATE), nullptr);
+  EXPECT_EQ(CreatePolygonRgn(line, 3, 7), nullptr);
+  DeleteObject(r);
+  DeleteObject(e);
+}
+
+TEST(GdiRegions, PaintFillAndFrameRegions) {
+  TestCanvas cv(30, 30);
+  // The eraser's tray-dust step: a polygon region moved and painted black with the DC brush.
+  cv.Fill(RGB(255, 255, 255));
+  POINT hexagon[] = {{2, 2}, {12, 2}, {20, 10}, {20, 20}, {10, 20}, {2, 12}};
+  HRGN rgn = CreatePolygonRgn(hexagon, 6, WINDING);
+  OffsetRgn(rgn, 3, 1);
+  {
+    ScopedBrush black(cv.dc, CreateSolidBrush(RGB(0, 0, 0)));
+    ASSERT_TRUE(PaintRgn(cv.dc, rgn));
+  }
+  for (int y = 0; y < 30; ++y)
+    for (int x = 0; x < 30; ++x) EXPECT_EQ(cv.At(x, y) == RGB(0, 0, 0), PtInRegion(rgn, x, y) != 0);
+  HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+  ASSERT_TRUE(FillRgn(cv.dc, rgn, red));
+  EXPECT_EQ(cv.At(12, 12), RGB(255, 0, 0));
+  HBRUSH blue = CreateSolidBrush(RGB(0, 0, 255));
+  ASSERT_TRUE(FrameRgn(cv.dc, rgn, blue, 1, 1));
+  EXPECT_EQ(cv.At(12, 12), RGB(255, 0, 0));
+  EXPECT_EQ(cv.At(10, 3), RGB(0, 0, 255));  // top edge
+  EXPECT_FALSE(FillRgn(cv.dc, reinterpret_cast<HRGN>(red), red));
+  DeleteObject(red);
+  DeleteObject(blue);
+  DeleteObject(rgn);
+  // A stale region handle fails everywhere.
+  EXPECT_FALSE(PaintRgn(cv.dc, rgn));
+  EXPECT_EQ(OffsetRgn(rgn, 1, 1), ERROR);
+  EXPECT_EQ(SelectClipRgn(cv.dc, rgn), ERROR);
+}
+
+TEST(GdiRegions, EllipticRegionIsSymmetricAndInsideItsBox) {
+  HRGN e = CreateEllipticRgn(0, 0, 21, 11);
+  RECT box;
+  GetRgnBox(e, &box);
+  EXPECT_EQ(box.left, 0);
+  EXPECT_EQ(box.right, 21);
+  EXPECT_EQ(box.top, 0);
+  EXPECT_EQ(box.bottom, 11);
+  for (int y = 0; y < 11; ++y)
+    for (int x = 0; x < 21; ++x) {
+      EXPECT_EQ(PtInRegion(e, x, y), PtInRegion(e, 20 - x, y));
+      EXPECT_EQ(PtInRegion(e, x, y), PtInRegion(e, x, 10 - y));
+    }
+  EXPECT_FALSE(PtInRegion(e, 0, 0));
+  EXPECT_TRUE(PtInRegion(e, 10, 5));
+  DeleteObject(e);
+}
+
+}  // namespace
