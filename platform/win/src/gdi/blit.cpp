@@ -43,6 +43,34 @@ inline uint32_t Rop3(unsigned t, uint32_t p, uint32_t s, uint32_t d) {
   return r;
 }
 
+// D = rop(P, S, D) over a row, the operation chosen once per row.
+void ApplyRop(unsigned t, const uint32_t* P, const uint32_t* S, uint32_t* D, int n, uint32_t mask) {
+#define VSE_ROP_LOOP(expr)               \
+  for (int i = 0; i < n; ++i) {          \
+    const uint32_t d = D[i];             \
+    (void)d;                             \
+    D[i] = (expr) & mask;                \
+  }                                      \
+  return
+  switch (t) {
+    case 0x88: VSE_ROP_LOOP(S[i] & d);
+    case 0xEE: VSE_ROP_LOOP(S[i] | d);
+    case 0x66: VSE_ROP_LOOP(S[i] ^ d);
+    case 0x44: VSE_ROP_LOOP(S[i] & ~d);
+    case 0x33: VSE_ROP_LOOP(~S[i]);
+    case 0x11: VSE_ROP_LOOP(~(S[i] | d));
+    case 0xBB: VSE_ROP_LOOP(~S[i] | d);
+    case 0xC0: VSE_ROP_LOOP(P[i] & S[i]);
+    case 0xF0: VSE_ROP_LOOP(P[i]);
+    case 0x5A: VSE_ROP_LOOP(P[i] ^ d);
+    case 0x55: VSE_ROP_LOOP(~d);
+    case 0x00: VSE_ROP_LOOP(0u);
+    case 0xFF: VSE_ROP_LOOP(~0u);
+    default: VSE_ROP_LOOP(Rop3(t, P ? P[i] : 0, S ? S[i] : 0, d));
+  }
+#undef VSE_ROP_LOOP
+}
+
 void ReadRow(const Surface& s, int y, int x0, int n, uint32_t* out) {
   const uint8_t* row = s.Row(y);
   switch (s.format.bpp) {
@@ -259,6 +287,25 @@ bool BlitCore(DC& d, int dx, int dy, int dw, int dh, const SourceInfo* si, int s
           if (srow < 0 || srow >= ss->height) continue;
         }
       }
+      if (identity && t == 0xCC && (conv.kind == Converter::Rgb24To32 || conv.kind == Converter::Rgb32To24)) {
+        const int scol = static_cast<int>(q.left + (ssx - x));
+        const uint8_t* sp = ss->Row(static_cast<int>(srow));
+        uint8_t* dp = ds.Row(row);
+        if (conv.kind == Converter::Rgb24To32) {
+          const uint8_t* in = sp + 3 * static_cast<size_t>(scol);
+          uint32_t* out = reinterpret_cast<uint32_t*>(dp) + q.left;
+          for (int i = 0; i < qw; ++i, in += 3) out[i] = in[0] | (uint32_t{in[1]} << 8) | (uint32_t{in[2]} << 16);
+        } else {
+          const uint8_t* in = sp + 4 * static_cast<size_t>(scol);
+          uint8_t* out = dp + 3 * static_cast<size_t>(q.left);
+          for (int i = 0; i < qw; ++i, in += 4, out += 3) {
+            out[0] = in[0];
+            out[1] = in[1];
+            out[2] = in[2];
+          }
+        }
+        continue;
+      }
       if (fastCopy) {
         const size_t bytes = static_cast<size_t>(ds.format.bpp / 8);
         std::memmove(ds.Row(row) + bytes * q.left,
@@ -309,9 +356,13 @@ bool BlitCore(DC& d, int dx, int dy, int dw, int dh, const SourceInfo* si, int s
         WriteRow(ds, row, q.left, qw, S);
         continue;
       }
-      for (int i = 0; i < qw; ++i) {
-        if (anySkip && t_xmap[static_cast<size_t>(i)] < 0) continue;
-        D[i] = Rop3(t, needP ? P[i] : 0, needS ? S[i] : 0, D[i]) & mask;
+      if (anySkip) {
+        for (int i = 0; i < qw; ++i) {
+          if (t_xmap[static_cast<size_t>(i)] < 0) continue;
+          D[i] = Rop3(t, needP ? P[i] : 0, needS ? S[i] : 0, D[i]) & mask;
+        }
+      } else {
+        ApplyRop(t, needP ? P : nullptr, needS ? S : nullptr, D, qw, mask);
       }
       WriteRow(ds, row, q.left, qw, D);
     }
