@@ -130,6 +130,33 @@ TEST(Unreduce, DleEscapesAndMatches) {
   EXPECT_EQ(z.out, (Bytes{'z', 0, 0, 0, 0}));
 }
 
+// Index widths: a set of 1 still takes 1 bit, a set of 2 one bit, a set of 32 five; a flag bit
+// of 1 in front of a non-empty set means a plain byte, and an empty set has no flag bit.
+TEST(Unreduce, FollowerSetIndexWidths) {
+  BitWriter w;
+  for (int j = 255; j >= 0; --j) {
+    if (j == 0) {
+      w.put(1, 6), w.put('q', 8);
+    } else if (j == 'q') {
+      w.put(2, 6), w.put('r', 8), w.put('s', 8);
+    } else if (j == 's') {
+      w.put(32, 6);
+      for (int k = 0; k < 32; ++k) w.put('A' + k, 8);
+    } else {
+      w.put(0, 6);
+    }
+  }
+  w.put(0, 1), w.put(0, 1);   // 'q': set of byte 0, index 0 in 1 bit
+  w.put(0, 1), w.put(1, 1);   // 's': set of 'q', index 1
+  w.put(0, 1), w.put(31, 5);  // '`': set of 's', index 31
+  w.put('z', 8);              // set of '`' is empty: 8 plain bits
+  w.put('s', 8);              // set of 'z' is empty too
+  w.put(1, 1), w.put('!', 8); // set of 's' is not empty: flag 1, then a plain byte
+  Decoded d = decode(5, w.bytes, 6);
+  ASSERT_EQ(d.rc, 0);
+  EXPECT_EQ(text(d), "qs`zs!");
+}
+
 TEST(Unreduce, DamagedStreams) {
   struct Case {
     const char* name;
