@@ -222,6 +222,7 @@ class Inflater {
     uint64_t bb = br_.bb;
     unsigned bk = br_.bk;
     unsigned wp = wp_;
+    unsigned pad = br_.pad;
     uint8_t* const slide = slide_;
     int rc = INFLATE_OK;
 
@@ -233,6 +234,7 @@ class Inflater {
         br_.fill();
         bb = br_.bb;
         bk = br_.bk;
+        pad = br_.pad;
       }
       const huft* h = lt + (bb & lmask);
       unsigned op = h->e;
@@ -245,7 +247,7 @@ class Inflater {
       }
       bb >>= h->b;
       bk -= h->b;
-      if (bk < br_.pad) { rc = INFLATE_BAD; goto done; }  // read past the end of the data
+      if (bk < pad) { rc = INFLATE_BAD; goto done; }  // read past the end of the data
 
       if (op == OP_LITERAL) {
         slide[wp++] = static_cast<uint8_t>(h->n);
@@ -276,7 +278,7 @@ class Inflater {
       unsigned d = h->n + static_cast<unsigned>(bb & ((1u << op) - 1));
       bb >>= op;
       bk -= op;
-      if (bk < br_.pad) { rc = INFLATE_BAD; goto done; }
+      if (bk < pad) { rc = INFLATE_BAD; goto done; }
       // Before the start of this entry's output there is nothing to copy: whatever the window
       // holds there belongs to someone else.
       if (d > out_base_ + wp) { rc = INFLATE_BAD; goto done; }
