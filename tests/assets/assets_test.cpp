@@ -442,8 +442,8 @@ TEST(DateFont, CellLayout) {
   // Chalk white, never the key.
   for (const Rgb& p : f.px)
     if (!(p == kBlack)) {
-      ASSERT_GT(p.r, 150);
-      ASSERT_GT(p.b, 140);
+      ASSERT_GT(p.r, 130);
+      ASSERT_GT(p.b, 120);
     }
 }
 

@@ -18,6 +18,10 @@ static void put32(std::vector<uint8_t>& v, uint32_t x) {
   put16(v, x >> 16);
 }
 
+static void tag(std::vector<uint8_t>& v, const char (&t)[5]) {
+  for (int i = 0; i < 4; ++i) v.push_back(uint8_t(t[i]));
+}
+
 std::vector<uint8_t> encode_bmp24(const Image& im) {
   uint32_t stride = (uint32_t(im.w) * 3 + 3) & ~3u;
   uint32_t dataSize = stride * uint32_t(im.h);
@@ -57,9 +61,10 @@ std::vector<uint8_t> encode_bmp24(const Image& im) {
 std::vector<uint8_t> encode_wav(const std::vector<float>& samples, int rate) {
   uint32_t dataSize = uint32_t(samples.size()) * 2;
   std::vector<uint8_t> v;
-  v.insert(v.end(), {'R', 'I', 'F', 'F'});
+  tag(v, "RIFF");
   put32(v, 36 + dataSize);
-  v.insert(v.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
+  tag(v, "WAVE");
+  tag(v, "fmt ");
   put32(v, 16);
   put16(v, 1);  // PCM
   put16(v, 1);  // mono
@@ -67,7 +72,7 @@ std::vector<uint8_t> encode_wav(const std::vector<float>& samples, int rate) {
   put32(v, uint32_t(rate) * 2);
   put16(v, 2);
   put16(v, 16);
-  v.insert(v.end(), {'d', 'a', 't', 'a'});
+  tag(v, "data");
   put32(v, dataSize);
   for (float s : samples) {
     long q = std::lround(std::clamp(s, -1.0f, 1.0f) * 32767.0f);
