@@ -10,14 +10,16 @@ namespace {
 constexpr float kPi = 3.14159265f;
 
 
-// Wood with its grain running along x (swap the arguments for a vertical piece).
+// Wood with its grain running along x (swap the arguments for a vertical piece): long fibres
+// of uneven spacing, bent by a slow warp, with fine streaks between them.
 Color wood(float x, float y, uint32_t seed, Color base) {
-  float warp = fbm(x / 150.0f, y / 10.0f, seed, 3);
-  float rings = 0.5f + 0.5f * std::sin((y * 0.9f + warp * 9.0f) * 1.25f);
-  rings = rings * rings * rings;
-  float streak = fbm(x / 45.0f, y * 0.8f, seed + 11, 3);
-  float fibre = vnoise(x * 0.6f, y * 3.0f, seed + 23);
-  float k = 0.93f - 0.20f * rings + 0.22f * (streak - 0.5f) + 0.07f * (fibre - 0.5f);
+  float warp = fbm(x / 70.0f, y / 16.0f, seed, 3);
+  float phase = y * 0.75f + warp * 14.0f + 3.0f * fbm(x / 400.0f, y / 3.0f, seed + 31, 2);
+  float rings = 0.5f + 0.5f * std::sin(phase);
+  rings = rings * rings * rings * rings;
+  float streak = fbm(x / 30.0f, y * 0.9f, seed + 11, 3);
+  float fibre = vnoise(x * 0.08f, y * 2.2f, seed + 23);
+  float k = 0.95f - 0.22f * rings + 0.20f * (streak - 0.5f) + 0.10f * (fibre - 0.5f);
   return scale(base, k);
 }
 
@@ -44,15 +46,16 @@ Color desaturate(Color c, float amount) {
 }
 
 // Vertical profile of the tray: brightness of the wood by row (y in tray rows 0..48).
+// Rows 2..6 the back rail, 7..39 the trough (the chalks lie at 24..36), 40..47 the front rail.
 float tray_profile(float y) {
   struct Key {
     float y, k;
   };
   static const Key keys[] = {
-      {0.0f, 0.42f},  {1.5f, 0.50f},  {2.0f, 1.22f},  {3.5f, 1.10f},  {6.0f, 0.98f},
-      {6.5f, 0.62f},  {9.0f, 0.66f},  {20.0f, 0.86f}, {21.5f, 0.78f}, {23.0f, 0.92f},
-      {36.0f, 1.00f}, {38.0f, 0.92f}, {39.0f, 0.62f}, {40.0f, 0.70f}, {40.5f, 1.30f},
-      {42.0f, 1.18f}, {43.0f, 0.88f}, {46.5f, 0.66f}, {47.2f, 0.48f}, {48.0f, 0.40f},
+      {0.0f, 0.40f},  {1.5f, 0.48f},  {2.0f, 1.22f},  {3.5f, 1.10f},  {6.0f, 0.96f},
+      {6.5f, 0.50f},  {9.0f, 0.56f},  {14.0f, 0.70f}, {21.0f, 0.86f}, {30.0f, 0.98f},
+      {35.0f, 1.00f}, {37.5f, 0.90f}, {39.0f, 0.58f}, {40.0f, 0.66f}, {40.5f, 1.30f},
+      {42.0f, 1.18f}, {43.0f, 0.90f}, {46.5f, 0.68f}, {47.2f, 0.50f}, {48.0f, 0.42f},
   };
   if (y <= keys[0].y) return keys[0].k;
   for (size_t i = 1; i < sizeof keys / sizeof keys[0]; ++i)
@@ -63,19 +66,23 @@ float tray_profile(float y) {
   return keys[sizeof keys / sizeof keys[0] - 1].k;
 }
 
-bool trough_floor(float y) { return y >= 21.0f && y < 38.5f; }
+int tray_piece(float y) { return y < 6.5f ? 0 : (y < 40.0f ? 1 : 2); }
 
 Color tray_color(float x, float y, bool withDust) {
   Color base = rgb(172, 120, 74);
-  Color c = scale(wood(x, y * 1.6f, 7, base), tray_profile(y));
-  if (trough_floor(y) || (y > 6.5f && y < 21.0f)) {
-    // A film of chalk dust in the trough, thicker towards the front.
-    float smudge = fbm(x / 22.0f, y / 5.0f, 41, 4);
-    float amount = smoothstep(0.45f, 0.85f, smudge) * (trough_floor(y) ? 0.22f : 0.08f);
+  int piece = tray_piece(y);
+  // Each rail is its own board: its own grain.
+  Color c = scale(wood(x + 211.0f * piece, y * 1.5f + 37.0f * piece, 7u + 13u * uint32_t(piece), base), tray_profile(y));
+  if (piece == 1) {
+    // A film of chalk dust in the trough, thickest along the front where it settles.
+    float smudge = fbm(x / 26.0f, y / 4.0f, 41, 4);
+    float settle = smoothstep(14.0f, 37.0f, y);
+    float amount = smoothstep(0.42f, 0.85f, smudge) * (0.06f + 0.22f * settle);
     c = mix(c, rgb(226, 224, 214), amount);
-    if (withDust && trough_floor(y)) {
-      float h = hashf(int(x), int(y), 97);
-      if (h > 0.99f) c = mix(c, rgb(238, 236, 228), 0.35f + 0.5f * hashf(int(x), int(y), 98));
+    if (withDust && y > 20.0f && y < 38.5f) {
+      // Crumbs: soft specks of one or two pixels.
+      float h = hashf(int(x / 1.5f), int(y / 1.5f), 97);
+      if (h > 0.992f) c = mix(c, rgb(238, 236, 228), 0.3f + 0.4f * hashf(int(x), int(y), 98));
     }
   }
   return c;
