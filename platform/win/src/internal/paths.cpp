@@ -7,30 +7,15 @@
 #include <cerrno>
 #include <vector>
 
+#include "codepages/casemap.h"
 #include "internal/text.h"
 #include "winerror.h"
 
 namespace winplat {
 
-char16_t FoldCase(char16_t c) {
-  if (c < 0x80) return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 0x20) : c;
-  if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return static_cast<char16_t>(c - 0x20);
-  if (c == 0xFF) return 0x178;
-  if (c >= 0x100 && c <= 0x17F) {
-    // Latin Extended-A pairs: upper case first, except the runs that start on an odd code.
-    const bool oddUpper = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
-    if (c == 0x130 || c == 0x131 || c == 0x138 || c == 0x149 || c == 0x178 || c == 0x17F) return c;
-    if (oddUpper) return (c % 2 == 0) ? static_cast<char16_t>(c - 1) : c;
-    return (c % 2 == 1) ? static_cast<char16_t>(c - 1) : c;
-  }
-  if (c >= 0x3B1 && c <= 0x3C9) return c == 0x3C2 ? char16_t{0x3A3} : static_cast<char16_t>(c - 0x20);
-  if (c >= 0x430 && c <= 0x44F) return static_cast<char16_t>(c - 0x20);
-  if (c >= 0x450 && c <= 0x45F) return static_cast<char16_t>(c - 0x50);
-  if (c >= 0x2170 && c <= 0x217F) return static_cast<char16_t>(c - 0x10);  // small Roman numerals
-  if (c >= 0x24D0 && c <= 0x24E9) return static_cast<char16_t>(c - 0x1A);  // circled letters
-  if (c >= 0xFF41 && c <= 0xFF5A) return static_cast<char16_t>(c - 0x20);  // full-width letters
-  return c;
-}
+// The code pages' simple upper-case mapping, so that names compare as CharUpperW and
+// CompareStringW do.
+char16_t FoldCase(char16_t c) { return cp::ToUpper(c); }
 
 std::u16string FoldCase(std::u16string_view s) {
   std::u16string out(s);
