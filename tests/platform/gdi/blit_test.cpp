@@ -257,3 +257,58 @@ TEST(GdiBlit, MaskBlendAndDeviceFillForTextDrawing) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(GdiBlit, HalftoneAveragesWhenShrinking) {
+  TestCanvas src(4, 2, 24);
+  SetPixel(src.dc, 0, 0, RGB(255, 255, 255));  // one white pixel in each 2 x 2 block's corner
+  SetPixel(src.dc, 2, 0, RGB(255, 255, 255));
+  TestCanvas dst(2, 1, 24);
+  SetStretchBltMode(dst.dc, HALFTONE);
+  ASSERT_TRUE(StretchBlt(dst.dc, 0, 0, 2, 1, src.dc, 0, 0, 4, 2, SRCCOPY));
+  EXPECT_EQ(dst.At(0, 0), RGB(64, 64, 64));
+  EXPECT_EQ(dst.At(1, 0), RGB(64, 64, 64));
+  // Mirrored, and growing stays nearest.
+  SetPixel(src.dc, 2, 0, RGB(0, 0, 0));
+  ASSERT_TRUE(StretchBlt(dst.dc, 2, 0, -2, 1, src.dc, 0, 0, 4, 2, SRCCOPY));
+  EXPECT_EQ(dst.At(0, 0), RGB(0, 0, 0));
+  EXPECT_EQ(dst.At(1, 0), RGB(64, 64, 64));
+  TestCanvas big(8, 4, 24);
+  SetStretchBltMode(big.dc, HALFTONE);
+  ASSERT_TRUE(StretchBlt(big.dc, 0, 0, 8, 4, src.dc, 0, 0, 4, 2, SRCCOPY));
+  EXPECT_EQ(big.At(1, 1), RGB(255, 255, 255));
+  EXPECT_EQ(big.At(2, 1), RGB(0, 0, 0));
+}
+
+TEST(GdiBlit, DeletedDCsFailEveryCall) {
+  TestCanvas live(2, 2);
+  HDC dead = CreateCompatibleDC(nullptr);
+  ASSERT_TRUE(DeleteDC(dead));
+  SetLastError(0);
+  EXPECT_FALSE(BitBlt(live.dc, 0, 0, 1, 1, dead, 0, 0, SRCCOPY));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+  EXPECT_FALSE(BitBlt(dead, 0, 0, 1, 1, live.dc, 0, 0, SRCCOPY));
+  EXPECT_FALSE(StretchBlt(dead, 0, 0, 1, 1, live.dc, 0, 0, 2, 2, SRCCOPY));
+  EXPECT_FALSE(PatBlt(dead, 0, 0, 1, 1, PATCOPY));
+  EXPECT_FALSE(LineTo(dead, 1, 1));
+  EXPECT_FALSE(MoveToEx(dead, 1, 1, nullptr));
+  EXPECT_FALSE(Rectangle(dead, 0, 0, 1, 1));
+  EXPECT_FALSE(Ellipse(dead, 0, 0, 1, 1));
+  POINT pts[] = {{0, 0}, {1, 1}, {0, 1}};
+  EXPECT_FALSE(Polygon(dead, pts, 3));
+  EXPECT_EQ(SetBkColor(dead, 0), CLR_INVALID);
+  EXPECT_EQ(SetTextColor(dead, 0), CLR_INVALID);
+  EXPECT_EQ(SetROP2(dead, R2_XORPEN), 0);
+  EXPECT_EQ(SelectClipRgn(dead, nullptr), ERROR);
+  EXPECT_EQ(GetDIBits(dead, nullptr, 0, 0, nullptr, nullptr, 0), 0);
+  RECT r{0, 0, 1, 1};
+  EXPECT_EQ(FillRect(dead, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH))), 0);
+  // A stale brush on a live DC.
+  HBRUSH b = CreateSolidBrush(0);
+  DeleteObject(b);
+  EXPECT_EQ(FillRect(live.dc, &r, b), 0);
+  EXPECT_EQ(SelectObject(live.dc, b), nullptr);
+}
+
+}  // namespace

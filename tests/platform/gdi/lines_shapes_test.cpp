@@ -330,3 +330,36 @@ TEST(GdiRop2, AllSixteenMixModesOnLines) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(GdiLines, WideXorPolylinePaintsEachPixelOnce) {
+  // Painting a wide path twice with XOR restores the picture only if joins are painted once.
+  TestCanvas cv(40, 40);
+  ScopedPen pen(cv.dc, PS_SOLID, 5, RGB(255, 255, 255));
+  SetROP2(cv.dc, R2_XORPEN);
+  POINT path[] = {{5, 5}, {30, 8}, {20, 30}, {6, 20}};
+  ASSERT_TRUE(Polyline(cv.dc, path, 4));
+  const int painted = cv.CountNot(RGB(0, 0, 0));
+  EXPECT_GT(painted, 150);
+  // Every painted pixel is white: none was flipped twice inside a join.
+  for (int y = 0; y < 40; ++y)
+    for (int x = 0; x < 40; ++x) {
+      const COLORREF c = cv.At(x, y);
+      EXPECT_TRUE(c == RGB(0, 0, 0) || c == RGB(255, 255, 255));
+    }
+  // The join pixel at a vertex is painted.
+  EXPECT_EQ(cv.At(30, 8), RGB(255, 255, 255));
+  ASSERT_TRUE(Polyline(cv.dc, path, 4));
+  EXPECT_EQ(cv.CountNot(RGB(0, 0, 0)), 0);
+  // PolylineTo starts at the current position and moves it.
+  MoveToEx(cv.dc, 5, 5, nullptr);
+  ASSERT_TRUE(PolylineTo(cv.dc, path + 1, 3));
+  EXPECT_EQ(cv.CountNot(RGB(0, 0, 0)), painted);
+  POINT pos;
+  GetCurrentPositionEx(cv.dc, &pos);
+  EXPECT_EQ(pos.x, 6);
+  EXPECT_EQ(pos.y, 20);
+}
+
+}  // namespace

@@ -121,3 +121,53 @@ TEST(GdiObjects, HugeBitmapsFailWithoutAllocating) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(GdiObjects, DeviceCapsOfAMemoryDCDescribeTheDisplay) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  EXPECT_EQ(GetDeviceCaps(dc, BITSPIXEL), 32);
+  EXPECT_EQ(GetDeviceCaps(dc, PLANES), 1);
+  EXPECT_EQ(GetDeviceCaps(dc, LOGPIXELSY), 96);
+  EXPECT_EQ(GetDeviceCaps(dc, NUMCOLORS), -1);
+  DeleteDC(dc);
+  // A DC on a foreign 16-bit surface answers for that surface.
+  std::vector<uint16_t> pixels(8 * 4);
+  winplat::gdi::Surface s;
+  s.bits = reinterpret_cast<uint8_t*>(pixels.data());
+  s.pitch = 16;
+  s.width = 8;
+  s.height = 4;
+  s.format = winplat::gdi::PixelFormat::Make(16, 0xF800, 0x07E0, 0x001F);
+  HDC sdc = winplat::gdi::CreateSurfaceDC(s, nullptr, false);
+  EXPECT_EQ(GetObjectType(sdc), static_cast<DWORD>(OBJ_DC));
+  EXPECT_EQ(GetDeviceCaps(sdc, BITSPIXEL), 16);
+  EXPECT_EQ(GetDeviceCaps(sdc, HORZRES), 8);
+  SetPixel(sdc, 1, 2, RGB(255, 0, 0));
+  EXPECT_EQ(pixels[2 * 8 + 1], 0xF800);
+  // It cannot take a bitmap, and a compatible bitmap has its format.
+  HBITMAP bm = CreateCompatibleBitmap(sdc, 3, 3);
+  BITMAP b{};
+  GetObjectA(bm, sizeof(b), &b);
+  EXPECT_EQ(b.bmBitsPixel, 16);
+  EXPECT_EQ(SelectObject(sdc, bm), nullptr);
+  // The window manager's visible region and origin clip and shift drawing.
+  winplat::gdi::Region vis = winplat::gdi::Region::FromRect(RECT{4, 0, 8, 4});
+  winplat::gdi::SetDCVisibleRegion(sdc, &vis, POINT{4, 0});
+  int damaged = 0;
+  winplat::gdi::LookupDC(sdc)->onDamage = [&](const RECT&) { ++damaged; };
+  RECT all{-10, -10, 100, 100};
+  FillRect(sdc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  EXPECT_EQ(pixels[0], 0);
+  EXPECT_EQ(pixels[4], 0xFFFF);
+  EXPECT_EQ(GetPixel(sdc, 0, 0), RGB(255, 255, 255));  // device (4, 0)
+  EXPECT_EQ(damaged, 1);
+  RECT box;
+  GetClipBox(sdc, &box);
+  EXPECT_EQ(box.left, 0);
+  EXPECT_EQ(box.right, 4);
+  DeleteObject(bm);
+  DeleteDC(sdc);
+}
+
+}  // namespace

@@ -188,6 +188,58 @@ struct Converter {
 };
 
 thread_local std::vector<uint32_t> t_src, t_dst, t_pat;
+
+inline COLORREF ColorAt(const Surface& s, int x, int y) {
+  const uint8_t* row = s.Row(y);
+  if (s.format.bpp == 24) {
+    const uint8_t* p = row + 3 * static_cast<size_t>(x);
+    return RGB(p[2], p[1], p[0]);
+  }
+  if (s.format.IsXrgb32()) {
+    const uint8_t* p = row + 4 * static_cast<size_t>(x);
+    return RGB(p[2], p[1], p[0]);
+  }
+  return PixelToColor(s, ReadPixel(s, x, y));
+}
+
+// HALFTONE when shrinking: each destination pixel takes the average colour of the source
+// pixels it covers, so thin strokes survive in thumbnails.
+void HalftoneShrink(const DC& d, const RECT& area, const Surface& src, int64_t x, int64_t y, int64_t w, int64_t h,
+                    int64_t sx, int64_t sy, int64_t sw, int64_t sh, bool flipX, bool flipY) {
+  const Surface& ds = d.surface;
+  for (const RECT& c : d.effectiveClip.rects) {
+    const RECT q = Intersect(c, area);
+    if (RectEmpty(q)) continue;
+    for (int row = q.top; row < q.bottom; ++row) {
+      int64_t ky = row - y;
+      if (flipY) ky = h - 1 - ky;
+      int64_t y0 = sy + ky * sh / h, y1 = sy + (ky + 1) * sh / h;
+      if (y1 <= y0) y1 = y0 + 1;
+      y0 = std::max<int64_t>(y0, 0);
+      y1 = std::min<int64_t>(y1, src.height);
+      if (y0 >= y1) continue;
+      for (int col = q.left; col < q.right; ++col) {
+        int64_t kx = col - x;
+        if (flipX) kx = w - 1 - kx;
+        int64_t x0 = sx + kx * sw / w, x1 = sx + (kx + 1) * sw / w;
+        if (x1 <= x0) x1 = x0 + 1;
+        x0 = std::max<int64_t>(x0, 0);
+        x1 = std::min<int64_t>(x1, src.width);
+        if (x0 >= x1) continue;
+        uint64_t r = 0, g = 0, b = 0;
+        for (int64_t yy = y0; yy < y1; ++yy)
+          for (int64_t xx = x0; xx < x1; ++xx) {
+            const COLORREF cc = ColorAt(src, static_cast<int>(xx), static_cast<int>(yy));
+            r += GetRValue(cc);
+            g += GetGValue(cc);
+            b += GetBValue(cc);
+          }
+        const uint64_t n = static_cast<uint64_t>((x1 - x0) * (y1 - y0));
+        WritePixel(ds, col, row, ColorToPixel(ds, RGB((r + n / 2) / n, (g + n / 2) / n, (b + n / 2) / n)));
+      }
+    }
+  }
+}
 thread_local std::vector<int> t_xmap;
 
 // The blit of all calls. Rectangles are device coordinates; negative extents mirror.
@@ -252,6 +304,11 @@ bool BlitCore(DC& d, int dx, int dy, int dw, int dh, const SourceInfo* si, int s
   const Surface* ss = needS ? si->s : nullptr;
   const bool sameSurface = ss && ss->bits == ds.bits;
   const bool fastCopy = identity && t == 0xCC && conv.kind == Converter::Same && ds.format.bpp >= 8;
+  if (needS && t == 0xCC && d.stretchMode == HALFTONE && (ssw > w || ssh > h) && !dstMonoDDB && !si->monoDDB) {
+    HalftoneShrink(d, area, *ss, x, y, w, h, ssx, ssy, ssw, ssh, flipX, flipY);
+    d.Damage(area);
+    return true;
+  }
 
   for (const RECT& c : d.effectiveClip.rects) {
     RECT q = Intersect(c, area);

@@ -153,7 +153,9 @@ BOOL WINAPI RestoreDC(HDC hdc, int savedDC) {
 int WINAPI GetDeviceCaps(HDC hdc, int index) {
   auto dc = DCOrFail(hdc);
   if (!dc) return 0;
-  const int bpp = dc->surface.format.bpp;
+  // A memory DC answers for the display it is compatible with (32-bit here), not for the bitmap
+  // it holds.
+  const int bpp = dc->memoryDC ? 32 : dc->surface.format.bpp;
   switch (index) {
     case DRIVERVERSION: return 0x4000;
     case TECHNOLOGY: return DT_RASDISPLAY;

@@ -54,6 +54,8 @@ bool DashOn(const int* pattern, int count, int total, int64_t i) {
   return true;
 }
 
+POINT Clamp(POINT p) { return POINT{ClampInt(p.x), ClampInt(p.y)}; }
+
 // Applies paint to one device pixel if the clip lets it through.
 inline void PlotPixel(const DC& dc, const FillPaint& paint, int x, int y) {
   const Region& c = dc.effectiveClip;
@@ -123,9 +125,8 @@ void ThinLine(DC& dc, const Pen& pen, POINT a, POINT b, int64_t* styleStep) {
 
 // A line of width > 1: the set of pixel centres within width/2 of the segment (round caps),
 // or of its rectangle body alone (flat caps) or extended by width/2 (square caps).
-void WideLine(DC& dc, const Pen& pen, POINT a, POINT b) {
-  FillPaint paint;
-  MakeColorPaint(dc, pen.color, &paint);
+template <class SpanFn>
+void WideLineSpans(const DC& dc, const Pen& pen, POINT a, POINT b, SpanFn&& emit) {
   const double r = pen.width / 2.0;
   // Odd widths centre on pixel centres, even widths on pixel corners, so both cover `width` rows.
   const double c = (pen.width & 1) ? 0.5 : 0.0;
@@ -149,7 +150,6 @@ void WideLine(DC& dc, const Pen& pen, POINT a, POINT b) {
   const int64_t y1 = std::min<int64_t>(static_cast<int64_t>(std::ceil(bottom + 0.5)), cb.bottom);
   const double len2 = len * len;
   const double eps = 1e-9;
-  RECT touched{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
   for (int64_t y = y0; y < y1; ++y) {
     const double yc = static_cast<double>(y) + 0.5;
     double lo = INFINITY, hi = -INFINITY;
@@ -196,16 +196,50 @@ void WideLine(DC& dc, const Pen& pen, POINT a, POINT b) {
     const double xa = std::ceil(lo - 0.5 - eps), xb = std::floor(hi - 0.5 + eps) + 1;
     const int sx0 = static_cast<int>(std::max<double>(xa, cb.left)), sx1 = static_cast<int>(std::min<double>(xb, cb.right));
     if (sx0 >= sx1) continue;
-    PaintSpan(dc, paint, static_cast<int>(y), sx0, sx1);
-    touched.left = std::min<LONG>(touched.left, sx0);
-    touched.right = std::max<LONG>(touched.right, sx1);
-    touched.top = std::min<LONG>(touched.top, static_cast<LONG>(y));
-    touched.bottom = std::max<LONG>(touched.bottom, static_cast<LONG>(y + 1));
+    emit(static_cast<int>(y), sx0, sx1);
   }
+}
+
+void WideLine(DC& dc, const Pen& pen, POINT a, POINT b) {
+  FillPaint paint;
+  MakeColorPaint(dc, pen.color, &paint);
+  RECT touched{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
+  WideLineSpans(dc, pen, a, b, [&](int y, int x0, int x1) {
+    PaintSpan(dc, paint, y, x0, x1);
+    touched.left = std::min<LONG>(touched.left, x0);
+    touched.right = std::max<LONG>(touched.right, x1);
+    touched.top = std::min<LONG>(touched.top, y);
+    touched.bottom = std::max<LONG>(touched.bottom, y + 1);
+  });
   if (!RectEmpty(touched)) dc.Damage(touched);
 }
 
-POINT Clamp(POINT p) { return POINT{ClampInt(p.x), ClampInt(p.y)}; }
+// Mixes that give another result when a pixel is painted twice.
+bool RepaintChanges(int rop2) {
+  switch (rop2) {
+    case R2_BLACK: case R2_WHITE: case R2_COPYPEN: case R2_NOTCOPYPEN: case R2_NOP: case R2_MASKPEN:
+    case R2_MERGEPEN:
+      return false;
+    default:
+      return true;
+  }
+}
+
+// A wide path of several segments painted as one shape, so joins are painted once.
+void WidePath(DC& dc, const Pen& pen, const POINT* pts, int n, bool closed) {
+  std::vector<RECT> rects;
+  const int segs = closed ? n : n - 1;
+  for (int i = 0; i < segs; ++i)
+    WideLineSpans(dc, pen, Clamp(pts[i]), Clamp(pts[(i + 1) % n]),
+                  [&](int y, int x0, int x1) { rects.push_back(RECT{x0, y, x1, y + 1}); });
+  std::stable_sort(rects.begin(), rects.end(), [](const RECT& a, const RECT& b) { return a.top < b.top; });
+  Region shape;
+  shape.rects = std::move(rects);
+  shape.Normalize();
+  FillPaint paint;
+  MakeColorPaint(dc, pen.color, &paint);
+  PaintRegion(dc, paint, shape);
+}
 
 void DrawSegment(DC& dc, const Pen& pen, POINT a, POINT b, int64_t* styleStep) {
   a = Clamp(a);
@@ -248,8 +282,12 @@ void OutlinePolygons(DC& dc, const POINT* dev, const INT* counts, int polygons) 
   const POINT* p = dev;
   for (int k = 0; k < polygons; ++k) {
     const int n = counts[k];
-    int64_t step = 0;
-    for (int i = 0; i < n; ++i) DrawSegment(dc, pen, p[i], p[(i + 1) % n], &step);
+    if (pen.width > 1 && RepaintChanges(dc.rop2)) {
+      WidePath(dc, pen, p, n, true);
+    } else {
+      int64_t step = 0;
+      for (int i = 0; i < n; ++i) DrawSegment(dc, pen, p[i], p[(i + 1) % n], &step);
+    }
     p += n;
   }
 }
@@ -325,6 +363,10 @@ BOOL WINAPI Polyline(HDC hdc, const POINT* points, int count) {
   }
   const Pen pen = PenOf(*dc);
   if (!pen.visible) return TRUE;
+  if (pen.width > 1 && RepaintChanges(dc->rop2)) {
+    WidePath(*dc, pen, ToDevicePoints(*dc, points, static_cast<size_t>(count)), count, false);
+    return TRUE;
+  }
   int64_t step = 0;
   for (int i = 0; i + 1 < count; ++i)
     DrawSegment(*dc, pen, dc->ToDevice(points[i].x, points[i].y), dc->ToDevice(points[i + 1].x, points[i + 1].y),
@@ -339,15 +381,24 @@ BOOL WINAPI PolylineTo(HDC hdc, const POINT* points, DWORD count) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  const Pen pen = PenOf(*dc);
-  int64_t step = 0;
-  POINT from = dc->position;
-  for (DWORD i = 0; i < count; ++i) {
-    if (pen.visible)
-      DrawSegment(*dc, pen, dc->ToDevice(from.x, from.y), dc->ToDevice(points[i].x, points[i].y), &step);
-    from = points[i];
+  if (count > (DWORD{1} << 24)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
   }
-  dc->position = from;
+  std::vector<POINT> path;
+  path.reserve(count + 1);
+  path.push_back(dc->position);
+  path.insert(path.end(), points, points + count);
+  dc->position = points[count - 1];
+  const Pen pen = PenOf(*dc);
+  if (!pen.visible) return TRUE;
+  const POINT* dev = ToDevicePoints(*dc, path.data(), path.size());
+  if (pen.width > 1 && RepaintChanges(dc->rop2)) {
+    WidePath(*dc, pen, dev, static_cast<int>(path.size()), false);
+    return TRUE;
+  }
+  int64_t step = 0;
+  for (size_t i = 0; i + 1 < path.size(); ++i) DrawSegment(*dc, pen, dev[i], dev[i + 1], &step);
   return TRUE;
 }
 
