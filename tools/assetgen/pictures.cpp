@@ -332,10 +332,7 @@ Image make_graduations() {
 Image make_ruler_icon() {
   const int W = 48, H = 40;
   Canvas cv(W, H, 4);
-  // Shadow on the tray, then the small set square with its marks.
-  SetSquare shadowSq{46, 23, 6, 5, 2};
-  Sdf sh = shadowSq.shape();
-  cv.fill([&](float x, float y) { return sh(x - 2.5f, y - 13.5f) - 0.5f; }, with_alpha(rgb(30, 20, 10), 0.45f));
+  // A small set square with its marks, outlined so that it stands out on the wood.
   SetSquare sq{46, 23, 6, 5, 2};
   Sdf s = sq.shape();
   Sdf moved = [&](float x, float y) { return s(x - 1.0f, y - 12.0f); };
