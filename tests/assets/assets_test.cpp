@@ -606,7 +606,9 @@ TEST(Generator, SameBytesOnEveryRun) {
     EXPECT_TRUE(bytes == read_bytes(b / rel)) << rel << " differs between runs";
     // The build's own run wrote the same into the program folder (settings.ini aside: the
     // program itself rewrites it).
-    if (rel != "settings.ini") EXPECT_TRUE(bytes == read_bytes(kBin / rel)) << rel << " differs from the build's";
+    if (rel != "settings.ini") {
+      EXPECT_TRUE(bytes == read_bytes(kBin / rel)) << rel << " differs from the build's";
+    }
     ++n;
   }
   EXPECT_GE(n, 30u);
