@@ -351,7 +351,6 @@ TEST_F(Profile, AnsiFilesFollowTheAnsiCodePage) {
   EXPECT_EQ(ReadBytes(dir_ / "latin.ini"), "[Caf\xE9]\r\nname=\x80 \xE9t\xE9\r\nother=\x9C\r\n");
 }
 
-#if __has_include("winbase.h")
 TEST_F(Profile, FileNamesFollowThePathRules) {
   // Either separator, and a name that differs in case from the file on disk.
   Fixture("utf16le.ini");
@@ -366,4 +365,3 @@ TEST_F(Profile, FileNamesFollowThePathRules) {
   ASSERT_TRUE(WritePrivateProfileStringW(u"s", u"k", u"v", (Path("") + u"黒板.ini").c_str()));
   EXPECT_TRUE(fs::exists(dir_ / "\xE9\xBB\x92\xE6\x9D\xBF.ini"));
 }
-#endif

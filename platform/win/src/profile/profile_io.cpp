@@ -1,20 +1,11 @@
+// Through the kernel's file calls, so profile names follow the platform's path rules.
 #include "profile/profile_io.h"
 #include <unistd.h>
 #include <atomic>
-#include "winerror.h"
-
-#if __has_include("winbase.h")
 #include "internal/text.h"
 #include "winbase.h"
+#include "winerror.h"
 #include "winplat_mode.h"
-#define VSE_PROFILE_KERNEL_FILES 1
-#else
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#include "internal/text.h"
-#endif
 
 namespace winplat::profile {
 namespace {
@@ -30,12 +21,6 @@ std::u16string TempNameBeside(const std::u16string& path) {
   for (int i = 0; i < 8; ++i, n >>= 4) name += u"0123456789abcdef"[n & 15];
   return name + u".tmp";
 }
-
-}  // namespace
-
-#ifdef VSE_PROFILE_KERNEL_FILES
-
-namespace {
 
 // The W file calls are stubs on the ANSI-only platform; there the A profile calls (the only
 // ones it has) reach the files through the A file calls, with names that came from ANSI.
@@ -127,93 +112,5 @@ bool ReplaceWholeFile(const std::u16string& path, const std::string& bytes, DWOR
   if (!ok) Delete(temp);
   return ok;
 }
-
-#else  // POSIX, until the kernel's file calls are there
-
-namespace {
-
-std::string HostPath(const std::u16string& path) {
-  std::u16string p = path;
-  for (char16_t& c : p)
-    if (c == u'\\') c = u'/';
-  return WideToUtf8(p);
-}
-
-DWORD ErrorOf(int e) {
-  switch (e) {
-    case ENOENT: return ERROR_FILE_NOT_FOUND;
-    case ENOTDIR: return ERROR_PATH_NOT_FOUND;
-    case EACCES: case EPERM: case EROFS: case EISDIR: return ERROR_ACCESS_DENIED;
-    case ENOSPC: return ERROR_DISK_FULL;
-    case ENAMETOOLONG: return ERROR_FILENAME_EXCED_RANGE;
-    default: return ERROR_GEN_FAILURE;
-  }
-}
-
-}  // namespace
-
-bool ReadWholeFile(const std::u16string& path, std::string& bytes, DWORD& error) {
-  const int fd = open(HostPath(path).c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    error = ErrorOf(errno);
-    return false;
-  }
-  struct stat st {};
-  if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-    error = S_ISDIR(st.st_mode) ? ERROR_ACCESS_DENIED : ErrorOf(errno);
-    close(fd);
-    return false;
-  }
-  if (static_cast<uint64_t>(st.st_size) > kMaxProfileSize) {
-    error = ERROR_NOT_ENOUGH_MEMORY;
-    close(fd);
-    return false;
-  }
-  bytes.assign(static_cast<size_t>(st.st_size), '\0');
-  size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t got = read(fd, bytes.data() + done, bytes.size() - done);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) break;
-    done += static_cast<size_t>(got);
-  }
-  bytes.resize(done);
-  close(fd);
-  return true;
-}
-
-bool ReplaceWholeFile(const std::u16string& path, const std::string& bytes, DWORD& error) {
-  const std::string target = HostPath(path);
-  struct stat st {};
-  if (stat(target.c_str(), &st) == 0 && (S_ISDIR(st.st_mode) || !(st.st_mode & S_IWUSR))) {
-    error = ERROR_ACCESS_DENIED;
-    return false;
-  }
-  const std::string temp = HostPath(TempNameBeside(path));
-  const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) {
-    error = ErrorOf(errno);
-    return false;
-  }
-  bool ok = true;
-  size_t done = 0;
-  while (ok && done < bytes.size()) {
-    const ssize_t put = write(fd, bytes.data() + done, bytes.size() - done);
-    if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) ok = false;
-    else done += static_cast<size_t>(put);
-  }
-  if (ok && fsync(fd) != 0) ok = false;
-  if (!ok) error = ErrorOf(errno);
-  close(fd);
-  if (ok && rename(temp.c_str(), target.c_str()) != 0) {
-    ok = false;
-    error = ErrorOf(errno);
-  }
-  if (!ok) unlink(temp.c_str());
-  return ok;
-}
-
-#endif
 
 }  // namespace winplat::profile
