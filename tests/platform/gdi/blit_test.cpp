@@ -312,3 +312,22 @@ TEST(GdiBlit, DeletedDCsFailEveryCall) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(GdiBlit, WholeRowCopiesBetweenLikeBitmaps) {
+  for (int bpp : {32, 24, 16, 8}) {
+    TestCanvas src(4, 5, bpp), dst(4, 5, bpp);
+    for (int y = 0; y < 5; ++y)
+      for (int x = 0; x < 4; ++x) SetPixel(src.dc, x, y, y % 2 ? RGB(255, 255, 255) : RGB(0, 0, 0));
+    SetPixel(src.dc, 3, 1, RGB(0, 0, 0));
+    ASSERT_TRUE(BitBlt(dst.dc, 0, 2, 4, 2, src.dc, 0, 0, SRCCOPY));
+    for (int y = 0; y < 5; ++y)
+      for (int x = 0; x < 4; ++x) {
+        const COLORREF want = (y == 3 && x != 3) ? RGB(255, 255, 255) : RGB(0, 0, 0);
+        EXPECT_EQ(dst.At(x, y), want) << bpp << " " << x << "," << y;
+      }
+  }
+}
+
+}  // namespace

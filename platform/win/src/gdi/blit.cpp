@@ -329,6 +329,16 @@ bool BlitCore(DC& d, int dx, int dy, int dw, int dh, const SourceInfo* si, int s
         t_xmap[static_cast<size_t>(i)] = col >= 0 && col < ss->width ? static_cast<int>(col) : -1;
       }
     }
+    // Whole rows of two surfaces laid out alike are one block of memory.
+    if (fastCopy && !sameSurface && q.left == 0 && q.right == ds.width && ssx - x == 0 && ss->width == ds.width &&
+        ss->pitch == ds.pitch && (ds.pitch == static_cast<ptrdiff_t>(ds.width) * (ds.format.bpp / 8) ||
+                                  -ds.pitch == static_cast<ptrdiff_t>(ds.width) * (ds.format.bpp / 8))) {
+      const int rows = q.bottom - q.top;
+      const int sTop = static_cast<int>(q.top + (ssy - y));
+      const int dLow = ds.pitch > 0 ? q.top : q.bottom - 1, sLow = ds.pitch > 0 ? sTop : sTop + rows - 1;
+      std::memcpy(ds.Row(dLow), ss->Row(sLow), static_cast<size_t>(rows) * static_cast<size_t>(ds.width) * (ds.format.bpp / 8));
+      continue;
+    }
     // Rows in an order that is safe when source and destination overlap in one surface.
     const bool upward = sameSurface && identity && ssy < y;
     for (int r = 0; r < q.bottom - q.top; ++r) {
