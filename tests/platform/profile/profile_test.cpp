@@ -78,7 +78,7 @@ class Profile : public testing::Test {
   std::vector<std::string> Leftovers() {
     std::vector<std::string> out;
     for (const auto& e : fs::directory_iterator(dir_))
-      if (e.path().string().find(".~") != std::string::npos) out.push_back(e.path().filename().string());
+      if (e.path().filename().string().rfind("~ini", 0) == 0) out.push_back(e.path().filename().string());
     return out;
   }
   std::unique_ptr<PlatformGuard> guard_;
@@ -241,6 +241,10 @@ TEST_F(Profile, NewFilesAndBareNames) {
   EXPECT_EQ(GetPrivateProfileStringA("s", "k", "", buf, 8, "bare.ini"), 1u);
   fs::current_path(saved);
   EXPECT_TRUE(fs::exists(dir_ / "bare.ini"));
+  // A name near the longest a folder allows still gets its temporary file.
+  const std::string longName = std::string(240, 'n') + ".ini";
+  EXPECT_TRUE(WritePrivateProfileStringW(u"s", u"k", u"v", Path(longName).c_str()));
+  EXPECT_TRUE(fs::exists(dir_ / longName));
   // Flushing answers FALSE, as the platform does; there is no cache to flush.
   EXPECT_FALSE(WritePrivateProfileStringW(nullptr, nullptr, nullptr, Path("new.ini").c_str()));
 }

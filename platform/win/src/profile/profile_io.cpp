@@ -15,8 +15,11 @@ constexpr uint64_t kMaxProfileSize = 64u << 20;
 
 std::atomic<unsigned> g_tempCounter{0};
 
+// In the file's folder (a rename within one folder replaces atomically), with a short name of
+// its own, so a long file name cannot make it too long.
 std::u16string TempNameBeside(const std::u16string& path) {
-  std::u16string name = path + u".~";
+  const size_t sep = path.find_last_of(u"\\/");
+  std::u16string name = (sep == std::u16string::npos ? std::u16string() : path.substr(0, sep + 1)) + u"~ini";
   unsigned n = g_tempCounter.fetch_add(1) ^ (static_cast<unsigned>(getpid()) << 12);
   for (int i = 0; i < 8; ++i, n >>= 4) name += u"0123456789abcdef"[n & 15];
   return name + u".tmp";
