@@ -22,6 +22,12 @@
 #ifndef ERROR_NOT_LOCKED
 #define ERROR_NOT_LOCKED 158L
 #endif
+#ifndef ERROR_RESOURCE_DATA_NOT_FOUND
+#define ERROR_RESOURCE_DATA_NOT_FOUND 1812L
+#endif
+#ifndef ERROR_RESOURCE_TYPE_NOT_FOUND
+#define ERROR_RESOURCE_TYPE_NOT_FOUND 1813L
+#endif
 #ifndef ERROR_DISCARDED
 #define ERROR_DISCARDED 157L
 #endif
@@ -200,6 +206,14 @@ BOOL WINAPI GetFileAttributesExA(LPCSTR lpFileName, GET_FILEEX_INFO_LEVELS fInfo
 BOOL WINAPI GetFileAttributesExW(LPCWSTR lpFileName, GET_FILEEX_INFO_LEVELS fInfoLevelId, LPVOID lpFileInformation);
 BOOL WINAPI SetFileAttributesA(LPCSTR lpFileName, DWORD dwFileAttributes);
 BOOL WINAPI SetFileAttributesW(LPCWSTR lpFileName, DWORD dwFileAttributes);
+
+// Looks for a file in the folders of lpPath (separated by ';'), or when lpPath is null in the
+// program's folder, the current folder and the folders of PATH. lpExtension (".dat") is added
+// to a name without one. Answers the Linux path as GetFullPathName does.
+DWORD WINAPI SearchPathA(LPCSTR lpPath, LPCSTR lpFileName, LPCSTR lpExtension, DWORD nBufferLength, LPSTR lpBuffer,
+                         LPSTR* lpFilePart);
+DWORD WINAPI SearchPathW(LPCWSTR lpPath, LPCWSTR lpFileName, LPCWSTR lpExtension, DWORD nBufferLength,
+                         LPWSTR lpBuffer, LPWSTR* lpFilePart);
 
 // ---- Find ----
 HANDLE WINAPI FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileData);
@@ -388,6 +402,20 @@ LPSTR WINAPI GetCommandLineA();
 LPWSTR WINAPI GetCommandLineW();
 DWORD WINAPI GetCurrentProcessId();
 DWORD WINAPI GetCurrentThreadId();
+
+// nNumber * nNumerator / nDenominator with a 64-bit product, rounded half away from zero;
+// -1 when nDenominator is 0 or the result does not fit.
+int WINAPI MulDiv(int nNumber, int nNumerator, int nDenominator);
+
+// ---- Version resources (version.dll) ----
+// Files here carry no version resource: the size is 0 (ERROR_RESOURCE_TYPE_NOT_FOUND, or
+// ERROR_FILE_NOT_FOUND for a missing file) and the queries fail.
+DWORD WINAPI GetFileVersionInfoSizeA(LPCSTR lptstrFilename, LPDWORD lpdwHandle);
+DWORD WINAPI GetFileVersionInfoSizeW(LPCWSTR lptstrFilename, LPDWORD lpdwHandle);
+BOOL WINAPI GetFileVersionInfoA(LPCSTR lptstrFilename, DWORD dwHandle, DWORD dwLen, LPVOID lpData);
+BOOL WINAPI GetFileVersionInfoW(LPCWSTR lptstrFilename, DWORD dwHandle, DWORD dwLen, LPVOID lpData);
+BOOL WINAPI VerQueryValueA(LPCVOID pBlock, LPCSTR lpSubBlock, LPVOID* lplpBuffer, UINT* puLen);
+BOOL WINAPI VerQueryValueW(LPCVOID pBlock, LPCWSTR lpSubBlock, LPVOID* lplpBuffer, UINT* puLen);
 
 // A tone of the given frequency (Hz) and length (ms) through the sound layer; returns when done.
 BOOL WINAPI Beep(DWORD dwFreq, DWORD dwDuration);

@@ -513,3 +513,30 @@ TEST_F(Files, WideCallsFailOnTheAnsiOnlyPlatform) {
   winplat::SetAnsiOnlyPlatform(false);
   EXPECT_NE(GetFileAttributesW(u"a.txt"), INVALID_FILE_ATTRIBUTES);
 }
+
+TEST_F(Files, SearchPathLooksInTheGivenFoldersThenTheDefaultOnes) {
+  CreateDirectoryA("Stubs", nullptr);
+  WriteBytes("Stubs/sfx32gui.dat", "stub");
+  char buf[512];
+  char* part = nullptr;
+  const std::string where = Dir() + "/Stubs/sfx32gui.dat";
+  DWORD n = SearchPathA("nowhere;stubs", "SFX32GUI.DAT", nullptr, sizeof buf, buf, &part);
+  EXPECT_EQ(std::string(buf, n), where);
+  ASSERT_NE(part, nullptr);
+  EXPECT_STREQ(part, "sfx32gui.dat");
+  n = SearchPathA("stubs", "sfx32gui", ".dat", sizeof buf, buf, nullptr);  // the extension is added
+  EXPECT_EQ(std::string(buf, n), where);
+  EXPECT_EQ(SearchPathA("stubs", "sfx32gui.dat", nullptr, 4, buf, nullptr), where.size() + 1);
+  ASSERT_TRUE(SetCurrentDirectoryA("Stubs"));
+  n = SearchPathA(nullptr, "sfx32gui.dat", nullptr, sizeof buf, buf, nullptr);  // the current folder
+  EXPECT_EQ(std::string(buf, n), where);
+  ASSERT_TRUE(SetCurrentDirectoryA(".."));
+  EXPECT_EQ(SearchPathA(nullptr, "kmtarsef.exe", nullptr, sizeof buf, buf, nullptr), 0u);
+  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+  DWORD handle = 7;
+  EXPECT_EQ(GetFileVersionInfoSizeA("Stubs\\sfx32gui.dat", &handle), 0u);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_RESOURCE_TYPE_NOT_FOUND));
+  EXPECT_EQ(handle, 0u);
+  EXPECT_EQ(GetFileVersionInfoSizeA("missing.exe", &handle), 0u);
+  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+}

@@ -87,3 +87,10 @@ TEST_F(Paths, ErrnoMapsByTheMissingComponent) {
   EXPECT_EQ(winplat::ErrorFromErrno(ENOTEMPTY), ERROR_DIR_NOT_EMPTY);
   EXPECT_EQ(winplat::ErrorFromErrno(EEXIST), ERROR_ALREADY_EXISTS);
 }
+
+TEST(FindMask, ManyStarsStayFast) {
+  const std::u16string name(250, u'a');
+  EXPECT_FALSE(winplat::MatchFindMask(u"*a*a*a*a*a*a*a*a*a*a*a*a*a*a*a*a*b", name));
+  EXPECT_TRUE(winplat::MatchFindMask(u"*a*a*a*a*a*a*a*a*a*a*a*a*a*a*a*a*a", name));
+  EXPECT_FALSE(winplat::MatchFindMask(u"*a*.*a*.*a*.*a*.*a*.*a*.*a*.b", name + u"." + name));
+}

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -147,7 +148,8 @@ TEST_F(Sound, SyncNoStopFileAndBeeps) {
 }
 
 TEST(SdlAudio, PlaysWithoutAWindow) {
-  // SDL_AUDIODRIVER=dummy under ctest: the sink opens and plays, nothing is heard.
+  // The dummy driver (ctest sets it too): the sink opens and plays, nothing is heard.
+  setenv("SDL_AUDIODRIVER", "dummy", 0);
   auto sink = winplat::screen::MakeSdlAudioSink();
   auto pcm = std::make_shared<winplat::screen::PcmSound>();
   pcm->rate = 22050;

@@ -116,3 +116,13 @@ TEST(Clock, TicksAndCountersMoveForward) {
   EXPECT_NEAR(static_cast<double>((Ticks(now) - 116444736000000000ull) / 10000000ull),
               static_cast<double>(time(nullptr)), 2.0);
 }
+
+TEST(Arithmetic, MulDivRoundsHalfAwayFromZero) {
+  struct Case {
+    int a, b, c, r;
+  };
+  for (const Case& k : {Case{1, 1, 2, 1}, Case{-1, 1, 2, -1}, Case{3, 1, 2, 2}, Case{10, 255, 3, 850},
+                        Case{7, 1, 3, 2}, Case{8, 1, 3, 3}, Case{1, -1, 3, 0}, Case{0x40000000, 4, 2, -1},
+                        Case{0x40000000, 4, 4, 0x40000000}, Case{5, 5, 0, -1}, Case{-0x40000000, 2, 1, INT32_MIN}})
+    EXPECT_EQ(MulDiv(k.a, k.b, k.c), k.r) << k.a << "*" << k.b << "/" << k.c;
+}

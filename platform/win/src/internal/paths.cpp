@@ -121,9 +121,14 @@ std::u16string FullPathLexical(std::u16string_view path) {
 std::string ResolvePath(std::u16string_view path, PathIntent intent) {
   (void)intent;  // both intents resolve alike: an existing case variant always wins
   if (path.empty()) return {};
+  const std::vector<std::u16string> parts = SplitNormalized(path);
+  std::string whole;
+  for (const auto& comp : parts) whole += "/" + WideToUtf8(comp);
+  if (whole.empty()) return "/";
+  if (Exists(whole)) return whole;  // the common case: the name exists as given
   std::string cur;
   bool searching = true;
-  for (const auto& comp : SplitNormalized(path)) {
+  for (const auto& comp : parts) {
     const std::string utf8 = WideToUtf8(comp);
     std::string candidate = cur + "/" + utf8;
     if (searching && !Exists(candidate)) {
@@ -151,46 +156,52 @@ constexpr char16_t kDosStar = 0xF002;   // '*' before '.': any run that stops sh
 constexpr char16_t kDosQm = 0xF003;     // '?': one character, or none at a dot or at the end
 constexpr char16_t kDosDot = 0xF004;    // '.' before a wildcard or at the end: a dot, or the end
 
-bool MatchFrom(const std::u16string& m, size_t mi, std::u16string_view n, size_t ni, size_t lastDot) {
-  while (mi < m.size()) {
-    const char16_t c = m[mi];
+// Matching with a memo of (mask position, name position) pairs already known to fail, so
+// masks with many stars stay quadratic instead of exponential.
+class Matcher {
+ public:
+  Matcher(const std::u16string& m, std::u16string_view n)
+      : m_(m), n_(n), lastDot_(n.rfind(u'.')), failed_((m.size() + 1) * (n.size() + 1), 0) {}
+  bool Match(size_t mi, size_t ni) {
+    char& seen = failed_[mi * (n_.size() + 1) + ni];
+    if (seen) return false;
+    const bool r = Step(mi, ni);
+    if (!r) seen = 1;
+    return r;
+  }
+
+ private:
+  bool Step(size_t mi, size_t ni) {
+    if (mi == m_.size()) return ni == n_.size();
+    const char16_t c = m_[mi];
     if (c == kAny) {
-      for (size_t k = n.size() + 1; k-- > ni;)
-        if (MatchFrom(m, mi + 1, n, k, lastDot)) return true;
+      for (size_t k = ni; k <= n_.size(); ++k)
+        if (Match(mi + 1, k)) return true;
       return false;
     }
     if (c == kDosStar) {
       // May take characters up to, not past, the last dot of the name.
-      size_t limit = (lastDot != std::u16string_view::npos && lastDot >= ni) ? lastDot : n.size();
-      for (size_t k = limit + 1; k-- > ni;)
-        if (MatchFrom(m, mi + 1, n, k, lastDot)) return true;
+      const size_t limit = (lastDot_ != std::u16string_view::npos && lastDot_ >= ni) ? lastDot_ : n_.size();
+      for (size_t k = ni; k <= limit; ++k)
+        if (Match(mi + 1, k)) return true;
       return false;
     }
     if (c == kDosQm) {
-      if (ni == n.size() || n[ni] == u'.') {
-        ++mi;  // matches nothing here
-        continue;
-      }
-      ++mi;
-      ++ni;
-      continue;
+      if (ni == n_.size() || n_[ni] == u'.') return Match(mi + 1, ni);  // matches nothing here
+      return Match(mi + 1, ni + 1);
     }
     if (c == kDosDot) {
-      if (ni == n.size()) {
-        ++mi;
-        continue;
-      }
-      if (n[ni] != u'.') return false;
-      ++mi;
-      ++ni;
-      continue;
+      if (ni == n_.size()) return Match(mi + 1, ni);
+      return n_[ni] == u'.' && Match(mi + 1, ni + 1);
     }
-    if (ni == n.size() || FoldCase(c) != FoldCase(n[ni])) return false;
-    ++mi;
-    ++ni;
+    return ni < n_.size() && FoldCase(c) == FoldCase(n_[ni]) && Match(mi + 1, ni + 1);
   }
-  return ni == n.size();
-}
+
+  const std::u16string& m_;
+  std::u16string_view n_;
+  size_t lastDot_;
+  std::vector<char> failed_;
+};
 
 }  // namespace
 
@@ -210,7 +221,7 @@ bool MatchFindMask(std::u16string_view mask, std::u16string_view name) {
       m += c;
     }
   }
-  return MatchFrom(m, 0, name, 0, name.rfind(u'.'));
+  return Matcher(m, name).Match(0, 0);
 }
 
 std::string ParentOf(const std::string& p) {
