@@ -1,0 +1,52 @@
+// Code-page aware case mapping and comparison, through the platform.
+#include <vector>
+#include "SysUtils.h"
+#include "windows.h"
+
+AnsiString AnsiUpperCase(const AnsiString& S) {
+  AnsiString r = S;
+  if (!r.empty()) CharUpperBuffA(r.data(), static_cast<DWORD>(r.size()));
+  return r;
+}
+
+AnsiString AnsiLowerCase(const AnsiString& S) {
+  AnsiString r = S;
+  if (!r.empty()) CharLowerBuffA(r.data(), static_cast<DWORD>(r.size()));
+  return r;
+}
+
+namespace {
+int Compare(DWORD flags, const AnsiString& S1, const AnsiString& S2) {
+  int r = CompareStringA(LOCALE_USER_DEFAULT, flags, S1.data(), static_cast<int>(S1.size()),
+                         S2.data(), static_cast<int>(S2.size()));
+  return r == 0 ? CompareStr(S1, S2) : r - 2;
+}
+}  // namespace
+
+int AnsiCompareStr(const AnsiString& S1, const AnsiString& S2) { return Compare(0, S1, S2); }
+int AnsiCompareText(const AnsiString& S1, const AnsiString& S2) {
+  return Compare(NORM_IGNORECASE, S1, S2);
+}
+bool AnsiSameStr(const AnsiString& S1, const AnsiString& S2) { return AnsiCompareStr(S1, S2) == 0; }
+bool AnsiSameText(const AnsiString& S1, const AnsiString& S2) { return AnsiCompareText(S1, S2) == 0; }
+int AnsiCompareFileName(const AnsiString& S1, const AnsiString& S2) { return AnsiCompareText(S1, S2); }
+bool SameFileName(const AnsiString& S1, const AnsiString& S2) { return AnsiCompareFileName(S1, S2) == 0; }
+
+WideString AnsiToWide(const AnsiString& S) {
+  if (S.empty()) return WideString();
+  int n = MultiByteToWideChar(CP_ACP, 0, S.data(), static_cast<int>(S.size()), nullptr, 0);
+  if (n <= 0) return WideString();
+  WideString w(static_cast<std::size_t>(n), u'\0');
+  MultiByteToWideChar(CP_ACP, 0, S.data(), static_cast<int>(S.size()), w.data(), n);
+  return w;
+}
+
+AnsiString WideToAnsi(const WideString& S) {
+  if (S.empty()) return AnsiString();
+  int n = WideCharToMultiByte(CP_ACP, 0, S.data(), static_cast<int>(S.size()), nullptr, 0, nullptr,
+                              nullptr);
+  if (n <= 0) return AnsiString();
+  AnsiString a(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_ACP, 0, S.data(), static_cast<int>(S.size()), a.data(), n, nullptr, nullptr);
+  return a;
+}
