@@ -15,7 +15,7 @@
 #include <string_view>
 #include "System.h"
 #include "SysConst.h"
-#include "wintypes.h"
+#include "windows.h"
 
 // ---------------------------------------------------------------------------------------------
 // Format arguments: one value of the "array of const" the class library's Format takes.
@@ -330,7 +330,20 @@ int32_t FileGetDate(HANDLE Handle);  // DOS date and time (local), -1 on error
 TDateTime FileDateToDateTime(int32_t FileDate);
 int32_t DateTimeToFileDate(TDateTime DateTime);
 
-// FindFirst/FindNext/FindClose and TSearchRec come with the kernel's find calls.
+struct TSearchRec {
+  int32_t Time = 0;  // DOS date and time, local
+  int64_t Size = 0;
+  int32_t Attr = 0;
+  AnsiString Name;
+  int32_t ExcludeAttr = 0;
+  HANDLE FindHandle = INVALID_HANDLE_VALUE;
+  WIN32_FIND_DATAA FindData{};  // the platform's record of the match (cAlternateFileName...)
+};
+// 0 when a match was found, else the platform's error code. Attr adds hidden, system and
+// directory entries (faHidden, faSysFile, faDirectory) to the normal files.
+int FindFirst(const AnsiString& Path, int Attr, TSearchRec& F);
+int FindNext(TSearchRec& F);
+void FindClose(TSearchRec& F);
 
 // ---------------------------------------------------------------------------------------------
 // Dates and times (the Japanese locale's formats)

@@ -21,7 +21,7 @@ TEST(DateTime, EncodeDecodeRoundTrip) {
     EXPECT_EQ(m, c.m);
     EXPECT_EQ(dd, c.d);
     EXPECT_EQ(DayOfWeek(d), c.dow) << c.y << "-" << c.m << "-" << c.d;
-    EXPECT_EQ(DayOfWeek(d + 0.75), c.dow);
+    EXPECT_EQ(DayOfWeek(d >= 0 ? d + 0.75 : d - 0.75), c.dow);  // 18:00 of the same day
   }
   EXPECT_THROW(EncodeDate(2023, 2, 29), EConvertError);
   EXPECT_THROW(EncodeDate(2024, 13, 1), EConvertError);
