@@ -149,7 +149,9 @@ TEST(Convert, StrToIntTable) {
   for (const auto& c : cases) {
     int32_t v = -99;
     EXPECT_EQ(TryStrToInt(c.text, v), c.ok) << c.text;
-    if (c.ok) EXPECT_EQ(v, c.value) << c.text;
+    if (c.ok) {
+      EXPECT_EQ(v, c.value) << c.text;
+    }
     EXPECT_EQ(StrToIntDef(c.text, -99), c.ok ? c.value : -99) << c.text;
   }
   try {
