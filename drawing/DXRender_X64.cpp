@@ -1,0 +1,497 @@
+// Native span routines for x86-64 (System V): one routine per operation, generated from the plan
+// into a fresh page that is written, then made executable and never written again. The routine
+// takes the span arguments in rdi and calls nothing. Register use:
+//   rdi  span arguments          r8   destination pixel        rcx  pixels left
+//   rax, rdx, rsi, r9, r10       temporaries
+//   [rsp + 16 * step + 4 * channel]   working values of the plan's steps
+#include <cstddef>
+#include <cstring>
+#include <vector>
+#include "DXRender_Ops.h"
+#include "DXRender_Plan.h"
+#include "winbase.h"
+
+namespace DXRender::detail {
+
+#if defined(__x86_64__)
+namespace {
+
+enum Reg : uint8_t { RAX = 0, RCX = 1, RDX = 2, RBX = 3, RSP = 4, RBP = 5, RSI = 6, RDI = 7,
+                     R8 = 8, R9 = 9, R10 = 10, R11 = 11 };
+enum Cond : uint8_t { CC_E = 4, CC_NE = 5, CC_L = 0xC, CC_G = 0xF };
+enum AluOp : uint8_t { ALU_ADD = 0, ALU_OR = 1, ALU_AND = 4, ALU_SUB = 5, ALU_XOR = 6, ALU_CMP = 7 };
+
+constexpr size_t kCapacity = 4096;  // one page; a routine that does not fit falls back
+
+// A small assembler with capacity checks: an overflow marks the routine as failed instead of
+// writing past the buffer.
+class Assembler {
+ public:
+  bool Failed() const { return failed_; }
+  size_t Size() const { return code_.size(); }
+  const uint8_t* Data() const { return code_.data(); }
+
+  void Byte(uint8_t b) {
+    if (code_.size() >= kCapacity) { failed_ = true; return; }
+    code_.push_back(b);
+  }
+  void Dword(uint32_t v) { for (int i = 0; i < 4; ++i) Byte(static_cast<uint8_t>(v >> (8 * i))); }
+
+  // REX prefix when needed (or forced for 64-bit operands).
+  void Rex(bool w, uint8_t reg, uint8_t base) {
+    const uint8_t rex = static_cast<uint8_t>(0x40 | (w ? 8 : 0) | ((reg & 8) ? 4 : 0) | ((base & 8) ? 1 : 0));
+    if (rex != 0x40) Byte(rex);
+  }
+  // ModRM for [base + disp32], with the SIB byte that rsp and r12 need.
+  void Mem(uint8_t reg, uint8_t base, int32_t disp) {
+    Byte(static_cast<uint8_t>(0x80 | ((reg & 7) << 3) | (base & 7)));
+    if ((base & 7) == 4) Byte(0x24);
+    Dword(static_cast<uint32_t>(disp));
+  }
+  void RegReg(uint8_t reg, uint8_t rm) { Byte(static_cast<uint8_t>(0xC0 | ((reg & 7) << 3) | (rm & 7))); }
+
+  void Load32(uint8_t reg, uint8_t base, int32_t disp) { Rex(false, reg, base); Byte(0x8B); Mem(reg, base, disp); }
+  void Load64(uint8_t reg, uint8_t base, int32_t disp) { Rex(true, reg, base); Byte(0x8B); Mem(reg, base, disp); }
+  void Store32(uint8_t base, int32_t disp, uint8_t reg) { Rex(false, reg, base); Byte(0x89); Mem(reg, base, disp); }
+  void Store16(uint8_t base, int32_t disp, uint8_t reg) { Byte(0x66); Rex(false, reg, base); Byte(0x89); Mem(reg, base, disp); }
+  void Store8(uint8_t base, int32_t disp, uint8_t reg) {
+    // al, cl, dl, bl only (no REX needed for them)
+    Rex(false, reg, base);
+    Byte(0x88);
+    Mem(reg, base, disp);
+  }
+  void StoreImm32(uint8_t base, int32_t disp, uint32_t imm) { Rex(false, 0, base); Byte(0xC7); Mem(0, base, disp); Dword(imm); }
+  void MovImm32(uint8_t reg, uint32_t imm) { Rex(false, 0, reg); Byte(static_cast<uint8_t>(0xB8 | (reg & 7))); Dword(imm); }
+  void MovzxByte(uint8_t reg, uint8_t base, int32_t disp) { Rex(false, reg, base); Byte(0x0F); Byte(0xB6); Mem(reg, base, disp); }
+  void MovzxWord(uint8_t reg, uint8_t base, int32_t disp) { Rex(false, reg, base); Byte(0x0F); Byte(0xB7); Mem(reg, base, disp); }
+  void Mov32(uint8_t dst, uint8_t src) { Rex(false, src, dst); Byte(0x89); RegReg(src, dst); }
+  void Mov64(uint8_t dst, uint8_t src) { Rex(true, src, dst); Byte(0x89); RegReg(src, dst); }
+  void AluImm32(AluOp op, uint8_t reg, uint32_t imm) { Rex(false, 0, reg); Byte(0x81); RegReg(op, reg); Dword(imm); }
+  void AluImm64(AluOp op, uint8_t reg, uint32_t imm) { Rex(true, 0, reg); Byte(0x81); RegReg(op, reg); Dword(imm); }
+  void Alu32(AluOp op, uint8_t dst, uint8_t src) {
+    Rex(false, src, dst);
+    Byte(static_cast<uint8_t>(op * 8 + 1));
+    RegReg(src, dst);
+  }
+  void Add64Mem(uint8_t reg, uint8_t base, int32_t disp) { Rex(true, reg, base); Byte(0x03); Mem(reg, base, disp); }
+  void Add32Mem(uint8_t reg, uint8_t base, int32_t disp) { Rex(false, reg, base); Byte(0x03); Mem(reg, base, disp); }
+  void Add64(uint8_t dst, uint8_t src) { Rex(true, src, dst); Byte(0x01); RegReg(src, dst); }
+  void Imul64Mem(uint8_t reg, uint8_t base, int32_t disp) { Rex(true, reg, base); Byte(0x0F); Byte(0xAF); Mem(reg, base, disp); }
+  void Imul64Imm(uint8_t dst, uint8_t src, int32_t imm) { Rex(true, dst, src); Byte(0x69); RegReg(dst, src); Dword(static_cast<uint32_t>(imm)); }
+  void Imul32(uint8_t dst, uint8_t src) { Rex(false, dst, src); Byte(0x0F); Byte(0xAF); RegReg(dst, src); }
+  void Imul32Imm(uint8_t dst, uint8_t src, int32_t imm) { Rex(false, dst, src); Byte(0x69); RegReg(dst, src); Dword(static_cast<uint32_t>(imm)); }
+  void Movsxd(uint8_t dst, uint8_t src) { Rex(true, dst, src); Byte(0x63); RegReg(dst, src); }
+  void Shl32(uint8_t reg, uint8_t n) { Shift(4, reg, n); }
+  void Shr32(uint8_t reg, uint8_t n) { Shift(5, reg, n); }
+  void Sar32(uint8_t reg, uint8_t n) { Shift(7, reg, n); }
+  void Cmov32(Cond cc, uint8_t dst, uint8_t src) { Rex(false, dst, src); Byte(0x0F); Byte(static_cast<uint8_t>(0x40 | cc)); RegReg(dst, src); }
+  void DecRcx() { Byte(0x48); Byte(0xFF); Byte(0xC9); }
+  void Ret() { Byte(0xC3); }
+
+  // Labels: positions in the code; forward jumps are patched when the label is bound.
+  int NewLabel() { labels_.push_back(-1); return static_cast<int>(labels_.size()) - 1; }
+  void Bind(int label) {
+    labels_[label] = static_cast<int>(code_.size());
+    for (auto& f : fixups_)
+      if (f.label == label) Patch(f.at, label);
+  }
+  void Jcc(Cond cc, int label) { Byte(0x0F); Byte(static_cast<uint8_t>(0x80 | cc)); Rel32(label); }
+  void Jmp(int label) { Byte(0xE9); Rel32(label); }
+
+ private:
+  struct Fixup { size_t at; int label; };
+  void Shift(uint8_t ext, uint8_t reg, uint8_t n) {
+    if (n == 0) return;
+    Rex(false, 0, reg);
+    Byte(0xC1);
+    RegReg(ext, reg);
+    Byte(n);
+  }
+  void Rel32(int label) {
+    const size_t at = code_.size();
+    Dword(0);
+    if (failed_) return;
+    if (labels_[label] >= 0) Patch(at, label);
+    else fixups_.push_back({at, label});
+  }
+  void Patch(size_t at, int label) {
+    if (at + 4 > code_.size()) return;
+    const int32_t rel = labels_[label] - static_cast<int32_t>(at + 4);
+    for (int i = 0; i < 4; ++i) code_[at + i] = static_cast<uint8_t>(static_cast<uint32_t>(rel) >> (8 * i));
+  }
+
+  std::vector<uint8_t> code_;
+  std::vector<int> labels_;
+  std::vector<Fixup> fixups_;
+  bool failed_ = false;
+};
+
+constexpr int32_t kDst = offsetof(SpanArgs, Dst);
+constexpr int32_t kCount = offsetof(SpanArgs, Count);
+int32_t StageField(int stage, size_t field) {
+  return static_cast<int32_t>(offsetof(SpanArgs, Stages) + stage * sizeof(SpanArgs::Stage) + field);
+}
+int32_t Slot(int step, int channel) { return step * 16 + channel * 4; }
+
+class Generator {
+ public:
+  Generator(const Plan& plan, const TDXRMachine& m) : plan_(plan), m_(m) {}
+
+  bool Emit() {
+    const TPixelDescriptor& dest = *m_.Dest;
+    destBytes_ = BytesPerPixel(dest);
+    frame_ = plan_.FastCopy ? 0 : (plan_.StepCount * 16 + 15) / 16 * 16;
+    a_.Load64(R8, RDI, kDst);
+    a_.Load64(RCX, RDI, kCount);
+    if (frame_) a_.AluImm64(ALU_SUB, RSP, static_cast<uint32_t>(frame_));
+    const int loop = a_.NewLabel(), next = a_.NewLabel();
+    a_.Bind(loop);
+    if (plan_.FastCopy) {
+      const int stage = plan_.Steps[plan_.StepCount - 1].Stage;
+      LoadTexel(stage, next);
+      StorePixel(destBytes_);
+    } else {
+      for (int i = 0; i < plan_.StepCount; ++i) EmitStep(i, next);
+      WriteResult(plan_.StepCount - 1);
+    }
+    a_.Bind(next);
+    a_.AluImm64(ALU_ADD, R8, static_cast<uint32_t>(destBytes_));
+    for (int s = 0; s < kMaxStages; ++s) {
+      if (!(plan_.StageMask & (1 << s))) continue;
+      a_.Load32(RAX, RDI, StageField(s, offsetof(SpanArgs::Stage, U)));
+      a_.Add32Mem(RAX, RDI, StageField(s, offsetof(SpanArgs::Stage, DU)));
+      a_.Store32(RDI, StageField(s, offsetof(SpanArgs::Stage, U)), RAX);
+      a_.Load32(RAX, RDI, StageField(s, offsetof(SpanArgs::Stage, V)));
+      a_.Add32Mem(RAX, RDI, StageField(s, offsetof(SpanArgs::Stage, DV)));
+      a_.Store32(RDI, StageField(s, offsetof(SpanArgs::Stage, V)), RAX);
+    }
+    a_.DecRcx();
+    a_.Jcc(CC_NE, loop);
+    if (frame_) a_.AluImm64(ALU_ADD, RSP, static_cast<uint32_t>(frame_));
+    a_.Ret();
+    return !a_.Failed();
+  }
+
+  const Assembler& Code() const { return a_; }
+
+ private:
+  // eax := texel of the stage (skipping the pixel on a colour-key match); r9 := its address.
+  void LoadTexel(int stage, int skip) {
+    const TDXRTextureStage& st = m_.Stages[stage];
+    const int bytes = BytesPerPixel(*st.Source);
+    a_.Load32(RAX, RDI, StageField(stage, offsetof(SpanArgs::Stage, U)));
+    a_.Sar32(RAX, 16);
+    a_.Movsxd(RAX, RAX);
+    a_.Imul64Imm(RAX, RAX, bytes);
+    a_.Load32(RDX, RDI, StageField(stage, offsetof(SpanArgs::Stage, V)));
+    a_.Sar32(RDX, 16);
+    a_.Movsxd(RDX, RDX);
+    a_.Imul64Mem(RDX, RDI, StageField(stage, offsetof(SpanArgs::Stage, Pitch)));
+    a_.Add64(RAX, RDX);
+    a_.Add64Mem(RAX, RDI, StageField(stage, offsetof(SpanArgs::Stage, Base)));
+    a_.Mov64(R9, RAX);
+    LoadPixel(R9, bytes);
+    if (st.UseColorKey) {
+      const uint32_t key = bytes == 3 ? (st.ColorKey & 0xFFFFFF) : st.ColorKey;
+      // Keys wider than the pixel never match.
+      if (bytes == 4 || key < (1u << (bytes * 8))) {
+        a_.AluImm32(ALU_CMP, RAX, key);
+        a_.Jcc(CC_E, skip);
+      }
+    }
+  }
+
+  // eax := pixel at [base] of the given size.
+  void LoadPixel(uint8_t base, int bytes) {
+    switch (bytes) {
+      case 1: a_.MovzxByte(RAX, base, 0); break;
+      case 2: a_.MovzxWord(RAX, base, 0); break;
+      case 3:
+        a_.MovzxWord(RAX, base, 0);
+        a_.MovzxByte(RDX, base, 2);
+        a_.Shl32(RDX, 16);
+        a_.Alu32(ALU_OR, RAX, RDX);
+        break;
+      default: a_.Load32(RAX, base, 0); break;
+    }
+  }
+
+  // [r8] := eax, of the given size.
+  void StorePixel(int bytes) {
+    switch (bytes) {
+      case 1: a_.Store8(R8, 0, RAX); break;
+      case 2: a_.Store16(R8, 0, RAX); break;
+      case 3:
+        a_.Store16(R8, 0, RAX);
+        a_.Shr32(RAX, 16);
+        a_.Store8(R8, 2, RAX);
+        break;
+      default: a_.Store32(R8, 0, RAX); break;
+    }
+  }
+
+  // Channels of the pixel in eax, decoded through an RGB descriptor into a step's slot.
+  void DecodeRGB(const TPixelDescriptor& d, int step, uint8_t provides, const uint16_t* defaults) {
+    for (int c = 0; c < 4; ++c) {
+      const TPixelChannel& ch = d.Channels[c];
+      if ((provides & (1 << c)) && ch.Mask) {
+        a_.Mov32(RDX, RAX);
+        a_.AluImm32(ALU_AND, RDX, ch.Mask);
+        a_.Shr32(RDX, static_cast<uint8_t>(ch.RightShift));
+        a_.Shl32(RDX, static_cast<uint8_t>(ch.LeftShift));
+        a_.AluImm32(ALU_AND, RDX, 0xFF);
+        a_.Shl32(RDX, 8);
+        a_.Store32(RSP, Slot(step, c), RDX);
+      } else {
+        SetKnown(step, c, defaults ? defaults[c] : 0);
+      }
+    }
+  }
+
+  void EmitStep(int i, int skip) {
+    const PlanStep& s = plan_.Steps[i];
+    switch (s.Kind) {
+      case nkZero:
+        for (int c = 0; c < 4; ++c) SetKnown(i, c, 0);
+        break;
+      case nkColor:
+      case nkRegister:
+        for (int c = 0; c < 4; ++c) SetKnown(i, c, s.Value[c]);
+        break;
+      case nkDest: {
+        LoadPixel(R8, destBytes_);
+        DecodeRGB(*m_.Dest, i, chAll, nullptr);
+        break;
+      }
+      case nkTexture: {
+        const TDXRTextureStage& st = m_.Stages[s.Stage];
+        LoadTexel(s.Stage, skip);
+        const uint8_t provides = DescriptorChannels(*st.Source);
+        if (st.Source->Kind == pdkIndexed) {
+          const TPixelChannel& ch = st.Source->Channels[0];
+          a_.Mov32(RDX, RAX);
+          a_.AluImm32(ALU_AND, RDX, ch.Mask);
+          a_.Shr32(RDX, static_cast<uint8_t>(ch.RightShift));
+          a_.AluImm32(ALU_AND, RDX, 0xFF);
+          a_.Shl32(RDX, 2);
+          a_.Add64Mem(RDX, RDI, StageField(s.Stage, offsetof(SpanArgs::Stage, Palette)));
+          for (int c = 0; c < 4; ++c) {
+            if (provides & (1 << c)) {
+              a_.MovzxByte(RSI, RDX, c);
+              a_.Shl32(RSI, 8);
+              a_.Store32(RSP, Slot(i, c), RSI);
+            } else {
+              SetKnown(i, c, st.Default[c]);
+            }
+          }
+        } else {
+          DecodeRGB(*st.Source, i, provides, st.Default);
+        }
+        break;
+      }
+      case nkOperation:
+        EmitOperation(i, s);
+        break;
+    }
+  }
+
+  void Hi(uint8_t reg) {
+    a_.Shr32(reg, 8);
+    a_.AluImm32(ALU_AND, reg, 0xFF);
+  }
+  void ClampAbove(uint8_t reg, uint32_t limit) {  // reg := min(reg, limit), signed
+    a_.MovImm32(R10, limit);
+    a_.Alu32(ALU_CMP, reg, R10);
+    a_.Cmov32(CC_G, reg, R10);
+  }
+  void ClampBelowZero(uint8_t reg) {  // reg := max(reg, 0), signed
+    a_.Alu32(ALU_XOR, R10, R10);
+    a_.Alu32(ALU_CMP, reg, R10);
+    a_.Cmov32(CC_L, reg, R10);
+  }
+  void LoadOperand(uint8_t reg, int step, int c) {
+    if (IsKnown(step, c)) {
+      const int32_t v = KnownValue(step, c);
+      if (v == 0) a_.Alu32(ALU_XOR, reg, reg);
+      else a_.MovImm32(reg, static_cast<uint32_t>(v));
+    } else {
+      a_.Load32(reg, RSP, Slot(step, c));
+    }
+  }
+  Value KnownOperand(int step) const {
+    Value v{{0, 0, 0, 0}};
+    for (int c = 0; c < 4; ++c) v.C[c] = KnownValue(step, c);
+    return v;
+  }
+  // Whether channel c of an operation depends only on known values.
+  bool FoldsAtCompileTime(const PlanStep& s, int c) const {
+    const bool needsAlpha = s.Op >= 7 && s.Op <= 11;
+    if (needsAlpha && !IsKnown(s.Left, 3)) return false;
+    return IsKnown(s.Left, c) && IsKnown(s.Right, c);
+  }
+
+  void EmitOperation(int i, const PlanStep& s) {
+    const bool needsAlpha = s.Op >= 7 && s.Op <= 11;
+    const Value folded = Apply(s.Op, s.Mask, KnownOperand(s.Left), KnownOperand(s.Right));
+    bool anyRuntime = false;
+    for (int c = 0; c < 4; ++c) {
+      if (!(s.Mask & (1 << c))) SetKnown(i, c, 0);
+      else if (FoldsAtCompileTime(s, c)) SetKnown(i, c, folded.C[c]);
+      else anyRuntime = true;
+    }
+    if (!anyRuntime) return;
+    const bool constAlpha = needsAlpha && IsKnown(s.Left, 3);
+    int32_t a8 = 0;
+    if (constAlpha) {
+      a8 = (KnownValue(s.Left, 3) >> 8) & 0xFF;
+      if (s.Op == 11) a8 = 255 - a8;
+      a_.MovImm32(RSI, static_cast<uint32_t>(a8));
+    } else if (needsAlpha) {
+      LoadOperand(RSI, s.Left, 3);
+      Hi(RSI);
+      if (s.Op == 11) {
+        a_.MovImm32(R10, 255);
+        a_.Alu32(ALU_SUB, R10, RSI);
+        a_.Mov32(RSI, R10);
+      }
+    }
+    for (int c = 0; c < 4; ++c) {
+      if (known_[i].Is[c]) continue;
+      LoadOperand(RAX, s.Left, c);
+      LoadOperand(RDX, s.Right, c);
+      const bool alpha = c == 3;
+      uint8_t op = s.Op;
+      // Alpha of the operations that copy it.
+      if ((op == 13 || op == 14) && alpha) op = 1;
+      if (op == 12) op = alpha ? 2 : 1;
+      if (op == 13) op = 6;
+      if (op == 14) op = 3;
+      switch (op) {
+        case 0: a_.Alu32(ALU_XOR, RAX, RAX); break;
+        case 1: break;
+        case 2: a_.Mov32(RAX, RDX); break;
+        case 3: a_.Alu32(ALU_ADD, RAX, RDX); ClampAbove(RAX, 65535); break;
+        case 4: a_.Alu32(ALU_SUB, RAX, RDX); ClampBelowZero(RAX); break;
+        case 5: a_.Alu32(ALU_SUB, RDX, RAX); a_.Mov32(RAX, RDX); ClampBelowZero(RAX); break;
+        case 6: Hi(RAX); Hi(RDX); a_.Imul32(RAX, RDX); a_.Shr32(RAX, 8); a_.Shl32(RAX, 8); break;
+        case 7: Hi(RAX); a_.Imul32(RAX, RSI); a_.Shr32(RAX, 8); a_.Shl32(RAX, 8); break;
+        case 8:
+          Hi(RAX); a_.Imul32(RAX, RSI); a_.Shr32(RAX, 8);
+          Hi(RDX); a_.Alu32(ALU_ADD, RAX, RDX); ClampAbove(RAX, 255); a_.Shl32(RAX, 8);
+          break;
+        case 9:
+          Hi(RAX); a_.Imul32(RAX, RSI); a_.Shr32(RAX, 8);
+          Hi(RDX); a_.Alu32(ALU_SUB, RDX, RAX); a_.Mov32(RAX, RDX); ClampBelowZero(RAX); a_.Shl32(RAX, 8);
+          break;
+        case 10:
+        case 11: {
+          const bool paired = (s.Mask & (1 << (c ^ 1))) != 0;
+          Hi(RAX);
+          Hi(RDX);
+          if (paired && constAlpha) {
+            a_.Imul32Imm(RAX, RAX, a8);
+            a_.Imul32Imm(RDX, RDX, 255 - a8);
+            a_.Alu32(ALU_ADD, RAX, RDX);
+            a_.Shr32(RAX, 8);
+          } else if (paired) {  // floor((l * a + r * (255 - a)) / 256)
+            a_.Imul32(RAX, RSI);
+            a_.MovImm32(R10, 255);
+            a_.Alu32(ALU_SUB, R10, RSI);
+            a_.Imul32(RDX, R10);
+            a_.Alu32(ALU_ADD, RAX, RDX);
+            a_.Shr32(RAX, 8);
+          } else {  // r + floor((l - r) * a / 256)
+            a_.Alu32(ALU_SUB, RAX, RDX);
+            a_.Imul32(RAX, RSI);
+            a_.Sar32(RAX, 8);
+            a_.Alu32(ALU_ADD, RAX, RDX);
+          }
+          a_.AluImm32(ALU_AND, RAX, 0xFF);
+          a_.Shl32(RAX, 8);
+          break;
+        }
+        default: a_.Alu32(ALU_XOR, RAX, RAX); break;
+      }
+      a_.Store32(RSP, Slot(i, c), RAX);
+    }
+  }
+
+  void WriteResult(int step) {
+    const TPixelDescriptor& d = *m_.Dest;
+    uint32_t constantPart = 0;
+    for (int c = 0; c < 4; ++c) {
+      const TPixelChannel& ch = d.Channels[c];
+      if (!(plan_.WriteMask & (1 << c)) || !ch.Mask || !IsKnown(step, c)) continue;
+      const uint32_t v8 = static_cast<uint32_t>(KnownValue(step, c) >> 8) & 0xFF;
+      constantPart |= ((v8 << ch.RightShift) >> ch.LeftShift) & ch.Mask;
+    }
+    a_.MovImm32(RSI, constantPart);
+    for (int c = 0; c < 4; ++c) {
+      const TPixelChannel& ch = d.Channels[c];
+      if (!(plan_.WriteMask & (1 << c)) || !ch.Mask || IsKnown(step, c)) continue;
+      a_.Load32(RDX, RSP, Slot(step, c));
+      Hi(RDX);
+      a_.Shl32(RDX, static_cast<uint8_t>(ch.RightShift));
+      a_.Shr32(RDX, static_cast<uint8_t>(ch.LeftShift));
+      a_.AluImm32(ALU_AND, RDX, ch.Mask);
+      a_.Alu32(ALU_OR, RSI, RDX);
+    }
+    a_.Mov32(RAX, RSI);
+    StorePixel(destBytes_);
+  }
+
+  // Channel values known while generating (constants, channels a format lacks, and what
+  // operations compute from them) are folded instead of computed per pixel.
+  struct Known {
+    bool Is[4];
+    int32_t Value[4];
+  };
+  void SetKnown(int step, int c, int32_t v) { known_[step].Is[c] = true; known_[step].Value[c] = v; }
+  bool IsKnown(int step, int c) const { return step < 0 || known_[step].Is[c]; }
+  int32_t KnownValue(int step, int c) const { return step < 0 ? 0 : known_[step].Value[c]; }
+
+  const Plan& plan_;
+  const TDXRMachine& m_;
+  Known known_[kMaxNodes]{};
+  Assembler a_;
+  int destBytes_ = 4;
+  int frame_ = 0;
+};
+
+class NativeSpan final : public CompiledSpanBase {
+ public:
+  NativeSpan(void* memory, size_t size) : memory_(memory), size_(size) {}
+  ~NativeSpan() override { VirtualFree(memory_, 0, MEM_RELEASE); }
+  bool Native() const override { return true; }
+  void Run(SpanArgs& args) override { reinterpret_cast<void (*)(SpanArgs*)>(memory_)(&args); }
+
+ private:
+  void* memory_;
+  size_t size_;
+};
+
+}  // namespace
+
+std::unique_ptr<CompiledSpanBase> CompileNative(const Plan& plan, const TDXRMachine& machine) {
+  Generator g(plan, machine);
+  if (!g.Emit()) return nullptr;
+  const Assembler& code = g.Code();
+  // Mapped writable, filled, then made executable and read-only: never writable and executable.
+  void* mem = VirtualAlloc(nullptr, kCapacity, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  if (!mem) return nullptr;
+  std::memcpy(mem, code.Data(), code.Size());
+  DWORD old;
+  if (!VirtualProtect(mem, kCapacity, PAGE_EXECUTE_READ, &old)) {
+    VirtualFree(mem, 0, MEM_RELEASE);
+    return nullptr;
+  }
+  return std::make_unique<NativeSpan>(mem, kCapacity);
+}
+
+#else
+
+std::unique_ptr<CompiledSpanBase> CompileNative(const Plan&, const TDXRMachine&) { return nullptr; }
+
+#endif
+
+}  // namespace DXRender::detail
