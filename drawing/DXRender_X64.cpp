@@ -460,14 +460,13 @@ class Generator {
 
 class NativeSpan final : public CompiledSpanBase {
  public:
-  NativeSpan(void* memory, size_t size) : memory_(memory), size_(size) {}
+  explicit NativeSpan(void* memory) : memory_(memory) {}
   ~NativeSpan() override { VirtualFree(memory_, 0, MEM_RELEASE); }
   bool Native() const override { return true; }
   void Run(SpanArgs& args) override { reinterpret_cast<void (*)(SpanArgs*)>(memory_)(&args); }
 
  private:
   void* memory_;
-  size_t size_;
 };
 
 }  // namespace
@@ -485,7 +484,7 @@ std::unique_ptr<CompiledSpanBase> CompileNative(const Plan& plan, const TDXRMach
     VirtualFree(mem, 0, MEM_RELEASE);
     return nullptr;
   }
-  return std::make_unique<NativeSpan>(mem, kCapacity);
+  return std::make_unique<NativeSpan>(mem);
 }
 
 #else
