@@ -89,7 +89,8 @@ AnsiString ExtensionOf(const AnsiString& fileName) {
 
 // A new graphic of the same class as `g`, when that class is registered.
 TGraphic* NewOfSameClass(const TGraphic* g) {
-  if (dynamic_cast<const TBitmap*>(g) && typeid(*g) == typeid(TBitmap)) return new TBitmap();
+  const std::type_info& wanted = typeid(*g);
+  if (wanted == typeid(TBitmap)) return new TBitmap();
   std::vector<TGraphicClass> classes;
   {
     std::lock_guard<std::mutex> lock(g_formatsLock);
@@ -97,7 +98,9 @@ TGraphic* NewOfSameClass(const TGraphic* g) {
   }
   for (TGraphicClass c : classes) {
     std::unique_ptr<TGraphic> probe(c());
-    if (probe && typeid(*probe) == typeid(*g)) return probe.release();
+    if (!probe) continue;
+    const TGraphic& p = *probe;
+    if (typeid(p) == wanted) return probe.release();
   }
   return nullptr;
 }
