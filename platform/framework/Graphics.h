@@ -272,7 +272,6 @@ class TCanvas : public TPersistent {
   void FrameRect(const TRect& r);
   void Ellipse(int32_t x1, int32_t y1, int32_t x2, int32_t y2);
   void Ellipse(const TRect& r) { Ellipse(r.left, r.top, r.right, r.bottom); }
-  void RoundRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3);
   void Polygon(std::span<const TPoint> points);
   void Polygon(std::initializer_list<TPoint> points) { Polygon(std::span<const TPoint>(points.begin(), points.size())); }
   void Polyline(std::span<const TPoint> points);

@@ -178,13 +178,6 @@ void TCanvas::Ellipse(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
   Changed();
 }
 
-void TCanvas::RoundRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3) {
-  Changing();
-  RequiredState(csHandleValid | csPenValid | csBrushValid);
-  ::RoundRect(FHandle, x1, y1, x2, y2, x3, y3);
-  Changed();
-}
-
 void TCanvas::Polygon(std::span<const TPoint> points) {
   Changing();
   RequiredState(csHandleValid | csPenValid | csBrushValid);
