@@ -419,7 +419,8 @@ class TBitmap : public TGraphic {
   TTransparentMode TransparentMode() const { return FTransparentMode; }
   void SetTransparentMode(TTransparentMode value);
 
-  // The DIB section; nullptr while empty.
+  // The DIB section; nullptr while empty. The canvas lets go of it (its DC is made again when the
+  // canvas is next used), so the caller may select it into a DC of its own.
   HBITMAP Handle();
   // Adopts `value` (owned from now on; a bitmap that is no DIB section is copied into one and freed).
   void SetHandle(HBITMAP value);

@@ -379,7 +379,11 @@ void TBitmap::SetTransparentMode(TTransparentMode value) {
   else SetTransparentColor(TransparentColor());
 }
 
-HBITMAP TBitmap::Handle() { return FHandle; }
+HBITMAP TBitmap::Handle() {
+  // A bitmap can be selected into one DC at a time: let the caller select it into its own.
+  if (FCanvas) FCanvas->FreeContext();
+  return FHandle;
+}
 
 void TBitmap::SetHandle(HBITMAP value) {
   if (value == FHandle) return;
