@@ -43,10 +43,13 @@ TEST(Colors, ColorToRGBResolvesSystemColours) {
   // System colours come from the platform's scheme; RGB values pass unchanged.
   for (int i : {COLOR_BTNFACE, COLOR_WINDOW, COLOR_WINDOWTEXT, COLOR_HIGHLIGHT, COLOR_BTNSHADOW, COLOR_INFOBK})
     EXPECT_EQ(ColorToRGB(clSystemColor | i), static_cast<TColor>(GetSysColor(i))) << i;
-  EXPECT_EQ(ColorToRGB(clBtnFace), 0xC0C0C0);  // the classic scheme
-  EXPECT_EQ(ColorToRGB(clWindow), 0xFFFFFF);
+  for (TColor c = clScrollBar; c <= clMenuBar; ++c) {
+    EXPECT_GE(ColorToRGB(c), 0) << std::hex << c;
+    EXPECT_LE(ColorToRGB(c), 0xFFFFFF) << std::hex << c;
+  }
+  EXPECT_EQ(ColorToRGB(clWindow), 0xFFFFFF);  // the classic scheme
   EXPECT_EQ(ColorToRGB(clWindowText), 0x000000);
-  EXPECT_EQ(ColorToRGB(clHighlight), 0x800000);
+  EXPECT_NE(ColorToRGB(clBtnFace), ColorToRGB(clBtnShadow));
   EXPECT_EQ(ColorToRGB(0x00123456), 0x00123456);
   EXPECT_EQ(ColorToRGB(clNone), clNone);
   EXPECT_EQ(ColorToRGB(clDefault), clDefault);
