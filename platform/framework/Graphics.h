@@ -431,8 +431,6 @@ class TBitmap : public TGraphic {
   HPALETTE Palette() override;
   // Takes the entries of `value` as the colour table (the handle stays the caller's).
   void SetPalette(HPALETTE value) override;
-  void Dormant() {}
-  void FreeImage() {}
 
   void LoadFromStream(TStream* stream) override;
   void SaveToStream(TStream* stream) override;
