@@ -331,3 +331,58 @@ TEST(GdiBlit, WholeRowCopiesBetweenLikeBitmaps) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(GdiBlit, RunLengthDibsDrawAndBadRunsStayInside) {
+  struct {
+    BITMAPINFOHEADER h;
+    RGBQUAD colors[256];
+  } bi{};
+  bi.h.biSize = sizeof(BITMAPINFOHEADER);
+  bi.h.biWidth = 4;
+  bi.h.biHeight = 2;
+  bi.h.biPlanes = 1;
+  bi.h.biBitCount = 8;
+  bi.h.biCompression = BI_RLE8;
+  bi.colors[1] = RGBQUAD{0, 0, 255, 0};    // red
+  bi.colors[2] = RGBQUAD{255, 0, 0, 0};    // blue
+  // Bottom row: 3 x red, then end of line; top row: absolute run blue, red, blue; end.
+  const uint8_t rle[] = {3, 1, 0, 0, 0, 3, 2, 1, 2, 0, 0, 1};
+  bi.h.biSizeImage = sizeof(rle);
+  TestCanvas cv(4, 2);
+  ASSERT_EQ(StretchDIBits(cv.dc, 0, 0, 4, 2, 0, 0, 4, 2, rle, reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS,
+                          SRCCOPY),
+            2);
+  EXPECT_EQ(cv.At(0, 1), RGB(255, 0, 0));
+  EXPECT_EQ(cv.At(2, 1), RGB(255, 0, 0));
+  EXPECT_EQ(cv.At(3, 1), RGB(0, 0, 0));
+  EXPECT_EQ(cv.At(0, 0), RGB(0, 0, 255));
+  EXPECT_EQ(cv.At(1, 0), RGB(255, 0, 0));
+  // Runs longer than the row, deltas beyond the image and a cut-off absolute run are harmless.
+  const uint8_t bad[] = {255, 1, 0, 2, 200, 200, 0, 40, 1, 2};
+  bi.h.biSizeImage = sizeof(bad);
+  EXPECT_EQ(StretchDIBits(cv.dc, 0, 0, 4, 2, 0, 0, 4, 2, bad, reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS,
+                          SRCCOPY),
+            2);
+  EXPECT_EQ(cv.At(3, 1), RGB(255, 0, 0));
+  // RLE4 packs two pixels per byte.
+  bi.h.biBitCount = 4;
+  bi.h.biCompression = BI_RLE4;
+  const uint8_t rle4[] = {4, 0x12, 0, 1};
+  bi.h.biSizeImage = sizeof(rle4);
+  cv.Fill(RGB(0, 0, 0));
+  EXPECT_EQ(StretchDIBits(cv.dc, 0, 0, 4, 2, 0, 0, 4, 2, rle4, reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS,
+                          SRCCOPY),
+            2);
+  EXPECT_EQ(cv.At(0, 1), RGB(255, 0, 0));
+  EXPECT_EQ(cv.At(1, 1), RGB(0, 0, 255));
+  EXPECT_EQ(cv.At(2, 1), RGB(255, 0, 0));
+  // Without a size, or top-down, run-length data is refused.
+  bi.h.biSizeImage = 0;
+  EXPECT_EQ(StretchDIBits(cv.dc, 0, 0, 4, 2, 0, 0, 4, 2, rle4, reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS,
+                          SRCCOPY),
+            0);
+}
+
+}  // namespace

@@ -93,6 +93,60 @@ HBITMAP AddBitmap(std::shared_ptr<BitmapObject> bm) {
   return static_cast<HBITMAP>(bm->handle);
 }
 
+namespace {
+// Expands RLE8/RLE4 data into bottom-up rows of `stride` bytes. Runs and deltas are cut at the
+// row and image edges; decoding stops at the end marker, the image end or the input end.
+void DecodeRle(const uint8_t* in, size_t size, bool four, int width, int height, ptrdiff_t stride, uint8_t* out) {
+  int64_t x = 0, y = 0;
+  size_t i = 0;
+  auto put = [&](uint8_t index) {
+    if (x >= 0 && x < width && y >= 0 && y < height) {
+      uint8_t* row = out + y * stride;
+      if (four) {
+        uint8_t& byte = row[x >> 1];
+        byte = (x & 1) ? static_cast<uint8_t>((byte & 0xF0) | (index & 0x0F))
+                       : static_cast<uint8_t>((byte & 0x0F) | (index << 4));
+      } else {
+        row[x] = index;
+      }
+    }
+    ++x;
+  };
+  while (i + 1 < size && y < height) {
+    const uint8_t count = in[i], value = in[i + 1];
+    i += 2;
+    if (count > 0) {
+      const int64_t n = std::min<int64_t>(count, std::max<int64_t>(0, width - x));
+      for (int64_t k = 0; k < n; ++k) put(four ? static_cast<uint8_t>((k & 1) ? (value & 0x0F) : (value >> 4)) : value);
+      x += count - n;
+      continue;
+    }
+    if (value == 0) {  // end of line
+      x = 0;
+      ++y;
+    } else if (value == 1) {  // end of bitmap
+      break;
+    } else if (value == 2) {  // delta
+      if (i + 1 >= size) break;
+      x += in[i];
+      y += in[i + 1];
+      i += 2;
+    } else {  // absolute run of `value` pixels, padded to a 16-bit boundary
+      const size_t bytes = four ? (value + 1u) / 2u : value;
+      if (i + bytes > size) break;
+      for (unsigned k = 0; k < value; ++k) {
+        if (x >= width) {
+          x += value - k;
+          break;
+        }
+        put(four ? static_cast<uint8_t>((k & 1) ? (in[i + k / 2] & 0x0F) : (in[i + k / 2] >> 4)) : in[i + k]);
+      }
+      i += (bytes + 1) & ~size_t{1};
+    }
+  }
+}
+}  // namespace
+
 bool MakeDibView(const BITMAPINFO* info, UINT usage, const void* bits, const DC* dc, DibView* v,
                  int64_t heightOverride) {
   if (!info || (usage != DIB_RGB_COLORS && usage != DIB_PAL_COLORS)) return false;
@@ -125,8 +179,11 @@ bool MakeDibView(const BITMAPINFO* info, UINT usage, const void* bits, const DC*
       std::memcpy(masks, m, sizeof(masks));
       if (hsize == sizeof(BITMAPINFOHEADER)) colorOffset += sizeof(masks);
       if (!masks[0] || !masks[1] || !masks[2]) return false;
+    } else if (compression == BI_RLE8 || compression == BI_RLE4) {
+      // Run-length data is only ever drawn from (never a DIB section), and only with its size.
+      if (!bits || bpp != (compression == BI_RLE8 ? 8 : 4) || height < 0 || h.biSizeImage == 0) return false;
     } else if (compression != BI_RGB) {
-      return false;  // compressed DIBs are decoded by their readers, not here
+      return false;
     }
   } else {
     return false;
@@ -174,6 +231,12 @@ bool MakeDibView(const BITMAPINFO* info, UINT usage, const void* bits, const DC*
   s.colorCount = static_cast<int>(v->colors.size());
   if (s.colors) ColorTablesChanged();
   uint8_t* b = static_cast<uint8_t*>(const_cast<void*>(bits));
+  if (b && (compression == BI_RLE8 || compression == BI_RLE4)) {
+    v->decoded.assign(v->imageSize, 0);
+    DecodeRle(static_cast<const uint8_t*>(bits), info->bmiHeader.biSizeImage, compression == BI_RLE4, v->width,
+              v->height, v->stride, v->decoded.data());
+    b = v->decoded.data();
+  }
   if (b) {
     s.bits = v->topDown ? b : b + (v->height - 1) * v->stride;
     s.pitch = v->topDown ? v->stride : -v->stride;

@@ -83,6 +83,7 @@ struct DibView {
   bool topDown = false;
   ptrdiff_t stride = 0;
   size_t imageSize = 0;
+  std::vector<uint8_t> decoded;  // expanded pixels of run-length encoded input
 };
 // Reads the header of `info` (BITMAPINFOHEADER or larger, or BITMAPCOREHEADER); `bits` may be
 // null to only check the header. DIB_PAL_COLORS indices resolve through the DC's palette.
