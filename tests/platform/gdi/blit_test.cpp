@@ -386,3 +386,29 @@ TEST(GdiBlit, RunLengthDibsDrawAndBadRunsStayInside) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(GdiBlit, CopiesBetweenTwentyFourAndThirtyTwoBits) {
+  TestCanvas src24(7, 2, 24);
+  for (int x = 0; x < 7; ++x) {
+    SetPixel(src24.dc, x, 0, RGB(x * 30 + 1, 255 - x, x * 7));
+    SetPixel(src24.dc, x, 1, RGB(x, x * 2, x * 3));
+  }
+  TestCanvas dst32(9, 2, 32, RGB(9, 9, 9));
+  ASSERT_TRUE(BitBlt(dst32.dc, 1, 0, 7, 2, src24.dc, 0, 0, SRCCOPY));
+  TestCanvas back24(7, 2, 24);
+  ASSERT_TRUE(BitBlt(back24.dc, 0, 0, 7, 2, dst32.dc, 1, 0, SRCCOPY));
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 7; ++x) {
+      EXPECT_EQ(dst32.At(x + 1, y), src24.At(x, y)) << x << "," << y;
+      EXPECT_EQ(back24.At(x, y), src24.At(x, y)) << x << "," << y;
+    }
+  EXPECT_EQ(dst32.At(0, 0), RGB(9, 9, 9));
+  EXPECT_EQ(dst32.At(8, 1), RGB(9, 9, 9));
+  // The unused byte of 32-bit pixels is written as zero.
+  const uint32_t* px = static_cast<const uint32_t*>(dst32.bits);
+  EXPECT_EQ(px[1] >> 24, 0u);
+}
+
+}  // namespace

@@ -154,3 +154,24 @@ TEST(GdiRegions, EllipticRegionIsSymmetricAndInsideItsBox) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(GdiRegions, OffsetToTheCoordinateLimitsStaysValid) {
+  HRGN r = CreateRectRgn(0, 0, 10, 10);
+  HRGN u = CreateRectRgn(20, 5, 30, 15);
+  CombineRgn(r, r, u, RGN_OR);
+  EXPECT_EQ(OffsetRgn(r, 0x7FFFFFFF, 0), NULLREGION);  // pushed past the limit: nothing left
+  SetRectRgn(r, 0, 0, 10, 10);
+  EXPECT_EQ(OffsetRgn(r, -5, 7), SIMPLEREGION);
+  RECT box;
+  GetRgnBox(r, &box);
+  EXPECT_EQ(box.left, -5);
+  EXPECT_EQ(box.top, 7);
+  auto obj = winplat::gdi::LookupRegion(r);
+  ExpectBanded(obj->region);
+  DeleteObject(r);
+  DeleteObject(u);
+}
+
+}  // namespace

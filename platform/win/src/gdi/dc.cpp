@@ -66,15 +66,14 @@ void SetDCVisibleRegion(HDC hdc, const Region* visible, POINT dcOrg) {
 namespace {
 // Clip region operations in device coordinates.
 int ApplyClip(DC& dc, const Region* region, int mode) {
-  if (mode == RGN_COPY || (region == nullptr && mode == RGN_COPY)) {
+  if (mode == RGN_COPY) {
     dc.hasClip = region != nullptr;
     if (region) dc.clip = *region;
     else dc.clip.Clear();
   } else {
     if (!region) return ERROR;
-    Region current = dc.hasClip ? dc.clip : Region::FromRect(RECT{dc.dcOrg.x, dc.dcOrg.y,
-                                                                  dc.dcOrg.x + dc.surface.width,
-                                                                  dc.dcOrg.y + dc.surface.height});
+    // No clip region yet: the whole surface.
+    Region current = dc.hasClip ? dc.clip : Region::FromRect(RECT{0, 0, dc.surface.width, dc.surface.height});
     dc.clip = Region::Combine(current, *region, mode);
     dc.hasClip = true;
   }

@@ -128,13 +128,20 @@ Region Region::FromRect(const RECT& r) {
 
 void Region::Offset(int dx, int dy) {
   if (rects.empty()) return;
-  for (RECT& r : rects) {
-    r.left = ClampInt(int64_t{r.left} + dx);
-    r.right = ClampInt(int64_t{r.right} + dx);
-    r.top = ClampInt(int64_t{r.top} + dy);
-    r.bottom = ClampInt(int64_t{r.bottom} + dy);
+  const int64_t l = int64_t{bounds.left} + dx, r = int64_t{bounds.right} + dx;
+  const int64_t t = int64_t{bounds.top} + dy, b = int64_t{bounds.bottom} + dy;
+  const bool inside = l >= -kCoordLimit && r <= kCoordLimit && t >= -kCoordLimit && b <= kCoordLimit;
+  for (RECT& q : rects) {
+    q.left = ClampInt(int64_t{q.left} + dx);
+    q.right = ClampInt(int64_t{q.right} + dx);
+    q.top = ClampInt(int64_t{q.top} + dy);
+    q.bottom = ClampInt(int64_t{q.bottom} + dy);
   }
-  Normalize();  // clamping at the limits may have emptied rectangles
+  if (inside) {
+    bounds = RECT{static_cast<LONG>(l), static_cast<LONG>(t), static_cast<LONG>(r), static_cast<LONG>(b)};
+    return;
+  }
+  Normalize();  // clamping at the limits may have emptied or merged rectangles
 }
 
 bool Region::Contains(int x, int y) const {
