@@ -167,5 +167,16 @@ void TMemIniFile::DeleteKey(const AnsiString& Section, const AnsiString& Ident) 
 void TMemIniFile::UpdateFile() {
   TStringList list;
   GetStrings(&list);
-  list.SaveToFile(file_name_);
+  // Written beside the file and moved over it, so a failed write leaves the old file whole.
+  AnsiString temp = file_name_ + ".$$$";
+  try {
+    list.SaveToFile(temp);
+  } catch (const EStreamError&) {
+    DeleteFile(temp);
+    throw EFCreateError(SFCreateError, {file_name_});
+  }
+  if (!MoveFileExA(temp.c_str(), file_name_.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    DeleteFile(temp);
+    throw EFCreateError(SFCreateError, {file_name_});
+  }
 }

@@ -165,6 +165,24 @@ TEST(MemIniFile, MissingFileIsEmptyAndCaseSensitivityIsOptional) {
   EXPECT_FALSE(FileExists("absent.ini"));
 }
 
+TEST(MemIniFile, FailedUpdateLeavesNoHalfFile) {
+  TMemIniFile lost("no_such_folder/x.ini");
+  lost.WriteString("a", "b", "c");
+  try {
+    lost.UpdateFile();
+    FAIL();
+  } catch (const EFCreateError& e) {
+    EXPECT_EQ(e.Message(), "ファイル no_such_folder/x.ini を作成できません");
+  }
+  // A folder in the file's place cannot be replaced: the folder stays, no temporary is left.
+  ForceDirectories("taken.ini");
+  TMemIniFile taken("taken.ini");
+  taken.WriteString("a", "b", "c");
+  EXPECT_THROW(taken.UpdateFile(), EFCreateError);
+  EXPECT_TRUE(DirectoryExists("taken.ini"));
+  EXPECT_FALSE(FileExists("taken.ini.$$$"));
+}
+
 TEST(Forms, ApplicationAndScreen) {
   AnsiString exe = Application->ExeName();
   EXPECT_EQ(ExtractFileName(exe), "test_framework_core");
