@@ -32,6 +32,8 @@ struct SpanArgs {
     int64_t Pitch;
     int32_t U, V, DU, DV;
     const TPaletteEntryRGB* Palette;
+    const uint8_t* Row;  // routine's own: start of the texel row when DV is 0
+    const uint8_t* Ptr;  // routine's own: the texel when DU is one texel and DV is 0
   } Stages[kMaxStages];
 };
 

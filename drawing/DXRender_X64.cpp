@@ -86,6 +86,56 @@ class Assembler {
   void Sar32(uint8_t reg, uint8_t n) { Shift(7, reg, n); }
   void Cmov32(Cond cc, uint8_t dst, uint8_t src) { Rex(false, dst, src); Byte(0x0F); Byte(static_cast<uint8_t>(0x40 | cc)); RegReg(dst, src); }
   void DecRcx() { Byte(0x48); Byte(0xFF); Byte(0xC9); }
+  void MovImm64(uint8_t reg, uint64_t imm) {
+    Rex(true, 0, reg);
+    Byte(static_cast<uint8_t>(0xB8 | (reg & 7)));
+    Dword(static_cast<uint32_t>(imm));
+    Dword(static_cast<uint32_t>(imm >> 32));
+  }
+  void RepMovsb() { Byte(0xF3); Byte(0xA4); }
+  void Store64(uint8_t base, int32_t disp, uint8_t reg) { Rex(true, reg, base); Byte(0x89); Mem(reg, base, disp); }
+  void AddMem64Imm(uint8_t base, int32_t disp, uint32_t imm) { Rex(true, 0, base); Byte(0x81); Mem(0, base, disp); Dword(imm); }
+  void Shl64(uint8_t reg, uint8_t n) { Rex(true, 0, reg); Byte(0xC1); RegReg(4, reg); Byte(n); }
+
+  // SSE2 on xmm0..xmm15: prefix, REX when needed, 0F, opcode, ModRM.
+  void SseRR(uint8_t prefix, uint8_t opcode, uint8_t reg, uint8_t rm) {
+    Byte(prefix);
+    Rex(false, reg, rm);
+    Byte(0x0F);
+    Byte(opcode);
+    RegReg(reg, rm);
+  }
+  void SseRM(uint8_t prefix, uint8_t opcode, uint8_t reg, uint8_t base, int32_t disp) {
+    Byte(prefix);
+    Rex(false, reg, base);
+    Byte(0x0F);
+    Byte(opcode);
+    Mem(reg, base, disp);
+  }
+  void Movdqu(uint8_t xmm, uint8_t base, int32_t disp) { SseRM(0xF3, 0x6F, xmm, base, disp); }
+  void MovdquStore(uint8_t base, int32_t disp, uint8_t xmm) { SseRM(0xF3, 0x7F, xmm, base, disp); }
+  void Movdqa(uint8_t dst, uint8_t src) { SseRR(0x66, 0x6F, dst, src); }
+  void Pxor(uint8_t dst, uint8_t src) { SseRR(0x66, 0xEF, dst, src); }
+  void Punpcklbw(uint8_t dst, uint8_t src) { SseRR(0x66, 0x60, dst, src); }
+  void Punpckhbw(uint8_t dst, uint8_t src) { SseRR(0x66, 0x68, dst, src); }
+  void Punpcklqdq(uint8_t dst, uint8_t src) { SseRR(0x66, 0x6C, dst, src); }
+  void Pmullw(uint8_t dst, uint8_t src) { SseRR(0x66, 0xD5, dst, src); }
+  void Paddw(uint8_t dst, uint8_t src) { SseRR(0x66, 0xFD, dst, src); }
+  void Packuswb(uint8_t dst, uint8_t src) { SseRR(0x66, 0x67, dst, src); }
+  void Pand(uint8_t dst, uint8_t src) { SseRR(0x66, 0xDB, dst, src); }
+  void Pandn(uint8_t dst, uint8_t src) { SseRR(0x66, 0xDF, dst, src); }
+  void Por(uint8_t dst, uint8_t src) { SseRR(0x66, 0xEB, dst, src); }
+  void Pcmpeqd(uint8_t dst, uint8_t src) { SseRR(0x66, 0x76, dst, src); }
+  void Psrlw(uint8_t xmm, uint8_t n) { SseRR(0x66, 0x71, 2, xmm); Byte(n); }
+  void Pshufd(uint8_t dst, uint8_t src, uint8_t order) { SseRR(0x66, 0x70, dst, src); Byte(order); }
+  void MovdToXmm(uint8_t xmm, uint8_t reg) { SseRR(0x66, 0x6E, xmm, reg); }
+  void MovqToXmm(uint8_t xmm, uint8_t reg) {  // 66 REX.W 0F 6E
+    Byte(0x66);
+    Rex(true, xmm, reg);
+    Byte(0x0F);
+    Byte(0x6E);
+    RegReg(xmm, reg);
+  }
   void Ret() { Byte(0xC3); }
 
   // Labels: positions in the code; forward jumps are patched when the label is bound.
@@ -140,11 +190,15 @@ class Generator {
   bool Emit() {
     const TPixelDescriptor& dest = *m_.Dest;
     destBytes_ = BytesPerPixel(dest);
+    ClassifyStages();
     frame_ = plan_.FastCopy ? 0 : (plan_.StepCount * 16 + 15) / 16 * 16;
     a_.Load64(R8, RDI, kDst);
     a_.Load64(RCX, RDI, kCount);
     if (frame_) a_.AluImm64(ALU_SUB, RSP, static_cast<uint32_t>(frame_));
-    const int loop = a_.NewLabel(), next = a_.NewLabel();
+    EmitStagePrologue();
+    const int loop = a_.NewLabel(), next = a_.NewLabel(), done = a_.NewLabel();
+    if (plan_.FastCopy) EmitVectorCopy(done);
+    else EmitVectorBlend(done);
     a_.Bind(loop);
     if (plan_.FastCopy) {
       const int stage = plan_.Steps[plan_.StepCount - 1].Stage;
@@ -158,15 +212,29 @@ class Generator {
     a_.AluImm64(ALU_ADD, R8, static_cast<uint32_t>(destBytes_));
     for (int s = 0; s < kMaxStages; ++s) {
       if (!(plan_.StageMask & (1 << s))) continue;
+      if (walk_[s]) {
+        a_.AddMem64Imm(RDI, StageField(s, offsetof(SpanArgs::Stage, Ptr)), static_cast<uint32_t>(stageBytes_[s]));
+        continue;
+      }
       a_.Load32(RAX, RDI, StageField(s, offsetof(SpanArgs::Stage, U)));
       a_.Add32Mem(RAX, RDI, StageField(s, offsetof(SpanArgs::Stage, DU)));
       a_.Store32(RDI, StageField(s, offsetof(SpanArgs::Stage, U)), RAX);
+      if (row_[s]) continue;  // V does not move
       a_.Load32(RAX, RDI, StageField(s, offsetof(SpanArgs::Stage, V)));
       a_.Add32Mem(RAX, RDI, StageField(s, offsetof(SpanArgs::Stage, DV)));
       a_.Store32(RDI, StageField(s, offsetof(SpanArgs::Stage, V)), RAX);
     }
     a_.DecRcx();
     a_.Jcc(CC_NE, loop);
+    a_.Bind(done);
+    // A walking stage's U moved one texel per pixel: U += Count << 16.
+    for (int s = 0; s < kMaxStages; ++s) {
+      if (!(plan_.StageMask & (1 << s)) || !walk_[s]) continue;
+      a_.Load32(RAX, RDI, kCount);
+      a_.Shl32(RAX, 16);
+      a_.Add32Mem(RAX, RDI, StageField(s, offsetof(SpanArgs::Stage, U)));
+      a_.Store32(RDI, StageField(s, offsetof(SpanArgs::Stage, U)), RAX);
+    }
     if (frame_) a_.AluImm64(ALU_ADD, RSP, static_cast<uint32_t>(frame_));
     a_.Ret();
     return !a_.Failed();
@@ -175,10 +243,230 @@ class Generator {
   const Assembler& Code() const { return a_; }
 
  private:
+  // Steps are fixed for the operation: a stage whose V does not move reads one texel row; one
+  // that also moves one texel per pixel walks a pointer.
+  void ClassifyStages() {
+    for (int s = 0; s < kMaxStages; ++s) {
+      if (!(plan_.StageMask & (1 << s))) continue;
+      const TDXRTextureStage& st = m_.Stages[s];
+      stageBytes_[s] = BytesPerPixel(*st.Source);
+      row_[s] = st.DV == 0;
+      walk_[s] = row_[s] && st.DU == 65536;
+    }
+  }
+
+  void EmitStagePrologue() {
+    for (int s = 0; s < kMaxStages; ++s) {
+      if (!(plan_.StageMask & (1 << s)) || !row_[s]) continue;
+      a_.Load32(RDX, RDI, StageField(s, offsetof(SpanArgs::Stage, V)));
+      a_.Sar32(RDX, 16);
+      a_.Movsxd(RDX, RDX);
+      a_.Imul64Mem(RDX, RDI, StageField(s, offsetof(SpanArgs::Stage, Pitch)));
+      a_.Add64Mem(RDX, RDI, StageField(s, offsetof(SpanArgs::Stage, Base)));
+      a_.Store64(RDI, StageField(s, offsetof(SpanArgs::Stage, Row)), RDX);
+      if (!walk_[s]) continue;
+      a_.Load32(RAX, RDI, StageField(s, offsetof(SpanArgs::Stage, U)));
+      a_.Sar32(RAX, 16);
+      a_.Movsxd(RAX, RAX);
+      a_.Imul64Imm(RAX, RAX, stageBytes_[s]);
+      a_.Add64(RAX, RDX);
+      a_.Store64(RDI, StageField(s, offsetof(SpanArgs::Stage, Ptr)), RAX);
+    }
+  }
+
+  // Same-format copy of a walking stage: block moves without a key, four pixels at a time
+  // with a 32-bit key. Leaves the remaining pixels (rcx) to the pixel loop.
+  void EmitVectorCopy(int done) {
+    const int stage = plan_.Steps[plan_.StepCount - 1].Stage;
+    if (!walk_[stage]) return;
+    const TDXRTextureStage& st = m_.Stages[stage];
+    const int32_t ptr = StageField(stage, offsetof(SpanArgs::Stage, Ptr));
+    if (!st.UseColorKey) {
+      // Whole 64- and 16-byte blocks, then the last bytes one by one.
+      a_.Mov64(R11, RDI);
+      a_.Load64(RSI, RDI, ptr);
+      a_.Mov64(RDI, R8);
+      a_.Imul64Imm(RCX, RCX, destBytes_);
+      const int blocks64 = a_.NewLabel(), blocks16 = a_.NewLabel(), bytes = a_.NewLabel();
+      a_.Bind(blocks64);
+      a_.AluImm64(ALU_CMP, RCX, 64);
+      a_.Jcc(CC_L, blocks16);
+      for (int i = 0; i < 4; ++i) a_.Movdqu(static_cast<uint8_t>(i), RSI, 16 * i);
+      for (int i = 0; i < 4; ++i) a_.MovdquStore(RDI, 16 * i, static_cast<uint8_t>(i));
+      a_.AluImm64(ALU_ADD, RSI, 64);
+      a_.AluImm64(ALU_ADD, RDI, 64);
+      a_.AluImm64(ALU_SUB, RCX, 64);
+      a_.Jmp(blocks64);
+      a_.Bind(blocks16);
+      a_.AluImm64(ALU_CMP, RCX, 16);
+      a_.Jcc(CC_L, bytes);
+      a_.Movdqu(0, RSI, 0);
+      a_.MovdquStore(RDI, 0, 0);
+      a_.AluImm64(ALU_ADD, RSI, 16);
+      a_.AluImm64(ALU_ADD, RDI, 16);
+      a_.AluImm64(ALU_SUB, RCX, 16);
+      a_.Jmp(blocks16);
+      a_.Bind(bytes);
+      a_.RepMovsb();
+      a_.Mov64(RDI, R11);
+      a_.Jmp(done);
+      return;
+    }
+    if (destBytes_ != 4) return;
+    const int loop = a_.NewLabel(), tail = a_.NewLabel();
+    a_.MovImm32(RAX, st.ColorKey);
+    a_.MovdToXmm(3, RAX);
+    a_.Pshufd(3, 3, 0);
+    a_.Bind(loop);
+    a_.AluImm64(ALU_CMP, RCX, 4);
+    a_.Jcc(CC_L, tail);
+    a_.Load64(R9, RDI, ptr);
+    a_.Movdqu(0, R9, 0);   // texels
+    a_.Movdqu(1, R8, 0);   // destination
+    a_.Movdqa(2, 0);
+    a_.Pcmpeqd(2, 3);      // keyed lanes
+    a_.Pand(1, 2);
+    a_.Pandn(2, 0);
+    a_.Por(1, 2);
+    a_.MovdquStore(R8, 0, 1);
+    a_.AluImm64(ALU_ADD, R8, 16);
+    a_.AddMem64Imm(RDI, ptr, 16);
+    a_.AluImm64(ALU_SUB, RCX, 4);
+    a_.Jmp(loop);
+    a_.Bind(tail);
+    a_.AluImm64(ALU_CMP, RCX, 0);
+    a_.Jcc(CC_E, done);
+  }
+
+  // The blend of a constant or a walking same-format texture over a 32-bit destination whose
+  // channels are whole bytes, with a constant alpha, four pixels at a time. Per channel both
+  // forms of the blend are (l * a + r * k) >> 8 with k = 255 - a for a paired channel and
+  // k = 256 - a for a single one (r + floor((l - r) a / 256) == (l a + r (256 - a)) >> 8).
+  void EmitVectorBlend(int done) {
+    const TPixelDescriptor& d = *m_.Dest;
+    if (plan_.StepCount != 3 || destBytes_ != 4 || d.Kind != pdkRGB) return;
+    const PlanStep& op = plan_.Steps[2];
+    const PlanStep& l = plan_.Steps[0];
+    if (op.Kind != nkOperation || (op.Op != 10 && op.Op != 11) || op.Left != 0 || op.Right != 1) return;
+    if (plan_.Steps[1].Kind != nkDest) return;
+    int channelAtByte[4] = {-1, -1, -1, -1};
+    for (int c = 0; c < 4; ++c) {
+      const uint32_t m = d.Channels[c].Mask;
+      if (!m) continue;
+      int b = 0;
+      while (b < 4 && m != (0xFFu << (8 * b))) ++b;
+      if (b == 4) return;
+      channelAtByte[b] = c;
+    }
+    const bool texture = l.Kind == nkTexture;
+    if (!texture && l.Kind != nkColor) return;
+    if (texture && (!walk_[l.Stage] || !SameFormat(*m_.Stages[l.Stage].Source, d))) return;
+    int32_t lAlpha;
+    if (texture) {
+      if (DescriptorChannels(*m_.Stages[l.Stage].Source) & chAlpha) return;  // alpha varies per texel
+      lAlpha = m_.Stages[l.Stage].Default[3];
+    } else {
+      lAlpha = l.Value[3];
+    }
+    int32_t a = (lAlpha >> 8) & 0xFF;
+    if (op.Op == 11) a = 255 - a;
+    uint64_t kLanes = 0, lLanes = 0;
+    uint32_t keep = 0;
+    for (int b = 0; b < 4; ++b) {
+      const int c = channelAtByte[b];
+      if (c < 0 || !(op.Mask & (1 << c)) || !(plan_.WriteMask & (1 << c))) continue;
+      const bool paired = (op.Mask & (1 << (c ^ 1))) != 0;
+      const uint64_t k = static_cast<uint64_t>(paired ? 255 - a : 256 - a);
+      const uint64_t lv = texture ? static_cast<uint64_t>(a) : static_cast<uint64_t>(((l.Value[c] >> 8) & 0xFF) * a);
+      kLanes |= k << (16 * b);
+      lLanes |= lv << (16 * b);
+      keep |= 0xFFu << (8 * b);
+    }
+    const TDXRTextureStage* st = texture ? &m_.Stages[l.Stage] : nullptr;
+    const bool key = st && st->UseColorKey;
+    const int32_t ptr = texture ? StageField(l.Stage, offsetof(SpanArgs::Stage, Ptr)) : 0;
+    a_.Pxor(7, 7);
+    a_.MovImm64(RAX, kLanes);
+    a_.MovqToXmm(6, RAX);
+    a_.Punpcklqdq(6, 6);
+    a_.MovImm64(RAX, lLanes);
+    a_.MovqToXmm(5, RAX);
+    a_.Punpcklqdq(5, 5);
+    a_.MovImm32(RAX, keep);
+    a_.MovdToXmm(4, RAX);
+    a_.Pshufd(4, 4, 0);
+    if (key) {
+      a_.MovImm32(RAX, st->ColorKey);
+      a_.MovdToXmm(3, RAX);
+      a_.Pshufd(3, 3, 0);
+    }
+    const int loop = a_.NewLabel(), tail = a_.NewLabel();
+    a_.Bind(loop);
+    a_.AluImm64(ALU_CMP, RCX, 4);
+    a_.Jcc(CC_L, tail);
+    a_.Movdqu(0, R8, 0);
+    a_.Movdqa(1, 0);
+    a_.Punpcklbw(0, 7);
+    a_.Punpckhbw(1, 7);
+    a_.Pmullw(0, 6);
+    a_.Pmullw(1, 6);
+    if (texture) {
+      a_.Load64(R9, RDI, ptr);
+      a_.Movdqu(2, R9, 0);
+      a_.Movdqa(8, 2);
+      a_.Punpcklbw(2, 7);
+      a_.Punpckhbw(8, 7);
+      a_.Pmullw(2, 5);
+      a_.Pmullw(8, 5);
+      a_.Paddw(0, 2);
+      a_.Paddw(1, 8);
+    } else {
+      a_.Paddw(0, 5);
+      a_.Paddw(1, 5);
+    }
+    a_.Psrlw(0, 8);
+    a_.Psrlw(1, 8);
+    a_.Packuswb(0, 1);
+    a_.Pand(0, 4);
+    if (key) {  // keyed texels leave the destination as it was
+      a_.Movdqu(9, R8, 0);
+      a_.Movdqu(10, R9, 0);
+      a_.Pcmpeqd(10, 3);
+      a_.Pand(9, 10);
+      a_.Pandn(10, 0);
+      a_.Por(9, 10);
+      a_.MovdquStore(R8, 0, 9);
+    } else {
+      a_.MovdquStore(R8, 0, 0);
+    }
+    a_.AluImm64(ALU_ADD, R8, 16);
+    if (texture) a_.AddMem64Imm(RDI, ptr, 16);
+    a_.AluImm64(ALU_SUB, RCX, 4);
+    a_.Jmp(loop);
+    a_.Bind(tail);
+    a_.AluImm64(ALU_CMP, RCX, 0);
+    a_.Jcc(CC_E, done);
+  }
+
   // eax := texel of the stage (skipping the pixel on a colour-key match); r9 := its address.
   void LoadTexel(int stage, int skip) {
     const TDXRTextureStage& st = m_.Stages[stage];
     const int bytes = BytesPerPixel(*st.Source);
+    if (walk_[stage]) {
+      a_.Load64(R9, RDI, StageField(stage, offsetof(SpanArgs::Stage, Ptr)));
+      LoadTexelKeyed(st, bytes, skip);
+      return;
+    }
+    if (row_[stage]) {
+      a_.Load32(RAX, RDI, StageField(stage, offsetof(SpanArgs::Stage, U)));
+      a_.Sar32(RAX, 16);
+      a_.Movsxd(RAX, RAX);
+      a_.Imul64Imm(RAX, RAX, bytes);
+      a_.Add64Mem(RAX, RDI, StageField(stage, offsetof(SpanArgs::Stage, Row)));
+      a_.Mov64(R9, RAX);
+      LoadTexelKeyed(st, bytes, skip);
+      return;
+    }
     a_.Load32(RAX, RDI, StageField(stage, offsetof(SpanArgs::Stage, U)));
     a_.Sar32(RAX, 16);
     a_.Movsxd(RAX, RAX);
@@ -190,6 +478,10 @@ class Generator {
     a_.Add64(RAX, RDX);
     a_.Add64Mem(RAX, RDI, StageField(stage, offsetof(SpanArgs::Stage, Base)));
     a_.Mov64(R9, RAX);
+    LoadTexelKeyed(st, bytes, skip);
+  }
+
+  void LoadTexelKeyed(const TDXRTextureStage& st, int bytes, int skip) {
     LoadPixel(R9, bytes);
     if (st.UseColorKey) {
       const uint32_t key = bytes == 3 ? (st.ColorKey & 0xFFFFFF) : st.ColorKey;
@@ -453,6 +745,9 @@ class Generator {
   const Plan& plan_;
   const TDXRMachine& m_;
   Known known_[kMaxNodes]{};
+  bool row_[kMaxStages]{};
+  bool walk_[kMaxStages]{};
+  int stageBytes_[kMaxStages]{};
   Assembler a_;
   int destBytes_ = 4;
   int frame_ = 0;

@@ -167,6 +167,8 @@ TEST(Differential, EntryPointsOverFormatsOpsKeysAndGeometry) {
   } rects[] = {
       {{0, 0, 16, 8}, {0, 0, 16, 8}},    {{-5, -3, 30, 20}, {2, 1, 14, 8}}, {{3, 2, 9, 6}, {0, 0, 16, 8}},
       {{10, 4, 40, 30}, {5, 2, 7, 3}},   {{-20, 0, 8, 8}, {0, 0, 16, 8}},
+      // One texel per pixel with odd widths and a clipped left edge: the block paths and their tails.
+      {{1, 1, 14, 8}, {2, 0, 15, 7}},    {{-3, 0, 10, 8}, {0, 0, 13, 8}},   {{5, 3, 6, 4}, {7, 2, 8, 3}},
   };
   const int alphas[] = {1, 127, 128, 254, 255};
   int run = 0;
