@@ -381,7 +381,7 @@ void TDXRMachine::Run(int32_t count) {
     const TDXRTextureStage& s = Stages[i];
     if (!s.InUse) continue;
     args.Stages[i] = {s.Source->Pixels, static_cast<int64_t>(s.Source->Pitch), s.U, s.V, s.DU, s.DV,
-                      s.Source->Palette};
+                      s.Source->Palette, nullptr, nullptr};
   }
   span_->Run(args);
   for (int i = 0; i < kMaxStages; ++i) {
