@@ -5,6 +5,7 @@
 #include <zlib.h>
 
 #include <cstdint>
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <random>
@@ -110,26 +111,43 @@ inline uint32_t zlib_crc(const Bytes& b) {
   return static_cast<uint32_t>(::crc32(::crc32(0L, Z_NULL, 0), b.data(), static_cast<uInt>(b.size())));
 }
 
-// English-like text: words of a Zipf-ish vocabulary in lines.
+// English-like text: lines of words drawn with Zipf frequencies from a vocabulary of made-up
+// words of one to four syllables.
 inline Bytes make_text(size_t n, uint32_t seed = 1) {
-  static const char* words[] = {"the", "of", "and", "to", "a", "in", "is", "that", "chalk", "board",
-                                "teacher", "page", "lesson", "draws", "with", "colour", "line",
-                                "students", "write", "erase", "number", "example", "which", "from",
-                                "archive", "every", "morning", "class", "question", "answer"};
+  static const char* syl[] = {"ka", "to", "re", "an", "the", "ing", "ed", "ion", "la", "mi", "so",
+                              "ver", "com", "pre", "al", "er", "st", "ch", "ou", "ly", "ble", "in",
+                              "de", "con", "ter", "ment", "or", "ti", "ra", "po"};
   std::mt19937 g(seed);
-  std::uniform_real_distribution<double> u(0, 1);
+  std::vector<std::string> vocab;
+  std::mt19937 vg(12345);
+  for (int i = 0; i < 3000; ++i) {
+    std::string w;
+    int k = 1 + static_cast<int>(vg() % 4);
+    for (int j = 0; j < k; ++j) w += syl[vg() % 30];
+    vocab.push_back(w);
+  }
+  // Zipf: the cumulative weights of 1/rank.
+  std::vector<double> cum;
+  double sum = 0;
+  for (size_t i = 0; i < vocab.size(); ++i) cum.push_back(sum += 1.0 / (i + 1));
+  std::uniform_real_distribution<double> u(0, sum);
   Bytes out;
   size_t col = 0;
+  bool cap = true;
   while (out.size() < n) {
-    double x = u(g);
-    size_t i = static_cast<size_t>(30 * x * x * x) % 30;
-    for (const char* p = words[i]; *p; ++p) out.push_back(static_cast<uint8_t>(*p));
-    col += std::strlen(words[i]) + 1;
-    if (col > 70) {
+    const std::string& w = vocab[std::lower_bound(cum.begin(), cum.end(), u(g)) - cum.begin()];
+    for (size_t i = 0; i < w.size(); ++i)
+      out.push_back(static_cast<uint8_t>(i == 0 && cap ? w[i] - 32 : w[i]));
+    cap = false;
+    col += w.size() + 1;
+    uint32_t r = g() % 20;
+    if (r == 0) out.push_back('.'), cap = true;
+    else if (r == 1) out.push_back(',');
+    if (col > 72) {
       out.push_back('\n');
       col = 0;
     } else {
-      out.push_back(g() % 17 == 0 ? ',' : ' ');
+      out.push_back(' ');
     }
   }
   out.resize(n);
