@@ -113,6 +113,18 @@ bool LockSurface(IDirectDrawSurface7* surface, TPixelDescriptor& desc, DDSURFACE
     const uint32_t indexMask = bpp >= 32 ? 0xFFFFFFFFu : (1u << bpp) - 1;
     MakeIndexedDescriptor(desc, static_cast<int32_t>(local.dwWidth), static_cast<int32_t>(local.dwHeight), 0,
                           indexMask, local.lPitch, local.lpSurface, bpp);
+    // Indexed texels expand through the surface's own palette (black without one).
+    IDirectDrawPalette* palette = nullptr;
+    if (SUCCEEDED(surface->GetPalette(&palette)) && palette) {
+      PALETTEENTRY entries[256] = {};
+      DWORD caps = 0;
+      palette->GetCaps(&caps);
+      const DWORD count = (caps & DDPCAPS_8BIT) ? 256 : (caps & DDPCAPS_4BIT) ? 16 : (caps & DDPCAPS_2BIT) ? 4 : 2;
+      if (SUCCEEDED(palette->GetEntries(0, 0, count, entries)))
+        for (DWORD i = 0; i < count; ++i)
+          desc.Palette[i] = {entries[i].peRed, entries[i].peGreen, entries[i].peBlue, 0};
+      palette->Release();
+    }
   } else {
     MakeRGBDescriptor(desc, static_cast<int32_t>(local.dwWidth), static_cast<int32_t>(local.dwHeight), 0,
                       pf.dwBBitMask, pf.dwGBitMask, pf.dwRBitMask, local.lPitch, local.lpSurface, bpp);

@@ -143,3 +143,33 @@ TEST(DirectDrawMemory, RefusesBadSurfaces) {
   EXPECT_EQ(dd->CreateSurface(&sd, &s, nullptr), DDERR_INVALIDPIXELFORMAT);
   dd->Release();
 }
+
+TEST(LockSurface, IndexedSurfaceExpandsThroughItsPalette) {
+  void* obj = nullptr;
+  ASSERT_EQ(DirectDrawCreateEx(nullptr, &obj, IID_IDirectDraw7, nullptr), DD_OK);
+  auto* dd = static_cast<IDirectDraw7*>(obj);
+  IDirectDrawSurface7* indexed = MakeSurface(dd, 2, 1, dxtest::kFormats[4]);
+  IDirectDrawSurface7* rgb = MakeSurface(dd, 2, 1, dxtest::kFormats[0]);
+  PALETTEENTRY entries[256] = {};
+  entries[7] = {10, 20, 30, 0};
+  IDirectDrawPalette* palette = nullptr;
+  ASSERT_EQ(dd->CreatePalette(DDPCAPS_8BIT, entries, &palette, nullptr), DD_OK);
+  ASSERT_EQ(indexed->SetPalette(palette), DD_OK);
+  TPixelDescriptor src, dst;
+  ASSERT_TRUE(LockSurface(indexed, src));
+  src.Pixels[0] = 7;
+  src.Pixels[1] = 8;
+  EXPECT_EQ(src.Palette[7].Green, 20);
+  ASSERT_TRUE(LockSurface(rgb, dst));
+  DrawRectBlend(dst, src, RECT{0, 0, 2, 1}, 0, false, 255, 1, RECT{0, 0, 2, 1});
+  uint32_t px[2];
+  std::memcpy(px, dst.Pixels, 8);
+  EXPECT_EQ(px[0], 0x000A141Eu);  // red 10, green 20, blue 30
+  EXPECT_EQ(px[1], 0u);
+  UnlockSurface(rgb, dst);
+  UnlockSurface(indexed, src);
+  palette->Release();
+  rgb->Release();
+  indexed->Release();
+  dd->Release();
+}
