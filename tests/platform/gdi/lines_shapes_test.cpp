@@ -363,3 +363,47 @@ TEST(GdiLines, WideXorPolylinePaintsEachPixelOnce) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(GdiShapes, FocusRectAndInvertedRegionsUndoThemselves) {
+  TestCanvas cv(12, 10, 24, RGB(0, 80, 0));
+  RECT r{1, 1, 11, 9};
+  ASSERT_TRUE(DrawFocusRect(cv.dc, &r));
+  const int dots = cv.CountNot(RGB(0, 80, 0));
+  EXPECT_GT(dots, 10);
+  EXPECT_LT(dots, 32);  // every other pixel of the 32-pixel frame
+  EXPECT_EQ(cv.At(5, 5), RGB(0, 80, 0));
+  DrawFocusRect(cv.dc, &r);
+  EXPECT_EQ(cv.CountNot(RGB(0, 80, 0)), 0);
+  HRGN rgn = CreateEllipticRgn(0, 0, 12, 10);
+  ASSERT_TRUE(InvertRgn(cv.dc, rgn));
+  EXPECT_EQ(cv.At(6, 5), RGB(255, 175, 255));
+  InvertRgn(cv.dc, rgn);
+  EXPECT_EQ(cv.CountNot(RGB(0, 80, 0)), 0);
+  DeleteObject(rgn);
+}
+
+TEST(GdiShapes, WidePenRectangleCentresItsOutlineOnTheEdge) {
+  TestCanvas cv(20, 20);
+  ScopedPen pen(cv.dc, PS_SOLID, 3, RGB(255, 0, 0));
+  ScopedBrush brush(cv.dc, CreateSolidBrush(RGB(0, 0, 255)));
+  Rectangle(cv.dc, 5, 5, 15, 15);
+  EXPECT_EQ(cv.At(4, 10), RGB(255, 0, 0));   // one pixel outside the left edge
+  EXPECT_EQ(cv.At(6, 10), RGB(255, 0, 0));   // one inside
+  EXPECT_EQ(cv.At(7, 10), RGB(0, 0, 255));
+  EXPECT_EQ(cv.At(3, 10), RGB(0, 0, 0));
+  EXPECT_EQ(cv.At(15, 10), RGB(255, 0, 0));  // right edge pixel 14 plus one
+  EXPECT_EQ(cv.At(16, 10), RGB(0, 0, 0));
+  // PS_INSIDEFRAME keeps the outline inside the box.
+  cv.Fill(RGB(0, 0, 0));
+  ScopedPen inside(cv.dc, PS_INSIDEFRAME, 3, RGB(255, 0, 0));
+  Rectangle(cv.dc, 5, 5, 15, 15);
+  EXPECT_EQ(cv.At(4, 10), RGB(0, 0, 0));
+  EXPECT_EQ(cv.At(7, 10), RGB(255, 0, 0));
+  EXPECT_EQ(cv.At(8, 10), RGB(0, 0, 255));
+  EXPECT_EQ(cv.At(14, 10), RGB(255, 0, 0));
+  EXPECT_EQ(cv.At(15, 10), RGB(0, 0, 0));
+}
+
+}  // namespace

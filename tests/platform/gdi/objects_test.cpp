@@ -166,6 +166,16 @@ TEST(GdiObjects, DeviceCapsOfAMemoryDCDescribeTheDisplay) {
   GetClipBox(sdc, &box);
   EXPECT_EQ(box.left, 0);
   EXPECT_EQ(box.right, 4);
+  // Pointed at other memory, it draws there.
+  std::vector<uint16_t> other(8 * 4);
+  s.bits = reinterpret_cast<uint8_t*>(other.data());
+  EXPECT_TRUE(winplat::gdi::SetDCSurface(sdc, s, nullptr));
+  winplat::gdi::SetDCVisibleRegion(sdc, nullptr, POINT{0, 0});
+  SetPixel(sdc, 0, 0, RGB(0, 0, 255));
+  EXPECT_EQ(other[0], 0x001F);
+  HDC mem = CreateCompatibleDC(nullptr);
+  EXPECT_FALSE(winplat::gdi::SetDCSurface(mem, s, nullptr));
+  DeleteDC(mem);
   DeleteObject(bm);
   DeleteDC(sdc);
 }

@@ -52,6 +52,15 @@ HDC CreateSurfaceDC(const Surface& surface, std::shared_ptr<void> keepAlive, boo
   return AddDC(dc);
 }
 
+bool SetDCSurface(HDC hdc, const Surface& surface, std::shared_ptr<void> keepAlive) {
+  auto dc = LookupDC(hdc);
+  if (!dc || dc->bitmap) return false;  // DCs on bitmaps follow their selected bitmap
+  dc->surface = surface;
+  dc->keepAlive = std::move(keepAlive);
+  dc->UpdateClip();
+  return true;
+}
+
 void SetDCVisibleRegion(HDC hdc, const Region* visible, POINT dcOrg) {
   auto dc = LookupDC(hdc);
   if (!dc) return;

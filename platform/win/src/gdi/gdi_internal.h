@@ -201,6 +201,9 @@ std::shared_ptr<PaletteObject> LookupPalette(HPALETTE palette);
 // A DC drawing on memory that another part owns (a window's framebuffer, a DirectDraw surface).
 // `keepAlive` keeps that memory alive as long as the DC exists. memoryDC=false reports OBJ_DC.
 HDC CreateSurfaceDC(const Surface& surface, std::shared_ptr<void> keepAlive, bool memoryDC);
+// Points a DC made by CreateSurfaceDC at other memory (a resized framebuffer, a surface that
+// moved); false for other DCs.
+bool SetDCSurface(HDC hdc, const Surface& surface, std::shared_ptr<void> keepAlive);
 // The window manager's visible region (device coordinates) and device origin; null region: none.
 void SetDCVisibleRegion(HDC hdc, const Region* visible, POINT dcOrg);
 
