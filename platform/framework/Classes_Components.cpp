@@ -20,8 +20,12 @@ void TPersistent::AssignError(TPersistent* Source) {
 }
 
 AnsiString TPersistent::GetNamePath() {
-  AnsiString s = ClassName();
-  return s;
+  AnsiString r = ClassName();
+  if (TPersistent* owner = GetOwner()) {
+    AnsiString s = owner->GetNamePath();
+    if (!s.empty()) r = s + "." + r;
+  }
+  return r;
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -2,15 +2,25 @@
 
 #include <cmath>
 #include <ctime>
+#include "SysUtils.h"
+
+namespace {
+// Like the processor's invalid-operation fault: a NaN, an infinity or a value beyond 64 bits has
+// no integer.
+int64_t ToInt64(long double v) {
+  if (!(v >= -9223372036854775808.0L && v < 9223372036854775808.0L)) throw EInvalidOp(SInvalidOp);
+  return static_cast<int64_t>(v);
+}
+}  // namespace
 
 int64_t Round(Extended X) {
   // Half to even, as the processor rounds by default.
-  return static_cast<int64_t>(std::nearbyint(X));
+  return ToInt64(std::nearbyint(X));
 }
 
-int64_t Trunc(Extended X) { return static_cast<int64_t>(std::trunc(X)); }
-int64_t Ceil(Extended X) { return static_cast<int64_t>(std::ceil(X)); }
-int64_t Floor(Extended X) { return static_cast<int64_t>(std::floor(X)); }
+int64_t Trunc(Extended X) { return ToInt64(std::trunc(X)); }
+int64_t Ceil(Extended X) { return ToInt64(std::ceil(X)); }
+int64_t Floor(Extended X) { return ToInt64(std::floor(X)); }
 Extended Frac(Extended X) { return X - std::trunc(X); }
 Extended Int(Extended X) { return std::trunc(X); }
 

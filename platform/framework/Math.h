@@ -1,8 +1,9 @@
 // Math: rounding, the framework's random generator, and the small numeric helpers.
 //
 // Round rounds half to even (as the processor's default rounding) and returns a 64-bit integer;
-// Trunc cuts toward zero. Random draws from one uniform generator of the framework, seeded by
-// RandSeed (Randomize seeds it from the clock); tests may replace the generator.
+// Trunc cuts toward zero. A NaN, an infinity or a value beyond 64 bits raises EInvalidOp.
+// Random draws from one uniform generator of the framework, seeded by RandSeed (Randomize seeds
+// it from the clock); tests may replace the generator.
 #pragma once
 #include <cmath>
 #include <cstdint>

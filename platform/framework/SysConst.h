@@ -22,6 +22,7 @@ inline constexpr const char* SInvalidCast = "無効なクラス型キャスト�
 inline constexpr const char* SDivByZero = "0 で除算しました";
 inline constexpr const char* SRangeError = "範囲チェック エラー";
 inline constexpr const char* SIntOverflow = "整数オーバーフロー";
+inline constexpr const char* SInvalidOp = "浮動小数点演算が無効です";
 inline constexpr const char* SCannotCreateDir = "ディレクトリを作成できません";
 inline constexpr const char* SInOutError = "I/O エラー %d";
 

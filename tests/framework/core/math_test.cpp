@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <cmath>
 #include "Math.h"
+#include "SysUtils.h"
 
 namespace {
 
@@ -18,6 +20,10 @@ TEST(Math, RoundHalfToEven) {
 TEST(Math, TruncTowardZeroAndFriends) {
   const std::pair<double, int64_t> cases[] = {{1.9, 1}, {-1.9, -1}, {0.0, 0}, {-0.1, 0}, {5e9, 5000000000}};
   for (auto [x, r] : cases) EXPECT_EQ(Trunc(x), r) << x;
+  EXPECT_THROW(Trunc(1e30), EInvalidOp);
+  EXPECT_THROW(Round(std::nan("")), EInvalidOp);
+  EXPECT_THROW(Round(-HUGE_VAL), EInvalidOp);
+  EXPECT_EQ(Round(-9.2e18), INT64_C(-9200000000000000000));
   EXPECT_EQ(Ceil(-1.5), -1);
   EXPECT_EQ(Floor(-1.5), -2);
   EXPECT_DOUBLE_EQ(static_cast<double>(Frac(-2.25)), -0.25);

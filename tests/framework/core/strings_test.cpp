@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "SysUtils.h"
+#include "winplat_mode.h"
 
 namespace {
 
@@ -132,6 +133,21 @@ TEST(Paths, RelativePaths) {
   EXPECT_EQ(ExtractRelativePath("C:\\A\\", "c:\\a\\sub\\f.txt"), "sub\\f.txt");
   EXPECT_EQ(ExtractRelativePath("C:\\a\\", "D:\\a\\f.txt"), "D:\\a\\f.txt");
   EXPECT_EQ(ExtractRelativePath("/w/tmp/", "/w/tmp/" + kSo + "/x.bmp"), kSo + "\\x.bmp");
+}
+
+}  // namespace
+
+namespace {
+
+// Under code page 1252 there are no lead bytes: 95 5C is two characters and 5C a delimiter.
+TEST(Strings, FollowTheCurrentAnsiCodePage) {
+  ASSERT_TRUE(winplat::SetAnsiCodePage(1252));
+  AnsiString twoChars = "\x95\x5C";
+  EXPECT_EQ(ByteType(twoChars, 2), mbSingleByte);
+  EXPECT_EQ(ExtractFileName("a" + twoChars + "b"), "b");
+  EXPECT_EQ(AnsiUpperCase("\xE9t\xE9"), "\xC9T\xC9");  // é to É
+  winplat::SetAnsiCodePage(932);
+  EXPECT_EQ(ExtractFileName("a" + twoChars + "b"), "a" + twoChars + "b");
 }
 
 }  // namespace
