@@ -257,8 +257,10 @@ void TBitmap::NewImage(int32_t width, int32_t height, TPixelFormat format, const
   std::vector<RGBQUAD> t = table ? *table : DefaultTable(bits);
   if (bits > 8) t.clear();
   if (width <= 0 || height <= 0) {
+    // No pixels, but the other dimension is kept: Width then Height makes a bitmap.
     FreeHandle();
-    FWidth = FHeight = 0;
+    FWidth = std::max(width, 0);
+    FHeight = std::max(height, 0);
   } else {
     Image img = CreateImage(width, height, bits, is565, t);
     FreeHandle();
@@ -308,7 +310,7 @@ void TBitmap::SetPixelFormat(TPixelFormat value) {
   if (value == FPixelFormat) return;
   const int oldBits = BitsOf(FPixelFormat), newBits = BitsOf(value);
   if (Empty()) {
-    NewImage(0, 0, value, nullptr, value == pf16bit);
+    NewImage(FWidth, FHeight, value, nullptr, value == pf16bit);
   } else if (oldBits == 32 && newBits == 32) {
     FPixelFormat = value;  // pfDevice and pf32bit share the storage
   } else {
@@ -502,7 +504,8 @@ void TBitmap::Assign(TPersistent* source) {
   if (auto* b = dynamic_cast<TBitmap*>(source)) {
     if (b == this) return;
     NewImage(b->FWidth, b->FHeight, b->FPixelFormat, &b->FColorTable, b->FIs565);
-    for (int32_t y = 0; y < FHeight; ++y) std::memcpy(RowAddress(y), b->RowAddress(y), std::min(FStride, b->FStride));
+    if (FBits && b->FBits)
+      for (int32_t y = 0; y < FHeight; ++y) std::memcpy(RowAddress(y), b->RowAddress(y), std::min(FStride, b->FStride));
     FTransparentColor = b->FTransparentColor;
     FTransparentMode = b->FTransparentMode;
     TGraphic::SetTransparent(b->Transparent());

@@ -212,6 +212,27 @@ TEST(Bitmap, ScanLineAddressesRowsTopDown) {
   EXPECT_EQ(d.HandleType(), bmDIB);
 }
 
+TEST(Bitmap, WidthThenHeightMakesABitmap) {
+  TBitmap b;
+  b.SetWidth(5);
+  EXPECT_EQ(b.Width(), 5);
+  EXPECT_TRUE(b.Empty());
+  b.SetPixelFormat(pf24bit);
+  b.SetHeight(3);
+  EXPECT_FALSE(b.Empty());
+  EXPECT_EQ(b.Width(), 5);
+  EXPECT_EQ(b.Height(), 3);
+  EXPECT_EQ(b.PixelFormat(), pf24bit);
+  EXPECT_EQ(b.Canvas()->Pixels(4, 2), clBlack);  // new pixel memory is black
+  b.SetHeight(0);
+  EXPECT_TRUE(b.Empty());
+  EXPECT_EQ(b.Width(), 5);
+  TBitmap c;
+  c.Assign(&b);
+  EXPECT_EQ(c.Width(), 5);
+  EXPECT_TRUE(c.Empty());
+}
+
 TEST(Bitmap, ResizingKeepsTheTopLeftAndBlackensTheRest) {
   TBitmap b;
   b.SetPixelFormat(pf24bit);
