@@ -175,3 +175,25 @@ TEST(GdiRegions, OffsetToTheCoordinateLimitsStaysValid) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(GdiRegions, AbsurdShapesStayAffordable) {
+  // Slanted edges 2^28 rows tall would make a rectangle per row; rows far out are cut off.
+  POINT tall[] = {{-100000000, -100000000}, {100000000, -99999999}, {0, 100000000}};
+  HRGN r = CreatePolygonRgn(tall, 3, ALTERNATE);
+  ASSERT_NE(r, nullptr);
+  EXPECT_TRUE(PtInRegion(r, 0, 0));
+  auto obj = winplat::gdi::LookupRegion(r);
+  EXPECT_LE(obj->region.rects.size(), size_t{1} << 20);
+  DeleteObject(r);
+  HRGN e = CreateEllipticRgn(-100000000, -100000000, 100000000, 100000000);
+  EXPECT_TRUE(PtInRegion(e, 0, 0));
+  DeleteObject(e);
+  TestCanvas cv(8, 8);
+  ScopedBrush brush(cv.dc, CreateSolidBrush(RGB(255, 255, 255)));
+  EXPECT_TRUE(Ellipse(cv.dc, -100000000, -100000000, 100000000, 100000000));
+  EXPECT_EQ(cv.At(3, 3), RGB(255, 255, 255));
+}
+
+}  // namespace

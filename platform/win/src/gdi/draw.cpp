@@ -450,17 +450,18 @@ BOOL WINAPI Ellipse(HDC hdc, int left, int top, int right, int bottom) {
   auto dc = DCOrFail(hdc);
   if (!dc) return FALSE;
   const RECT box = Normalized(*dc, left, top, right, bottom);
+  const RECT& cb = dc->effectiveClip.bounds;
   const Pen pen = PenOf(*dc);
   FillPaint fill;
   const bool haveFill = dc->brush && MakeBrushPaint(*dc, *dc->brush, &fill);
   if (!pen.visible) {
-    if (haveFill) PaintRegion(*dc, fill, Region::FromEllipse(box));
+    if (haveFill) PaintRegion(*dc, fill, Region::FromEllipse(box, cb.top, cb.bottom));
     return TRUE;
   }
   RECT outer, inner;
   PenBoxes(pen, *dc, box, &outer, &inner);
-  const Region outerRgn = Region::FromEllipse(outer);
-  const Region innerRgn = RectEmpty(inner) ? Region() : Region::FromEllipse(inner);
+  const Region outerRgn = Region::FromEllipse(outer, cb.top, cb.bottom);
+  const Region innerRgn = RectEmpty(inner) ? Region() : Region::FromEllipse(inner, cb.top, cb.bottom);
   if (haveFill && !innerRgn.Empty()) PaintRegion(*dc, fill, innerRgn);
   FillPaint stroke;
   MakeColorPaint(*dc, pen.color, &stroke);

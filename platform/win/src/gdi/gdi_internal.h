@@ -76,6 +76,8 @@ struct Region {
   // Pixels whose centres lie inside the polygons (ALTERNATE or WINDING).
   static Region FromPolygons(const POINT* points, const INT* counts, int polygons, int fillMode);
   static Region FromEllipse(const RECT& box);
+  // Only rows yMin <= y < yMax of it.
+  static Region FromEllipse(const RECT& box, int yMin, int yMax);
   // Builds from rectangles given in band order (one band after another, each sorted by left).
   void Normalize();
 };

@@ -8,6 +8,8 @@ namespace winplat::gdi {
 
 // Rows and columns a region or scan conversion handles; beyond, shapes are cut off.
 constexpr int64_t kCoordLimit = 1 << 27;
+// Rows a region made from a shape may span (keeps absurd coordinates from costing gigabytes).
+constexpr int kRegionRowLimit = 1 << 17;
 
 // Calls span(y, x0, x1) for each row of pixels (x0 <= x < x1) whose centres lie inside the
 // polygons, for rows yMin <= y < yMax only. Spans of a row come left to right.

@@ -324,7 +324,7 @@ Region Region::FromPolygons(const POINT* points, const INT* counts, int polygons
     builder.Add(rowY, rowY + 1, merged);
     row.clear();
   };
-  ScanPolygons(points, counts, polygons, fillMode, static_cast<int>(-kCoordLimit), static_cast<int>(kCoordLimit),
+  ScanPolygons(points, counts, polygons, fillMode, -kRegionRowLimit, kRegionRowLimit,
                [&](int y, int x0, int x1) {
                  if (y != rowY) {
                    flush();
@@ -337,7 +337,9 @@ Region Region::FromPolygons(const POINT* points, const INT* counts, int polygons
   return out;
 }
 
-Region Region::FromEllipse(const RECT& box) {
+Region Region::FromEllipse(const RECT& box) { return FromEllipse(box, -kRegionRowLimit, kRegionRowLimit); }
+
+Region Region::FromEllipse(const RECT& box, int yMin, int yMax) {
   Region out;
   RECT b{std::min(box.left, box.right), std::min(box.top, box.bottom), std::max(box.left, box.right),
          std::max(box.top, box.bottom)};
@@ -348,7 +350,8 @@ Region Region::FromEllipse(const RECT& box) {
   const double rx = (double(b.right) - b.left) / 2, ry = (double(b.bottom) - b.top) / 2;
   Builder builder(&out);
   Spans row(1);
-  for (int y = b.top; y < b.bottom; ++y) {
+  const int rowEnd = std::min(static_cast<int>(b.bottom), yMax);
+  for (int y = std::max(static_cast<int>(b.top), yMin); y < rowEnd; ++y) {
     const double dy = (y + 0.5 - cy) / ry;
     const double t = 1.0 - dy * dy;
     if (t < 0) continue;
