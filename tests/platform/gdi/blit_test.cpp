@@ -412,3 +412,24 @@ TEST(GdiBlit, CopiesBetweenTwentyFourAndThirtyTwoBits) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(GdiBlit, SetDIBitsToDeviceWithABandOfScans) {
+  // A 1 x 4 bottom-up image whose buffer holds only scans 1 and 2 (counted from the bottom).
+  const uint32_t band[] = {0x00FF0000, 0x0000FF00};  // scan 1 red, scan 2 green
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  bi.bmiHeader.biWidth = 1;
+  bi.bmiHeader.biHeight = 4;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  TestCanvas cv(1, 6, 32, RGB(9, 9, 9));
+  EXPECT_EQ(SetDIBitsToDevice(cv.dc, 0, 1, 1, 4, 0, 0, 1, 2, band, &bi, DIB_RGB_COLORS), 2);
+  EXPECT_EQ(cv.At(0, 1), RGB(9, 9, 9));    // scan 3: not in the buffer
+  EXPECT_EQ(cv.At(0, 2), RGB(0, 255, 0));  // scan 2
+  EXPECT_EQ(cv.At(0, 3), RGB(255, 0, 0));  // scan 1
+  EXPECT_EQ(cv.At(0, 4), RGB(9, 9, 9));    // scan 0
+}
+
+}  // namespace
