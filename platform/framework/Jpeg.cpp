@@ -29,6 +29,18 @@ extern "C" void JpegErrorExit(j_common_ptr cinfo) {
 
 extern "C" void JpegSilentMessage(j_common_ptr) {}
 
+// A progressive file can hold any number of scans, each a full pass over the image: refuse files
+// with more than a real encoder writes, so a small file cannot keep the decoder busy for minutes.
+constexpr int kMaxScans = 200;
+
+extern "C" void JpegProgress(j_common_ptr cinfo) {
+  if (cinfo->is_decompressor && reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kMaxScans) {
+    auto* e = reinterpret_cast<ErrorManager*>(cinfo->err);
+    e->code = -1;
+    longjmp(e->jump, 1);
+  }
+}
+
 struct JpegInfo {
   uint32_t width;
   uint32_t height;
@@ -71,6 +83,9 @@ int DecodeJpeg(const uint8_t* data, size_t size, uint8_t* bits, size_t stride, u
     return err.code > 0 ? err.code : -1;
   }
   jpeg_create_decompress(&cinfo);
+  jpeg_progress_mgr progress{};
+  progress.progress_monitor = JpegProgress;
+  cinfo.progress = &progress;
   jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
   jpeg_read_header(&cinfo, TRUE);
   const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;

@@ -21,7 +21,7 @@ namespace {
 std::string Fixture(const std::string& name) { return std::string(TEST_DATA_DIR) + "/graphics/" + name; }
 
 // A JPEG of w x h pixels: 8 x 8 blocks of colour(bx, by), RGB or grey.
-std::vector<uint8_t> MakeJpeg(int w, int h, bool grey, int quality = 95) {
+std::vector<uint8_t> MakeJpeg(int w, int h, bool grey, int quality = 95, bool progressive = false) {
   jpeg_compress_struct c;
   jpeg_error_mgr err;
   c.err = jpeg_std_error(&err);
@@ -35,6 +35,7 @@ std::vector<uint8_t> MakeJpeg(int w, int h, bool grey, int quality = 95) {
   c.in_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
   jpeg_set_defaults(&c);
   jpeg_set_quality(&c, quality, TRUE);
+  if (progressive) jpeg_simple_progression(&c);
   jpeg_start_compress(&c, TRUE);
   std::vector<uint8_t> row(static_cast<size_t>(w) * 3);
   while (c.next_scanline < c.image_height) {
@@ -103,6 +104,14 @@ TEST(Jpeg, DecodesColourAndGreyInto24Bits) {
       EXPECT_EQ(GetGValue(c), GetBValue(c));
     }
   EXPECT_TRUE(Near(gb.Canvas()->Pixels(12, 3), static_cast<TColor>(RGB(100, 100, 100)), 6));
+
+  // A progressive file (several scans) decodes the same.
+  WriteFile("progressive.jpg", MakeJpeg(32, 16, false, 95, true));
+  TJPEGImage p;
+  p.LoadFromFile("progressive.jpg");
+  TBitmap pb;
+  pb.Assign(&p);
+  EXPECT_TRUE(Near(pb.Canvas()->Pixels(12, 12), static_cast<TColor>(RGB(220, 200, 120)), 12));
 }
 
 TEST(Jpeg, TheCommittedFixtureDecodes) {
@@ -146,6 +155,27 @@ TEST(Jpeg, BrokenFilesRaiseInvalidGraphic) {
   EXPECT_NO_THROW(j.LoadFromStream(&cut));
   EXPECT_EQ(j.Width(), 16);
   EXPECT_THROW(j.SetWidth(3), EInvalidGraphicOperation);
+}
+
+TEST(Jpeg, AFileOfEndlessScansIsRefused) {
+  // The last scan of a progressive file repeated many times: each would be another full pass.
+  std::vector<uint8_t> f = MakeJpeg(64, 64, false, 90, true);
+  ASSERT_GE(f.size(), 4u);
+  size_t lastScan = 0;
+  for (size_t i = 0; i + 1 < f.size() - 2; ++i)
+    if (f[i] == 0xFF && f[i + 1] == 0xDA) lastScan = i;
+  ASSERT_GT(lastScan, 0u);
+  const std::vector<uint8_t> scan(f.begin() + static_cast<ptrdiff_t>(lastScan), f.end() - 2);
+  std::vector<uint8_t> bomb(f.begin(), f.end() - 2);
+  for (int i = 0; i < 400; ++i) bomb.insert(bomb.end(), scan.begin(), scan.end());
+  bomb.push_back(0xFF);
+  bomb.push_back(0xD9);
+  TMemoryStream s;
+  s.WriteBuffer(bomb.data(), static_cast<int32_t>(bomb.size()));
+  s.SetPosition(0);
+  TJPEGImage j;
+  EXPECT_THROW(j.LoadFromStream(&s), EInvalidGraphic);
+  EXPECT_TRUE(j.Empty());
 }
 
 TEST(Jpeg, SavesTheBytesItRead) {
