@@ -13,6 +13,12 @@ namespace {
 constexpr unsigned WSZ = 32768;   // the history half of the window
 constexpr unsigned WMASK = WSZ - 1;
 
+inline uint16_t load16(const uint8_t* p) {
+  uint16_t v;
+  std::memcpy(&v, p, 2);
+  return v;
+}
+
 inline uint64_t load64(const uint8_t* p) {
   uint64_t v;
   std::memcpy(&v, p, 8);
@@ -113,15 +119,14 @@ unsigned Deflater::longest_match(unsigned cur_match) {
   if (prev_length_ >= good_match_) chain_length >>= 2;
 
   const uint8_t* const strend = scan + max_len;
-  uint8_t scan_end1 = scan[best_len - 1];
-  uint8_t scan_end = scan[best_len];
+  const uint16_t scan_start = load16(scan);
+  uint16_t scan_end = load16(scan + best_len - 1);
 
   do {
     const uint8_t* match = window_ + cur_match;
-    // Cheap rejection first: the bytes that would make the match longer than the best.
-    if (match[best_len] != scan_end || match[best_len - 1] != scan_end1 || match[0] != scan[0] ||
-        match[1] != scan[1])
-      continue;
+    // Cheap rejection first: the two bytes that would make the match longer than the best, then
+    // the first two.
+    if (load16(match + best_len - 1) != scan_end || load16(match) != scan_start) continue;
 
     // The third byte is equal through the hash; compare eight bytes at a time from the fourth.
     const uint8_t* s = scan + 3;
@@ -141,8 +146,7 @@ unsigned Deflater::longest_match(unsigned cur_match) {
       match_start_ = cur_match;
       best_len = len;
       if (len >= nice) break;
-      scan_end1 = scan[best_len - 1];
-      scan_end = scan[best_len];
+      scan_end = load16(scan + best_len - 1);
     }
   } while ((cur_match = prev_[cur_match & WMASK]) > limit && --chain_length != 0);
 

@@ -26,6 +26,9 @@
 //   r.crc     CRC-32 of the bytes file_read() delivered (ziplib/crc32.h);
 //   r.usize   bytes delivered; r.csize bytes written through write_out(). Both 64-bit.
 // The engine then fills the entry and rewrites the local header (or writes a data descriptor).
+// file_read() returning 0 on cancel simply ends the data; the engine checks its cancel flag
+// afterwards. With line-end translation on, the engine warns "-l used on binary file" when
+// deflate was asked for and r.att is FILE_BINARY.
 #pragma once
 
 #include <cstddef>
