@@ -259,6 +259,24 @@ AnsiString AdjustLineBreaks(const AnsiString& S);
 // Wide and ANSI text through the platform's current ANSI code page.
 WideString AnsiToWide(const AnsiString& S);
 AnsiString WideToAnsi(const WideString& S);
+// UTF-8 bytes and wide text: malformed input gives U+FFFD, characters beyond U+FFFF surrogate
+// pairs.
+using UTF8String = std::string;
+UTF8String UTF8Encode(const WideString& S);
+WideString UTF8Decode(const UTF8String& S);
+
+// Wide comparison and case through CompareStringW and CharUpperBuffW. On the ANSI-only platform
+// (where those calls are not implemented) the comparisons fall back to the ANSI forms of the
+// texts, and the case functions leave the text unchanged, as the class library did there.
+int WideCompareStr(const WideString& S1, const WideString& S2);
+int WideCompareText(const WideString& S1, const WideString& S2);
+bool WideSameStr(const WideString& S1, const WideString& S2);
+bool WideSameText(const WideString& S1, const WideString& S2);
+WideString WideUpperCase(const WideString& S);
+WideString WideLowerCase(const WideString& S);
+// Format for wide text: the same specifications; %s takes wide (or ANSI, widened) strings whole.
+WideString WideFormat(const WideString& Fmt, TVarRecs Args);
+WideString WideFormat(const WideString& Fmt, const TVarRec* Args, std::size_t ArgCount);
 
 // ---------------------------------------------------------------------------------------------
 // Files and paths
@@ -318,6 +336,8 @@ AnsiString GetCurrentDir();
 bool SetCurrentDir(const AnsiString& Dir);
 // Changes the current directory; EInOutError when it cannot.
 void ChDir(const AnsiString& Dir);
+// The current directory (there is one for every drive number).
+void GetDir(Byte Drive, AnsiString& S);
 
 // Handles of FileOpen/FileCreate are the platform's; INVALID_HANDLE_VALUE on failure.
 HANDLE FileOpen(const AnsiString& FileName, uint32_t Mode);

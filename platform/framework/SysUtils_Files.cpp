@@ -91,6 +91,8 @@ void ChDir(const AnsiString& Dir) {
   }
 }
 
+void GetDir(Byte, AnsiString& S) { S = GetCurrentDir(); }
+
 AnsiString ExpandFileName(const AnsiString& FileName) {
   std::vector<char> buf(MAX_PATH + 1);
   char* part = nullptr;

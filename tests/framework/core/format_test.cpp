@@ -193,3 +193,21 @@ TEST(Convert, HexAndBin) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(WideFormat, SameRulesOnWideText) {
+  EXPECT_EQ(WideFormat(u"%s (%s)", {WideString(u"保存"), WideString(u"Ctrl+S")}), u"保存 (Ctrl+S)");
+  EXPECT_EQ(WideFormat(u"[%-4s|%3s]", {WideString(u"黒"), AnsiString("板")}), u"[黒   |  板]");
+  EXPECT_EQ(WideFormat(u"%.1s", {WideString(u"\U0001F600")}), WideString(1, u'\xD83D'));  // units
+  EXPECT_EQ(WideFormat(u"%1:d-%0:.3d %x %g%%", {7, 255, 0.5}), u"255-007 FF 0.5%");
+  EXPECT_THROW(WideFormat(u"%d", {WideString(u"x")}), EConvertError);
+  try {
+    WideFormat(u"黒%d", {});
+    FAIL();
+  } catch (const EConvertError& e) {
+    EXPECT_EQ(e.Message(), Format(SArgumentMissing, {"黒%d"}));
+  }
+}
+
+}  // namespace

@@ -151,3 +151,27 @@ TEST(Strings, FollowTheCurrentAnsiCodePage) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(WideStrings, CompareCaseAndUtf8) {
+  EXPECT_EQ(WideCompareText(u"abc", u"ABC"), 0);
+  EXPECT_LT(WideCompareStr(u"a", u"b"), 0);
+  EXPECT_TRUE(WideSameText(u"黒板X", u"黒板x"));
+  EXPECT_FALSE(WideSameStr(u"x", u"X"));
+  EXPECT_EQ(WideUpperCase(u"abc黒"), u"ABC黒");
+  EXPECT_EQ(WideLowerCase(u"ABC"), u"abc");
+  EXPECT_EQ(UTF8Encode(u"黒\U0001F600"), "\xE9\xBB\x92\xF0\x9F\x98\x80");
+  EXPECT_EQ(UTF8Decode("\xE9\xBB\x92\xF0\x9F\x98\x80"), u"黒\U0001F600");
+  EXPECT_EQ(UTF8Decode("a\xFF" "b"), u"a\uFFFDb");  // malformed bytes are not dropped
+}
+
+TEST(WideStrings, AnsiOnlyPlatformFallsBackToAnsiComparison) {
+  winplat::SetAnsiOnlyPlatform(true);
+  EXPECT_EQ(WideCompareText(u"abc", u"ABC"), 0);
+  EXPECT_LT(WideCompareStr(u"a", u"b"), 0);
+  EXPECT_EQ(WideUpperCase(u"abc"), u"abc");  // the case calls do nothing there
+  winplat::SetAnsiOnlyPlatform(false);
+}
+
+}  // namespace
