@@ -26,8 +26,8 @@ inline uint64_t load64(const uint8_t* p) {
 }
 }  // namespace
 
-Deflater::Deflater() : trees_(bits_) {
-  std::memset(window_, 0, sizeof window_);
+Deflater::Deflater()
+    : trees_(bits_), window_buf_(new uint8_t[WINDOW_SIZE + WINDOW_SLACK]()), window_(window_buf_.get()) {
   std::memset(prev_, 0, sizeof prev_);
   std::memset(head_, 0, sizeof head_);
 }
@@ -53,7 +53,7 @@ void Deflater::lm_init(int level, uint16_t* flags) {
   std::memset(head_, 0, sizeof head_);
   // Bytes past the input are read by comparisons and hashes at the end of the data; clearing
   // them keeps the output a function of this file alone.
-  std::memset(window_, 0, sizeof window_);
+  std::memset(window_, 0, WINDOW_SIZE + WINDOW_SLACK);
 
   const config& c = configuration_table[level];
   good_match_ = c.good_length;

@@ -15,7 +15,8 @@
 //   r.code    ZE_OK; ZE_READ when file_read() reported an error (the data written is incomplete:
 //             the entry must not be kept as it is); ZE_TEMP when a stored copy could not be
 //             written; ZE_LOGIC with r.text "write error on zip file" when compressed output
-//             could not be written, "bad pack level" for a level outside 1-9 with deflate, or
+//             could not be written, "bad pack level" for a level outside 1-9 with deflate,
+//             "bad compression method" for a method other than store and deflate, or
 //             "incorrect compressed size";
 //   r.method  the method actually used: METHOD_DEFLATED, or METHOD_STORED when asked for, or when
 //             a deflated file did not compress and went out whole as stored data (only when
@@ -33,6 +34,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 #include "ziplib/bits.h"
 #include "ziplib/consts.h"
@@ -156,7 +158,9 @@ class Deflater {
   Trees trees_;
   ZipEntryIO* io_ = nullptr;
 
-  alignas(8) uint8_t window_[WINDOW_SIZE + WINDOW_SLACK];
+  // A block of its own, exactly window plus slack, so that memory checkers see any read beyond.
+  std::unique_ptr<uint8_t[]> window_buf_;
+  uint8_t* window_;
   uint16_t prev_[HASH_SIZE];
   uint16_t head_[HASH_SIZE];
 

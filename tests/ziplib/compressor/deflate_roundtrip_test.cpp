@@ -73,6 +73,15 @@ std::vector<Input> inputs() {
     }
     v.push_back({"far_short_matches", b});
   }
+  {
+    // Inputs ending at and around the top of the window and the point where it slides: the
+    // last matches run into the end of the data.
+    Bytes text = make_text(140000, 13);
+    for (size_t n : {65274u, 65535u, 65536u, 65537u, 65798u, 98042u, 131072u}) {
+      v.push_back({"run_to_window_edge", Bytes(n, 'q')});
+      v.push_back({"text_to_window_edge", Bytes(text.begin(), text.begin() + n)});
+    }
+  }
   return v;
 }
 
