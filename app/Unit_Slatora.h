@@ -1,0 +1,231 @@
+// The blackboard model: the page bitmap, the chalk in hand, the chalk set and the tray, the tool,
+// the page numbers, the option bits, the dust and the drawing log. Every drawing operation works on
+// the page bitmap in memory; only the frame painting touches the display.
+#pragma once
+#include <cstdint>
+#include <map>
+#include <memory>
+
+#include "Classes.h"
+#include "Graphics.h"
+#include "Unit_Kona.h"
+#include "Unit_Log.h"
+
+class TCustomDXDraw;
+class TCustomImageList;
+
+// ---------------------------------------------------------------- pictures the board reaches
+
+// What the board uses of the main form's picture collection: items found by name, their
+// pictures, and the rebuilding of the surfaces. TBoardPicturesOf<> fits any collection with
+// these members (the drawing layer's TPictureCollection, or a test's stand-in); the board itself
+// only ever sees this interface.
+class TBoardPictureItem {
+ public:
+  virtual ~TBoardPictureItem() = default;
+  virtual TPicture* Picture() = 0;
+  virtual void SetTransparentColor(TColor Value) = 0;
+  virtual void SetTransparent(bool Value) = 0;
+  virtual void Restore() = 0;
+};
+
+class TBoardPictures {
+ public:
+  virtual ~TBoardPictures() = default;
+  // Raises the collection's own exception for an unknown name.
+  virtual TBoardPictureItem* Find(const AnsiString& Name) = 0;
+  virtual void Restore() = 0;
+};
+
+// Collection: Find(Name) -> Item* (raising for an unknown name) and Restore(); Item: Picture()
+// -> TPicture*, SetTransparentColor(TColor), SetTransparent(bool), Restore().
+template <class Collection>
+class TBoardPicturesOf : public TBoardPictures {
+ public:
+  explicit TBoardPicturesOf(Collection* Items) : items_(Items) {}
+  TBoardPictureItem* Find(const AnsiString& Name) override {
+    auto* item = items_->Find(Name);
+    auto& ref = refs_[item];
+    if (!ref) ref = std::make_unique<Ref<std::remove_pointer_t<decltype(item)>>>(item);
+    return ref.get();
+  }
+  void Restore() override { items_->Restore(); }
+
+ private:
+  template <class Item>
+  struct Ref : TBoardPictureItem {
+    explicit Ref(Item* I) : item(I) {}
+    TPicture* Picture() override { return item->Picture(); }
+    void SetTransparentColor(TColor Value) override { item->SetTransparentColor(Value); }
+    void SetTransparent(bool Value) override { item->SetTransparent(Value); }
+    void Restore() override { item->Restore(); }
+    Item* item;
+  };
+  Collection* items_;
+  std::map<const void*, std::unique_ptr<TBoardPictureItem>> refs_;
+};
+
+// ---------------------------------------------------------------- chalk
+
+class TChalk : public TObject {
+ public:
+  int32_t Width = 3;
+  int32_t Index = 0;
+  int32_t ShownIndex = -1;
+  // 0 chalk line, 1 thin line, 2 side of the chalk, 3 tap with both buttons.
+  uint8_t Mode = 0;
+  // Degrees.
+  int8_t Angle = 0;
+  int32_t LastX = 0;
+  int32_t LastY = 0;
+  TPoint Corner1{0, 0};
+  TPoint Corner2{0, 0};
+};
+
+class TChalkListItem : public TObject {
+ public:
+  TChalkListItem();
+  ~TChalkListItem() override;
+  AnsiString Name;
+  TColor Color = clWhite;
+  // Per-channel darkening amounts.
+  TColor Shade = 0;
+  int32_t Range = 0;
+  // Where its picture lies in the tray: the area that picks it.
+  TRect Rect{0, 0, 0, 0};
+  TBitmap* Picture;
+};
+
+class TChalkList : public TList {
+ public:
+  ~TChalkList() override;
+  TChalkListItem* Get(int Index) const { return static_cast<TChalkListItem*>(Items(Index)); }
+  void Clear() override;
+};
+
+// Sounds of the main form, kept in memory.
+class TMemoryStreamList : public TList {
+ public:
+  ~TMemoryStreamList() override;
+  int Add(TMemoryStream* Stream) { return TList::Add(Stream); }
+  TMemoryStream* Get(int Index) const { return static_cast<TMemoryStream*>(Items(Index)); }
+  void Clear() override;
+};
+
+// ---------------------------------------------------------------- option bits
+
+enum : uint8_t { obYogore = 1, obChalkKasure = 2, obDrawDate = 4, obLogProgBar = 8, obCtrlNoBold = 16 };
+
+// Tools.
+enum : uint8_t { tlChalk = 0, tlEraser = 1, tlFinger = 2, tlLongEraser = 3, tlRuler = 5 };
+
+// ---------------------------------------------------------------- the board
+
+class TBlackBoard : public TObject {
+ public:
+  // Reads the board colour from settings.ini in the program folder, fills the page, creates the
+  // tmp\ folder there.
+  TBlackBoard();
+  ~TBlackBoard() override;
+
+  // The chalk set from an INI file (relative names are taken in the program folder). A chalk
+  // whose picture does not load is left out, with one message naming all such chalks; with no
+  // chalk at all (missing or empty file) one built-in white chalk is used, with a message.
+  void LoadChalks(const AnsiString& FileName, int32_t TrayHeight);
+  // The tray picture stretched to the screen's width, the plain strip, and the chalk pictures
+  // drawn in. Raises the framework's file or picture exception for a picture that does not load.
+  void LoadTray(const AnsiString& TrayFile, const AnsiString& StripFile);
+  // With the chalk as tool: the chalk's picture into "NowTool"; then the surfaces are rebuilt.
+  void UpdateNowTool();
+  void SetScreenWidth(int32_t Value);
+  void SetScreenHeight(int32_t Value);
+
+  // Strokes; (LastX, LastY) of the chalk is where each starts.
+  void ChalkLine(int32_t X, int32_t Y, bool Kasure);
+  void ChalkTap(int32_t X, int32_t Y);
+  // Also moves the last point and the corners to the new point.
+  void SideChalkStroke(int32_t X, int32_t Y);
+  // The thin line to (X, Y).
+  void ThinLine(int32_t X, int32_t Y);
+  TColor ChalkShade(int32_t ChalkIndex);
+  void MakeChalkTexture(int32_t ChalkIndex);
+
+  // Wipes from the last point (LastX, LastY) to (X, Y); the callers then move the last point.
+  void EraseStroke(int32_t X, int32_t Y, int32_t LastY, int32_t LastX);
+  void LongEraseStroke(int32_t X, int32_t Y, int32_t LastY, int32_t LastX);
+  void FingerStroke(int32_t LastX, int32_t LastY, int32_t Y, int32_t X);
+  // The colour the wipes paint with: BackColor, or 4 lighter per channel (at most 255) with
+  // the smear option.
+  TColor WipeColor(bool Smear) const;
+
+  // Replays log item Index onto the page, as the live action drew it.
+  void ReplayItem(int Index);
+  // ReplayItem(ReplayIndex); ends the replay when the index is past the end of the log.
+  void ReplayStep();
+
+  // The colour of the chalk in hand.
+  TColor ChalkColor() const;
+
+  std::unique_ptr<TBits> MouseState;
+  TColor BackColor = 0;
+  TColor DefaultBackColor = 0;
+  std::unique_ptr<TBitmap> Board;
+  int32_t TrayHeight = 48;
+  std::unique_ptr<TChalk> Chalk;
+  std::unique_ptr<TBitmap> Tray;
+  std::unique_ptr<TBitmap> TrayStrip;
+  std::unique_ptr<TChalkList> Chalks;
+  uint8_t Tool = 0;
+  TRect EraserRect{0, 0, 0, 0};
+  int32_t ScreenWidth = 0;
+  int32_t ScreenHeight = 0;
+  uint32_t CurrentPage = 1;
+  uint32_t PageCount = 1;
+  uint8_t LastPageDrawn = 0;
+  uint8_t Sliding = 0;
+  uint8_t SlideDirection = 0;
+  TPoint SlidePos{0, 0};
+  int32_t SlideStep = 32;
+  uint8_t PageSelectOpen = 0;
+  AnsiString TmpDir;
+  AnsiString BoardsDir;
+  uint8_t PictureWaiting = 0;
+  uint8_t GridOn = 0;
+  uint8_t Options = 3;
+  TCustomImageList* Previews = nullptr;
+  AnsiString GridName;
+  TCustomDXDraw* DXDraw = nullptr;
+  // The main form's picture collection (not owned); none in a board without a display.
+  TBoardPictures* ImageList = nullptr;
+  int32_t RulerAnchored = 0;
+  std::unique_ptr<TKonaList> Dust;
+  uint8_t LogState = 0;
+  std::unique_ptr<TLogList> Log;
+  int32_t ReplayIndex = 0;
+  std::unique_ptr<TBitmap> DateFont;
+
+ private:
+  void Wipe(const TRect& AtLast, const TRect& AtNew, int32_t X, int32_t Y, int32_t LastX,
+            int32_t LastY, bool Smear);
+  void Sweep(bool Long, int32_t X, int32_t Y, int32_t LastY, int32_t LastX, bool Smear);
+  bool ValidChalk(int32_t Index) const;
+  void ShowChalkInHand(int32_t Index);
+};
+
+// ---------------------------------------------------------------- shared helpers
+
+// Clamped at 0 and 255; the two chalk colours whose darkening turns muddy keep green at 80 or more.
+TColor DarkenColor(TColor Colour, int16_t DR, int16_t DG, int16_t DB);
+int32_t ArmSin(int32_t Arm, int32_t Degrees);
+int32_t ArmCos(int32_t Arm, int32_t Degrees);
+// Copies the source rectangle to (X, Y) except its pixels of pure black.
+void BlitBlackTransparent(HDC DestDC, int32_t X, int32_t Y, int32_t Width, int32_t Height,
+                          HDC SourceDC, int32_t SourceX, int32_t SourceY);
+int32_t PointDistance(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2);
+
+// The folder of the program file with a trailing delimiter, where settings.ini, tmp\ and the
+// pictures are. SetProgramFolder puts another folder in its place (empty: the program's own).
+AnsiString ProgramFolder();
+void SetProgramFolder(const AnsiString& Folder);
+// Name itself when absolute, else Name in the program folder.
+AnsiString InProgramFolder(const AnsiString& Name);
