@@ -185,10 +185,11 @@ void TBlackBoard::Wipe(const TRect& L, const TRect& N, int32_t X, int32_t Y, int
   else
     p = {TL(N), TR(N), BR(N), BR(L), BL(L), TL(L)};
 
-  // The wipe sets every drawing state it uses, so it paints the same whatever came before.
+  // The wipe sets every drawing state it uses, so it paints the same whatever came before. No
+  // outline: the fill alone covers the eraser's 128 x 54 (right and bottom edges excluded).
   const TColor c = WipeColor(Smear);
   TCanvas* cv = Board->Canvas();
-  cv->Pen()->SetStyle(psSolid);
+  cv->Pen()->SetStyle(psClear);
   cv->Pen()->SetWidth(1);
   cv->Pen()->SetColor(c);
   cv->Brush()->SetBitmap(nullptr);
