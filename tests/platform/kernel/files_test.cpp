@@ -540,3 +540,22 @@ TEST_F(Files, SearchPathLooksInTheGivenFoldersThenTheDefaultOnes) {
   EXPECT_EQ(GetFileVersionInfoSizeA("missing.exe", &handle), 0u);
   EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
 }
+
+TEST_F(Files, LinksAndSpecialFiles) {
+  CreateDirectoryA("real", nullptr);
+  WriteBytes("real/f.txt", "x");
+  ASSERT_EQ(symlink("real", "loop"), 0);
+  ASSERT_EQ(mkfifo("pipe", 0600), 0);
+  EXPECT_EQ(GetFileAttributesA("loop"), static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
+  WIN32_FIND_DATAA fd;
+  HANDLE f = FindFirstFileA("loop", &fd);
+  ASSERT_NE(f, INVALID_HANDLE_VALUE);
+  EXPECT_TRUE(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
+  FindClose(f);
+  // A pipe is refused at once instead of blocking the caller.
+  EXPECT_EQ(OpenA("pipe", GENERIC_READ, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  HANDLE h = OpenA("loop\\f.txt", GENERIC_READ, OPEN_EXISTING);  // links are followed when opened
+  EXPECT_NE(h, INVALID_HANDLE_VALUE);
+  CloseHandle(h);
+}

@@ -86,6 +86,9 @@ DWORD AttributesOf(const struct stat& st, const std::string& linuxPath) {
   const std::string leaf = LeafOf(linuxPath);
   if (leaf.size() > 1 && leaf[0] == '.' && leaf != "..") a |= FILE_ATTRIBUTE_HIDDEN;
   if (!S_ISDIR(st.st_mode)) a |= FILE_ATTRIBUTE_ARCHIVE;
+  struct stat link;
+  if (!linuxPath.empty() && lstat(linuxPath.c_str(), &link) == 0 && S_ISLNK(link.st_mode))
+    a |= FILE_ATTRIBUTE_REPARSE_POINT;
   return a == 0 ? FILE_ATTRIBUTE_NORMAL : a;
 }
 
@@ -135,6 +138,11 @@ HANDLE CreateFileCore(const std::u16string& name, DWORD access, DWORD share, DWO
     return INVALID_HANDLE_VALUE;
   }
   int oflags = O_CLOEXEC;
+  if (exists && !S_ISDIR(st.st_mode) && !S_ISREG(st.st_mode)) {
+    // Pipes, sockets and devices are no files here: opening a pipe would block the caller.
+    SetLastError(ERROR_ACCESS_DENIED);
+    return INVALID_HANDLE_VALUE;
+  }
   if (exists && S_ISDIR(st.st_mode)) {
     // Folders open only for their attributes and times, with backup semantics.
     if (!(flags & FILE_FLAG_BACKUP_SEMANTICS) || truncating) {

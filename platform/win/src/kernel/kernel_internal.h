@@ -63,7 +63,9 @@ inline struct timespec ToTimespec(const FILETIME& ft) {
 }
 
 // Attributes synthesised from a stat: directory, read-only (no owner write bit), hidden (a name
-// that starts with a dot), archive for every other file.
+// that starts with a dot), archive for every other file; a symbolic link (checked with lstat on
+// the path) adds FILE_ATTRIBUTE_REPARSE_POINT, as links and junctions have on the platform, so
+// folder walks can leave them alone.
 DWORD AttributesOf(const struct stat& st, const std::string& linuxPath);
 
 // Creation (birth where the file system keeps it), access and write times.

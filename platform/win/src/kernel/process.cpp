@@ -99,7 +99,8 @@ LPSTR WINAPI GetCommandLineA() {
 }
 LPWSTR WINAPI GetCommandLineW() {
   static std::u16string line = BuildCommandLine();
-  if (!WideCallsAvailable()) return nullptr;
+  static char16_t empty[1] = {0};
+  if (!WideCallsAvailable()) return empty;  // never a null pointer to read through
   return line.data();
 }
 
