@@ -142,6 +142,10 @@ TEST_F(Files, SeeksPastFourGigabytesOnASparseFile) {
   // Back before the start.
   EXPECT_EQ(SetFilePointer(h, -1, nullptr, FILE_BEGIN), INVALID_SET_FILE_POINTER);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NEGATIVE_SEEK));
+  // A distance that would overflow the position is refused.
+  d.QuadPart = INT64_MAX;
+  EXPECT_FALSE(SetFilePointerEx(h, d, &pos, FILE_END));
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
   // Cut the file at 3 bytes.
   EXPECT_EQ(SetFilePointer(h, 3, nullptr, FILE_BEGIN), 3u);
   EXPECT_TRUE(SetEndOfFile(h));

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <map>
 #include <mutex>
 
@@ -293,8 +294,12 @@ bool Seek(const std::shared_ptr<FileObject>& f, int64_t distance, DWORD method, 
     SetLastErrorFromErrno(errno);
     return false;
   }
-  if ((distance < 0 && base + distance < 0)) {
+  if (distance < 0 && base + distance < 0) {
     SetLastError(ERROR_NEGATIVE_SEEK);
+    return false;
+  }
+  if (distance > 0 && base > INT64_MAX - distance) {
+    SetLastError(ERROR_INVALID_PARAMETER);
     return false;
   }
   off_t r = lseek(f->fd, base + distance, SEEK_SET);
