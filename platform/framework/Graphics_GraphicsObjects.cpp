@@ -276,7 +276,14 @@ HFONT TFont::Handle() {
     lf.lfQuality = DEFAULT_QUALITY;
     lf.lfPitchAndFamily = FPitch == fpVariable ? VARIABLE_PITCH : FPitch == fpFixed ? FIXED_PITCH : DEFAULT_PITCH;
     const AnsiString& face = FName == "Default" ? AnsiString(kDefaultFontName) : FName;
-    std::memcpy(lf.lfFaceName, face.data(), std::min<size_t>(face.size(), LF_FACESIZE - 1));
+    // At most 31 bytes, never half of a double-byte character.
+    size_t n = 0;
+    while (n < face.size()) {
+      const size_t step = IsDBCSLeadByte(static_cast<BYTE>(face[n])) ? 2 : 1;
+      if (n + step > LF_FACESIZE - 1 || n + step > face.size()) break;
+      n += step;
+    }
+    std::memcpy(lf.lfFaceName, face.data(), n);
     FHandle = CreateFontIndirectA(&lf);
     if (!FHandle) throw EOutOfResources(SOutOfResources);
     FOwnsHandle = true;

@@ -257,6 +257,10 @@ TEST(GraphicsObjects, HandlesFollowTheirProperties) {
   EXPECT_EQ(lf.lfHeight, -32);
   EXPECT_EQ(lf.lfWeight, FW_BOLD);
   EXPECT_STREQ(lf.lfFaceName, "MS UI Gothic");
+  // A face name longer than the record holds is cut at a character boundary.
+  font.SetName(AnsiString(30, 'a') + "\x82\xa0");  // 30 letters and a double-byte kana: 32 bytes
+  ASSERT_EQ(GetObjectA(font.Handle(), sizeof lf, &lf), static_cast<int>(sizeof lf));
+  EXPECT_EQ(std::string(lf.lfFaceName), AnsiString(30, 'a'));
 
   TBrush brush;
   brush.SetStyle(bsClear);
