@@ -336,6 +336,9 @@ class TGraphic : public TPersistent {
   virtual void SetPalette(HPALETTE value) {}
   bool Modified() const { return FModified; }
   void SetModified(bool value);
+  // Set by graphics whose colour table changed, for whoever realises their palette.
+  bool PaletteModified() const { return FPaletteModified; }
+  void SetPaletteModified(bool value) { FPaletteModified = value; }
 
   virtual void LoadFromFile(const AnsiString& fileName);
   virtual void SaveToFile(const AnsiString& fileName);
@@ -355,6 +358,22 @@ class TGraphic : public TPersistent {
  private:
   bool FTransparent = false;
   bool FModified = false;
+  bool FPaletteModified = false;
+};
+
+// Image data shared by several graphics, counted: the last Release frees it.
+class TSharedImage : public TObject {
+ public:
+  int32_t RefCount() const { return FRefCount; }
+  void Reference() { ++FRefCount; }
+  // Drops one reference; at none the image frees its handles and itself.
+  void Release();
+
+ protected:
+  virtual void FreeHandle() = 0;
+
+ private:
+  int32_t FRefCount = 0;
 };
 
 // Makes a new, empty graphic of one class; the "class reference" of the file-format registry.
@@ -490,6 +509,10 @@ class TPicture : public TPersistent {
   void SaveToFile(const AnsiString& fileName);
 
   static void RegisterFileFormat(const AnsiString& extension, const AnsiString& description, TGraphicClass graphicClass);
+  // Clipboard formats are only recorded (the platform has no clipboard).
+  static void RegisterClipboardFormat(uint16_t format, TGraphicClass graphicClass);
+  static TGraphicClass ClipboardFormatClass(uint16_t format);
+  // Removes the class from both registries.
   static void UnregisterGraphicClass(TGraphicClass graphicClass);
   // The class registered for an extension (with or without the dot, any case), or nullptr.
   static TGraphicClass FileFormatClass(const AnsiString& extension);

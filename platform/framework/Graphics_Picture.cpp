@@ -46,6 +46,15 @@ void TGraphic::AssignTo(TPersistent* dest) {
   TPersistent::AssignTo(dest);
 }
 
+// ---- TSharedImage ------------------------------------------------------------------------------
+
+void TSharedImage::Release() {
+  if (--FRefCount <= 0) {
+    FreeHandle();
+    delete this;
+  }
+}
+
 // ---- Registry ----------------------------------------------------------------------------------
 
 namespace {
@@ -63,6 +72,16 @@ AnsiString LowerAscii(AnsiString s) {
 }
 
 std::mutex g_formatsLock;
+
+struct ClipboardFormat {
+  uint16_t format;
+  TGraphicClass graphicClass;
+};
+
+std::vector<ClipboardFormat>& ClipboardFormats() {
+  static std::vector<ClipboardFormat> formats;
+  return formats;
+}
 
 std::vector<FileFormat>& Formats() {
   static std::vector<FileFormat> formats = {
@@ -114,10 +133,25 @@ void TPicture::RegisterFileFormat(const AnsiString& extension, const AnsiString&
   Formats().push_back(FileFormat{ext, description, graphicClass});
 }
 
+void TPicture::RegisterClipboardFormat(uint16_t format, TGraphicClass graphicClass) {
+  std::lock_guard<std::mutex> lock(g_formatsLock);
+  ClipboardFormats().push_back(ClipboardFormat{format, graphicClass});
+}
+
+TGraphicClass TPicture::ClipboardFormatClass(uint16_t format) {
+  std::lock_guard<std::mutex> lock(g_formatsLock);
+  const auto& f = ClipboardFormats();
+  for (auto it = f.rbegin(); it != f.rend(); ++it)
+    if (it->format == format) return it->graphicClass;
+  return nullptr;
+}
+
 void TPicture::UnregisterGraphicClass(TGraphicClass graphicClass) {
   std::lock_guard<std::mutex> lock(g_formatsLock);
   auto& f = Formats();
   f.erase(std::remove_if(f.begin(), f.end(), [&](const FileFormat& e) { return e.graphicClass == graphicClass; }), f.end());
+  auto& c = ClipboardFormats();
+  c.erase(std::remove_if(c.begin(), c.end(), [&](const ClipboardFormat& e) { return e.graphicClass == graphicClass; }), c.end());
 }
 
 TGraphicClass TPicture::FileFormatClass(const AnsiString& extension) {

@@ -72,6 +72,17 @@ bool Near(TColor a, TColor b, int tolerance) {
 
 class CountingGraphic : public TBitmap {};
 
+class CountedImage : public TSharedImage {
+ public:
+  explicit CountedImage(int* freed) : freed_(freed) {}
+
+ protected:
+  void FreeHandle() override { ++*freed_; }
+
+ private:
+  int* freed_;
+};
+
 }  // namespace
 
 TEST(Jpeg, DecodesColourAndGreyInto24Bits) {
@@ -245,9 +256,24 @@ TEST(Picture, RegisteredClassesAreFoundAndCopied) {
   r.OnChange = [&](TObject*) { ++changes; };
   r.Bitmap()->Canvas()->SetPixels(0, 0, clBlue);  // drawing on the bitmap reaches the picture
   EXPECT_GE(changes, 1);
+  TPicture::RegisterClipboardFormat(8, &GraphicClassOf<CountingGraphic>);
+  EXPECT_EQ(TPicture::ClipboardFormatClass(8), &GraphicClassOf<CountingGraphic>);
   TPicture::UnregisterGraphicClass(&GraphicClassOf<CountingGraphic>);
   EXPECT_EQ(TPicture::FileFormatClass("cnt"), nullptr);
+  EXPECT_EQ(TPicture::ClipboardFormatClass(8), nullptr);
   r.Assign(nullptr);
   EXPECT_EQ(r.Graphic(), nullptr);
   EXPECT_EQ(r.Width(), 0);
+}
+
+TEST(Picture, SharedImagesLiveWhileReferenced) {
+  int freed = 0;
+  auto* image = new CountedImage(&freed);
+  image->Reference();
+  image->Reference();
+  EXPECT_EQ(image->RefCount(), 2);
+  image->Release();
+  EXPECT_EQ(freed, 0);
+  image->Release();  // the last one frees it (the sanitizer checks nothing leaks)
+  EXPECT_EQ(freed, 1);
 }
