@@ -139,4 +139,76 @@ class StandInCollection {
   int restores = 0;
 };
 
+// Live drawing, as the input handlers drive the board: each action draws, then appends its log
+// record, then rolls for dust.
+struct LiveHand {
+  TBlackBoard& b;
+  bool Recording() const { return b.LogState == 1; }
+  TPoint Last() const { return Point(b.Chalk->LastX, b.Chalk->LastY); }
+  void Press(int x, int y) {
+    b.Chalk->LastX = x;
+    b.Chalk->LastY = y;
+    if (b.Chalk->Mode == 2) {
+      const int dx = ArmCos(26, b.Chalk->Angle), dy = ArmSin(26, b.Chalk->Angle);
+      b.Chalk->Corner1 = Point(x - dx, y - dy);
+      b.Chalk->Corner2 = Point(x + dx, y + dy);
+    }
+  }
+  void Dust(int chance, int x, int y, int max) {
+    if (Random(chance) == 0) b.Dust->Spawn(x, y, b.ChalkColor(), 2, max);
+  }
+  void Move(int x, int y) {
+    const TPoint from = Last();
+    const uint8_t chalk = static_cast<uint8_t>(b.Chalk->Index);
+    switch (b.Tool) {
+      case tlEraser:
+        b.EraseStroke(x, y, from.y, from.x);
+        b.Log->AddItem(lkEraser, from, Point(x, y), b.Options & obYogore, 0, 0, 0, 0, 0);
+        break;
+      case tlLongEraser:
+        b.LongEraseStroke(x, y, from.y, from.x);
+        b.Log->AddItem(lkLongEraser, from, Point(x, y), 0, 0, 0, 0, 0, 0);
+        break;
+      case tlFinger:
+        b.FingerStroke(from.x, from.y, y, x);
+        b.Log->AddItem(lkFinger, from, Point(x, y), 0, 0, 0, 0, 0, 0);
+        break;
+      default:
+        if (b.Chalk->Mode == 2) {
+          const TPoint c1 = b.Chalk->Corner1, c2 = b.Chalk->Corner2;
+          b.SideChalkStroke(x, y);
+          b.Log->AddItem(lkSide, from, Point(x, y), chalk, b.Chalk->Angle, c1.x, c1.y, c2.x, c2.y);
+        } else if (b.Chalk->Mode == 1) {
+          b.ThinLine(x, y);
+          b.Log->AddItem(lkThin, from, Point(x, y), chalk, 0, 0, 0, 0, 0);
+        } else {
+          b.ChalkLine(x, y, (b.Options & obChalkKasure) != 0);
+          b.Log->AddItem(lkChalk, from, Point(x, y), chalk, 0, 0, 0, 0, 0);
+        }
+        Dust(50, x, y, 5);
+    }
+    b.Chalk->LastX = x;
+    b.Chalk->LastY = y;
+  }
+  void Tap() {
+    b.ChalkTap(b.Chalk->LastX, b.Chalk->LastY);
+    Dust(6, b.Chalk->LastX, b.Chalk->LastY, 3);
+    b.Log->AddItem(lkTap, Last(), Point(0, 0), static_cast<uint8_t>(b.Chalk->Index), 0, 0, 0, 0, 0);
+  }
+  void Ruler(int x0, int y0, int x1, int y1) {
+    Press(x0, y0);
+    b.ChalkLine(x1, y1, (b.Options & obChalkKasure) != 0);
+    Dust(4, x1, y1, 4);
+    b.Log->AddItem(lkRuler, Point(x0, y0), Point(x1, y1), static_cast<uint8_t>(b.Chalk->Index), 0, 0, 0, 0, 0);
+  }
+  // The wheel turning the side of the chalk, the corners swapped at the wrap.
+  void WheelDown() {
+    if (b.Chalk->Angle >= 90) {
+      b.Chalk->Angle = -90;
+      std::swap(b.Chalk->Corner1, b.Chalk->Corner2);
+    }
+    b.Chalk->Angle = static_cast<int8_t>(b.Chalk->Angle + 5);
+  }
+};
+
 }  // namespace boardtest

@@ -1,0 +1,165 @@
+// A page drawn with every kind of stroke and composed with the tray as the frame shows it, saved
+// as board_chalk.png in the test's scratch folder for a look.
+#include <png.h>
+
+#include <cmath>
+#include <cstdio>
+
+#include "board_support.h"
+
+namespace boardtest {
+namespace {
+
+bool SavePng(const std::string& name, TBitmap* frame) {
+  FILE* f = std::fopen(name.c_str(), "wb");
+  if (!f) return false;
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(png);
+  if (setjmp(png_jmpbuf(png))) {
+    png_destroy_write_struct(&png, &info);
+    std::fclose(f);
+    return false;
+  }
+  png_init_io(png, f);
+  png_set_IHDR(png, info, frame->Width(), frame->Height(), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_write_info(png, info);
+  std::vector<png_byte> row(static_cast<size_t>(frame->Width()) * 3);
+  for (int y = 0; y < frame->Height(); ++y) {
+    const uint8_t* src = frame->ScanLine(y);
+    for (int x = 0; x < frame->Width(); ++x) {
+      row[x * 3] = src[x * 3 + 2];
+      row[x * 3 + 1] = src[x * 3 + 1];
+      row[x * 3 + 2] = src[x * 3];
+    }
+    png_write_row(png, row.data());
+  }
+  png_write_end(png, nullptr);
+  png_destroy_write_struct(&png, &info);
+  return std::fclose(f) == 0;
+}
+
+class Screenshot : public ProgramFolderFixture {};
+
+TEST_F(Screenshot, ChalkOnTheBoard) {
+  const fs::path bin = VSE_BIN_DIR;
+  if (!fs::exists(bin / "chalks/option.ini") || !fs::exists(bin / "Ukezara.bmp"))
+    GTEST_SKIP() << "the program folder's assets are not built";
+  fs::copy(bin / "chalks", File("chalks"), fs::copy_options::recursive);
+  for (const char* n : {"Ukezara.bmp", "UkezaraS.bmp", "eraser.bmp"}) fs::copy_file(bin / n, File(n));
+
+  TBlackBoard b;
+  b.LoadChalks("chalks\\option.ini", b.TrayHeight);
+  b.LoadTray("Ukezara.bmp", "UkezaraS.bmp");
+  b.SetScreenWidth(1024);
+  b.SetScreenHeight(768);
+  ASSERT_EQ(b.Chalks->Count(), 6);
+  EXPECT_EQ(MessagesShown(), 0u);
+  RandSeed = 4242;
+  LiveHand h{b};
+  const int nChalks = b.Chalks->Count();
+
+  // A wavy line and a loop in every chalk.
+  b.Chalk->Mode = 0;
+  for (int c = 0; c < nChalks; ++c) {
+    b.Chalk->Index = c;
+    const int y0 = 60 + 45 * c;
+    h.Press(40, y0);
+    for (int x = 48; x <= 420; x += 8)
+      h.Move(x, y0 + static_cast<int>(std::lround(12 * std::sin(x / 30.0 + c))));
+  }
+  // A circle and writing-like loops.
+  b.Chalk->Index = 0;
+  h.Press(620, 170);
+  for (int a = 0; a <= 360; a += 6)
+    h.Move(520 + static_cast<int>(std::lround(100 * std::cos(a * M_PI / 180))),
+           170 + static_cast<int>(std::lround(100 * std::sin(a * M_PI / 180))));
+  // Thin lines: a little grid of hatching.
+  b.Chalk->Mode = 1;
+  b.Chalk->Index = 3;
+  for (int i = 0; i < 8; ++i) {
+    h.Press(680 + 12 * i, 60);
+    h.Move(680 + 12 * i + 60, 180);
+  }
+  // The side of the chalk, bands at several angles.
+  b.Chalk->Mode = 2;
+  const int8_t angles[] = {0, 30, 60, 90, -30, -60};
+  for (int i = 0; i < 6; ++i) {
+    b.Chalk->Index = (i + 1) % nChalks;
+    b.Chalk->Angle = angles[i];
+    h.Press(60 + 150 * i, 380);
+    for (int s = 1; s <= 10; ++s) h.Move(60 + 150 * i + 8 * s, 380 + 9 * s);
+  }
+  // Taps: a dotted row.
+  b.Chalk->Mode = 3;
+  b.Chalk->Index = 1;
+  for (int i = 0; i < 20; ++i) {
+    h.Press(500 + 12 * i, 300);
+    h.Tap();
+  }
+  b.Chalk->Mode = 0;
+  // Ruler lines: a triangle.
+  b.Chalk->Index = 0;
+  h.Ruler(600, 650, 960, 650);
+  h.Ruler(960, 650, 780, 500);
+  h.Ruler(780, 500, 600, 650);
+  // Eraser wipes across the bands: clean, then smeared; the long eraser; a finger rub.
+  b.Tool = tlEraser;
+  b.Options = obChalkKasure;
+  h.Press(90, 410);
+  h.Move(330, 440);
+  b.Options = obChalkKasure | obYogore;
+  h.Press(540, 400);
+  h.Move(780, 440);
+  b.Tool = tlLongEraser;
+  h.Press(975, 20);
+  h.Move(985, 40);
+  b.Options = obChalkKasure;
+  b.Tool = tlFinger;
+  h.Press(440, 200);
+  for (int i = 1; i <= 12; ++i) h.Move(440 + 8 * i, 200 + (i % 2 ? 60 : 0));
+  b.Tool = tlChalk;
+
+  // Dust falls from a stroke low on the page and settles in the tray; some is still falling.
+  b.Chalk->Index = 0;
+  for (int x = 100; x < 1000; x += 6) b.Dust->Spawn(x, 640 + x % 50, b.Chalks->Get((x / 6) % nChalks)->Color, 2, 5);
+  for (int i = 0; i < 60; ++i) b.Dust->Step();
+  for (int x = 300; x < 360; x += 3) b.Dust->Spawn(x, 690, clWhite, 2, 5);
+  for (int i = 0; i < 3; ++i) b.Dust->Step();
+  ASSERT_GT(b.Dust->Count(), 0);
+
+  // The frame: page, tray with its chalks, the eraser, the tray dust on the tray's top rows
+  // (black is clear) and the falling particles.
+  TBitmap frame;
+  frame.SetPixelFormat(pf24bit);
+  frame.SetSize(1024, 768);
+  HDC f = frame.Canvas()->Handle();
+  BitBlt(f, 0, 0, 1024, 720, b.Board->Canvas()->Handle(), 0, 0, SRCCOPY);
+  BitBlt(f, 0, 720, 1024, 48, b.Tray->Canvas()->Handle(), 0, 0, SRCCOPY);
+  TBitmap eraser;
+  eraser.LoadFromFile(File("eraser.bmp").string());
+  BlitBlackTransparent(f, 1024 - 20 - 32 - eraser.Width(), 768 - eraser.Height() - 5, eraser.Width(),
+                       eraser.Height(), eraser.Canvas()->Handle(), 0, 0);
+  BlitBlackTransparent(f, 0, 768 - 48 - 1, 1024, 5, b.Dust->TrayDust->Canvas()->Handle(), 0, 0);
+  for (int i = 0; i < b.Dust->Count(); ++i) frame.Canvas()->SetPixels(b.Dust->Get(i)->X, b.Dust->Get(i)->Y, b.Dust->Get(i)->Color);
+  ASSERT_TRUE(SavePng("board_chalk.png", &frame));
+
+  // What the picture must show: chalk of each colour family, the board, both wipe colours.
+  int chalk = 0, board = 0, smear = 0, dust = 0;
+  for (int y = 0; y < 720; ++y)
+    for (int x = 0; x < 1024; ++x) {
+      const TColor c = PixelAt(b.Board.get(), x, y);
+      if (c == b.BackColor) ++board;
+      else if (c == 0x045404) ++smear;
+      else ++chalk;
+    }
+  for (int y = 0; y < 5; ++y)
+    for (int x = 0; x < 1024; ++x) dust += PixelAt(b.Dust->TrayDust, x, y) != clBlack;
+  EXPECT_GT(board, 1024 * 720 / 2);
+  EXPECT_GT(chalk, 20000);
+  EXPECT_GT(smear, 5000);
+  EXPECT_GT(dust, 200);
+}
+
+}  // namespace
+}  // namespace boardtest
