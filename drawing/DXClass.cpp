@@ -115,6 +115,18 @@ THashCollectionItem::~THashCollectionItem() {
   Unlink();
 }
 
+void THashCollectionItem::SetCollection(TCollection* Value) {
+  if (Value == Collection()) return;
+  if (THashCollection* owner = HashOwner()) {
+    for (int i = FCachedIndex + 1; i < owner->Count(); ++i)
+      if (auto* item = dynamic_cast<THashCollectionItem*>(owner->Items(i))) --item->FCachedIndex;
+  }
+  Unlink();
+  TCollectionItem::SetCollection(Value);
+  FCachedIndex = Index();
+  Link();
+}
+
 THashCollection* THashCollectionItem::HashOwner() const {
   return dynamic_cast<THashCollection*>(Collection());
 }

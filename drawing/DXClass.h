@@ -36,6 +36,8 @@ class THashCollectionItem : public TCollectionItem {
   const AnsiString& Name() const { return FName; }
   void SetName(const AnsiString& Value);
   void SetIndex(int Value) override;
+  // Moving to another collection unlinks the name from the old hash and links it into the new.
+  void SetCollection(TCollection* Value) override;
   AnsiString DisplayName() override;
   void Assign(TPersistent* Source) override;
 

@@ -237,9 +237,14 @@ TEST_F(Strokes, EraserSweepsTheHexagonBetweenItsPoints) {
                      Point(c.x1 + 63, c.y1 - 18)})
       EXPECT_EQ(PixelAt(b->Board.get(), p.x, p.y), b->BackColor) << p.x << "," << p.y;
     TRect box;
-    Count(b->BackColor, Page(), &box);
+    const int wiped = Count(b->BackColor, Page(), &box);
     EXPECT_EQ(R(box), R(Rect(Min(c.x0, c.x1) - 64, Min(c.y0, c.y1) - 18, Max(c.x0, c.x1) + 64,
                              Max(c.y0, c.y1) + 36)));
+    // The area is the hull of the two rectangles: the box less the two corner triangles that the
+    // diagonal edges cut off (none when the movement is level).
+    const int dx = std::abs(c.x1 - c.x0), dy = std::abs(c.y1 - c.y0);
+    const int hull = (128 + dx) * (54 + dy) - dx * dy;
+    EXPECT_NEAR(wiped, hull, dx + dy + 2) << c.x1 << "," << c.y1;
   }
 }
 

@@ -92,6 +92,18 @@ TEST(HashCollection, AssignCopiesTheName) {
   EXPECT_EQ(c.IndexOf("source"), 1);
 }
 
+TEST(HashCollection, MovingAnItemToAnotherCollection) {
+  THashCollection a(TCollectionItemClass::Of<Named>()), b(TCollectionItemClass::Of<Named>());
+  for (const char* n : {"x", "y", "z"}) static_cast<Named*>(a.Add())->SetName(n);
+  static_cast<Named*>(b.Add())->SetName("w");
+  a.Items(0)->SetCollection(&b);
+  EXPECT_EQ(a.IndexOf("x"), -1);
+  EXPECT_EQ(a.IndexOf("y"), 0);
+  EXPECT_EQ(a.IndexOf("z"), 1);
+  EXPECT_EQ(b.IndexOf("X"), 1);
+  EXPECT_EQ(b.IndexOf("w"), 0);
+}
+
 TEST(LibraryLoader, LoadsOnceAndNamesTheLibraryOnFailure) {
   void* p1 = DXLoadLibraryProc("kernel32.dll", "GetTickCount");
   void* p2 = DXLoadLibraryProc("KERNEL32.DLL", "GetTickCount");
