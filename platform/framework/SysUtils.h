@@ -163,7 +163,7 @@ using EWin32Error = EOSError;
 inline void RaiseLastWin32Error() { RaiseLastOSError(); }
 // Raises EOSError when RetVal is false; returns it otherwise.
 BOOL Win32Check(BOOL RetVal);
-// The system's message for an error code, without the final period and line break.
+// The system's message for an error code ("" for a code it has no text for).
 AnsiString SysErrorMessage(DWORD ErrorCode);
 
 // Assert(cond) and Assert(cond, msg): EAssertionFailed naming the caller's file and line.

@@ -216,38 +216,38 @@ void FindClose(TSearchRec& F) {
 
 // ---------------------------------------------------------------------------------------------
 AnsiString SysErrorMessage(DWORD ErrorCode) {
-  // The system's texts for the codes the platform reports.
+  // The system's texts for the codes the platform reports (the platform has no message table).
   switch (ErrorCode) {
-    case ERROR_SUCCESS: return "この操作を正しく終了しました";
-    case ERROR_INVALID_FUNCTION: return "ファンクションが間違っています";
-    case ERROR_FILE_NOT_FOUND: return "指定されたファイルが見つかりません";
-    case ERROR_PATH_NOT_FOUND: return "指定されたパスが見つかりません";
-    case ERROR_TOO_MANY_OPEN_FILES: return "ファイルを開くことができません";
-    case ERROR_ACCESS_DENIED: return "アクセスが拒否されました";
-    case ERROR_INVALID_HANDLE: return "ハンドルが無効です";
-    case ERROR_NOT_ENOUGH_MEMORY: return "このコマンドを実行するのに十分な記憶域がありません";
-    case ERROR_OUTOFMEMORY: return "この操作を完了するのに十分な記憶域がありません";
-    case ERROR_NO_MORE_FILES: return "これ以上ファイルがありません";
-    case ERROR_WRITE_PROTECT: return "メディアは書き込み禁止になっています";
+    case ERROR_SUCCESS: return "この操作を正しく終了しました。";
+    case ERROR_INVALID_FUNCTION: return "ファンクションが間違っています。";
+    case ERROR_FILE_NOT_FOUND: return "指定されたファイルが見つかりません。";
+    case ERROR_PATH_NOT_FOUND: return "指定されたパスが見つかりません。";
+    case ERROR_TOO_MANY_OPEN_FILES: return "ファイルを開くことができません。";
+    case ERROR_ACCESS_DENIED: return "アクセスが拒否されました。";
+    case ERROR_INVALID_HANDLE: return "ハンドルが無効です。";
+    case ERROR_NOT_ENOUGH_MEMORY: return "このコマンドを実行するのに十分な記憶域がありません。";
+    case ERROR_OUTOFMEMORY: return "この操作を完了するのに十分な記憶域がありません。";
+    case ERROR_NO_MORE_FILES: return "これ以上ファイルがありません。";
+    case ERROR_WRITE_PROTECT: return "メディアは書き込み禁止になっています。";
     case ERROR_SHARING_VIOLATION:
-      return "プロセスはファイルにアクセスできません。別のプロセスが使用中です";
+      return "プロセスはファイルにアクセスできません。別のプロセスが使用中です。";
     case ERROR_LOCK_VIOLATION:
-      return "プロセスはファイルにアクセスできません。別のプロセスがファイルの一部をロックしています";
-    case ERROR_HANDLE_EOF: return "ファイルの終わりに到達しました";
-    case ERROR_NOT_SUPPORTED: return "要求はサポートされていません";
-    case ERROR_FILE_EXISTS: return "ファイルが存在します";
-    case ERROR_INVALID_PARAMETER: return "パラメーターが間違っています";
-    case ERROR_DISK_FULL: return "ディスクに十分な空き領域がありません";
-    case ERROR_CALL_NOT_IMPLEMENTED: return "この関数はこのシステムではサポートされていません";
-    case ERROR_INSUFFICIENT_BUFFER: return "システム コールに渡されるデータ領域が小さすぎます";
+      return "プロセスはファイルにアクセスできません。別のプロセスがファイルの一部をロックしています。";
+    case ERROR_HANDLE_EOF: return "ファイルの終わりに到達しました。";
+    case ERROR_NOT_SUPPORTED: return "要求はサポートされていません。";
+    case ERROR_FILE_EXISTS: return "ファイルが存在します。";
+    case ERROR_INVALID_PARAMETER: return "パラメーターが間違っています。";
+    case ERROR_DISK_FULL: return "ディスクに十分な空き領域がありません。";
+    case ERROR_CALL_NOT_IMPLEMENTED: return "この関数はこのシステムではサポートされていません。";
+    case ERROR_INSUFFICIENT_BUFFER: return "システム コールに渡されるデータ領域が小さすぎます。";
     case ERROR_INVALID_NAME:
-      return "ファイル名、ディレクトリ名、またはボリューム ラベルの構文が間違っています";
-    case ERROR_MOD_NOT_FOUND: return "指定されたモジュールが見つかりません";
-    case ERROR_PROC_NOT_FOUND: return "指定されたプロシージャが見つかりません";
-    case ERROR_DIR_NOT_EMPTY: return "ディレクトリが空ではありません";
-    case ERROR_ALREADY_EXISTS: return "既に存在するファイルを作成することはできません";
-    case ERROR_FILENAME_EXCED_RANGE: return "ファイル名または拡張子が長すぎます";
-    case ERROR_DIRECTORY: return "ディレクトリ名が無効です";
+      return "ファイル名、ディレクトリ名、またはボリューム ラベルの構文が間違っています。";
+    case ERROR_MOD_NOT_FOUND: return "指定されたモジュールが見つかりません。";
+    case ERROR_PROC_NOT_FOUND: return "指定されたプロシージャが見つかりません。";
+    case ERROR_DIR_NOT_EMPTY: return "ディレクトリが空ではありません。";
+    case ERROR_ALREADY_EXISTS: return "既に存在するファイルを作成することはできません。";
+    case ERROR_FILENAME_EXCED_RANGE: return "ファイル名または拡張子が長すぎます。";
+    case ERROR_DIRECTORY: return "ディレクトリ名が無効です。";
     default: return AnsiString();
   }
 }

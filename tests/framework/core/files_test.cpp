@@ -184,7 +184,7 @@ TEST(OSError, RaiseLastOSErrorCarriesCodeAndText) {
     FAIL();
   } catch (const EOSError& e) {
     EXPECT_EQ(e.ErrorCode, 2u);
-    EXPECT_EQ(e.Message(), "システム エラー。コード: 2。\r\n指定されたファイルが見つかりません");
+    EXPECT_EQ(e.Message(), "システム エラー。コード: 2。\r\n指定されたファイルが見つかりません。");
   }
   SetLastError(0);
   EXPECT_THROW(RaiseLastOSError(), EOSError);
