@@ -291,3 +291,40 @@ TEST(Bits, GrowOnWriteAndOpenBit) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Component, InsertIntoAnotherOwnerMovesIt) {
+  TComponent a(nullptr), b(nullptr);
+  auto* c = new TComponent(&a);
+  c->SetName("Child");
+  b.InsertComponent(c);
+  EXPECT_EQ(a.ComponentCount(), 0);
+  EXPECT_EQ(b.FindComponent("child"), c);
+  EXPECT_EQ(c->Owner(), &b);
+  auto* d = new TComponent(&b);
+  d->SetComponentIndex(0);
+  EXPECT_EQ(b.Components(0), d);
+  b.RemoveComponent(c);
+  EXPECT_EQ(c->Owner(), nullptr);
+  delete c;  // no longer owned: freed by hand
+}
+
+TEST(Collection, MovingAnItemReportsAllItems) {
+  TLoggedCollection c;
+  c.Add();
+  auto* second = c.Add();
+  c.Log.clear();
+  second->SetIndex(0);
+  EXPECT_EQ(c.Items(0), second);
+  EXPECT_EQ(c.Log, (std::vector<std::string>{"all"}));
+  EXPECT_THROW(second->SetIndex(5), EListError);
+  EXPECT_EQ(second->GetNamePath(), "TLoggedCollection[0]");
+  // An item can change collections.
+  TLoggedCollection other;
+  second->SetCollection(&other);
+  EXPECT_EQ(c.Count(), 1);
+  EXPECT_EQ(other.Items(0), second);
+}
+
+}  // namespace

@@ -194,3 +194,30 @@ TEST(OSError, RaiseLastOSErrorCarriesCodeAndText) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(FileHandles, RawCallsReportFailure) {
+  EXPECT_EQ(FileRead(INVALID_HANDLE_VALUE, nullptr, 1), -1);
+  char c = 0;
+  EXPECT_EQ(FileWrite(INVALID_HANDLE_VALUE, &c, 1), -1);
+  EXPECT_EQ(FileSeek(INVALID_HANDLE_VALUE, 0, 0), -1);
+  EXPECT_EQ(FileGetDate(INVALID_HANDLE_VALUE), -1);
+  HANDLE h = FileCreate("raw.bin");
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(FileWrite(h, "abcdef", 6), 6);
+  EXPECT_EQ(FileSeek(h, -2, 2), 4);
+  EXPECT_EQ(FileRead(h, &c, 1), 1);
+  EXPECT_EQ(c, 'e');
+  EXPECT_NE(FileGetDate(h), -1);
+  THandleStream s(h);  // over the same handle, which it does not close
+  EXPECT_EQ(s.Size(), 6);
+  FileClose(h);
+  EXPECT_EQ(FileSetAttr("raw.bin", faReadOnly), 0);
+  EXPECT_NE(FileGetAttr("raw.bin") & faReadOnly, 0);
+  EXPECT_EQ(FileSetAttr("raw.bin", 0), 0);
+  EXPECT_EQ(FileGetAttr("missing.bin"), -1);
+  EXPECT_NE(FileSetAttr("missing.bin", 0), 0);
+}
+
+}  // namespace
