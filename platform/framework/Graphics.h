@@ -242,7 +242,7 @@ class TCanvas : public TPersistent {
   ~TCanvas() override;
 
   // The device context; a canvas without one asks CreateHandle, which raises EInvalidOperation
-  // "Canvas does not allow drawing" unless a subclass provides one.
+  // "キャンバスに描画できません" unless a subclass provides one.
   HDC Handle();
   // Deselects the drawing objects from the old DC and takes `value` (not owned).
   void SetHandle(HDC value);
@@ -429,7 +429,7 @@ class TBitmap : public TGraphic {
   void SetHandleType(TBitmapHandleType value);
 
   // The address of row `row` (0 = top), whatever the storage order; raises EInvalidGraphicOperation
-  // "Scan line index out of range" outside the bitmap.
+  // "スキャン ラインのインデックスが範囲を超えています" outside the bitmap.
   uint8_t* ScanLine(int32_t row);
   TCanvas* Canvas();
 
@@ -504,7 +504,7 @@ class TPicture : public TPersistent {
   int32_t Height() const { return FGraphic ? FGraphic->Height() : 0; }
 
   // Chooses the graphic class by the file's extension; an unknown one raises EInvalidGraphic
-  // "Unknown picture file extension (.xyz)".
+  // "不明な画像ファイルの拡張子です (.xyz)".
   void LoadFromFile(const AnsiString& fileName);
   void SaveToFile(const AnsiString& fileName);
 
@@ -529,9 +529,9 @@ class TPicture : public TPersistent {
 };
 
 // Messages of the picture classes.
-extern const char* const SInvalidBitmap;          // "Bitmap image is not valid"
-extern const char* const SUnknownExtension;       // "Unknown picture file extension (.%s)"
-extern const char* const SScanLine;               // "Scan line index out of range"
-extern const char* const SNoCanvasHandle;         // "Canvas does not allow drawing"
-extern const char* const SInvalidPixelFormat;     // "Invalid pixel format"
-extern const char* const SOutOfResources;         // "Out of system resources"
+extern const char* const SInvalidBitmap;          // "ビットマップ イメージは無効です"
+extern const char* const SUnknownExtension;       // "不明な画像ファイルの拡張子です (.%s)"
+extern const char* const SScanLine;               // "スキャン ラインのインデックスが範囲を超えています"
+extern const char* const SNoCanvasHandle;         // "キャンバスに描画できません"
+extern const char* const SInvalidPixelFormat;     // "ピクセル形式が無効です"
+extern const char* const SOutOfResources;         // "システム リソースが不足しています"

@@ -7,12 +7,12 @@
 #include "Graphics.h"
 #include "Graphics_BmpCodec.h"
 
-const char* const SInvalidBitmap = "Bitmap image is not valid";
-const char* const SUnknownExtension = "Unknown picture file extension (.%s)";
-const char* const SScanLine = "Scan line index out of range";
-const char* const SNoCanvasHandle = "Canvas does not allow drawing";
-const char* const SInvalidPixelFormat = "Invalid pixel format";
-const char* const SOutOfResources = "Out of system resources";
+const char* const SInvalidBitmap = "ビットマップ イメージは無効です";
+const char* const SUnknownExtension = "不明な画像ファイルの拡張子です (.%s)";
+const char* const SScanLine = "スキャン ラインのインデックスが範囲を超えています";
+const char* const SNoCanvasHandle = "キャンバスに描画できません";
+const char* const SInvalidPixelFormat = "ピクセル形式が無効です";
+const char* const SOutOfResources = "システム リソースが不足しています";
 
 namespace {
 

@@ -154,20 +154,20 @@ void TJPEGImage::Assign(TPersistent* source) {
   TGraphic::Assign(source);
 }
 
-void TJPEGImage::SetWidth(int32_t) { throw EInvalidGraphicOperation("Cannot change the size of a JPEG image"); }
-void TJPEGImage::SetHeight(int32_t) { throw EInvalidGraphicOperation("Cannot change the size of a JPEG image"); }
+void TJPEGImage::SetWidth(int32_t) { throw EInvalidGraphicOperation("JPEG イメージのサイズは変更できません"); }
+void TJPEGImage::SetHeight(int32_t) { throw EInvalidGraphicOperation("JPEG イメージのサイズは変更できません"); }
 
 void TJPEGImage::LoadFromStream(TStream* stream) {
   const int64_t avail = stream->Size() - stream->Position();
   if (avail <= 0) JpegError(-1);
-  if (static_cast<uint64_t>(avail) > vse::bmp::MaxImageBytes()) throw EInvalidGraphic("JPEG image is too large");
+  if (static_cast<uint64_t>(avail) > vse::bmp::MaxImageBytes()) throw EInvalidGraphic("JPEG イメージが大きすぎます");
   std::vector<uint8_t> data(static_cast<size_t>(avail));
   stream->ReadBuffer(data.data(), static_cast<int32_t>(data.size()));
   JpegInfo info{};
   if (int code = ReadJpegHeader(data.data(), data.size(), &info)) JpegError(code);
   const uint64_t bytes = ((static_cast<uint64_t>(info.width) * 24 + 31) / 32) * 4 * info.height;
   if (info.width == 0 || info.height == 0 || bytes > vse::bmp::MaxImageBytes())
-    throw EInvalidGraphic("JPEG image is too large");
+    throw EInvalidGraphic("JPEG イメージが大きすぎます");
   auto bmp = std::make_unique<TBitmap>();
   bmp->SetPixelFormat(pf24bit);
   bmp->SetSize(static_cast<int32_t>(info.width), static_cast<int32_t>(info.height));

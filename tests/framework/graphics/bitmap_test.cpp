@@ -88,7 +88,7 @@ TEST(Bitmap, BadFilesRaiseInvalidGraphicAndLeaveTheBitmapAlone) {
       b.LoadFromFile(Fixture(f));
       ADD_FAILURE() << "loaded";
     } catch (const EInvalidGraphic& e) {
-      EXPECT_EQ(e.Message(), "Bitmap image is not valid");
+      EXPECT_EQ(e.Message(), "ビットマップ イメージは無効です");
     }
     EXPECT_EQ(b.Width(), 3);
     EXPECT_EQ(b.PixelFormat(), pf24bit);
@@ -199,7 +199,7 @@ TEST(Bitmap, ScanLineAddressesRowsTopDown) {
     b.ScanLine(3);
     FAIL();
   } catch (const EInvalidGraphicOperation& e) {
-    EXPECT_EQ(e.Message(), "Scan line index out of range");
+    EXPECT_EQ(e.Message(), "スキャン ラインのインデックスが範囲を超えています");
   }
   EXPECT_THROW(b.ScanLine(-1), EInvalidGraphicOperation);
   // A device bitmap is 32 bits a pixel and becomes a DIB on direct access.

@@ -223,7 +223,7 @@ TEST(Picture, LoadsByExtensionThroughTheRegistry) {
     p.LoadFromFile("notes.xyz");
     FAIL();
   } catch (const EInvalidGraphic& e) {
-    EXPECT_EQ(e.Message(), "Unknown picture file extension (.xyz)");
+    EXPECT_EQ(e.Message(), "不明な画像ファイルの拡張子です (.xyz)");
   }
   EXPECT_NE(dynamic_cast<TBitmap*>(p.Graphic()), nullptr);  // unchanged
   EXPECT_THROW(p.LoadFromFile("missing.bmp"), EFOpenError);
