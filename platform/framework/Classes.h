@@ -144,6 +144,23 @@ class TComponent : public TPersistent {
 
   TPersistent* GetOwner() override { return owner_; }
 
+  // Streaming (bodies in Classes_Streaming.cpp). ReadState reads this component's properties
+  // and children; WriteState writes them.
+  virtual void ReadState(TReader* Reader);
+  virtual void WriteState(TWriter* Writer);
+  // Calls Proc for each child streamed inside this component. The default: a root (this ==
+  // Root) gives the components it owns that have no parent; others give none.
+  virtual void GetChildren(const std::function<void(TComponent*)>& Proc, TComponent* Root);
+  // The owner of the children read inside this component (nullptr: the root), and their parent.
+  virtual TComponent* GetChildOwner() { return nullptr; }
+  virtual TComponent* GetChildParent() { return this; }
+  virtual void SetChildOrder(TComponent* Child, int Order) {}
+  // Components with a parent (controls) are streamed inside it rather than by their owner.
+  virtual bool HasParent() { return false; }
+  virtual TComponent* GetParentComponent() { return nullptr; }
+  // Called by the reader for a component made while reading inside Value.
+  virtual void SetParentComponent(TComponent* Value) {}
+
  protected:
   virtual void Loaded();
   virtual void Notification(TComponent* AComponent, TOperation Operation);
@@ -514,3 +531,6 @@ class TStringStream : public TStream {
   AnsiString data_;
   int64_t position_ = 0;
 };
+
+// The streaming classes, declared in a header of their own.
+#include "Classes_Streaming.h"

@@ -1,0 +1,94 @@
+// Published properties of the framework's own streamed classes.
+#include "Graphics.h"
+#include "TypInfo.h"
+
+namespace {
+
+void DefineStrings(TStrings* s, TFiler* f) {
+  bool has_data;
+  if (auto* anc = dynamic_cast<TStrings*>(f->Ancestor())) has_data = !s->Equals(anc);
+  else has_data = s->Count() > 0;
+  f->DefineProperty(
+      "Strings",
+      [s](TReader* r) {
+        s->BeginUpdate();
+        try {
+          s->Clear();
+          r->ReadListBegin();
+          while (!r->EndOfList()) s->Add(r->ReadString());
+          r->ReadListEnd();
+        } catch (...) {
+          s->EndUpdate();
+          throw;
+        }
+        s->EndUpdate();
+      },
+      [s](TWriter* w) {
+        w->WriteListBegin();
+        for (int i = 0; i < s->Count(); ++i) w->WriteString(s->Strings(i));
+        w->WriteListEnd();
+      },
+      has_data);
+}
+
+// Bitmap data: a 32-bit size, then the bitmap file.
+void DefineBitmapData(TBitmap* b, TFiler* f) {
+  f->DefineBinaryProperty(
+      "Data",
+      [b](TStream* s) {
+        uint32_t n = 0;
+        if (s->Read(&n, 4) != 4 || n > s->Size() - s->Position()) throw EReadError(SInvalidImage);
+        b->LoadFromStream(s);
+      },
+      [b](TStream* s) {
+        TMemoryStream ms;
+        b->SaveToStream(&ms);
+        uint32_t n = static_cast<uint32_t>(ms.Size());
+        s->WriteBuffer(&n, 4);
+        s->WriteBuffer(ms.Memory(), static_cast<int32_t>(ms.Size()));
+      },
+      !b->Empty());
+}
+
+}  // namespace
+
+void RegisterFrameworkClasses() {
+  DeclareClass<TPersistent, TObject>("TPersistent").Done();
+  DeclareClass<TComponent, TPersistent>("TComponent")
+      .String("Name", &TComponent::Name, &TComponent::SetName, false)
+      .Integer("Tag", &TComponent::Tag, &TComponent::SetTag, Default(0))
+      .Done();
+  DeclareClass<TCollection, TPersistent>("TCollection").Done();
+  DeclareClass<TCollectionItem, TPersistent>("TCollectionItem").Done();
+  DeclareClass<TStrings, TPersistent>("TStrings").Define(&DefineStrings).Done();
+  DeclareClass<TStringList, TStrings>("TStringList").Done();
+
+  DeclareClass<TGraphicsObject, TPersistent>("TGraphicsObject").Done();
+  DeclareClass<TFont, TGraphicsObject>("TFont")
+      .Integer("Charset", &TFont::Charset, &TFont::SetCharset)
+      .Integer("Color", &TFont::Color, &TFont::SetColor).Idents(&IdentToColor, &ColorToIdent)
+      .Integer("Height", &TFont::Height, &TFont::SetHeight)
+      .String("Name", [](TFont* f) { return f->Name(); }, &TFont::SetName)
+      .Enum("Pitch", {"fpDefault", "fpVariable", "fpFixed"}, &TFont::Pitch, &TFont::SetPitch, Default(fpDefault))
+      .Integer("Size", &TFont::Size, &TFont::SetSize, NoDefault, false)
+      .Set("Style", {"fsBold", "fsItalic", "fsUnderline", "fsStrikeOut"}, &TFont::Style, &TFont::SetStyle)
+      .Done();
+  DeclareClass<TPen, TGraphicsObject>("TPen")
+      .Integer("Color", &TPen::Color, &TPen::SetColor, Default(clBlack)).Idents(&IdentToColor, &ColorToIdent)
+      .Enum("Mode", {"pmBlack", "pmWhite", "pmNop", "pmNot", "pmCopy", "pmNotCopy", "pmMergePenNot",
+                     "pmMaskPenNot", "pmMergeNotPen", "pmMaskNotPen", "pmMerge", "pmNotMerge", "pmMask",
+                     "pmNotMask", "pmXor", "pmNotXor"},
+            &TPen::Mode, &TPen::SetMode, Default(pmCopy))
+      .Enum("Style", {"psSolid", "psDash", "psDot", "psDashDot", "psDashDotDot", "psClear", "psInsideFrame"},
+            &TPen::Style, &TPen::SetStyle, Default(psSolid))
+      .Integer("Width", &TPen::Width, &TPen::SetWidth, Default(1))
+      .Done();
+  DeclareClass<TBrush, TGraphicsObject>("TBrush")
+      .Integer("Color", &TBrush::Color, &TBrush::SetColor, Default(clWhite)).Idents(&IdentToColor, &ColorToIdent)
+      .Enum("Style", {"bsSolid", "bsClear", "bsHorizontal", "bsVertical", "bsFDiagonal", "bsBDiagonal",
+                      "bsCross", "bsDiagCross"},
+            &TBrush::Style, &TBrush::SetStyle, Default(bsSolid))
+      .Done();
+  DeclareClass<TGraphic, TPersistent>("TGraphic").Done();
+  DeclareClass<TBitmap, TGraphic>("TBitmap").Define(&DefineBitmapData).Done();
+}
