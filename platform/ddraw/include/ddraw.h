@@ -21,9 +21,14 @@ inline bool operator==(const GUID& a, const GUID& b) {
 }
 
 extern const IID IID_IUnknown;
+extern const IID IID_IDirectDraw;
+extern const IID IID_IDirectDraw4;
 extern const IID IID_IDirectDraw7;
+extern const IID IID_IDirectDrawSurface;
+extern const IID IID_IDirectDrawSurface4;
 extern const IID IID_IDirectDrawSurface7;
 extern const IID IID_IDirectDrawPalette;
+extern const IID IID_IDirectDrawClipper;
 
 struct IUnknown {
   virtual HRESULT QueryInterface(REFIID riid, void** object) = 0;
@@ -52,6 +57,12 @@ struct IUnknown {
 #define DDERR_WASSTILLDRAWING MAKE_DDHRESULT(540)
 #define DDERR_NOCOLORKEY MAKE_DDHRESULT(215)
 #define DDERR_INVALIDCAPS MAKE_DDHRESULT(100)
+#define DDERR_NOCLIPPERATTACHED MAKE_DDHRESULT(205)
+#define DDERR_NOTFLIPPABLE MAKE_DDHRESULT(582)
+#define DDERR_BLTFASTCANTCLIP MAKE_DDHRESULT(574)
+#define DDERR_DCALREADYCREATED MAKE_DDHRESULT(620)
+#define DDERR_NODC MAKE_DDHRESULT(586)
+#define DDERR_CANTCREATEDC MAKE_DDHRESULT(581)
 
 // Pixel format flags.
 #define DDPF_ALPHAPIXELS 0x00000001u
@@ -88,6 +99,31 @@ struct DDSCAPS2 {
   DWORD dwCaps4;
 };
 
+// Surface capabilities of a DirectDraw object (own layout: dwSize = sizeof(DDCAPS)).
+struct DDCAPS {
+  DWORD dwSize;
+  DWORD dwCaps;
+  DWORD dwCaps2;
+  DWORD dwCKeyCaps;
+  DWORD dwFXCaps;
+  DWORD dwPalCaps;
+  DWORD dwVidMemTotal;
+  DWORD dwVidMemFree;
+  DWORD dwSVBCaps;
+  DDSCAPS2 ddsCaps;
+};
+#define DDCAPS_BLT 0x00000040u
+#define DDCAPS_BLTCOLORFILL 0x04000000u
+#define DDCAPS_BLTSTRETCH 0x00000200u
+#define DDCAPS_COLORKEY 0x00400000u
+#define DDCAPS_PALETTE 0x00008000u
+#define DDCAPS2_PRIMARYGAMMA 0x00020000u
+#define DDCKEYCAPS_SRCBLT 0x00000200u
+#define DDFXCAPS_BLTMIRRORLEFTRIGHT 0x00000010u
+#define DDFXCAPS_BLTMIRRORUPDOWN 0x00000020u
+#define DDFXCAPS_BLTSTRETCHX 0x00200000u
+#define DDFXCAPS_BLTSTRETCHY 0x00800000u
+
 // Surface description. Its size field names the layout; a pointer field makes it larger than on
 // 32-bit systems, so callers set dwSize = sizeof(DDSURFACEDESC2).
 struct DDSURFACEDESC2 {
@@ -110,6 +146,38 @@ struct DDSURFACEDESC2 {
   DWORD dwTextureStage;
 };
 using LPDDSURFACEDESC2 = DDSURFACEDESC2*;
+
+// Blit effects (own layout: dwSize = sizeof(DDBLTFX)).
+struct DDBLTFX {
+  DWORD dwSize;
+  DWORD dwDDFX;
+  DWORD dwROP;
+  DWORD dwDDROP;
+  DWORD dwRotationAngle;
+  DWORD dwFillColor;
+  DDCOLORKEY ddckDestColorkey;
+  DDCOLORKEY ddckSrcColorkey;
+};
+using LPDDBLTFX = DDBLTFX*;
+
+// Blt flags.
+#define DDBLT_COLORFILL 0x00000400u
+#define DDBLT_DDFX 0x00000800u
+#define DDBLT_KEYSRC 0x00008000u
+#define DDBLT_KEYSRCOVERRIDE 0x00010000u
+#define DDBLT_WAIT 0x01000000u
+// DDBLTFX.dwDDFX
+#define DDBLTFX_MIRRORLEFTRIGHT 0x00000002u
+#define DDBLTFX_MIRRORUPDOWN 0x00000004u
+// BltFast flags.
+#define DDBLTFAST_NOCOLORKEY 0x00000000u
+#define DDBLTFAST_SRCCOLORKEY 0x00000001u
+#define DDBLTFAST_DESTCOLORKEY 0x00000002u
+#define DDBLTFAST_WAIT 0x00000010u
+// Flip flags.
+#define DDFLIP_WAIT 0x00000001u
+// WaitForVerticalBlank flags.
+#define DDWAITVB_BLOCKBEGIN 0x00000001u
 
 // Description flags.
 #define DDSD_CAPS 0x00000001u
@@ -166,6 +234,14 @@ struct IDirectDrawPalette : IUnknown {
 };
 using LPDIRECTDRAWPALETTE = IDirectDrawPalette*;
 
+// A clipper: the window it clips to. Off-screen surfaces keep it; clipping to a window's visible
+// region belongs to the window's primary surface.
+struct IDirectDrawClipper : IUnknown {
+  virtual HRESULT SetHWnd(DWORD flags, HWND window) = 0;
+  virtual HRESULT GetHWnd(HWND* window) = 0;
+};
+using LPDIRECTDRAWCLIPPER = IDirectDrawClipper*;
+
 struct IDirectDrawSurface7 : IUnknown {
   virtual HRESULT GetSurfaceDesc(LPDDSURFACEDESC2 desc) = 0;
   virtual HRESULT GetPixelFormat(DDPIXELFORMAT* format) = 0;
@@ -177,6 +253,17 @@ struct IDirectDrawSurface7 : IUnknown {
   virtual HRESULT GetColorKey(DWORD flags, DDCOLORKEY* key) = 0;
   virtual HRESULT IsLost() = 0;
   virtual HRESULT Restore() = 0;
+  // destRect/srcRect null: the whole surface. Without a clipper the rectangles must lie inside
+  // their surfaces; with one the destination is clipped to the surface. Formats must match.
+  virtual HRESULT Blt(LPRECT destRect, IDirectDrawSurface7* source, LPRECT srcRect, DWORD flags, LPDDBLTFX fx) = 0;
+  // An unstretched copy without clipping (DDERR_BLTFASTCANTCLIP when a clipper is attached).
+  virtual HRESULT BltFast(DWORD x, DWORD y, IDirectDrawSurface7* source, LPRECT srcRect, DWORD flags) = 0;
+  // A GDI device context on the pixels; until ReleaseDC the surface counts as locked.
+  virtual HRESULT GetDC(HDC* dc) = 0;
+  virtual HRESULT ReleaseDC(HDC dc) = 0;
+  virtual HRESULT GetCaps(DDSCAPS2* caps) = 0;
+  virtual HRESULT SetClipper(LPDIRECTDRAWCLIPPER clipper) = 0;
+  virtual HRESULT GetClipper(LPDIRECTDRAWCLIPPER* clipper) = 0;
 };
 using LPDIRECTDRAWSURFACE7 = IDirectDrawSurface7*;
 
@@ -185,8 +272,25 @@ struct IDirectDraw7 : IUnknown {
   virtual HRESULT CreatePalette(DWORD flags, PALETTEENTRY* entries, LPDIRECTDRAWPALETTE* palette,
                                 IUnknown* outer) = 0;
   virtual HRESULT SetCooperativeLevel(HWND window, DWORD flags) = 0;
+  virtual HRESULT CreateClipper(DWORD flags, LPDIRECTDRAWCLIPPER* clipper, IUnknown* outer) = 0;
+  // A second surface object on the same pixels.
+  virtual HRESULT DuplicateSurface(LPDIRECTDRAWSURFACE7 source, LPDIRECTDRAWSURFACE7* duplicate) = 0;
+  virtual HRESULT GetCaps(DDCAPS* driverCaps, DDCAPS* helCaps) = 0;
+  // The display's size and pixel format; new surfaces without a format of their own take it.
+  virtual HRESULT GetDisplayMode(LPDDSURFACEDESC2 desc) = 0;
+  virtual HRESULT WaitForVerticalBlank(DWORD flags, HANDLE event) = 0;
+  virtual HRESULT FlipToGDISurface() = 0;
 };
 using LPDIRECTDRAW7 = IDirectDraw7*;
 
-// guid: null for the default driver. iid must be IID_IDirectDraw7.
+// guid: null for the default driver. iid: IID_IDirectDraw7 (IID_IDirectDraw and IID_IDirectDraw4
+// answer the same object, whose interface is IDirectDraw7).
 HRESULT WINAPI DirectDrawCreateEx(GUID* guid, LPVOID* directDraw, REFIID iid, IUnknown* outer);
+HRESULT WINAPI DirectDrawCreate(GUID* guid, LPDIRECTDRAW7* directDraw, IUnknown* outer);
+
+// The pixel value GDI writes for `color` on this surface (the nearest palette entry on indexed
+// surfaces), computed without touching the pixels; works while the surface is locked.
+HRESULT WINAPI DirectDrawColorToPixel(LPDIRECTDRAWSURFACE7 surface, COLORREF color, DWORD* pixel);
+
+// Test hook: marks a surface lost, as a mode switch would; Restore brings it back (cleared).
+void DirectDrawLoseSurface(LPDIRECTDRAWSURFACE7 surface);

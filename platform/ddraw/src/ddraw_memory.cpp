@@ -1,18 +1,28 @@
 // DirectDraw objects whose surfaces live in ordinary memory: off-screen surfaces at 8 (indexed,
-// with a palette), 16 (5-6-5 and 5-5-5), 24 and 32 bits per pixel.
+// with a palette), 16 (5-6-5 and 5-5-5), 24 and 32 bits per pixel, with blits (colour keys,
+// stretching, mirroring, colour fills), GDI device contexts on the pixels, clippers and palettes.
 #include <atomic>
 #include <cstring>
 #include <memory>
 #include <new>
 #include <vector>
 #include "ddraw.h"
+#include "gdi/gdi_internal.h"
+#include "internal/modules.h"
 
 const IID IID_IUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+const IID IID_IDirectDraw = {0x6C14DB80, 0xA733, 0x11CE, {0xA5, 0x21, 0x00, 0x20, 0xAF, 0x0B, 0xE5, 0x60}};
+const IID IID_IDirectDraw4 = {0x9c59509a, 0x39bd, 0x11d1, {0x8c, 0x4a, 0x00, 0xc0, 0x4f, 0xd9, 0x30, 0xc5}};
 const IID IID_IDirectDraw7 = {0x15e65ec0, 0x3b9c, 0x11d2, {0xb9, 0x2f, 0x00, 0x60, 0x97, 0x97, 0xea, 0x5b}};
+const IID IID_IDirectDrawSurface = {0x6C14DB81, 0xA733, 0x11CE, {0xA5, 0x21, 0x00, 0x20, 0xAF, 0x0B, 0xE5, 0x60}};
+const IID IID_IDirectDrawSurface4 = {0x0B2B8630, 0xAD35, 0x11D0, {0x8E, 0xA6, 0x00, 0x60, 0x97, 0x97, 0xEA, 0x5B}};
 const IID IID_IDirectDrawSurface7 = {0x06675a80, 0x3b9b, 0x11d2, {0xb9, 0x2f, 0x00, 0x60, 0x97, 0x97, 0xea, 0x5b}};
 const IID IID_IDirectDrawPalette = {0x6C14DB84, 0xA733, 0x11CE, {0xA5, 0x21, 0x00, 0x20, 0xAF, 0x0B, 0xE5, 0x60}};
+const IID IID_IDirectDrawClipper = {0x6C14DB85, 0xA733, 0x11CE, {0xA5, 0x21, 0x00, 0x20, 0xAF, 0x0B, 0xE5, 0x60}};
 
 namespace {
+
+namespace gdi = winplat::gdi;
 
 // Reference counting shared by every object.
 template <class Interface>
@@ -26,11 +36,13 @@ class RefCounted : public Interface {
   }
 
  protected:
-  HRESULT QueryFor(REFIID riid, const IID& own, void** object) {
+  HRESULT QueryFor(REFIID riid, std::initializer_list<const IID*> own, void** object) {
     if (!object) return E_POINTER;
-    if (riid == own || riid == IID_IUnknown) {
+    bool match = riid == IID_IUnknown;
+    for (const IID* i : own) match = match || riid == *i;
+    if (match) {
       AddRef();
-      *object = this;
+      *object = static_cast<Interface*>(this);
       return S_OK;
     }
     *object = nullptr;
@@ -45,7 +57,7 @@ class MemoryPalette final : public RefCounted<IDirectDrawPalette> {
  public:
   MemoryPalette(DWORD caps, DWORD count) : caps_(caps), entries_(count) {}
   HRESULT QueryInterface(REFIID riid, void** object) override {
-    return QueryFor(riid, IID_IDirectDrawPalette, object);
+    return QueryFor(riid, {&IID_IDirectDrawPalette}, object);
   }
   HRESULT GetCaps(LPDWORD caps) override {
     if (!caps) return DDERR_INVALIDPARAMS;
@@ -66,6 +78,25 @@ class MemoryPalette final : public RefCounted<IDirectDrawPalette> {
  private:
   DWORD caps_;
   std::vector<PALETTEENTRY> entries_;
+};
+
+class MemoryClipper final : public RefCounted<IDirectDrawClipper> {
+ public:
+  HRESULT QueryInterface(REFIID riid, void** object) override {
+    return QueryFor(riid, {&IID_IDirectDrawClipper}, object);
+  }
+  HRESULT SetHWnd(DWORD, HWND window) override {
+    window_ = window;
+    return DD_OK;
+  }
+  HRESULT GetHWnd(HWND* window) override {
+    if (!window) return DDERR_INVALIDPARAMS;
+    *window = window_;
+    return DD_OK;
+  }
+
+ private:
+  HWND window_ = nullptr;
 };
 
 bool ValidFormat(const DDPIXELFORMAT& pf) {
@@ -96,31 +127,57 @@ DDPIXELFORMAT DefaultFormat() {
   return pf;
 }
 
+bool SameFormat(const DDPIXELFORMAT& a, const DDPIXELFORMAT& b) {
+  const DWORD kinds = DDPF_RGB | DDPF_PALETTEINDEXED8;
+  return (a.dwFlags & kinds) == (b.dwFlags & kinds) && a.dwRGBBitCount == b.dwRGBBitCount &&
+         a.dwRBitMask == b.dwRBitMask && a.dwGBitMask == b.dwGBitMask && a.dwBBitMask == b.dwBBitMask;
+}
+
+// The pixel memory, shared by a surface and its duplicates.
+struct PixelStore {
+  std::unique_ptr<uint8_t[]> bits;
+  size_t size = 0;
+};
+
+uint32_t ReadAt(const uint8_t* p, int bytes) {
+  uint32_t v = 0;
+  std::memcpy(&v, p, static_cast<size_t>(bytes));
+  return v;
+}
+void WriteAt(uint8_t* p, int bytes, uint32_t v) { std::memcpy(p, &v, static_cast<size_t>(bytes)); }
+
 class MemorySurface final : public RefCounted<IDirectDrawSurface7> {
  public:
-  static HRESULT Create(const DDSURFACEDESC2& desc, LPDIRECTDRAWSURFACE7* out) {
+  static HRESULT Create(const DDSURFACEDESC2& desc, const DDPIXELFORMAT& display, LPDIRECTDRAWSURFACE7* out) {
     if (!(desc.dwFlags & DDSD_WIDTH) || !(desc.dwFlags & DDSD_HEIGHT) || desc.dwWidth == 0 || desc.dwHeight == 0)
       return DDERR_INVALIDPARAMS;
-    const DDPIXELFORMAT pf = (desc.dwFlags & DDSD_PIXELFORMAT) ? desc.ddpfPixelFormat : DefaultFormat();
+    const DDPIXELFORMAT pf = (desc.dwFlags & DDSD_PIXELFORMAT) ? desc.ddpfPixelFormat : display;
     if (!ValidFormat(pf)) return DDERR_INVALIDPIXELFORMAT;
     // Rows are padded to 4 bytes. Sizes are checked before anything is allocated.
     const uint64_t rowBytes = (static_cast<uint64_t>(desc.dwWidth) * pf.dwRGBBitCount + 31) / 32 * 4;
     const uint64_t total = rowBytes * desc.dwHeight;
     if (desc.dwWidth > 32768 || desc.dwHeight > 32768 || rowBytes > 0x7FFFFFFF || total > (1ull << 31))
       return DDERR_OUTOFMEMORY;
-    auto* s = new (std::nothrow) MemorySurface(desc, pf, static_cast<LONG>(rowBytes));
+    auto store = std::make_shared<PixelStore>();
+    store->bits.reset(new (std::nothrow) uint8_t[total]());
+    if (!store->bits) return DDERR_OUTOFMEMORY;
+    store->size = total;
+    auto* s = new (std::nothrow) MemorySurface(desc, pf, static_cast<LONG>(rowBytes), std::move(store));
     if (!s) return DDERR_OUTOFMEMORY;
-    s->pixels_.reset(new (std::nothrow) uint8_t[total]());
-    if (!s->pixels_) {
-      s->Release();
-      return DDERR_OUTOFMEMORY;
-    }
     *out = s;
     return DD_OK;
   }
 
+  MemorySurface* Duplicate() const {
+    DDSURFACEDESC2 desc{};
+    Describe(&desc, false);
+    auto* s = new (std::nothrow) MemorySurface(desc, format_, pitch_, store_);
+    if (s && palette_) s->SetPalette(palette_);
+    return s;
+  }
+
   HRESULT QueryInterface(REFIID riid, void** object) override {
-    return QueryFor(riid, IID_IDirectDrawSurface7, object);
+    return QueryFor(riid, {&IID_IDirectDrawSurface7, &IID_IDirectDrawSurface4, &IID_IDirectDrawSurface}, object);
   }
 
   HRESULT GetSurfaceDesc(LPDDSURFACEDESC2 desc) override {
@@ -135,13 +192,12 @@ class MemorySurface final : public RefCounted<IDirectDrawSurface7> {
   }
   HRESULT Lock(LPRECT rect, LPDDSURFACEDESC2 desc, DWORD, HANDLE) override {
     if (!desc || desc->dwSize != sizeof(DDSURFACEDESC2)) return DDERR_INVALIDPARAMS;
-    if (locked_) return DDERR_SURFACEBUSY;
-    uint8_t* start = pixels_.get();
+    if (lost_) return DDERR_SURFACELOST;
+    if (Busy()) return DDERR_SURFACEBUSY;
+    uint8_t* start = store_->bits.get();
     if (rect) {
-      if (rect->left < 0 || rect->top < 0 || rect->left >= rect->right || rect->top >= rect->bottom ||
-          static_cast<DWORD>(rect->right) > width_ || static_cast<DWORD>(rect->bottom) > height_)
-        return DDERR_INVALIDRECT;
-      start += static_cast<ptrdiff_t>(rect->top) * pitch_ + static_cast<ptrdiff_t>(rect->left) * (format_.dwRGBBitCount / 8);
+      if (!InsideSurface(*rect)) return DDERR_INVALIDRECT;
+      start += static_cast<ptrdiff_t>(rect->top) * pitch_ + static_cast<ptrdiff_t>(rect->left) * BytesPerPixel();
     }
     locked_ = true;
     Describe(desc, true);
@@ -179,22 +235,238 @@ class MemorySurface final : public RefCounted<IDirectDrawSurface7> {
     *key = key_;
     return DD_OK;
   }
-  HRESULT IsLost() override { return DD_OK; }
-  HRESULT Restore() override { return DD_OK; }
+  HRESULT IsLost() override { return lost_ ? DDERR_SURFACELOST : DD_OK; }
+  HRESULT Restore() override {
+    if (lost_) {
+      // What a lost surface held is gone.
+      std::memset(store_->bits.get(), 0, store_->size);
+      lost_ = false;
+    }
+    return DD_OK;
+  }
+  void Lose() { lost_ = true; }
+
+  HRESULT Blt(LPRECT destRect, IDirectDrawSurface7* source, LPRECT srcRect, DWORD flags, LPDDBLTFX fx) override {
+    if (lost_) return DDERR_SURFACELOST;
+    if (Busy()) return DDERR_SURFACEBUSY;
+    if ((flags & (DDBLT_COLORFILL | DDBLT_DDFX | DDBLT_KEYSRCOVERRIDE)) && (!fx || fx->dwSize != sizeof(DDBLTFX)))
+      return DDERR_INVALIDPARAMS;
+    RECT dest = destRect ? *destRect : Whole();
+    if (dest.left >= dest.right || dest.top >= dest.bottom) return DDERR_INVALIDRECT;
+    if (!clipper_ && !InsideSurface(dest)) return DDERR_INVALIDRECT;
+    RECT clipped = dest;
+    IntersectWith(clipped, Whole());
+    if (clipped.left >= clipped.right || clipped.top >= clipped.bottom) return DD_OK;
+
+    if (flags & DDBLT_COLORFILL) {
+      const uint32_t value = fx->dwFillColor & PixelMask();
+      const int bpp = BytesPerPixel();
+      for (LONG y = clipped.top; y < clipped.bottom; ++y) {
+        uint8_t* row = RowAt(y);
+        for (LONG x = clipped.left; x < clipped.right; ++x) WriteAt(row + x * bpp, bpp, value);
+      }
+      return DD_OK;
+    }
+    auto* src = dynamic_cast<MemorySurface*>(source);
+    if (!src) return DDERR_INVALIDPARAMS;
+    if (src->lost_) return DDERR_SURFACELOST;
+    if (src != this && src->Busy()) return DDERR_SURFACEBUSY;
+    if (!SameFormat(format_, src->format_)) return DDERR_INVALIDPIXELFORMAT;
+    const RECT from = srcRect ? *srcRect : src->Whole();
+    if (from.left >= from.right || from.top >= from.bottom || !src->InsideSurface(from)) return DDERR_INVALIDRECT;
+
+    bool useKey = false;
+    uint32_t key = 0;
+    if (flags & DDBLT_KEYSRCOVERRIDE) {
+      useKey = true;
+      key = fx->ddckSrcColorkey.dwColorSpaceLowValue;
+    } else if (flags & DDBLT_KEYSRC) {
+      if (!src->hasKey_) return DDERR_NOCOLORKEY;
+      useKey = true;
+      key = src->key_.dwColorSpaceLowValue;
+    }
+    const DWORD ddfx = (flags & DDBLT_DDFX) ? fx->dwDDFX : 0;
+    Copy(dest, clipped, *src, from, useKey, key, (ddfx & DDBLTFX_MIRRORLEFTRIGHT) != 0, (ddfx & DDBLTFX_MIRRORUPDOWN) != 0);
+    return DD_OK;
+  }
+
+  HRESULT BltFast(DWORD x, DWORD y, IDirectDrawSurface7* source, LPRECT srcRect, DWORD flags) override {
+    if (clipper_) return DDERR_BLTFASTCANTCLIP;
+    if (lost_) return DDERR_SURFACELOST;
+    if (Busy()) return DDERR_SURFACEBUSY;
+    auto* src = dynamic_cast<MemorySurface*>(source);
+    if (!src) return DDERR_INVALIDPARAMS;
+    if (src->lost_) return DDERR_SURFACELOST;
+    if (src != this && src->Busy()) return DDERR_SURFACEBUSY;
+    if (!SameFormat(format_, src->format_)) return DDERR_INVALIDPIXELFORMAT;
+    const RECT from = srcRect ? *srcRect : src->Whole();
+    if (from.left >= from.right || from.top >= from.bottom || !src->InsideSurface(from)) return DDERR_INVALIDRECT;
+    if (x > 0x7FFFFFFF || y > 0x7FFFFFFF) return DDERR_INVALIDRECT;
+    const RECT dest{static_cast<LONG>(x), static_cast<LONG>(y), static_cast<LONG>(x) + (from.right - from.left),
+                    static_cast<LONG>(y) + (from.bottom - from.top)};
+    if (!InsideSurface(dest)) return DDERR_INVALIDRECT;
+    const bool useKey = (flags & DDBLTFAST_SRCCOLORKEY) != 0;
+    if (useKey && !src->hasKey_) return DDERR_NOCOLORKEY;
+    Copy(dest, dest, *src, from, useKey, src->key_.dwColorSpaceLowValue, false, false);
+    return DD_OK;
+  }
+
+  HRESULT GetDC(HDC* dc) override {
+    if (!dc) return DDERR_INVALIDPARAMS;
+    *dc = nullptr;
+    if (lost_) return DDERR_SURFACELOST;
+    if (dc_) return DDERR_DCALREADYCREATED;
+    if (locked_) return DDERR_SURFACEBUSY;
+    auto keep = std::make_shared<DCKeep>();
+    keep->store = store_;
+    gdi::Surface s;
+    if (!DescribeForGdi(s, keep->colors)) return DDERR_CANTCREATEDC;
+    HDC h = gdi::CreateSurfaceDC(s, keep, true);
+    if (!h) return DDERR_CANTCREATEDC;
+    dc_ = h;
+    *dc = h;
+    return DD_OK;
+  }
+  HRESULT ReleaseDC(HDC dc) override {
+    if (!dc_ || dc != dc_) return DDERR_NODC;
+    DeleteDC(dc_);
+    dc_ = nullptr;
+    return DD_OK;
+  }
+  HRESULT GetCaps(DDSCAPS2* caps) override {
+    if (!caps) return DDERR_INVALIDPARAMS;
+    *caps = caps_;
+    return DD_OK;
+  }
+  HRESULT SetClipper(LPDIRECTDRAWCLIPPER clipper) override {
+    if (clipper) clipper->AddRef();
+    if (clipper_) clipper_->Release();
+    clipper_ = clipper;
+    return DD_OK;
+  }
+  HRESULT GetClipper(LPDIRECTDRAWCLIPPER* clipper) override {
+    if (!clipper) return DDERR_INVALIDPARAMS;
+    *clipper = clipper_;
+    if (!clipper_) return DDERR_NOCLIPPERATTACHED;
+    clipper_->AddRef();
+    return DD_OK;
+  }
+
+  // The value GDI writes for `color` on these pixels.
+  bool ColorToPixel(COLORREF color, DWORD* pixel) const {
+    gdi::Surface s;
+    std::vector<RGBQUAD> colors;
+    if (!DescribeForGdi(s, colors)) return false;
+    s.bits = store_->bits.get();
+    *pixel = gdi::ColorToPixel(s, color);
+    return true;
+  }
 
  private:
-  MemorySurface(const DDSURFACEDESC2& desc, const DDPIXELFORMAT& pf, LONG pitch)
+  struct DCKeep {
+    std::shared_ptr<PixelStore> store;
+    std::vector<RGBQUAD> colors;
+  };
+
+  MemorySurface(const DDSURFACEDESC2& desc, const DDPIXELFORMAT& pf, LONG pitch, std::shared_ptr<PixelStore> store)
       : width_(desc.dwWidth), height_(desc.dwHeight), pitch_(pitch), format_(pf),
-        caps_((desc.dwFlags & DDSD_CAPS) ? desc.ddsCaps : DDSCAPS2{DDSCAPS_OFFSCREENPLAIN, 0, 0, 0}) {
+        caps_((desc.dwFlags & DDSD_CAPS) ? desc.ddsCaps : DDSCAPS2{DDSCAPS_OFFSCREENPLAIN, 0, 0, 0}),
+        store_(std::move(store)) {
     format_.dwSize = sizeof format_;
-    caps_.dwCaps |= DDSCAPS_SYSTEMMEMORY;
+    // Memory surfaces lie in system memory, never in video memory.
+    caps_.dwCaps = (caps_.dwCaps & ~DDSCAPS_VIDEOMEMORY) | DDSCAPS_SYSTEMMEMORY;
     if (desc.dwFlags & DDSD_CKSRCBLT) {
       hasKey_ = true;
       key_ = desc.ddckCKSrcBlt;
     }
   }
   ~MemorySurface() override {
+    if (dc_) DeleteDC(dc_);
     if (palette_) palette_->Release();
+    if (clipper_) clipper_->Release();
+  }
+
+  bool Busy() const { return locked_ || dc_ != nullptr; }
+  int BytesPerPixel() const { return static_cast<int>(format_.dwRGBBitCount / 8); }
+  RECT Whole() const { return RECT{0, 0, static_cast<LONG>(width_), static_cast<LONG>(height_)}; }
+  bool InsideSurface(const RECT& r) const {
+    return r.left >= 0 && r.top >= 0 && r.left < r.right && r.top < r.bottom && static_cast<DWORD>(r.right) <= width_ &&
+           static_cast<DWORD>(r.bottom) <= height_;
+  }
+  static void IntersectWith(RECT& r, const RECT& c) {
+    if (r.left < c.left) r.left = c.left;
+    if (r.top < c.top) r.top = c.top;
+    if (r.right > c.right) r.right = c.right;
+    if (r.bottom > c.bottom) r.bottom = c.bottom;
+  }
+  uint8_t* RowAt(LONG y) const { return store_->bits.get() + static_cast<ptrdiff_t>(y) * pitch_; }
+  // The bits that make a pixel's colour: colour keys compare only these.
+  uint32_t PixelMask() const {
+    if (format_.dwFlags & DDPF_PALETTEINDEXED8) return 0xFF;
+    return format_.dwRBitMask | format_.dwGBitMask | format_.dwBBitMask;
+  }
+
+  // Copies `from` of src stretched over `dest` (nearest pixel), only the pixels of `clipped`
+  // (a part of dest), skipping key-coloured source pixels. An overlapping copy within one
+  // surface reads from a snapshot of the source.
+  void Copy(const RECT& dest, const RECT& clipped, const MemorySurface& src, const RECT& from, bool useKey,
+            uint32_t key, bool mirrorX, bool mirrorY) {
+    const int bpp = BytesPerPixel();
+    const int64_t dw = dest.right - dest.left, dh = dest.bottom - dest.top;
+    const int64_t sw = from.right - from.left, sh = from.bottom - from.top;
+    std::vector<uint8_t> snapshot;
+    const uint8_t* srcBits = src.store_->bits.get();
+    if (src.store_ == store_) {
+      snapshot.assign(srcBits, srcBits + store_->size);
+      srcBits = snapshot.data();
+    }
+    const uint32_t mask = PixelMask();
+    key &= mask;
+    std::vector<int32_t> columns(static_cast<size_t>(clipped.right - clipped.left));
+    for (LONG x = clipped.left; x < clipped.right; ++x) {
+      const int64_t i = (x - dest.left) * sw / dw;
+      columns[static_cast<size_t>(x - clipped.left)] =
+          static_cast<int32_t>(mirrorX ? from.right - 1 - i : from.left + i);
+    }
+    for (LONG y = clipped.top; y < clipped.bottom; ++y) {
+      const int64_t j = (y - dest.top) * sh / dh;
+      const int64_t sy = mirrorY ? from.bottom - 1 - j : from.top + j;
+      const uint8_t* srow = srcBits + static_cast<ptrdiff_t>(sy) * src.pitch_;
+      uint8_t* drow = RowAt(y);
+      if (!useKey && !mirrorX && sw == dw) {
+        std::memmove(drow + clipped.left * bpp, srow + columns[0] * bpp, columns.size() * bpp);
+        continue;
+      }
+      for (size_t c = 0; c < columns.size(); ++c) {
+        const uint32_t v = ReadAt(srow + columns[c] * bpp, bpp);
+        if (useKey && (v & mask) == key) continue;
+        WriteAt(drow + (clipped.left + static_cast<LONG>(c)) * bpp, bpp, v);
+      }
+    }
+  }
+
+  bool DescribeForGdi(gdi::Surface& s, std::vector<RGBQUAD>& colors) const {
+    const int bpp = static_cast<int>(format_.dwRGBBitCount);
+    s.bits = store_->bits.get();
+    s.pitch = pitch_;
+    s.width = static_cast<int>(width_);
+    s.height = static_cast<int>(height_);
+    if (bpp == 8) {
+      s.format = gdi::PixelFormat::Make(8);
+      colors.assign(256, RGBQUAD{0, 0, 0, 0});
+      if (palette_) {
+        PALETTEENTRY e[256] = {};
+        palette_->GetEntries(0, 0, 256, e);
+        for (int i = 0; i < 256; ++i) colors[i] = RGBQUAD{e[i].peBlue, e[i].peGreen, e[i].peRed, 0};
+      }
+      s.colors = colors.data();
+      s.colorCount = 256;
+      return true;
+    }
+    if (bpp == 24 && (format_.dwRBitMask != 0xFF0000 || format_.dwGBitMask != 0xFF00 || format_.dwBBitMask != 0xFF))
+      return false;
+    s.format = gdi::PixelFormat::Make(bpp, format_.dwRBitMask, format_.dwGBitMask, format_.dwBBitMask);
+    return true;
   }
 
   void Describe(LPDDSURFACEDESC2 desc, bool withMemory) const {
@@ -214,24 +486,27 @@ class MemorySurface final : public RefCounted<IDirectDrawSurface7> {
   LONG pitch_;
   DDPIXELFORMAT format_;
   DDSCAPS2 caps_;
-  std::unique_ptr<uint8_t[]> pixels_;
+  std::shared_ptr<PixelStore> store_;
   bool locked_ = false;
+  bool lost_ = false;
   bool hasKey_ = false;
   DDCOLORKEY key_{};
+  HDC dc_ = nullptr;
   LPDIRECTDRAWPALETTE palette_ = nullptr;
+  LPDIRECTDRAWCLIPPER clipper_ = nullptr;
 };
 
 class MemoryDirectDraw final : public RefCounted<IDirectDraw7> {
  public:
   HRESULT QueryInterface(REFIID riid, void** object) override {
-    return QueryFor(riid, IID_IDirectDraw7, object);
+    return QueryFor(riid, {&IID_IDirectDraw7, &IID_IDirectDraw4, &IID_IDirectDraw}, object);
   }
   HRESULT CreateSurface(LPDDSURFACEDESC2 desc, LPDIRECTDRAWSURFACE7* surface, IUnknown* outer) override {
     if (!desc || !surface || outer || desc->dwSize != sizeof(DDSURFACEDESC2)) return DDERR_INVALIDPARAMS;
     *surface = nullptr;
     if ((desc->dwFlags & DDSD_CAPS) && (desc->ddsCaps.dwCaps & DDSCAPS_PRIMARYSURFACE))
       return DDERR_UNSUPPORTED;  // a primary surface needs a screen
-    return MemorySurface::Create(*desc, surface);
+    return MemorySurface::Create(*desc, display_, surface);
   }
   HRESULT CreatePalette(DWORD flags, PALETTEENTRY* entries, LPDIRECTDRAWPALETTE* palette, IUnknown* outer) override {
     if (!palette || outer) return DDERR_INVALIDPARAMS;
@@ -248,6 +523,44 @@ class MemoryDirectDraw final : public RefCounted<IDirectDraw7> {
     return DD_OK;
   }
   HRESULT SetCooperativeLevel(HWND, DWORD) override { return DD_OK; }
+  HRESULT CreateClipper(DWORD, LPDIRECTDRAWCLIPPER* clipper, IUnknown* outer) override {
+    if (!clipper || outer) return DDERR_INVALIDPARAMS;
+    *clipper = new (std::nothrow) MemoryClipper;
+    return *clipper ? DD_OK : DDERR_OUTOFMEMORY;
+  }
+  HRESULT DuplicateSurface(LPDIRECTDRAWSURFACE7 source, LPDIRECTDRAWSURFACE7* duplicate) override {
+    if (!source || !duplicate) return DDERR_INVALIDPARAMS;
+    *duplicate = dynamic_cast<MemorySurface*>(source)->Duplicate();
+    return *duplicate ? DD_OK : DDERR_OUTOFMEMORY;
+  }
+  HRESULT GetCaps(DDCAPS* driverCaps, DDCAPS* helCaps) override {
+    for (DDCAPS* c : {driverCaps, helCaps}) {
+      if (!c) continue;
+      if (c->dwSize != sizeof(DDCAPS)) return DDERR_INVALIDPARAMS;
+      std::memset(c, 0, sizeof *c);
+      c->dwSize = sizeof *c;
+      // Everything is done in software; no video memory, no gamma ramp.
+      c->dwCaps = DDCAPS_BLT | DDCAPS_BLTCOLORFILL | DDCAPS_BLTSTRETCH | DDCAPS_COLORKEY | DDCAPS_PALETTE;
+      c->dwCKeyCaps = DDCKEYCAPS_SRCBLT;
+      c->dwFXCaps = DDFXCAPS_BLTMIRRORLEFTRIGHT | DDFXCAPS_BLTMIRRORUPDOWN | DDFXCAPS_BLTSTRETCHX | DDFXCAPS_BLTSTRETCHY;
+      c->dwPalCaps = DDPCAPS_8BIT;
+      c->ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY | DDSCAPS_PALETTE;
+    }
+    return DD_OK;
+  }
+  HRESULT GetDisplayMode(LPDDSURFACEDESC2 desc) override {
+    if (!desc || desc->dwSize != sizeof(DDSURFACEDESC2)) return DDERR_INVALIDPARAMS;
+    std::memset(desc, 0, sizeof *desc);
+    desc->dwSize = sizeof *desc;
+    desc->dwFlags = DDSD_PIXELFORMAT;
+    desc->ddpfPixelFormat = display_;
+    return DD_OK;
+  }
+  HRESULT WaitForVerticalBlank(DWORD, HANDLE) override { return DD_OK; }
+  HRESULT FlipToGDISurface() override { return DD_OK; }
+
+ private:
+  DDPIXELFORMAT display_ = DefaultFormat();
 };
 
 }  // namespace
@@ -262,3 +575,23 @@ HRESULT WINAPI DirectDrawCreateEx(GUID* guid, LPVOID* directDraw, REFIID iid, IU
   *directDraw = static_cast<IDirectDraw7*>(dd);
   return DD_OK;
 }
+
+HRESULT WINAPI DirectDrawCreate(GUID* guid, LPDIRECTDRAW7* directDraw, IUnknown* outer) {
+  if (!directDraw) return DDERR_INVALIDPARAMS;
+  void* p = nullptr;
+  const HRESULT hr = DirectDrawCreateEx(guid, &p, IID_IDirectDraw7, outer);
+  *directDraw = static_cast<LPDIRECTDRAW7>(p);
+  return hr;
+}
+
+HRESULT WINAPI DirectDrawColorToPixel(LPDIRECTDRAWSURFACE7 surface, COLORREF color, DWORD* pixel) {
+  if (!surface || !pixel) return DDERR_INVALIDPARAMS;
+  return dynamic_cast<MemorySurface*>(surface)->ColorToPixel(color, pixel) ? DD_OK : DDERR_INVALIDPIXELFORMAT;
+}
+
+void DirectDrawLoseSurface(LPDIRECTDRAWSURFACE7 surface) {
+  if (surface) dynamic_cast<MemorySurface*>(surface)->Lose();
+}
+
+VSE_EXPORT_AS("ddraw.dll", "DirectDrawCreateEx", &DirectDrawCreateEx);
+VSE_EXPORT_AS("ddraw.dll", "DirectDrawCreate", &DirectDrawCreate);
