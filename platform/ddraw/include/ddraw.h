@@ -50,7 +50,8 @@ struct IUnknown {
 #define DDERR_INVALIDOBJECT MAKE_DDHRESULT(130)
 #define DDERR_INVALIDPIXELFORMAT MAKE_DDHRESULT(145)
 #define DDERR_INVALIDRECT MAKE_DDHRESULT(150)
-#define DDERR_NOPALETTEATTACHED MAKE_DDHRESULT(255)
+#define DDERR_NOPALETTEATTACHED MAKE_DDHRESULT(563)
+#define DDERR_NOTFOUND MAKE_DDHRESULT(255)
 #define DDERR_NOTLOCKED MAKE_DDHRESULT(584)
 #define DDERR_SURFACEBUSY MAKE_DDHRESULT(430)
 #define DDERR_SURFACELOST MAKE_DDHRESULT(450)
@@ -264,6 +265,10 @@ struct IDirectDrawSurface7 : IUnknown {
   virtual HRESULT GetCaps(DDSCAPS2* caps) = 0;
   virtual HRESULT SetClipper(LPDIRECTDRAWCLIPPER clipper) = 0;
   virtual HRESULT GetClipper(LPDIRECTDRAWCLIPPER* clipper) = 0;
+  // Flipping chains (DDSD_BACKBUFFERCOUNT with DDSCAPS_FLIP | DDSCAPS_COMPLEX): the back buffer
+  // attached to the front one, and the exchange of their pixels.
+  virtual HRESULT GetAttachedSurface(DDSCAPS2* caps, IDirectDrawSurface7** attached) = 0;
+  virtual HRESULT Flip(IDirectDrawSurface7* target, DWORD flags) = 0;
 };
 using LPDIRECTDRAWSURFACE7 = IDirectDrawSurface7*;
 

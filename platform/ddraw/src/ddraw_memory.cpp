@@ -352,6 +352,44 @@ class MemorySurface final : public RefCounted<IDirectDrawSurface7> {
     return DD_OK;
   }
 
+  HRESULT GetAttachedSurface(DDSCAPS2* caps, IDirectDrawSurface7** attached) override {
+    if (!caps || !attached) return DDERR_INVALIDPARAMS;
+    *attached = nullptr;
+    if (!(caps->dwCaps & DDSCAPS_BACKBUFFER) || chain_.empty()) return DDERR_NOTFOUND;
+    chain_.front()->AddRef();
+    *attached = chain_.front();
+    return DD_OK;
+  }
+  HRESULT Flip(IDirectDrawSurface7* target, DWORD) override {
+    if (chain_.empty()) return DDERR_NOTFLIPPABLE;
+    if (target && target != chain_.front()) return DDERR_INVALIDPARAMS;
+    if (lost_) return DDERR_SURFACELOST;
+    if (Busy()) return DDERR_SURFACEBUSY;
+    for (MemorySurface* b : chain_)
+      if (b->Busy()) return DDERR_SURFACEBUSY;
+    // The back buffer's pixels come to the front; the rest move one place along the chain.
+    std::shared_ptr<PixelStore> front = std::move(store_);
+    store_ = std::move(chain_.front()->store_);
+    for (size_t i = 0; i + 1 < chain_.size(); ++i) chain_[i]->store_ = std::move(chain_[i + 1]->store_);
+    chain_.back()->store_ = std::move(front);
+    return DD_OK;
+  }
+  // Makes `count` back buffers of this surface's size and format behind it.
+  HRESULT AttachBackBuffers(DWORD count) {
+    DDSURFACEDESC2 desc{};
+    Describe(&desc, false);
+    desc.dwFlags &= ~DDSD_CKSRCBLT;
+    for (DWORD i = 0; i < count; ++i) {
+      desc.ddsCaps.dwCaps = (caps_.dwCaps & ~DDSCAPS_FRONTBUFFER) | (i == 0 ? DDSCAPS_BACKBUFFER : 0);
+      LPDIRECTDRAWSURFACE7 back = nullptr;
+      const HRESULT hr = Create(desc, format_, &back);
+      if (hr != DD_OK) return hr;
+      chain_.push_back(static_cast<MemorySurface*>(back));
+    }
+    caps_.dwCaps |= DDSCAPS_FRONTBUFFER;
+    return DD_OK;
+  }
+
   // The value GDI writes for `color` on these pixels.
   bool ColorToPixel(COLORREF color, DWORD* pixel) const {
     gdi::Surface s;
@@ -381,6 +419,7 @@ class MemorySurface final : public RefCounted<IDirectDrawSurface7> {
     }
   }
   ~MemorySurface() override {
+    for (MemorySurface* b : chain_) b->Release();
     if (dc_) DeleteDC(dc_);
     if (palette_) palette_->Release();
     if (clipper_) clipper_->Release();
@@ -494,6 +533,7 @@ class MemorySurface final : public RefCounted<IDirectDrawSurface7> {
   HDC dc_ = nullptr;
   LPDIRECTDRAWPALETTE palette_ = nullptr;
   LPDIRECTDRAWCLIPPER clipper_ = nullptr;
+  std::vector<MemorySurface*> chain_;  // back buffers of a flipping chain (owned references)
 };
 
 class MemoryDirectDraw final : public RefCounted<IDirectDraw7> {
@@ -506,7 +546,19 @@ class MemoryDirectDraw final : public RefCounted<IDirectDraw7> {
     *surface = nullptr;
     if ((desc->dwFlags & DDSD_CAPS) && (desc->ddsCaps.dwCaps & DDSCAPS_PRIMARYSURFACE))
       return DDERR_UNSUPPORTED;  // a primary surface needs a screen
-    return MemorySurface::Create(*desc, display_, surface);
+    const bool chain = desc->dwFlags & DDSD_BACKBUFFERCOUNT;
+    if (chain && (!(desc->dwFlags & DDSD_CAPS) || (desc->ddsCaps.dwCaps & (DDSCAPS_FLIP | DDSCAPS_COMPLEX)) !=
+                                                       (DDSCAPS_FLIP | DDSCAPS_COMPLEX) ||
+                  desc->dwBackBufferCount == 0 || desc->dwBackBufferCount > 3))
+      return DDERR_INVALIDCAPS;
+    const HRESULT hr = MemorySurface::Create(*desc, display_, surface);
+    if (hr != DD_OK || !chain) return hr;
+    const HRESULT attached = static_cast<MemorySurface*>(*surface)->AttachBackBuffers(desc->dwBackBufferCount);
+    if (attached != DD_OK) {
+      (*surface)->Release();
+      *surface = nullptr;
+    }
+    return attached;
   }
   HRESULT CreatePalette(DWORD flags, PALETTEENTRY* entries, LPDIRECTDRAWPALETTE* palette, IUnknown* outer) override {
     if (!palette || outer) return DDERR_INVALIDPARAMS;

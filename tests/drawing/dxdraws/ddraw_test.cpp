@@ -159,3 +159,41 @@ TEST(MemoryDirectDraw, NewSurfacesAreZeroAndDuplicatesSharePixels) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(MemoryDirectDraw, FlippingChainsExchangeFrontAndBack) {
+  Raw r;
+  DDSURFACEDESC2 d{};
+  d.dwSize = sizeof d;
+  d.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_BACKBUFFERCOUNT;
+  d.ddsCaps.dwCaps = DDSCAPS_FLIP | DDSCAPS_COMPLEX | DDSCAPS_OFFSCREENPLAIN;
+  d.dwWidth = 4;
+  d.dwHeight = 2;
+  d.dwBackBufferCount = 1;
+  IDirectDrawSurface7* front = nullptr;
+  ASSERT_EQ(r.dd->CreateSurface(&d, &front, nullptr), DD_OK);
+  DDSCAPS2 caps{DDSCAPS_BACKBUFFER, 0, 0, 0};
+  IDirectDrawSurface7* back = nullptr;
+  ASSERT_EQ(front->GetAttachedSurface(&caps, &back), DD_OK);
+  DDSCAPS2 got{};
+  back->GetCaps(&got);
+  EXPECT_NE(got.dwCaps & DDSCAPS_BACKBUFFER, 0u);
+  DDBLTFX fx = Fx();
+  fx.dwFillColor = 0x00AA00;
+  back->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL, &fx);
+  EXPECT_EQ(At(front, 0, 0), 0u);
+  EXPECT_EQ(front->Flip(nullptr, DDFLIP_WAIT), DD_OK);
+  EXPECT_EQ(At(front, 3, 1), 0x00AA00u);
+  EXPECT_EQ(At(back, 3, 1), 0u);
+  // Not while a context is out; not on a surface without a chain.
+  HDC dc = nullptr;
+  ASSERT_EQ(back->GetDC(&dc), DD_OK);
+  EXPECT_EQ(front->Flip(nullptr, DDFLIP_WAIT), DDERR_SURFACEBUSY);
+  back->ReleaseDC(dc);
+  EXPECT_EQ(back->Flip(nullptr, 0), DDERR_NOTFLIPPABLE);
+  back->Release();
+  front->Release();
+}
+
+}  // namespace

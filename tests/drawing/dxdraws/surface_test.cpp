@@ -47,6 +47,25 @@ TEST_F(SurfaceTest, DirectDrawComesFromTheLibraryWithItsInterfaces) {
   EXPECT_EQ(dd.DisplayFormat().dwRGBBitCount, 32u);
 }
 
+TEST(DirectDrawErrors, CreationFailuresRaiseTheLayersMessages) {
+  GUID other{1, 2, 3, {4, 5, 6, 7, 8, 9, 10, 11}};  // no such driver
+  try {
+    TDirectDraw dd(&other);
+    FAIL();
+  } catch (const EDirectDrawError& e) {
+    EXPECT_EQ(e.Message(), AnsiString("DirectDraw を初期化できません"));
+  }
+  TDirectDraw dd;
+  TDirectDrawSurface s(&dd);
+  try {
+    s.SetSize(40000, 40000);  // tried in video memory, then in system memory
+    FAIL();
+  } catch (const EDirectDrawSurfaceError& e) {
+    EXPECT_EQ(e.Message(), AnsiString("サーフェース を作成できません"));
+  }
+  EXPECT_EQ(s.IDDSurface(), nullptr);
+}
+
 TEST_F(SurfaceTest, SizesAndTheMissingSurface) {
   TDirectDrawSurface s(&dd);
   s.SetSize(10, 6);
