@@ -216,6 +216,23 @@ TEST(DIBStream, RunLengthFilesStayCompressedAndDecodeWhenTouched) {
   }
 }
 
+TEST(DIBStream, CompressedImagesDrawWithoutBeingDecodedFirst) {
+  TDIB dib;
+  LoadBytes(dib, ReadFile(Fixture("good_rle8.bmp")));
+  ASSERT_TRUE(dib.Image()->Compressed);
+  TBitmap bmp;
+  bmp.SetPixelFormat(pf24bit);
+  bmp.SetSize(W, H);
+  bmp.Canvas()->Draw(0, 0, &dib);
+  EXPECT_TRUE(dib.Image()->Compressed);
+  for (int y = 0; y < H; ++y)
+    for (int x = 0; x < W; ++x) {
+      const RGBQUAD p = Pal(y == 1 ? 5 : static_cast<int>(Index(x, y, 256)));
+      EXPECT_EQ(bmp.Canvas()->Pixels(x, y), static_cast<TColor>(p.rgbRed | (p.rgbGreen << 8) | (p.rgbBlue << 16)))
+          << x << "," << y;
+    }
+}
+
 // Headers written here, so each hostile field is on its own.
 std::vector<uint8_t> Header(int32_t w, int32_t h, uint16_t bits, uint32_t comp, uint32_t sizeImage, uint32_t used = 0) {
   std::vector<uint8_t> v(14 + 40, 0);

@@ -197,3 +197,40 @@ TEST(MemoryDirectDraw, FlippingChainsExchangeFrontAndBack) {
 }
 
 }  // namespace
+
+#include <random>
+
+namespace {
+
+// Whatever rectangles and flags a caller passes, blits stay inside both surfaces.
+TEST(MemoryDirectDraw, RandomBlitsStayInsideTheirSurfaces) {
+  Raw r;
+  std::mt19937 rng(7);
+  auto pick = [&](int lo, int hi) { return lo + static_cast<int>(rng() % static_cast<unsigned>(hi - lo + 1)); };
+  IDirectDrawClipper* clipper = nullptr;
+  ASSERT_EQ(r.dd->CreateClipper(0, &clipper, nullptr), DD_OK);
+  for (int bits : {8, 16, 24, 32}) {
+    IDirectDrawSurface7* a = r.Surface(pick(1, 40), pick(1, 40), bits);
+    IDirectDrawSurface7* b = r.Surface(pick(1, 40), pick(1, 40), bits);
+    DDCOLORKEY key{3, 3};
+    a->SetColorKey(DDCKEY_SRCBLT, &key);
+    for (int i = 0; i < 3000; ++i) {
+      if (i == 1500) b->SetClipper(clipper);
+      RECT d{pick(-50, 50), pick(-50, 50), pick(-50, 90), pick(-50, 90)};
+      RECT s{pick(-10, 45), pick(-10, 45), pick(-10, 45), pick(-10, 45)};
+      DDBLTFX fx = Fx();
+      fx.dwDDFX = static_cast<DWORD>(pick(0, 7));
+      fx.dwFillColor = rng();
+      const DWORD flags = (rng() & 1 ? DDBLT_KEYSRC : 0) | (rng() & 1 ? DDBLT_DDFX : 0) | (i % 17 == 0 ? DDBLT_COLORFILL : 0);
+      b->Blt(rng() % 8 ? &d : nullptr, a, rng() % 8 ? &s : nullptr, flags, &fx);
+      b->BltFast(static_cast<DWORD>(pick(-5, 45)), static_cast<DWORD>(pick(-5, 45)), a, rng() % 4 ? &s : nullptr,
+                 rng() & 1 ? DDBLTFAST_SRCCOLORKEY : 0);
+      a->Blt(&d, a, &s, flags & ~DDBLT_COLORFILL, &fx);
+    }
+    a->Release();
+    b->Release();
+  }
+  clipper->Release();
+}
+
+}  // namespace
