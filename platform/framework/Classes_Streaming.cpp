@@ -223,12 +223,16 @@ float TReader::ReadSingle() {
 
 double TReader::ReadCurrency() {
   if (NextValue() != vaCurrency) return static_cast<double>(ReadInt64());
-  ReadValue();
+  return static_cast<double>(ReadCurrencyUnits()) / 10000.0;
+}
+
+int64_t TReader::ReadCurrencyUnits() {
+  CheckValue(vaCurrency);
   uint8_t b[8];
   Read(b, 8);
   uint64_t u = 0;
   for (int i = 0; i < 8; ++i) u |= static_cast<uint64_t>(b[i]) << (8 * i);
-  return static_cast<double>(static_cast<int64_t>(u)) / 10000.0;
+  return static_cast<int64_t>(u);
 }
 
 TDateTime TReader::ReadDate() {
@@ -716,6 +720,11 @@ void TWriter::WriteFloat(long double Value) {
   Write(b, 10);
 }
 
+void TWriter::WriteCurrencyUnits(int64_t Units) {
+  WriteValue(vaCurrency);
+  PutLE(this, static_cast<uint64_t>(Units), 8);
+}
+
 void TWriter::WriteSingle(float Value) {
   WriteValue(vaSingle);
   uint32_t u;
@@ -724,8 +733,10 @@ void TWriter::WriteSingle(float Value) {
 }
 
 void TWriter::WriteCurrency(double Value) {
+  double scaled = Value * 10000.0;
+  if (!(std::fabs(scaled) < 9.2e18)) throw EWriteError(SInvalidPropertyValue);
   WriteValue(vaCurrency);
-  PutLE(this, static_cast<uint64_t>(static_cast<int64_t>(std::llround(Value * 10000.0))), 8);
+  PutLE(this, static_cast<uint64_t>(static_cast<int64_t>(std::llround(scaled))), 8);
 }
 
 void TWriter::WriteDate(TDateTime Value) {

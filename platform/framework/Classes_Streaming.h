@@ -98,6 +98,7 @@ class TReader : public TFiler {
   long double ReadFloat();    // vaExtended or an integer
   float ReadSingle();
   double ReadCurrency();
+  int64_t ReadCurrencyUnits();  // the stored value: units of 1/10000
   TDateTime ReadDate();
   AnsiString ReadString();    // vaString, vaLString, vaWString (narrowed), vaUTF8String
   WideString ReadWideString();  // the same, widened from the ANSI code page or UTF-8
@@ -168,7 +169,8 @@ class TWriter : public TFiler {
   void WriteWideChar(WideChar Value);  // vaWString of one character
   void WriteFloat(long double Value);
   void WriteSingle(float Value);
-  void WriteCurrency(double Value);
+  void WriteCurrency(double Value);  // EWriteError when out of the currency range
+  void WriteCurrencyUnits(int64_t Units);
   void WriteDate(TDateTime Value);
   void WriteString(const AnsiString& Value);  // vaString up to 255 bytes, else vaLString
   void WriteWideString(const WideString& Value);  // always vaWString

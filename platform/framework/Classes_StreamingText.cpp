@@ -252,6 +252,34 @@ class Parser {
     }
   }
 
+  // Currency text to units of 1/10000, exactly when it is plain decimal.
+  int64_t CurrencyUnits(const std::string& t, double approx) {
+    if (t.find_first_of("eE") == std::string::npos) {
+      bool neg = !t.empty() && t[0] == '-';
+      std::size_t i = neg ? 1 : 0;
+      __int128 v = 0;
+      int frac = -1;
+      for (; i < t.size(); ++i) {
+        if (t[i] == '.') {
+          if (frac >= 0) Error("bad number");
+          frac = 0;
+          continue;
+        }
+        if (frac >= 4) continue;  // digits below 1/10000 are dropped
+        v = v * 10 + (t[i] - '0');
+        if (frac >= 0) ++frac;
+        if (v > (static_cast<__int128>(1) << 80)) Error("currency value out of range");
+      }
+      for (int k = frac < 0 ? 0 : frac; k < 4; ++k) v *= 10;
+      if (neg) v = -v;
+      if (v > INT64_MAX || v < INT64_MIN) Error("currency value out of range");
+      return static_cast<int64_t>(v);
+    }
+    double scaled = approx * 10000.0;
+    if (!(std::fabs(scaled) < 9.2e18)) Error("currency value out of range");
+    return static_cast<int64_t>(std::llround(scaled));
+  }
+
   AnsiString Name(const AnsiString& s) {
     if (s.size() > 255) Error("name too long");
     return s;
@@ -313,8 +341,11 @@ class Parser {
       case tInteger: w_.WriteInteger(tok_.ival); Next(); return;
       case tFloat:
         switch (tok_.suffix) {
-          case 's': w_.WriteSingle(static_cast<float>(tok_.fval)); break;
-          case 'c': w_.WriteCurrency(tok_.fval); break;
+          case 's':
+            if (!(std::fabs(tok_.fval) <= 3.4028234663852886e38)) Error("single value out of range");
+            w_.WriteSingle(static_cast<float>(tok_.fval));
+            break;
+          case 'c': w_.WriteCurrencyUnits(CurrencyUnits(tok_.text, tok_.fval)); break;
           case 'd': w_.WriteDate(tok_.fval); break;
           default: w_.WriteFloat(tok_.fval); break;
         }
@@ -509,7 +540,13 @@ class Printer {
         return;
       case vaExtended: out_ += FloatText(static_cast<double>(r_.ReadFloat())); return;
       case vaSingle: out_ += FloatText(r_.ReadSingle()) + "s"; return;
-      case vaCurrency: out_ += FloatText(r_.ReadCurrency()) + "c"; return;
+      case vaCurrency: {
+        int64_t u = r_.ReadCurrencyUnits();
+        uint64_t mag = u < 0 ? 0 - static_cast<uint64_t>(u) : static_cast<uint64_t>(u);
+        std::string frac = std::to_string(mag % 10000);
+        out_ += (u < 0 ? "-" : "") + std::to_string(mag / 10000) + "." + std::string(4 - frac.size(), '0') + frac + "c";
+        return;
+      }
       case vaDate: out_ += FloatText(r_.ReadDate()) + "d"; return;
       case vaString: case vaLString: AnsiLiteral(r_.ReadString()); return;
       case vaWString: case vaUTF8String: WideLiteral(r_.ReadWideString()); return;

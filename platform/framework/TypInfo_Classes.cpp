@@ -1,5 +1,6 @@
 // Published properties of the framework's own streamed classes.
 #include "Graphics.h"
+#include "Jpeg.h"
 #include "TypInfo.h"
 
 namespace {
@@ -38,7 +39,14 @@ void DefineBitmapData(TBitmap* b, TFiler* f) {
       [b](TStream* s) {
         uint32_t n = 0;
         if (s->Read(&n, 4) != 4 || n > s->Size() - s->Position()) throw EReadError(SInvalidImage);
-        b->LoadFromStream(s);
+        if (n == 0) {
+          b->SetSize(0, 0);
+          return;
+        }
+        TMemoryStream data;
+        data.CopyFrom(s, n);
+        data.SetPosition(0);
+        b->LoadFromStream(&data);
       },
       [b](TStream* s) {
         TMemoryStream ms;
@@ -48,6 +56,46 @@ void DefineBitmapData(TBitmap* b, TFiler* f) {
         s->WriteBuffer(ms.Memory(), static_cast<int32_t>(ms.Size()));
       },
       !b->Empty());
+}
+
+// Picture data: the graphic's class name as a short string, a 32-bit size, then the graphic's
+// own stream (a bitmap file, a JPEG file).
+void DefinePictureData(TPicture* p, TFiler* f) {
+  TGraphic* g = p->Graphic();
+  f->DefineBinaryProperty(
+      "Data",
+      [p](TStream* s) {
+        uint8_t n = 0;
+        s->ReadBuffer(&n, 1);
+        AnsiString name(n, '\0');
+        s->ReadBuffer(name.data(), n);
+        const TClassInfo* ci = FindClassInfo(name);
+        std::unique_ptr<TPersistent> made(ci && ci->CreatePersistent ? ci->CreatePersistent() : nullptr);
+        auto* graphic = dynamic_cast<TGraphic*>(made.get());
+        if (!graphic) throw EReadError(SClassNotFound, {name});
+        uint32_t size = 0;
+        s->ReadBuffer(&size, 4);
+        if (size > s->Size() - s->Position()) throw EReadError(SInvalidImage);
+        if (size) {
+          TMemoryStream data;
+          data.CopyFrom(s, size);
+          data.SetPosition(0);
+          graphic->LoadFromStream(&data);
+        }
+        p->SetGraphic(graphic);
+      },
+      [g](TStream* s) {
+        AnsiString name = g->ClassName();
+        uint8_t n = static_cast<uint8_t>(name.size());
+        s->WriteBuffer(&n, 1);
+        s->WriteBuffer(name.data(), n);
+        TMemoryStream data;
+        g->SaveToStream(&data);
+        uint32_t size = static_cast<uint32_t>(data.Size());
+        s->WriteBuffer(&size, 4);
+        s->WriteBuffer(data.Memory(), static_cast<int32_t>(size));
+      },
+      g && !g->Empty());
 }
 
 }  // namespace
@@ -91,4 +139,6 @@ void RegisterFrameworkClasses() {
       .Done();
   DeclareClass<TGraphic, TPersistent>("TGraphic").Done();
   DeclareClass<TBitmap, TGraphic>("TBitmap").Define(&DefineBitmapData).Done();
+  DeclareClass<TJPEGImage, TGraphic>("TJPEGImage").Done();
+  DeclareClass<TPicture, TPersistent>("TPicture").Define(&DefinePictureData).Done();
 }

@@ -1,6 +1,8 @@
 // formc: converts text form files into binary form resources, written as a C++ source that
 // registers them in the form-resource table under their root class names.
 //   formc OUT.cpp ID FORM.dfm...
+//   formc --binary FORM.dfm OUT.res     (one form as its binary stream)
+//   formc --text FORM.res OUT.dfm       (a binary stream as text)
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -27,7 +29,35 @@ AnsiString RootClassName(const std::vector<uint8_t>& bin) {
 
 }  // namespace
 
+int Convert(bool to_binary, const char* in_name, const char* out_name) {
+  std::ifstream in(in_name, std::ios::binary);
+  if (!in) {
+    std::cerr << in_name << ": cannot be read\n";
+    return 1;
+  }
+  std::stringstream ss;
+  ss << in.rdbuf();
+  std::string data = ss.str();
+  std::string out_data;
+  try {
+    if (to_binary) {
+      std::vector<uint8_t> bin = ObjectTextToBinary(data);
+      out_data.assign(bin.begin(), bin.end());
+    } else {
+      out_data = ObjectBinaryToText(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(data.data()), data.size()));
+    }
+  } catch (const Exception& e) {
+    std::cerr << in_name << ": " << Utf8Message(e) << "\n";
+    return 1;
+  }
+  std::ofstream out(out_name, std::ios::binary | std::ios::trunc);
+  out << out_data;
+  return out ? 0 : 1;
+}
+
 int main(int argc, char** argv) {
+  if (argc == 4 && (std::string(argv[1]) == "--binary" || std::string(argv[1]) == "--text"))
+    return Convert(std::string(argv[1]) == "--binary", argv[2], argv[3]);
   if (argc < 3) {
     std::cerr << "usage: formc OUT.cpp ID FORM.dfm...\n";
     return 2;

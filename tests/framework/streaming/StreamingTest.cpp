@@ -67,6 +67,7 @@ TEST(FormText, EveryValueTypeSurvivesBinaryToTextAndBack) {
       {"extended whole", [](TWriter& w) { w.WriteFloat(3); }, "3.0"},
       {"single", [](TWriter& w) { w.WriteSingle(0.5f); }, "0.5s"},
       {"currency", [](TWriter& w) { w.WriteCurrency(12.3456); }, "12.3456c"},
+      {"currency extremes", [](TWriter& w) { w.WriteCurrencyUnits(INT64_MIN); }, "-922337203685477.5808c"},
       {"date", [](TWriter& w) { w.WriteDate(45000.5); }, "45000.5d"},
       {"string", [](TWriter& w) { w.WriteString("it's"); }, "'it''s'"},
       {"string controls", [](TWriter& w) { w.WriteString("a\r\nb"); }, "'a'#13#10'b'"},
@@ -450,6 +451,30 @@ TEST(FormWriting, WithAnAncestorOnlyChangesAreWritten) {
       << text;
   for (const char* p : {"Width", "Enabled", "Options", "Align", "Tag", "Mark", "Ratio", "Big", "Caption", "Hint"})
     EXPECT_EQ(text.find(p), std::string::npos) << p;
+}
+
+TEST(FormReading, BitmapAndPictureDataGoThroughBinaryValues) {
+  TTestChild c(nullptr);
+  c.SetName("C");
+  c.Glyph()->SetPixelFormat(pf24bit);
+  c.Glyph()->SetSize(3, 2);
+  c.Glyph()->Canvas()->SetPixels(1, 1, clRed);
+  c.Picture()->SetGraphic(c.Glyph());
+  Bytes b = Save(&c);
+  std::string text = Text(b);
+  EXPECT_NE(text.find("  Glyph.Data = {\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("  Picture.Data = {\n    07544269746D6170"), std::string::npos) << text;  // "TBitmap"
+  TTestChild back(nullptr);
+  Load(&back, Bin(text));
+  EXPECT_EQ(back.Glyph()->Width(), 3);
+  EXPECT_EQ(back.Glyph()->Canvas()->Pixels(1, 1), clRed);
+  ASSERT_NE(back.Picture()->Graphic(), nullptr);
+  EXPECT_EQ(back.Picture()->Graphic()->ClassName(), "TBitmap");
+  EXPECT_EQ(back.Picture()->Height(), 2);
+  EXPECT_EQ(Save(&back), b);
+  // A picture of an unknown class is refused.
+  EXPECT_THROW(Load(&back, Bin("object C: TTestChild\n  Picture.Data = {\n    0254580000000000}\nend\n")),
+               EReadError);
 }
 
 TEST(FormReading, InheritedResourcesApplyTheRootClassFirst) {

@@ -94,6 +94,8 @@ const bool registered = [] {
       .Integer("Left", &TTestChild::Left, &TTestChild::SetLeft, Default(0))
       .Component("Buddy", &TTestChild::Buddy, &TTestChild::SetBuddy)
       .Event("OnClick", &TTestChild::OnClick)
+      .Object("Glyph", &TTestChild::Glyph)
+      .Object("Picture", &TTestChild::Picture)
       .Done();
   DeclareClass<TTestRoot, TTestNode>("TTestRoot")
       .WideString("Caption", &TTestRoot::Caption, &TTestRoot::SetCaption)

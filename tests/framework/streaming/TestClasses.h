@@ -59,8 +59,12 @@ class TTestChild : public TTestNode {
   TComponent* Buddy() const { return buddy_; }
   void SetBuddy(TComponent* v) { buddy_ = v; }
   TNotifyEvent OnClick;
+  TBitmap* Glyph() const { return glyph_.get(); }
+  TPicture* Picture() const { return picture_.get(); }
 
  private:
+  std::unique_ptr<TBitmap> glyph_ = std::make_unique<TBitmap>();
+  std::unique_ptr<TPicture> picture_ = std::make_unique<TPicture>();
   AnsiString caption_;
   int32_t left_ = 0;
   TComponent* buddy_ = nullptr;
