@@ -324,8 +324,9 @@ TEST(DIBStream, EveryDepthSurvivesASaveAndALoad) {
     EXPECT_TRUE(SameMasks(back.PixelFormat(), d.format));
     for (int y = 0; y < 5; ++y)
       for (int x = 0; x < 13; ++x) EXPECT_EQ(back.Pixels(x, y), (x * 2654435761u + y * 40503u) & mask);
-    if (d.bits <= 8)
+    if (d.bits <= 8) {
       for (int i = 0; i < (1 << d.bits); ++i) EXPECT_EQ(back.ColorTable[i].rgbRed, 255 - i);
+    }
     // File header: type, file size, pixel offset.
     uint32_t fileSize, offset;
     std::memcpy(&fileSize, bytes.data() + 2, 4);
