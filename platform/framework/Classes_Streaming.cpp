@@ -605,6 +605,14 @@ TComponent* TReader::ReadComponent(TComponent* Component) {
   return result;
 }
 
+namespace {
+std::function<TComponent*(const AnsiString&)> g_find_global;
+}
+
+void SetFindGlobalComponent(std::function<TComponent*(const AnsiString& Name)> Find) {
+  g_find_global = std::move(Find);
+}
+
 void TReader::ResolveFixups() {
   std::vector<Fixup> pending;
   pending.swap(fixups_);
@@ -613,6 +621,13 @@ void TReader::ResolveFixups() {
     if (root_) {
       if (SameName(f.Name, root_->Name()) || SameName(f.Name, "Owner")) target = root_;
       else target = root_->FindComponent(f.Name);
+    }
+    // "Form.Component", or another root by its name, through the global lookup.
+    if (!target && g_find_global) {
+      std::size_t dot = f.Name.find('.');
+      TComponent* global = g_find_global(dot == AnsiString::npos ? f.Name : f.Name.substr(0, dot));
+      if (global && dot != AnsiString::npos) target = global->FindComponent(f.Name.substr(dot + 1));
+      else if (dot == AnsiString::npos) target = global;
     }
     // A name that is not found is left unset: the reference stays empty.
     if (target) {

@@ -203,7 +203,11 @@ class TWriter : public TFiler {
   TComponent* root_ancestor_ = nullptr;
 };
 
-// TComponent streaming helpers that need a reader or writer.
+// Component references read as names are resolved when the root is read: in the root, then
+// through this lookup of other roots (forms) by name, for "Form" and "Form.Component". A name
+// that is found nowhere leaves the reference empty.
+void SetFindGlobalComponent(std::function<TComponent*(const AnsiString& Name)> Find);
+
 // Text form syntax <-> binary component stream. Text is UTF-8. ObjectTextToBinary raises
 // EParserError ("message (n 行)") for malformed text; ObjectBinaryToText raises EReadError for
 // malformed streams.

@@ -300,6 +300,28 @@ TEST(FormReading, AComponentTreeIsReadAndWrittenBackByteForByte) {
   EXPECT_EQ(Save(&root), res) << Text(Save(&root));
 }
 
+TEST(FormReading, ReferencesToOtherFormsAndOtherValueKinds) {
+  TTestRoot other(nullptr);
+  other.SetName("Other");
+  auto* target = new TTestChild(&other);
+  target->SetName("Target");
+  SetFindGlobalComponent([&](const AnsiString& n) -> TComponent* { return n == "Other" ? &other : nullptr; });
+  TTestRoot root(nullptr);
+  Load(&root, Bin("object R: TTestRoot\n  Big = 1099511627776\n  Mark = #40658\n  Partner = Other.Target\n"
+                  "  object B: TTestChild\n    Buddy = Other\n  end\n  object C: TTestChild\n"
+                  "    Buddy = Nowhere.X\n  end\nend\n"));
+  SetFindGlobalComponent(nullptr);
+  EXPECT_EQ(root.Partner(), target);
+  EXPECT_EQ(dynamic_cast<TTestChild*>(root.FindComponent("B"))->Buddy(), &other);
+  EXPECT_EQ(dynamic_cast<TTestChild*>(root.FindComponent("C"))->Buddy(), nullptr);
+  EXPECT_EQ(root.Big(), int64_t{1} << 40);
+  EXPECT_EQ(root.Mark(), u'黒');
+  std::string text = Text(Save(&root));
+  EXPECT_NE(text.find("  Big = 1099511627776\n  Mark = #40658\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("  Partner = Other.Target\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("    Buddy = Other\n"), std::string::npos) << text;
+}
+
 TEST(FormReading, JapaneseTextFromTheBuildToolIsRead) {
   TTestWide board(nullptr);
   ReadComponentRes("TTestWide", &board);
