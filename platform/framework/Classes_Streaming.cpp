@@ -597,8 +597,14 @@ TComponent* TReader::ReadComponent(TComponent* Component) {
   }
   result->IncludeState(csLoading);
   result->IncludeState(csReading);
-  if (flags.Contains(ffChildPos) && parent_) parent_->SetChildOrder(result, child_pos);
-  result->ReadState(this);
+  try {
+    if (flags.Contains(ffChildPos) && parent_) parent_->SetChildOrder(result, child_pos);
+    result->ReadState(this);
+  } catch (...) {
+    // The component made here goes; the root's field must not point at it.
+    if (made && owner_ == root_) SetComponentField(root_, made->Name(), nullptr);
+    throw;
+  }
   made.release();
   std::vector<TComponent*>& list = shared_loaded_ ? *shared_loaded_ : loaded_;
   if (std::find(list.begin(), list.end(), result) == list.end()) list.push_back(result);

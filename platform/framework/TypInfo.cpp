@@ -276,13 +276,17 @@ TMethod MethodOf(TObject* Root, const AnsiString& MethodName) {
   return m ? TMethod{Root, m} : TMethod{};
 }
 
-bool SetComponentField(TObject* Root, TComponent* C) {
-  if (!Root || !C || C->Name().empty()) return false;
+bool SetComponentField(TObject* Root, const AnsiString& Name, TComponent* C) {
+  if (!Root || Name.empty()) return false;
   for (const TClassInfo* c = ClassInfoOf(Root); c; c = c->Parent())
     for (const auto& f : c->Fields)
-      if (SameName(f.first, C->Name())) {
+      if (SameName(f.first, Name)) {
         f.second(Root, C);
         return true;
       }
   return false;
+}
+
+bool SetComponentField(TObject* Root, TComponent* C) {
+  return C && SetComponentField(Root, C->Name(), C);
 }

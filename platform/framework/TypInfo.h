@@ -177,6 +177,7 @@ const TMethodEntry* FindMethod(const TObject* Root, const AnsiString& MethodName
 TMethod MethodOf(TObject* Root, const AnsiString& MethodName);  // none when not found
 // Sets the published field of Root named after C (when Root's class has one).
 bool SetComponentField(TObject* Root, TComponent* C);
+bool SetComponentField(TObject* Root, const AnsiString& FieldName, TComponent* C);  // C may be nullptr
 
 VSE_EXCEPTION_CLASS(EPropertyError, Exception);
 

@@ -398,6 +398,11 @@ TEST(FormReading, ReadFailuresAreReadErrors) {
   }
   TTestRoot root(nullptr);
   EXPECT_THROW(Load(&root, Bin("object A: TTestRoot\n  object B: TNoClass\n  end\nend\n")), EClassNotFound);
+  // A component that fails while read is freed, and the root's field does not keep it.
+  EXPECT_THROW(Load(&root, Bin("object A: TTestRoot\n  object Button1: TTestChild\n    Left = 'x'\n  end\nend\n")),
+               EReadError);
+  EXPECT_EQ(root.Button1, nullptr);
+  EXPECT_EQ(root.FindComponent("Button1"), nullptr);
 }
 
 TEST(FormReading, MalformedStreamsRaiseFilerErrors) {
