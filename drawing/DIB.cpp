@@ -1,4 +1,5 @@
 #include "DIB.h"
+#include "DXPixelRow.h"
 
 #include <algorithm>
 #include <cstring>
@@ -542,48 +543,13 @@ uint8_t* TDIB::ScanLine(int32_t Y) {
 
 uint32_t TDIB::Pixels(int32_t X, int32_t Y) {
   if (X < 0 || X >= FWidth || Y < 0 || Y >= FHeight) return 0;
-  const uint8_t* row = ScanLine(Y);
-  switch (FBitCount) {
-    case 1: return (row[X >> 3] >> (7 - (X & 7))) & 1;
-    case 4: return (X & 1) ? row[X >> 1] & 0x0F : row[X >> 1] >> 4;
-    case 8: return row[X];
-    case 16: return row[2 * X] | (row[2 * X + 1] << 8);
-    case 24: return row[3 * X] | (row[3 * X + 1] << 8) | (static_cast<uint32_t>(row[3 * X + 2]) << 16);
-    case 32: {
-      uint32_t v;
-      std::memcpy(&v, row + 4 * X, 4);
-      return v;
-    }
-  }
-  return 0;
+  return DXPixelRow::Read(ScanLine(Y), FBitCount, X);
 }
 
 void TDIB::SetPixels(int32_t X, int32_t Y, uint32_t Value) {
   MakeUnique(true);
   if (X < 0 || X >= FWidth || Y < 0 || Y >= FHeight) return;
-  uint8_t* row = ScanLine(Y);
-  switch (FBitCount) {
-    case 1: {
-      const uint8_t bit = static_cast<uint8_t>(0x80 >> (X & 7));
-      row[X >> 3] = (Value & 1) ? (row[X >> 3] | bit) : (row[X >> 3] & ~bit);
-      break;
-    }
-    case 4:
-      row[X >> 1] = (X & 1) ? static_cast<uint8_t>((row[X >> 1] & 0xF0) | (Value & 0x0F))
-                            : static_cast<uint8_t>((row[X >> 1] & 0x0F) | ((Value & 0x0F) << 4));
-      break;
-    case 8: row[X] = static_cast<uint8_t>(Value); break;
-    case 16:
-      row[2 * X] = static_cast<uint8_t>(Value);
-      row[2 * X + 1] = static_cast<uint8_t>(Value >> 8);
-      break;
-    case 24:
-      row[3 * X] = static_cast<uint8_t>(Value);
-      row[3 * X + 1] = static_cast<uint8_t>(Value >> 8);
-      row[3 * X + 2] = static_cast<uint8_t>(Value >> 16);
-      break;
-    case 32: std::memcpy(row + 4 * X, &Value, 4); break;
-  }
+  DXPixelRow::Write(ScanLine(Y), FBitCount, X, Value);
 }
 
 void TDIB::UpdatePalette() {

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "DXDraws.h"
+#include "DXPixelRow.h"
 #include "DXRender.h"
 
 namespace {
@@ -431,15 +432,7 @@ uint32_t TDirectDrawSurface::Pixels(int32_t X, int32_t Y) {
   DDSURFACEDESC2 d{};
   if (!Lock(nullptr, d)) return 0;
   const uint8_t* row = static_cast<const uint8_t*>(d.lpSurface) + static_cast<ptrdiff_t>(Y) * d.lPitch;
-  uint32_t v = 0;
-  switch (BitCount()) {
-    case 1: v = (row[X >> 3] >> (7 - (X & 7))) & 1; break;
-    case 4: v = (X & 1) ? row[X >> 1] & 0x0F : row[X >> 1] >> 4; break;
-    case 8: v = row[X]; break;
-    case 16: v = row[2 * X] | (row[2 * X + 1] << 8); break;
-    case 24: v = row[3 * X] | (row[3 * X + 1] << 8) | (static_cast<uint32_t>(row[3 * X + 2]) << 16); break;
-    case 32: std::memcpy(&v, row + 4 * X, 4); break;
-  }
+  const uint32_t v = DXPixelRow::Read(row, BitCount(), X);
   Unlock();
   return v;
 }
@@ -449,28 +442,7 @@ void TDirectDrawSurface::SetPixels(int32_t X, int32_t Y, uint32_t Value) {
   DDSURFACEDESC2 d{};
   if (!Lock(nullptr, d)) return;
   uint8_t* row = static_cast<uint8_t*>(d.lpSurface) + static_cast<ptrdiff_t>(Y) * d.lPitch;
-  switch (BitCount()) {
-    case 1: {
-      const uint8_t bit = static_cast<uint8_t>(0x80 >> (X & 7));
-      row[X >> 3] = Value ? (row[X >> 3] | bit) : (row[X >> 3] & ~bit);
-      break;
-    }
-    case 4:
-      row[X >> 1] = (X & 1) ? static_cast<uint8_t>((row[X >> 1] & 0xF0) | (Value & 0x0F))
-                            : static_cast<uint8_t>((row[X >> 1] & 0x0F) | ((Value & 0x0F) << 4));
-      break;
-    case 8: row[X] = static_cast<uint8_t>(Value); break;
-    case 16:
-      row[2 * X] = static_cast<uint8_t>(Value);
-      row[2 * X + 1] = static_cast<uint8_t>(Value >> 8);
-      break;
-    case 24:
-      row[3 * X] = static_cast<uint8_t>(Value);
-      row[3 * X + 1] = static_cast<uint8_t>(Value >> 8);
-      row[3 * X + 2] = static_cast<uint8_t>(Value >> 16);
-      break;
-    case 32: std::memcpy(row + 4 * X, &Value, 4); break;
-  }
+  DXPixelRow::Write(row, BitCount(), X, Value);
   Unlock();
 }
 

@@ -1,33 +1,15 @@
 // The portable engine: evaluates the plan pixel by pixel. It is the fallback where native code
 // cannot be generated, and the reference the native routines must equal byte for byte.
 #include <cstring>
+#include "DXPixelRow.h"
 #include "DXRender_Ops.h"
 #include "DXRender_Plan.h"
 
 namespace DXRender::detail {
 namespace {
 
-uint32_t LoadPixel(const uint8_t* p, int bytes) {
-  switch (bytes) {
-    case 1: return p[0];
-    case 2: return static_cast<uint32_t>(p[0] | (p[1] << 8));
-    case 3: return static_cast<uint32_t>(p[0] | (p[1] << 8) | (p[2] << 16));
-    default: {
-      uint32_t v;
-      std::memcpy(&v, p, 4);
-      return v;
-    }
-  }
-}
-
-void StorePixel(uint8_t* p, int bytes, uint32_t v) {
-  switch (bytes) {
-    case 1: p[0] = static_cast<uint8_t>(v); break;
-    case 2: p[0] = static_cast<uint8_t>(v); p[1] = static_cast<uint8_t>(v >> 8); break;
-    case 3: p[0] = static_cast<uint8_t>(v); p[1] = static_cast<uint8_t>(v >> 8); p[2] = static_cast<uint8_t>(v >> 16); break;
-    default: std::memcpy(p, &v, 4); break;
-  }
-}
+uint32_t LoadPixel(const uint8_t* p, int bytes) { return DXPixelRow::Read(p, bytes * 8, 0); }
+void StorePixel(uint8_t* p, int bytes, uint32_t v) { DXPixelRow::Write(p, bytes * 8, 0, v); }
 
 struct StageInfo {
   TPixelDescriptor Format;  // copy without the memory address
