@@ -1,5 +1,7 @@
 // The display backend in use, the input state and the message box answerer.
+#include <atomic>
 #include <cstdio>
+#include <cstring>
 #include <map>
 
 #include "internal/text.h"
@@ -41,6 +43,11 @@ void SetMessageBoxAnswerer(MessageBoxAnswerer answerer) {
 bool HasMessageBoxAnswerer() {
   std::lock_guard<std::mutex> lock(g_answerer_mutex);
   return static_cast<bool>(AnswererSlot());
+}
+
+MessageBoxAnswerer CurrentMessageBoxAnswerer() {
+  std::lock_guard<std::mutex> lock(g_answerer_mutex);
+  return AnswererSlot();
 }
 
 int AnswerMessageBox(const MessageBoxRequest& request) {
@@ -88,6 +95,19 @@ std::shared_ptr<ScriptedAnswerer> InstallScriptedAnswerer() {
 
 // ---------------------------------------------------------------- backend
 
+std::vector<uint32_t> Backend::Screenshot(int* width, int* height) {
+  Framebuffer fb = GetFramebuffer();
+  std::vector<uint32_t> out(static_cast<size_t>(fb.width) * fb.height);
+  for (int y = 0; y < fb.height; ++y)
+    std::memcpy(&out[static_cast<size_t>(y) * fb.width], fb.bits + y * fb.pitch, fb.width * 4u);
+  if (width) *width = fb.width;
+  if (height) *height = fb.height;
+  return out;
+}
+
+HeadlessBackend::HeadlessBackend()
+    : pixels_(std::make_shared<std::vector<uint32_t>>(static_cast<size_t>(size_.cx) * size_.cy)) {}
+
 SIZE HeadlessBackend::DisplaySize() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return size_;
@@ -110,7 +130,140 @@ bool HeadlessBackend::CursorVisible() const {
 }
 void HeadlessBackend::SetDisplaySize(int width, int height) {
   std::lock_guard<std::mutex> lock(mutex_);
+  if (width < 1) width = 1;
+  if (height < 1) height = 1;
   size_ = SIZE{width, height};
+  // New memory: DCs still drawing on the old one keep it alive.
+  pixels_ = std::make_shared<std::vector<uint32_t>>(static_cast<size_t>(width) * height);
+  BumpScreenGeneration();
+}
+Framebuffer HeadlessBackend::GetFramebuffer() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  Framebuffer fb;
+  fb.bits = reinterpret_cast<uint8_t*>(pixels_->data());
+  fb.pitch = static_cast<ptrdiff_t>(size_.cx) * 4;
+  fb.width = size_.cx;
+  fb.height = size_.cy;
+  fb.keepAlive = pixels_;
+  return fb;
+}
+bool HeadlessBackend::PollEvent(InputEvent* event) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (events_.empty()) return false;
+  *event = std::move(events_.front());
+  events_.pop_front();
+  return true;
+}
+void HeadlessBackend::WaitEvent(int timeoutMs) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  auto ready = [this] { return woken_ || !events_.empty(); };
+  if (timeoutMs < 0) cv_.wait(lock, ready);
+  else cv_.wait_for(lock, std::chrono::milliseconds(timeoutMs), ready);
+  woken_ = false;
+}
+void HeadlessBackend::Wake() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    woken_ = true;
+  }
+  cv_.notify_all();
+}
+void HeadlessBackend::SetCursorShape(int idc) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  cursorShape_ = idc;
+}
+int HeadlessBackend::CursorShape() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return cursorShape_;
+}
+void HeadlessBackend::Push(const InputEvent& event) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    events_.push_back(event);
+  }
+  cv_.notify_all();
+}
+size_t HeadlessBackend::PendingEvents() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return events_.size();
+}
+void HeadlessBackend::MouseMove(int x, int y) {
+  InputEvent e;
+  e.kind = InputEvent::MouseMove;
+  e.pt = POINT{x, y};
+  Push(e);
+}
+void HeadlessBackend::MouseDown(int x, int y, int button) {
+  MouseMove(x, y);
+  InputEvent e;
+  e.kind = InputEvent::MouseButton;
+  e.pt = POINT{x, y};
+  e.button = button;
+  e.down = true;
+  Push(e);
+}
+void HeadlessBackend::MouseUp(int x, int y, int button) {
+  InputEvent e;
+  e.kind = InputEvent::MouseButton;
+  e.pt = POINT{x, y};
+  e.button = button;
+  e.down = false;
+  Push(e);
+}
+void HeadlessBackend::Click(int x, int y, int button) {
+  MouseDown(x, y, button);
+  MouseUp(x, y, button);
+}
+void HeadlessBackend::DoubleClick(int x, int y, int button) {
+  Click(x, y, button);
+  Click(x, y, button);
+}
+void HeadlessBackend::Wheel(int x, int y, int delta) {
+  MouseMove(x, y);
+  InputEvent e;
+  e.kind = InputEvent::MouseWheel;
+  e.pt = POINT{x, y};
+  e.wheel = delta;
+  Push(e);
+}
+void HeadlessBackend::KeyDown(UINT vk) {
+  InputEvent e;
+  e.kind = InputEvent::Key;
+  e.vk = vk;
+  e.down = true;
+  Push(e);
+}
+void HeadlessBackend::KeyUp(UINT vk) {
+  InputEvent e;
+  e.kind = InputEvent::Key;
+  e.vk = vk;
+  e.down = false;
+  Push(e);
+}
+void HeadlessBackend::PressKey(UINT vk) {
+  KeyDown(vk);
+  KeyUp(vk);
+}
+void HeadlessBackend::TypeText(const std::u16string& text) {
+  InputEvent e;
+  e.kind = InputEvent::Text;
+  e.text = text;
+  Push(e);
+}
+void HeadlessBackend::FocusLost() {
+  InputEvent e;
+  e.kind = InputEvent::FocusLost;
+  Push(e);
+}
+void HeadlessBackend::FocusGained() {
+  InputEvent e;
+  e.kind = InputEvent::FocusGained;
+  Push(e);
+}
+void HeadlessBackend::Quit() {
+  InputEvent e;
+  e.kind = InputEvent::Quit;
+  Push(e);
 }
 
 namespace {
@@ -126,9 +279,19 @@ std::shared_ptr<Backend> CurrentBackend() {
   return BackendSlot();
 }
 
+namespace {
+std::atomic<uint64_t> g_screen_generation{1};
+}
+
+uint64_t ScreenGeneration() { return g_screen_generation.load(); }
+void BumpScreenGeneration() { ++g_screen_generation; }
+
 void SetBackend(std::shared_ptr<Backend> backend) {
-  std::lock_guard<std::mutex> lock(g_backend_mutex);
-  BackendSlot() = backend ? std::move(backend) : std::make_shared<HeadlessBackend>();
+  {
+    std::lock_guard<std::mutex> lock(g_backend_mutex);
+    BackendSlot() = backend ? std::move(backend) : std::make_shared<HeadlessBackend>();
+  }
+  BumpScreenGeneration();
 }
 
 std::shared_ptr<HeadlessBackend> Headless() {

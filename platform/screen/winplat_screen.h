@@ -4,7 +4,9 @@
 // Headless by default: a 1024 x 768 display, no message box windows. Tests script what the user
 // does (key state, message box answers) and read what the program showed and played.
 #pragma once
+#include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -32,6 +34,7 @@ int DefaultButton(UINT type);
 using MessageBoxAnswerer = std::function<int(const MessageBoxRequest&)>;
 void SetMessageBoxAnswerer(MessageBoxAnswerer answerer);
 bool HasMessageBoxAnswerer();
+MessageBoxAnswerer CurrentMessageBoxAnswerer();
 // Called by MessageBox: the answerer's answer, else the backend's box on a real display, else the
 // text written to standard error (UTF-8) and the default button.
 int AnswerMessageBox(const MessageBoxRequest& request);
@@ -56,6 +59,28 @@ std::shared_ptr<ScriptedAnswerer> InstallScriptedAnswerer();
 
 // ---------------------------------------------------------------- display backend
 
+// What the user did, as a backend reports it. Positions are screen (framebuffer) pixels.
+struct InputEvent {
+  enum Kind { MouseMove, MouseButton, MouseWheel, Key, Text, FocusGained, FocusLost, Quit, Expose } kind = MouseMove;
+  POINT pt{0, 0};
+  int button = 0;            // MouseButton: 0 left, 1 right, 2 middle, 3 and 4 the extra buttons
+  bool down = false;         // MouseButton, Key
+  int wheel = 0;             // MouseWheel: WHEEL_DELTA units, positive away from the user
+  UINT vk = 0;               // Key: Windows virtual-key code
+  UINT scan = 0;             // Key: scan code
+  bool repeat = false;       // Key: auto-repeat
+  bool extended = false;     // Key: extended key (arrows, right Ctrl...)
+  std::u16string text;       // Text: UTF-16, any character (surrogate pairs for those above U+FFFF)
+};
+
+// The screen's pixels: 32-bit XRGB (0x00RRGGBB), row 0 at the top.
+struct Framebuffer {
+  uint8_t* bits = nullptr;
+  ptrdiff_t pitch = 0;       // bytes per row
+  int width = 0, height = 0;
+  std::shared_ptr<void> keepAlive;  // holds the memory while a DC draws on it
+};
+
 class Backend {
  public:
   virtual ~Backend() = default;
@@ -64,33 +89,93 @@ class Backend {
   virtual void SetCursorPos(POINT p) = 0;
   virtual void SetCursorVisible(bool visible) = 0;
   virtual bool CursorVisible() const = 0;
-  // True when the backend shows message boxes itself (a real display).
+  // True when a user sees the screen (a real display).
   virtual bool HasDisplay() const { return false; }
   // Shows a message box and answers the button chosen; called only when HasDisplay().
   virtual int ShowMessageBox(const MessageBoxRequest& request) { return request.defaultButton; }
+
+  // The screen the window manager draws on; the same memory until the display size changes.
+  virtual Framebuffer GetFramebuffer() = 0;
+  // A screen rectangle was drawn on; Present() shows what was drawn since the last Present().
+  virtual void Damage(const RECT& /*rect*/) {}
+  virtual void Present() {}
+  // The next event, or false when none is waiting.
+  virtual bool PollEvent(InputEvent* event) = 0;
+  // Sleeps until an event is waiting, Wake() is called or `timeoutMs` passes (-1: no limit).
+  virtual void WaitEvent(int timeoutMs) = 0;
+  // Ends a WaitEvent from any thread.
+  virtual void Wake() = 0;
+  // The pointer's shape (the IDC_* number of a standard cursor; 0 for none).
+  virtual void SetCursorShape(int /*idc*/) {}
+  // The display modes (the current one first); the headless screen has only its size.
+  virtual std::vector<SIZE> DisplayModes() const { return {DisplaySize()}; }
+  // Copy of the screen: width * height pixels, 0x00RRGGBB, row 0 at the top.
+  std::vector<uint32_t> Screenshot(int* width, int* height);
 };
 
-// The memory screen: a fixed display size (1024 x 768 unless a test sets another), a cursor
-// position and visibility that the program sets and tests read or set.
+// The memory screen: a fixed display size (1024 x 768 unless a test sets another), a
+// framebuffer, a cursor position and visibility that the program sets and tests read or set,
+// and scripted input: tests queue what a user would do, the message loop turns it into
+// messages (hit testing, capture, focus) as it would a real display's events.
 class HeadlessBackend : public Backend {
  public:
+  HeadlessBackend();
   SIZE DisplaySize() const override;
   POINT CursorPos() const override;
   void SetCursorPos(POINT p) override;
   void SetCursorVisible(bool visible) override;
   bool CursorVisible() const override;
   void SetDisplaySize(int width, int height);
+  Framebuffer GetFramebuffer() override;
+  bool PollEvent(InputEvent* event) override;
+  void WaitEvent(int timeoutMs) override;
+  void Wake() override;
+  void SetCursorShape(int idc) override;
+  int CursorShape() const;
+
+  // Scripted input. Positions are screen pixels; the pointer moves there first.
+  void Push(const InputEvent& event);
+  void MouseMove(int x, int y);
+  void MouseDown(int x, int y, int button = 0);
+  void MouseUp(int x, int y, int button = 0);
+  void Click(int x, int y, int button = 0);      // down and up
+  void DoubleClick(int x, int y, int button = 0);
+  void Wheel(int x, int y, int delta);
+  void KeyDown(UINT vk);
+  void KeyUp(UINT vk);
+  void PressKey(UINT vk);                        // down and up
+  // Text input as a real keyboard's input method delivers it: WM_CHAR per UTF-16 unit.
+  void TypeText(const std::u16string& text);
+  void FocusLost();
+  void FocusGained();
+  void Quit();                                   // the user closed the program's window
+  size_t PendingEvents() const;
 
  private:
   mutable std::mutex mutex_;
+  std::condition_variable cv_;
+  bool woken_ = false;
   SIZE size_{1024, 768};
   POINT cursor_{0, 0};
   bool cursorVisible_ = true;
+  int cursorShape_ = 32512;
+  std::shared_ptr<std::vector<uint32_t>> pixels_;
+  std::deque<InputEvent> events_;
 };
+
+// The SDL2 screen: one real window (desktop full screen when the program asks for the
+// display's size, else windowed), presented with vsync where available. Null when SDL's video
+// does not start.
+std::shared_ptr<Backend> MakeSdlBackend(const char* title = "VelSlatoraEdu");
+// The window size the SDL screen opens with; a size equal to the desktop gives full screen.
+void SetSdlWindowSize(int width, int height);
 
 std::shared_ptr<Backend> CurrentBackend();
 // Null puts back a fresh headless backend.
 void SetBackend(std::shared_ptr<Backend> backend);
+// Changes when the backend or its display size changes (the window manager then repaints all).
+uint64_t ScreenGeneration();
+void BumpScreenGeneration();
 // The current backend when it is the headless one, else null.
 std::shared_ptr<HeadlessBackend> Headless();
 

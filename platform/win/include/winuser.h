@@ -103,6 +103,8 @@ int WINAPI ShowCursor(BOOL bShow);
 #define SM_CXSMICON 49
 #define SM_CYSMICON 50
 #define SM_CYSMCAPTION 51
+#define SM_CXMAXTRACK 59
+#define SM_CYMAXTRACK 60
 #define SM_CXMAXIMIZED 61
 #define SM_CYMAXIMIZED 62
 #define SM_CXDRAG 68
@@ -551,6 +553,7 @@ struct NCCALCSIZE_PARAMS {
   RECT rgrc[3];
   WINDOWPOS* lppos;
 };
+struct STYLESTRUCT { DWORD styleOld; DWORD styleNew; };
 struct MINMAXINFO {
   POINT ptReserved; POINT ptMaxSize; POINT ptMaxPosition; POINT ptMinTrackSize; POINT ptMaxTrackSize;
 };

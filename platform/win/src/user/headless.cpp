@@ -9,6 +9,11 @@
 #include "winplat_screen.h"
 #include "winuser.h"
 
+namespace winplat::user {
+int RunMessageBoxWindow(const winplat::screen::MessageBoxRequest& req,
+                        const std::function<int(const winplat::screen::MessageBoxRequest&)>& answerer);
+}
+
 namespace {
 
 int MessageBoxCore(HWND owner, std::u16string text, std::u16string caption, UINT type) {
@@ -18,6 +23,10 @@ int MessageBoxCore(HWND owner, std::u16string text, std::u16string caption, UINT
   r.caption = std::move(caption);
   r.type = type;
   r.defaultButton = winplat::screen::DefaultButton(type);
+  // A real window when someone can answer it: the answerer (tests) or a user on a display.
+  auto answerer = winplat::screen::CurrentMessageBoxAnswerer();
+  if (answerer || winplat::screen::CurrentBackend()->HasDisplay())
+    return winplat::user::RunMessageBoxWindow(r, answerer);
   return winplat::screen::AnswerMessageBox(r);
 }
 
@@ -84,6 +93,8 @@ int WINAPI GetSystemMetrics(int index) {
     case SM_CXSCREEN: case SM_CXFULLSCREEN: case SM_CXVIRTUALSCREEN: return s.cx;
     case SM_CYSCREEN: case SM_CYVIRTUALSCREEN: return s.cy;
     case SM_CYFULLSCREEN: return s.cy - 19;
+    case SM_CXMAXTRACK: return s.cx + 12;
+    case SM_CYMAXTRACK: return s.cy + 12;
     case SM_CXMAXIMIZED: return s.cx + 8;
     case SM_CYMAXIMIZED: return s.cy + 8;
     case SM_XVIRTUALSCREEN: case SM_YVIRTUALSCREEN: return 0;
@@ -134,6 +145,13 @@ SHORT WINAPI GetKeyState(int vk) {
 
 SHORT WINAPI GetAsyncKeyState(int vk) {
   return static_cast<SHORT>(winplat::screen::KeyDown(vk) ? 0x8000u : 0u);
+}
+
+int WINAPI MessageBoxExA(HWND owner, LPCSTR text, LPCSTR caption, UINT type, WORD) {
+  return MessageBoxA(owner, text, caption, type);
+}
+int WINAPI MessageBoxExW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type, WORD) {
+  return MessageBoxW(owner, text, caption, type);
 }
 
 VSE_EXPORT("user32.dll", MessageBoxA);
