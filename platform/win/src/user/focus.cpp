@@ -108,8 +108,13 @@ void OnWindowHidden(HWND h) {
     if (next) {
       ActivateWindow(next, WA_ACTIVE, false);
     } else {
+      // No window of the program is left to activate: the program is no longer active.
       g_active = nullptr;
       Deactivate(h, nullptr);
+      if (g_app_active) {
+        g_app_active = false;
+        SendActivateApp(false);
+      }
     }
   }
   if (g_last_active == h) g_last_active = nullptr;
