@@ -1059,7 +1059,6 @@ BOOL WINAPI ScrollWindow(HWND hWnd, int XAmount, int YAmount, const RECT* lpRect
 int WINAPI ScrollWindowEx(HWND hWnd, int dx, int dy, const RECT* prcScroll, const RECT* prcClip,
                           HRGN hrgnUpdate, LPRECT prcUpdate, UINT flags);
 HBRUSH WINAPI GetSysColorBrush(int nIndex);
-BOOL WINAPI SetSysColors(int cElements, const INT* lpaElements, const COLORREF* lpaRgbValues);
 
 // Frames and edges (classic 3D look).
 #define BDR_RAISEDOUTER 0x0001u
@@ -1247,7 +1246,6 @@ HICON WINAPI LoadIconA(HINSTANCE hInstance, LPCSTR lpIconName);
 HICON WINAPI LoadIconW(HINSTANCE hInstance, LPCWSTR lpIconName);
 BOOL WINAPI DestroyCursor(HCURSOR hCursor);
 BOOL WINAPI DestroyIcon(HICON hIcon);
-BOOL WINAPI DrawIcon(HDC hDC, int X, int Y, HICON hIcon);
 
 // ======================================================================== message boxes as windows, dialogs
 #define MB_NOFOCUS 0x00008000u

@@ -484,4 +484,23 @@ TEST_F(UserTest, PropertiesAtomsAndRegisteredMessages) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CLASS_HAS_WINDOWS));
 }
 
+TEST_F(UserTest, StandardScrollBarsKeepStateAndTurnClicksIntoScrollMessages) {
+  HWND w = Top(u"", WS_POPUP | WS_VISIBLE | WS_VSCROLL, 0, 0, 200, 100);
+  RECT c;
+  GetClientRect(w, &c);
+  EXPECT_EQ(c.right, 200 - GetSystemMetrics(SM_CXVSCROLL));
+  SCROLLINFO si{sizeof si, SIF_RANGE | SIF_PAGE | SIF_POS, 0, 99, 10, 200, 0};
+  EXPECT_EQ(SetScrollInfo(w, SB_VERT, &si, TRUE), 90);  // the position stops where the last page shows
+  EXPECT_EQ(SetScrollPos(w, SB_VERT, 5, TRUE), 90);
+  EXPECT_EQ(GetScrollPos(w, SB_VERT), 5);
+  winplat::user::PumpMessages();
+  g_log.clear();
+  winplat::screen::Headless()->Click(195, 95);  // the down arrow
+  winplat::user::PumpMessages();
+  std::vector<WPARAM> codes;
+  for (auto& r : g_log)
+    if (r.msg == WM_VSCROLL) codes.push_back(r.wp);
+  EXPECT_EQ(codes, (std::vector<WPARAM>{SB_LINEDOWN, SB_ENDSCROLL}));
+}
+
 }  // namespace

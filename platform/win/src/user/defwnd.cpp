@@ -188,10 +188,8 @@ LRESULT DefCore(HWND h, UINT msg, WPARAM wp, LPARAM lp, bool unicode) {
       return ht == HTERROR ? FALSE : TRUE;
     }
     case WM_NCLBUTTONDOWN:
-      if (wp == HTCLOSE) {
-        // The close box acts on release; a press and release in place is enough here.
-        return 0;
-      }
+      // The close box acts on release; scroll bars act on the press.
+      if (wp == HTVSCROLL || wp == HTHSCROLL) ScrollBarClick(h, static_cast<int>(wp), POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
       return 0;
     case WM_NCLBUTTONUP:
       if (wp == HTCLOSE) SendW(h, WM_SYSCOMMAND, SC_CLOSE, lp);

@@ -649,7 +649,7 @@ void PaintNonClient(HWND h) {
   auto w = PeekWnd(h);
   if (!w) return;
   const RECT in = FrameInsets(w->style & ~(WS_VSCROLL | WS_HSCROLL), w->exStyle);
-  if (in.left == 0 && in.top == 0) return;
+  if (in.left == 0 && in.top == 0 && !(w->style & (WS_VSCROLL | WS_HSCROLL))) return;
   HDC dc = GetWindowDC(h);
   if (!dc) return;
   RECT r{0, 0, w->rect.right - w->rect.left, w->rect.bottom - w->rect.top};
@@ -699,6 +699,7 @@ void PaintNonClient(HWND h) {
   }
   if (w->exStyle & WS_EX_CLIENTEDGE) DrawEdge(dc, &r, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
   else if (w->exStyle & WS_EX_STATICEDGE) DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT | BF_ADJUST);
+  PaintScrollBars(h, dc);
   ReleaseDC(h, dc);
 }
 }  // namespace winplat::user

@@ -98,6 +98,8 @@ struct Window : HandleObject {
   INT_PTR dlgResult = 0;
   HWND dlgFocus = nullptr;        // control to give the focus back to
   HFONT dlgFont = nullptr;
+  // standard scroll bars (WS_HSCROLL, WS_VSCROLL)
+  SCROLLINFO scroll[2]{{sizeof(SCROLLINFO), 0, 0, 100, 0, 0, 0}, {sizeof(SCROLLINFO), 0, 0, 100, 0, 0, 0}};
   // character conversion state (lead byte / high surrogate waiting for its partner)
   uint16_t pendingLead = 0;
   uint16_t pendingHigh = 0;
@@ -134,6 +136,8 @@ void AddUpdate(HWND h, const Region& clientArea, bool erase, bool allChildren);
 // A window that needs WM_PAINT, parents before children, or null.
 HWND NextPaintWindow();
 void PaintNonClient(HWND h);
+void PaintScrollBars(HWND h, HDC windowDC);
+bool ScrollBarClick(HWND h, int hit, POINT screen);
 void BumpVisGeneration();
 void ReleaseWindowDCs(HWND h);
 
