@@ -1,0 +1,53 @@
+// What every control window shares: its state object in the window's extra bytes, its font,
+// the parent's notifications and colours.
+#pragma once
+#include <string>
+
+#include "winuser.h"
+
+namespace winplat::controls {
+
+// The state of a control lives in the first pointer of its window extra bytes.
+inline constexpr int kStateExtra = static_cast<int>(sizeof(void*));
+
+template <class T>
+T* StateOf(HWND h) {
+  return reinterpret_cast<T*>(GetWindowLongPtrW(h, 0));
+}
+template <class T>
+void SetState(HWND h, T* s) {
+  SetWindowLongPtrW(h, 0, reinterpret_cast<LONG_PTR>(s));
+}
+
+inline WPARAM CommandParam(int id, WORD code) {
+  return static_cast<WPARAM>(static_cast<DWORD>(static_cast<WORD>(id)) | (static_cast<DWORD>(code) << 16));
+}
+// WM_COMMAND with a notification code to the parent (the owner for a top-level control).
+LRESULT NotifyParent(HWND h, WORD code);
+HWND NotifyTarget(HWND h);
+// The font a control draws with: the one WM_SETFONT gave, or the GUI font.
+HFONT ControlFont(HFONT given);
+// Asks the parent for the background brush (WM_CTLCOLOR*); null when it answers none.
+HBRUSH ParentBrush(HWND h, HDC dc, UINT ctlColorMsg);
+// The window's text.
+std::u16string WindowText(HWND h);
+bool ShiftDown();
+bool CtrlDown();
+DWORD Style(HWND h);
+// Registers the standard controls' classes once (BUTTON, STATIC, EDIT, LISTBOX and the
+// common controls).
+void RegisterControlClasses();
+
+// A built-in class: found for every instance, never unregistered.
+ATOM RegisterControlClass(const WNDCLASSW& wc);
+ATOM RegisterButtonClass();
+ATOM RegisterStaticClass();
+ATOM RegisterEditClass();
+ATOM RegisterListBoxClass();
+ATOM RegisterToolbarClass();
+ATOM RegisterProgressClass();
+ATOM RegisterUpDownClass();
+ATOM RegisterTooltipsClass();
+ATOM RegisterListViewClass();
+
+}  // namespace winplat::controls

@@ -1,0 +1,545 @@
+// The EDIT class: one line (or several, without wrapping) of text with caret, selection,
+// keyboard editing, any Unicode character by WM_CHAR (pairs included), password character,
+// limit, read-only, one level of undo, and the parent's EN_ notifications.
+#include <algorithm>
+#include <vector>
+
+#include "codepages/casemap.h"
+#include "controls/control_window.h"
+#include "controls/edit_model.h"
+#include "controls/paint.h"
+#include "wingdi.h"
+#include "wintext.h"
+
+namespace winplat::controls {
+
+namespace {
+
+struct EditData {
+  EditModel m;
+  HFONT font = nullptr;
+  int scrollX = 0;
+  int firstLine = 0;
+  int marginL = 1, marginR = 1;
+  bool focused = false;
+  bool tracking = false;
+  // One level of undo: the state before the last change.
+  bool canUndo = false;
+  std::u16string undoText;
+  size_t undoAnchor = 0, undoCaret = 0;
+};
+
+struct Line { size_t start, end; };  // end excludes the line break
+
+std::vector<Line> Lines(const std::u16string& t, bool multi) {
+  std::vector<Line> out;
+  if (!multi) return {{0, t.size()}};
+  size_t s = 0;
+  for (size_t i = 0; i < t.size(); ++i) {
+    if (t[i] == u'\n' || t[i] == u'\r') {
+      out.push_back({s, i});
+      if (t[i] == u'\r' && i + 1 < t.size() && t[i + 1] == u'\n') ++i;
+      s = i + 1;
+    }
+  }
+  out.push_back({s, t.size()});
+  return out;
+}
+
+size_t LineOf(const std::vector<Line>& lines, size_t pos) {
+  for (size_t i = 0; i < lines.size(); ++i)
+    if (pos <= lines[i].end) return i;
+  return lines.size() - 1;
+}
+
+int LineHeight(HWND h, EditData& d) {
+  HDC dc = GetDC(h);
+  HGDIOBJ old = SelectObject(dc, ControlFont(d.font));
+  TEXTMETRICW tm{};
+  GetTextMetricsW(dc, &tm);
+  SelectObject(dc, old);
+  ReleaseDC(h, dc);
+  return std::max<int>(1, static_cast<int>(tm.tmHeight));
+}
+
+// Keeps the caret in view horizontally (one line: the shown text; several: the caret's line).
+void ScrollToCaret(HWND h, EditData& d) {
+  RECT r;
+  GetClientRect(h, &r);
+  int width = std::max(1, static_cast<int>(r.right - r.left) - d.marginL - d.marginR);
+  std::u16string shown = d.m.DisplayText();
+  auto lines = Lines(shown, d.m.Multiline());
+  size_t caret = d.m.DisplayPos(d.m.Caret());
+  size_t li = LineOf(lines, caret);
+  HDC dc = GetDC(h);
+  HGDIOBJ old = SelectObject(dc, ControlFont(d.font));
+  std::u16string_view line = std::u16string_view(shown).substr(lines[li].start, lines[li].end - lines[li].start);
+  int x = paint::TextWidth(dc, line, caret - lines[li].start);
+  int total = paint::TextWidth(dc, line, line.size());
+  SelectObject(dc, old);
+  ReleaseDC(h, dc);
+  if (x - d.scrollX > width - 1) d.scrollX = x - width + 1 + width / 4;
+  if (x < d.scrollX) d.scrollX = std::max(0, x - width / 4);
+  // No empty room right of the text while the text could fill it.
+  if (d.scrollX > 0 && total - d.scrollX < width - 1) d.scrollX = std::max(0, std::max(total - width + 1, x - width + 1));
+  if (d.m.Multiline()) {
+    int rows = std::max(1, static_cast<int>(r.bottom - r.top) / LineHeight(h, d));
+    int l = static_cast<int>(li);
+    if (l < d.firstLine) d.firstLine = l;
+    if (l >= d.firstLine + rows) d.firstLine = l - rows + 1;
+  }
+}
+
+void Redraw(HWND h) { InvalidateRect(h, nullptr, FALSE); }
+
+// After an edit: scroll, repaint and tell the parent.
+void Changed(HWND h, EditData& d, const EditResult& r) {
+  if (r.changed || r.selMoved) {
+    ScrollToCaret(h, d);
+    Redraw(h);
+  }
+  if (r.changed) {
+    NotifyParent(h, EN_UPDATE);
+    NotifyParent(h, EN_CHANGE);
+  }
+  if (r.truncated) NotifyParent(h, EN_MAXTEXT);
+}
+
+// Runs an operation that may change the text, keeping the undo state when it does.
+template <class F>
+void Edit(HWND h, EditData& d, F op) {
+  std::u16string before = d.m.Text();
+  size_t a = d.m.Anchor(), c = d.m.Caret();
+  EditResult r = op();
+  if (r.changed) {
+    d.canUndo = true;
+    d.undoText = std::move(before);
+    d.undoAnchor = a;
+    d.undoCaret = c;
+  }
+  Changed(h, d, r);
+}
+
+void Paint(HWND h, HDC dc, EditData& d) {
+  DWORD style = Style(h);
+  RECT r;
+  GetClientRect(h, &r);
+  HGDIOBJ oldFont = SelectObject(dc, ControlFont(d.font));
+  bool disabled = (style & WS_DISABLED) != 0;
+  bool ro = d.m.ReadOnly();
+  HBRUSH bg = ParentBrush(h, dc, (disabled || ro) ? WM_CTLCOLORSTATIC : WM_CTLCOLOREDIT);
+  if (bg) FillRect(dc, &r, bg);
+  std::u16string shown = d.m.DisplayText();
+  size_t ss = d.m.DisplayPos(d.m.SelStart()), se = d.m.DisplayPos(d.m.SelEnd());
+  size_t caret = d.m.DisplayPos(d.m.Caret());
+  bool showSel = d.focused || (style & ES_NOHIDESEL);
+  auto lines = Lines(shown, d.m.Multiline());
+  int lh = d.m.Multiline() ? LineHeight(h, d) : static_cast<int>(r.bottom - r.top);
+  int caretX = -1, caretY = 0;
+  for (size_t i = static_cast<size_t>(std::max(0, d.firstLine)); i < lines.size(); ++i) {
+    int top = static_cast<int>(r.top) + (static_cast<int>(i) - d.firstLine) * lh;
+    if (top >= r.bottom) break;
+    RECT lr{r.left + d.marginL - 1, top, r.right - d.marginR, top + lh};
+    if (!d.m.Multiline()) lr.bottom = r.bottom;
+    const Line& ln = lines[i];
+    std::u16string_view text = std::u16string_view(shown).substr(ln.start, ln.end - ln.start);
+    size_t ls = std::clamp(ss, ln.start, ln.end) - ln.start, le = std::clamp(se, ln.start, ln.end) - ln.start;
+    size_t lc = std::clamp(caret, ln.start, ln.end) - ln.start;
+    int x = paint::EditField(dc, lr, text, ls, le, lc, d.scrollX, showSel, disabled, ro);
+    if (caret >= ln.start && caret <= ln.end && LineOf(lines, caret) == i) {
+      caretX = x;
+      caretY = top;
+    }
+  }
+  // The caret is drawn, not blinked: a line at the caret while the edit has the focus.
+  if (d.focused && caretX >= 0) {
+    TEXTMETRICW tm{};
+    GetTextMetricsW(dc, &tm);
+    int th = static_cast<int>(tm.tmHeight);
+    int y = d.m.Multiline() ? caretY : static_cast<int>(r.top) + std::max(0, (static_cast<int>(r.bottom - r.top) - th) / 2);
+    RECT cr{caretX, y, caretX + 1, y + th};
+    paint::Fill(dc, cr, GetSysColor(COLOR_WINDOWTEXT));
+  }
+  SelectObject(dc, oldFont);
+}
+
+// The text position under a client point.
+size_t PosAt(HWND h, EditData& d, int x, int y) {
+  std::u16string shown = d.m.DisplayText();
+  auto lines = Lines(shown, d.m.Multiline());
+  size_t li = 0;
+  if (d.m.Multiline()) {
+    int row = y < 0 ? -1 : y / LineHeight(h, d);
+    li = static_cast<size_t>(std::clamp(d.firstLine + row, 0, static_cast<int>(lines.size()) - 1));
+  }
+  HDC dc = GetDC(h);
+  HGDIOBJ old = SelectObject(dc, ControlFont(d.font));
+  std::u16string_view line = std::u16string_view(shown).substr(lines[li].start, lines[li].end - lines[li].start);
+  size_t p = paint::PosFromX(dc, line, x - d.marginL, d.scrollX);
+  SelectObject(dc, old);
+  ReleaseDC(h, dc);
+  return d.m.TextPos(lines[li].start + p);
+}
+
+// Up and down in a multi-line edit: the same x on the line above or below.
+void MoveLine(HWND h, EditData& d, int delta, bool shift) {
+  const std::u16string& t = d.m.Text();
+  auto lines = Lines(t, true);
+  size_t li = LineOf(lines, d.m.Caret());
+  int target = static_cast<int>(li) + delta;
+  if (target < 0 || target >= static_cast<int>(lines.size())) return;
+  HDC dc = GetDC(h);
+  HGDIOBJ old = SelectObject(dc, ControlFont(d.font));
+  std::u16string_view cur = std::u16string_view(t).substr(lines[li].start, lines[li].end - lines[li].start);
+  int x = paint::TextWidth(dc, cur, d.m.Caret() - lines[li].start);
+  const Line& tl = lines[static_cast<size_t>(target)];
+  std::u16string_view dst = std::u16string_view(t).substr(tl.start, tl.end - tl.start);
+  size_t p = tl.start + paint::PosFromX(dc, dst, x, 0);
+  SelectObject(dc, old);
+  ReleaseDC(h, dc);
+  size_t anchor = shift ? d.m.Anchor() : p;
+  d.m.SetSel(static_cast<long long>(anchor), static_cast<long long>(p));
+  ScrollToCaret(h, d);
+  Redraw(h);
+}
+
+char16_t CaseFor(DWORD style, char16_t c) {
+  if (style & ES_UPPERCASE) return cp::ToUpper(c);
+  if (style & ES_LOWERCASE) return cp::ToLower(c);
+  return c;
+}
+
+void ApplyStyle(EditData& d, DWORD style) {
+  d.m.SetMultiline((style & ES_MULTILINE) != 0);
+  d.m.SetReadOnly((style & ES_READONLY) != 0);
+  d.m.SetNumbersOnly((style & ES_NUMBER) != 0);
+  if ((style & ES_PASSWORD) && !(style & ES_MULTILINE) && !d.m.PasswordChar()) d.m.SetPasswordChar(u'*');
+}
+
+LRESULT CALLBACK EditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  EditData* d = StateOf<EditData>(h);
+  if (msg == WM_NCCREATE) {
+    d = new EditData;
+    SetState(h, d);
+    auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
+    ApplyStyle(*d, static_cast<DWORD>(cs->style));
+    if (cs->lpszName && !IS_INTRESOURCE(cs->lpszName)) d->m.SetText(cs->lpszName);
+  }
+  if (!d) return DefWindowProcW(h, msg, wp, lp);
+  switch (msg) {
+    case WM_NCDESTROY:
+      SetState<EditData>(h, nullptr);
+      delete d;
+      break;
+    case WM_STYLECHANGED:
+      if (wp == static_cast<WPARAM>(GWL_STYLE)) {
+        DWORD st = reinterpret_cast<const STYLESTRUCT*>(lp)->styleNew;
+        d->m.SetReadOnly((st & ES_READONLY) != 0);
+        d->m.SetNumbersOnly((st & ES_NUMBER) != 0);
+        Redraw(h);
+      }
+      return 0;
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = wp ? reinterpret_cast<HDC>(wp) : BeginPaint(h, &ps);
+      Paint(h, dc, *d);
+      if (!wp) EndPaint(h, &ps);
+      return 0;
+    }
+    case WM_PRINTCLIENT:
+      Paint(h, reinterpret_cast<HDC>(wp), *d);
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_GETDLGCODE: {
+      LRESULT code = DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS;
+      if (d->m.Multiline()) code |= DLGC_WANTALLKEYS;
+      return code;
+    }
+    case WM_SETTEXT: {
+      d->m.SetText(lp ? reinterpret_cast<const char16_t*>(lp) : u"");
+      d->canUndo = false;
+      d->scrollX = 0;
+      d->firstLine = 0;
+      DefWindowProcW(h, msg, wp, lp);  // the window's own copy stays the same
+      Redraw(h);
+      NotifyParent(h, EN_UPDATE);
+      NotifyParent(h, EN_CHANGE);
+      return TRUE;
+    }
+    case WM_GETTEXT: {
+      if (!lp || wp == 0) return 0;
+      auto* out = reinterpret_cast<char16_t*>(lp);
+      size_t n = std::min(d->m.Text().size(), static_cast<size_t>(wp) - 1);
+      // Never end the copy between the halves of a pair.
+      if (n > 0 && n < d->m.Text().size() && IsHighSurrogate(d->m.Text()[n - 1])) --n;
+      std::copy_n(d->m.Text().data(), n, out);
+      out[n] = 0;
+      return static_cast<LRESULT>(n);
+    }
+    case WM_GETTEXTLENGTH:
+      return static_cast<LRESULT>(d->m.Text().size());
+    case WM_SETFONT:
+      d->font = reinterpret_cast<HFONT>(wp);
+      if (LOWORD(lp)) Redraw(h);
+      return 0;
+    case WM_GETFONT:
+      return reinterpret_cast<LRESULT>(d->font);
+    case WM_ENABLE:
+      Redraw(h);
+      return 0;
+    case WM_SETFOCUS:
+      d->focused = true;
+      Redraw(h);
+      NotifyParent(h, EN_SETFOCUS);
+      return 0;
+    case WM_KILLFOCUS:
+      d->focused = false;
+      d->tracking = false;
+      Redraw(h);
+      NotifyParent(h, EN_KILLFOCUS);
+      return 0;
+    case WM_CHAR: {
+      char16_t c = static_cast<char16_t>(wp);
+      if (c == 1) {  // Ctrl+A
+        d->m.SelectAll();
+        Redraw(h);
+        return 0;
+      }
+      if (c == 0x1A) {  // Ctrl+Z
+        SendMessageW(h, EM_UNDO, 0, 0);
+        return 0;
+      }
+      if (c == 0x1B) return 0;
+      c = CaseFor(Style(h), c);
+      EditResult r;
+      Edit(h, *d, [&] {
+        r = d->m.Char(c);
+        return r;
+      });
+      if (r.refused) MessageBeep(0xFFFFFFFFu);
+      return 0;
+    }
+    case WM_KEYDOWN: {
+      bool shift = ShiftDown(), ctrl = CtrlDown();
+      switch (wp) {
+        case VK_UP: case VK_DOWN:
+          if (d->m.Multiline()) MoveLine(h, *d, wp == VK_UP ? -1 : 1, shift);
+          return 0;
+        case VK_DELETE: case VK_LEFT: case VK_RIGHT: case VK_HOME: case VK_END:
+          Edit(h, *d, [&] { return d->m.Key(static_cast<UINT>(wp), shift, ctrl); });
+          return 0;
+        default:
+          break;
+      }
+      break;
+    }
+    case WM_LBUTTONDOWN: {
+      if (GetFocus() != h) SetFocus(h);
+      size_t p = PosAt(h, *d, GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
+      size_t anchor = (wp & MK_SHIFT) ? d->m.Anchor() : p;
+      d->m.SetSel(static_cast<long long>(anchor), static_cast<long long>(p));
+      d->tracking = true;
+      SetCapture(h);
+      ScrollToCaret(h, *d);
+      Redraw(h);
+      return 0;
+    }
+    case WM_MOUSEMOVE:
+      if (d->tracking) {
+        size_t p = PosAt(h, *d, GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
+        if (p != d->m.Caret()) {
+          d->m.SetSel(static_cast<long long>(d->m.Anchor()), static_cast<long long>(p));
+          ScrollToCaret(h, *d);
+          Redraw(h);
+        }
+      }
+      return 0;
+    case WM_LBUTTONUP:
+      if (d->tracking) {
+        d->tracking = false;
+        ReleaseCapture();
+      }
+      return 0;
+    case WM_CAPTURECHANGED:
+      d->tracking = false;
+      return 0;
+    case WM_LBUTTONDBLCLK: {
+      // A double click selects the word under the pointer.
+      size_t p = PosAt(h, *d, GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
+      size_t s = d->m.PrevWord(d->m.NextPos(p) == p ? p : d->m.NextPos(p));
+      size_t e = s;
+      const std::u16string& t = d->m.Text();
+      while (e < t.size() && t[e] != u' ' && t[e] != u'\t' && t[e] != u'\r' && t[e] != u'\n') e = d->m.NextPos(e);
+      d->m.SetSel(static_cast<long long>(s), static_cast<long long>(e));
+      ScrollToCaret(h, *d);
+      Redraw(h);
+      return 0;
+    }
+    case WM_CLEAR:
+      if (d->m.ReadOnly() || !d->m.HasSelection()) return 0;
+      Edit(h, *d, [&] { return d->m.Key(VK_DELETE, false, false); });
+      return 0;
+    case EM_GETSEL: {
+      DWORD s = static_cast<DWORD>(d->m.SelStart()), e = static_cast<DWORD>(d->m.SelEnd());
+      if (wp) *reinterpret_cast<DWORD*>(wp) = s;
+      if (lp) *reinterpret_cast<DWORD*>(lp) = e;
+      return static_cast<LRESULT>(static_cast<DWORD>(std::min<DWORD>(s, 0xFFFF) | (std::min<DWORD>(e, 0xFFFF) << 16)));
+    }
+    case EM_SETSEL: {
+      long long s = static_cast<int>(static_cast<DWORD>(wp)), e = static_cast<int>(static_cast<DWORD>(lp));
+      d->m.SetSel(s, e);
+      ScrollToCaret(h, *d);
+      Redraw(h);
+      return 0;
+    }
+    case EM_REPLACESEL: {
+      std::u16string_view text = lp ? std::u16string_view(reinterpret_cast<const char16_t*>(lp)) : std::u16string_view();
+      Edit(h, *d, [&] { return d->m.ReplaceSel(text); });
+      if (!wp) d->canUndo = false;
+      return 0;
+    }
+    case EM_LIMITTEXT:  // EM_SETLIMITTEXT has the same number
+      d->m.SetLimit(static_cast<size_t>(wp));
+      return 0;
+    case EM_GETLIMITTEXT:
+      return static_cast<LRESULT>(d->m.Limit());
+    case EM_SETREADONLY: {
+      d->m.SetReadOnly(wp != 0);
+      LONG st = GetWindowLongW(h, GWL_STYLE);
+      st = wp ? (st | static_cast<LONG>(ES_READONLY)) : (st & ~static_cast<LONG>(ES_READONLY));
+      SetWindowLongW(h, GWL_STYLE, st);
+      Redraw(h);
+      return TRUE;
+    }
+    case EM_SETPASSWORDCHAR:
+      if (d->m.Multiline()) return 0;
+      d->m.SetPasswordChar(static_cast<char16_t>(wp));
+      {
+        LONG st = GetWindowLongW(h, GWL_STYLE);
+        st = wp ? (st | static_cast<LONG>(ES_PASSWORD)) : (st & ~static_cast<LONG>(ES_PASSWORD));
+        SetWindowLongW(h, GWL_STYLE, st);
+      }
+      d->scrollX = 0;
+      ScrollToCaret(h, *d);
+      Redraw(h);
+      return 0;
+    case EM_GETPASSWORDCHAR:
+      return d->m.PasswordChar();
+    case EM_GETMODIFY:
+      return d->m.Modified() ? TRUE : FALSE;
+    case EM_SETMODIFY:
+      d->m.SetModified(wp != 0);
+      return 0;
+    case EM_CANUNDO:
+      return d->canUndo ? TRUE : FALSE;
+    case EM_EMPTYUNDOBUFFER:
+      d->canUndo = false;
+      return 0;
+    case EM_UNDO: {
+      if (!d->canUndo) return FALSE;
+      std::u16string cur = d->m.Text();
+      size_t a = d->m.Anchor(), c = d->m.Caret();
+      d->m.SetText(d->undoText);
+      d->m.SetModified(true);
+      d->m.SetSel(static_cast<long long>(d->undoAnchor), static_cast<long long>(d->undoCaret));
+      // Undo again redoes.
+      d->undoText = std::move(cur);
+      d->undoAnchor = a;
+      d->undoCaret = c;
+      EditResult r;
+      r.changed = r.selMoved = true;
+      Changed(h, *d, r);
+      return TRUE;
+    }
+    case EM_GETLINECOUNT:
+      return static_cast<LRESULT>(Lines(d->m.Text(), d->m.Multiline()).size());
+    case EM_LINEINDEX: {
+      auto lines = Lines(d->m.Text(), d->m.Multiline());
+      int l = static_cast<int>(wp) == -1 ? static_cast<int>(LineOf(lines, d->m.Caret())) : static_cast<int>(wp);
+      if (l < 0 || l >= static_cast<int>(lines.size())) return -1;
+      return static_cast<LRESULT>(lines[static_cast<size_t>(l)].start);
+    }
+    case EM_LINEFROMCHAR: {
+      auto lines = Lines(d->m.Text(), d->m.Multiline());
+      size_t p = static_cast<int>(wp) == -1 ? d->m.Caret() : static_cast<size_t>(wp);
+      return static_cast<LRESULT>(LineOf(lines, p));
+    }
+    case EM_LINELENGTH: {
+      auto lines = Lines(d->m.Text(), d->m.Multiline());
+      size_t p = static_cast<int>(wp) == -1 ? d->m.Caret() : static_cast<size_t>(wp);
+      const Line& l = lines[LineOf(lines, p)];
+      return static_cast<LRESULT>(l.end - l.start);
+    }
+    case EM_GETLINE: {
+      // The buffer's first word gives its size; the line is not terminated.
+      auto lines = Lines(d->m.Text(), d->m.Multiline());
+      if (!lp || wp >= lines.size()) return 0;
+      auto* buf = reinterpret_cast<char16_t*>(lp);
+      size_t cap = *reinterpret_cast<WORD*>(lp);
+      const Line& l = lines[wp];
+      size_t n = std::min(cap, l.end - l.start);
+      std::copy_n(d->m.Text().data() + l.start, n, buf);
+      return static_cast<LRESULT>(n);
+    }
+    case EM_POSFROMCHAR: {
+      size_t p = d->m.Clamp(static_cast<size_t>(wp));
+      std::u16string shown = d->m.DisplayText();
+      auto lines = Lines(shown, d->m.Multiline());
+      size_t dp = d->m.DisplayPos(p);
+      size_t li = LineOf(lines, dp);
+      HDC dc = GetDC(h);
+      HGDIOBJ old = SelectObject(dc, ControlFont(d->font));
+      int x = d->marginL + paint::TextWidth(dc, std::u16string_view(shown).substr(lines[li].start), dp - lines[li].start) -
+              d->scrollX;
+      SelectObject(dc, old);
+      ReleaseDC(h, dc);
+      int y = d->m.Multiline() ? (static_cast<int>(li) - d->firstLine) * LineHeight(h, *d) : 0;
+      return static_cast<LRESULT>(MAKELONG(x, y));
+    }
+    case EM_CHARFROMPOS: {
+      size_t p = PosAt(h, *d, GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
+      auto lines = Lines(d->m.Text(), d->m.Multiline());
+      return static_cast<LRESULT>(MAKELONG(static_cast<WORD>(p), static_cast<WORD>(LineOf(lines, p))));
+    }
+    case EM_SCROLLCARET:
+      ScrollToCaret(h, *d);
+      Redraw(h);
+      return TRUE;
+    case EM_SETMARGINS:
+      if (wp & EC_LEFTMARGIN) d->marginL = LOWORD(lp);
+      if (wp & EC_RIGHTMARGIN) d->marginR = HIWORD(lp);
+      Redraw(h);
+      return 0;
+    case EM_GETMARGINS:
+      return static_cast<LRESULT>(MAKELONG(d->marginL, d->marginR));
+    case EM_GETRECT:
+      if (lp) {
+        RECT r;
+        GetClientRect(h, &r);
+        r.left += d->marginL;
+        r.right -= d->marginR;
+        *reinterpret_cast<RECT*>(lp) = r;
+      }
+      return 0;
+    case EM_GETFIRSTVISIBLELINE:
+      return d->m.Multiline() ? d->firstLine : 0;
+    default:
+      break;
+  }
+  return DefWindowProcW(h, msg, wp, lp);
+}
+
+}  // namespace
+
+ATOM RegisterEditClass() {
+  WNDCLASSW wc{};
+  wc.style = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
+  wc.lpfnWndProc = EditProc;
+  wc.cbWndExtra = kStateExtra;
+  wc.hCursor = LoadCursorA(nullptr, IDC_IBEAM);
+  wc.lpszClassName = u"Edit";
+  return RegisterControlClass(wc);
+}
+
+}  // namespace winplat::controls

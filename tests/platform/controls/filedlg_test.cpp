@@ -1,0 +1,159 @@
+// The file dialogs as modal windows, driven from the modal loop's idle handler: the hook's
+// WM_INITDIALOG, CDN_FILEOK refused then accepted, CDM_GETFILEPATH, multi-select answers.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "commdlg.h"
+#include "internal/text.h"
+#include "windows.h"
+#include "winplat_user.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct HookLog {
+  bool initDialog = false;
+  LPARAM initParam = 0;
+  int fileOk = 0;
+  std::u16string pathSeen;
+  bool refuseFirst = true;
+};
+HookLog g_hook;
+
+UINT_PTR CALLBACK Hook(HWND h, UINT msg, WPARAM, LPARAM lp) {
+  if (msg == WM_INITDIALOG) {
+    g_hook.initDialog = true;
+    g_hook.initParam = lp;
+    return TRUE;
+  }
+  if (msg == WM_NOTIFY && reinterpret_cast<NMHDR*>(lp)->code == CDN_FILEOK) {
+    ++g_hook.fileOk;
+    char16_t buf[512] = {};
+    SendMessageW(GetParent(h), CDM_GETFILEPATH, 512, reinterpret_cast<LPARAM>(buf));
+    g_hook.pathSeen = buf;
+    if (g_hook.refuseFirst && g_hook.fileOk == 1) {
+      SetWindowLongPtrW(h, DWLP_MSGRESULT, 1);
+      return TRUE;
+    }
+  }
+  return FALSE;
+}
+
+std::u16string Here() { return winplat::Utf8ToWide(fs::current_path().string()); }
+
+}  // namespace
+
+TEST(FileDialogWindow, HookSeesInitAndFileOkAndTheAnswerComesBack) {
+  fs::create_directories("dlg/sub");
+  std::ofstream(fs::path(u8"dlg/板書.zip")) << "x";
+  std::ofstream("dlg/other.txt") << "x";
+  std::u16string folder = Here() + u"/dlg";
+  char16_t file[260] = {};
+  OPENFILENAMEW ofn{};
+  ofn.lStructSize = sizeof(ofn);
+  ofn.lpstrFilter = u"黒板 (*.zip)\0*.zip\0すべて\0*.*\0";
+  ofn.nFilterIndex = 1;
+  ofn.lpstrFile = file;
+  ofn.nMaxFile = 260;
+  ofn.lpstrInitialDir = folder.c_str();
+  ofn.lpstrDefExt = u"zip";
+  ofn.Flags = OFN_EXPLORER | OFN_ENABLEHOOK | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+  ofn.lpfnHook = Hook;
+  g_hook = {};
+  int idles = 0;
+  std::vector<std::u16string> listed;
+  winplat::user::SetModalIdleHandler([&](HWND dlg) {
+    ++idles;
+    if (idles == 1) {
+      HWND list = GetDlgItem(dlg, 0x460);
+      int n = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
+      for (int i = 0; i < n; ++i) {
+        char16_t b[260] = {};
+        SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(b));
+        listed.push_back(b);
+      }
+      SetDlgItemTextW(dlg, 0x480, u"板書");  // the default extension completes it
+      SendMessageW(dlg, WM_COMMAND, IDOK, 0);
+      EXPECT_TRUE(IsWindow(dlg));               // the hook refused: the dialog stays
+      SendMessageW(dlg, WM_COMMAND, IDOK, 0);  // the second time it agrees
+    } else {
+      EndDialog(dlg, IDCANCEL);
+    }
+  });
+  BOOL ok = GetOpenFileNameW(&ofn);
+  winplat::user::SetModalIdleHandler(nullptr);
+  ASSERT_TRUE(ok) << CommDlgExtendedError();
+  EXPECT_TRUE(g_hook.initDialog);
+  EXPECT_EQ(g_hook.initParam, reinterpret_cast<LPARAM>(&ofn));
+  EXPECT_EQ(g_hook.fileOk, 2);
+  EXPECT_EQ(listed, (std::vector<std::u16string>{u"[..]", u"[sub]", u"板書.zip"}));
+  std::u16string want = folder + u"/板書.zip";
+  EXPECT_EQ(std::u16string(file), want);
+  EXPECT_EQ(g_hook.pathSeen, folder + u"/板書");
+  EXPECT_EQ(ofn.nFileOffset, folder.size() + 1);
+  EXPECT_EQ(ofn.nFileExtension, want.size() - 3);
+  EXPECT_FALSE(ofn.Flags & OFN_EXTENSIONDIFFERENT);
+}
+
+TEST(FileDialogWindow, MultiSelectAnsiAndCancel) {
+  fs::create_directories("multi");
+  std::ofstream("multi/a.zip") << "x";
+  std::ofstream("multi/b.zip") << "x";
+  std::string folder = winplat::WideToAnsi(Here() + u"/multi");
+  char file[512] = {};
+  OPENFILENAMEA ofn{};
+  ofn.lStructSize = sizeof(ofn);
+  ofn.lpstrFile = file;
+  ofn.nMaxFile = sizeof(file);
+  ofn.lpstrInitialDir = folder.c_str();
+  ofn.Flags = OFN_EXPLORER | OFN_ALLOWMULTISELECT | OFN_FILEMUSTEXIST;
+  winplat::user::SetModalIdleHandler([&](HWND dlg) {
+    SetDlgItemTextW(dlg, 0x480, u"\"a.zip\" \"b.zip\"");
+    SendMessageW(dlg, WM_COMMAND, IDOK, 0);
+  });
+  ASSERT_TRUE(GetOpenFileNameA(&ofn));
+  std::string expect = folder + std::string("\0a.zip\0b.zip\0\0", 14);
+  EXPECT_EQ(std::string(file, expect.size()), expect);
+  EXPECT_EQ(ofn.nFileOffset, folder.size() + 1);
+
+  // Cancel answers FALSE with no error; a missing file keeps the dialog open.
+  int idles = 0;
+  winplat::user::SetModalIdleHandler([&](HWND dlg) {
+    if (++idles == 1) {
+      SetDlgItemTextW(dlg, 0x480, u"missing.zip");
+      SendMessageW(dlg, WM_COMMAND, IDOK, 0);
+    } else {
+      SendMessageW(dlg, WM_COMMAND, IDCANCEL, 0);
+    }
+  });
+  EXPECT_FALSE(GetOpenFileNameA(&ofn));
+  EXPECT_EQ(CommDlgExtendedError(), 0u);
+  EXPECT_GE(idles, 2);
+  winplat::user::SetModalIdleHandler(nullptr);
+}
+
+TEST(FileDialogWindow, BufferTooSmallIsReported) {
+  fs::create_directories("small");
+  std::ofstream("small/long-file-name.zip") << "x";
+  std::u16string folder = Here() + u"/small";
+  char16_t file[8] = {};
+  OPENFILENAMEW ofn{};
+  ofn.lStructSize = sizeof(ofn);
+  ofn.lpstrFile = file;
+  ofn.nMaxFile = 8;
+  ofn.lpstrInitialDir = folder.c_str();
+  ofn.Flags = OFN_EXPLORER;
+  winplat::user::SetModalIdleHandler([&](HWND dlg) {
+    SetDlgItemTextW(dlg, 0x480, u"long-file-name.zip");
+    SendMessageW(dlg, WM_COMMAND, IDOK, 0);
+  });
+  EXPECT_FALSE(GetSaveFileNameW(&ofn));
+  winplat::user::SetModalIdleHandler(nullptr);
+  EXPECT_EQ(CommDlgExtendedError(), static_cast<DWORD>(FNERR_BUFFERTOOSMALL));
+  EXPECT_EQ(*reinterpret_cast<WORD*>(file), folder.size() + 1 + 18 + 1);
+}
