@@ -45,8 +45,21 @@ void UpdateRows(HWND h, ListData& d) {
   d.m.SetVisibleRows(std::max(1, static_cast<int>(r.bottom - r.top) / ItemHeight(h, d)));
 }
 
+void UpdateScroll(HWND h, ListData& d) {
+  if (!(Style(h) & WS_VSCROLL)) return;
+  SCROLLINFO si{};
+  si.cbSize = sizeof(si);
+  si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | ((Style(h) & LBS_DISABLENOSCROLL) ? SIF_DISABLENOSCROLL : 0);
+  si.nMin = 0;
+  si.nMax = std::max(0, d.m.Count() - 1);
+  si.nPage = static_cast<UINT>(d.m.VisibleRows());
+  si.nPos = d.m.TopIndex();
+  SetScrollInfo(h, SB_VERT, &si, TRUE);
+}
+
 void Redraw(HWND h, ListData& d) {
   if (!d.redraw) return;
+  UpdateScroll(h, d);
   InvalidateRect(h, nullptr, FALSE);
 }
 
