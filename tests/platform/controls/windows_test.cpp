@@ -7,6 +7,7 @@
 #include "canvas.h"
 #include "commctrl.h"
 #include "windows.h"
+#include "winplat_mode.h"
 #include "winplat_screen.h"
 #include "winplat_user.h"
 
@@ -395,4 +396,25 @@ TEST_F(ControlWindows, ScreenshotOfADialogWithEveryControl) {
   DestroyWindow(dlg);
   ImageList_Destroy(il);
   DeleteObject(strip);
+}
+
+TEST_F(ControlWindows, EditSelectionCountsBytesOnTheAnsiOnlyPlatform) {
+  HWND edit = Child(u"EDIT", u"", WS_BORDER, 10, 10, 200, 22, 310);
+  SetWindowTextA(edit, "a\x82\xA0" "b");  // "aあb" in code page 932
+  SendMessageW(edit, EM_SETSEL, 1, 2);
+  DWORD s = 0, e = 0;
+  SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&s), reinterpret_cast<LPARAM>(&e));
+  EXPECT_EQ(s, 1u);
+  EXPECT_EQ(e, 2u);  // the Unicode platform counts wide characters
+  winplat::SetAnsiOnlyPlatform(true);
+  SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&s), reinterpret_cast<LPARAM>(&e));
+  EXPECT_EQ(s, 1u);
+  EXPECT_EQ(e, 3u);  // the double-byte character is two bytes
+  SendMessageA(edit, EM_SETSEL, 3, 4);
+  SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&s), reinterpret_cast<LPARAM>(&e));
+  winplat::SetAnsiOnlyPlatform(false);
+  EXPECT_EQ(s, 3u);
+  EXPECT_EQ(e, 4u);
+  SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&s), reinterpret_cast<LPARAM>(&e));
+  EXPECT_EQ(s, 2u);  // "b"
 }

@@ -9,6 +9,7 @@
 #include "controls/edit_model.h"
 #include "controls/paint.h"
 #include "wingdi.h"
+#include "winplat_mode.h"
 #include "wintext.h"
 
 namespace winplat::controls {
@@ -381,13 +382,20 @@ LRESULT CALLBACK EditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       Edit(h, *d, [&] { return d->m.Key(VK_DELETE, false, false); });
       return 0;
     case EM_GETSEL: {
-      DWORD s = static_cast<DWORD>(d->m.SelStart()), e = static_cast<DWORD>(d->m.SelEnd());
+      // The ANSI-only platform's edits count bytes of the code page, as Windows 9x does.
+      bool bytes = IsAnsiOnlyPlatform();
+      DWORD s = static_cast<DWORD>(bytes ? d->m.ToAnsiPos(d->m.SelStart()) : d->m.SelStart());
+      DWORD e = static_cast<DWORD>(bytes ? d->m.ToAnsiPos(d->m.SelEnd()) : d->m.SelEnd());
       if (wp) *reinterpret_cast<DWORD*>(wp) = s;
       if (lp) *reinterpret_cast<DWORD*>(lp) = e;
       return static_cast<LRESULT>(static_cast<DWORD>(std::min<DWORD>(s, 0xFFFF) | (std::min<DWORD>(e, 0xFFFF) << 16)));
     }
     case EM_SETSEL: {
       long long s = static_cast<int>(static_cast<DWORD>(wp)), e = static_cast<int>(static_cast<DWORD>(lp));
+      if (IsAnsiOnlyPlatform()) {
+        if (s > 0) s = static_cast<long long>(d->m.FromAnsiPos(static_cast<size_t>(s)));
+        if (e > 0) e = static_cast<long long>(d->m.FromAnsiPos(static_cast<size_t>(e)));
+      }
       d->m.SetSel(s, e);
       ScrollToCaret(h, *d);
       Redraw(h);
