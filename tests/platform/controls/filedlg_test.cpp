@@ -157,3 +157,53 @@ TEST(FileDialogWindow, BufferTooSmallIsReported) {
   EXPECT_EQ(CommDlgExtendedError(), static_cast<DWORD>(FNERR_BUFFERTOOSMALL));
   EXPECT_EQ(*reinterpret_cast<WORD*>(file), folder.size() + 1 + 18 + 1);
 }
+
+namespace {
+
+std::string g_ansiPath;
+LPARAM g_ansiInit = 0;
+
+UINT_PTR CALLBACK AnsiHook(HWND h, UINT msg, WPARAM, LPARAM lp) {
+  if (msg == WM_INITDIALOG) g_ansiInit = lp;
+  if (msg == WM_NOTIFY && reinterpret_cast<NMHDR*>(lp)->code == CDN_FILEOK) {
+    char buf[512] = {};
+    SendMessageA(GetParent(h), CDM_GETFILEPATH, sizeof(buf), reinterpret_cast<LPARAM>(buf));
+    g_ansiPath = buf;
+    EXPECT_EQ(reinterpret_cast<OFNOTIFYA*>(lp)->lpOFN, reinterpret_cast<OPENFILENAMEA*>(g_ansiInit));
+  }
+  return FALSE;
+}
+
+}  // namespace
+
+TEST(FileDialogWindow, AnsiHookGetsTheAnsiRecordAndBytes) {
+  fs::create_directories("ansi");
+  std::ofstream(fs::path(u8"ansi/黒板.zip")) << "x";
+  std::string folder = winplat::WideToAnsi(Here() + u"/ansi");
+  char file[260] = {};
+  OPENFILENAMEA ofn{};
+  ofn.lStructSize = sizeof(ofn);
+  ofn.lpstrFile = file;
+  ofn.nMaxFile = sizeof(file);
+  ofn.lpstrInitialDir = folder.c_str();
+  ofn.Flags = OFN_EXPLORER | OFN_ENABLEHOOK | OFN_FILEMUSTEXIST;
+  ofn.lpfnHook = AnsiHook;
+  winplat::user::SetModalIdleHandler([](HWND dlg) {
+    // Picking the file in the list fills the name field.
+    HWND list = GetDlgItem(dlg, 0x460);
+    int i = static_cast<int>(SendMessageW(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(u"黒板.zip")));
+    ASSERT_GE(i, 0);
+    SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(i), 0);
+    SendMessageW(dlg, WM_COMMAND, MAKELONG(0x460, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+    SendMessageW(dlg, WM_COMMAND, IDOK, 0);
+  });
+  BOOL ok = GetOpenFileNameA(&ofn);
+  winplat::user::SetModalIdleHandler(nullptr);
+  ASSERT_TRUE(ok);
+  EXPECT_EQ(g_ansiInit, reinterpret_cast<LPARAM>(&ofn));
+  std::string want = folder + "/" + winplat::WideToAnsi(u"黒板.zip");
+  EXPECT_EQ(std::string(file), want);
+  EXPECT_EQ(g_ansiPath, want);
+  EXPECT_EQ(ofn.nFileOffset, folder.size() + 1);
+  EXPECT_EQ(ofn.nFileExtension, want.size() - 3);  // offsets count bytes
+}
