@@ -19,9 +19,20 @@ struct Command {
   HWND from;
 };
 std::vector<Command> g_commands;
+std::vector<DRAWITEMSTRUCT> g_drawn;
+std::vector<ULONG_PTR> g_deleted;
 
 LRESULT CALLBACK ParentProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_COMMAND) g_commands.push_back({LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp)});
+  if (msg == WM_DRAWITEM) {
+    g_drawn.push_back(*reinterpret_cast<DRAWITEMSTRUCT*>(lp));
+    return TRUE;
+  }
+  if (msg == WM_MEASUREITEM) {
+    reinterpret_cast<MEASUREITEMSTRUCT*>(lp)->itemHeight = 21;
+    return TRUE;
+  }
+  if (msg == WM_DELETEITEM) g_deleted.push_back(reinterpret_cast<DELETEITEMSTRUCT*>(lp)->itemData);
   return DefWindowProcW(h, msg, wp, lp);
 }
 
@@ -417,4 +428,45 @@ TEST_F(ControlWindows, EditSelectionCountsBytesOnTheAnsiOnlyPlatform) {
   EXPECT_EQ(e, 4u);
   SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&s), reinterpret_cast<LPARAM>(&e));
   EXPECT_EQ(s, 2u);  // "b"
+}
+
+TEST_F(ControlWindows, OwnerDrawnButtonsAndListsAskTheirParent) {
+  g_drawn.clear();
+  g_deleted.clear();
+  HWND button = Child(u"BUTTON", u"", BS_OWNERDRAW, 10, 10, 80, 24, 700);
+  HWND list = Child(u"LISTBOX", u"", WS_BORDER | LBS_OWNERDRAWFIXED | LBS_NOTIFY, 10, 40, 150, 100, 701);
+  EXPECT_EQ(SendMessageW(list, LB_GETITEMHEIGHT, 0, 0), 21);  // from WM_MEASUREITEM
+  // Without LBS_HASSTRINGS the "string" is the item's data.
+  SendMessageW(list, LB_ADDSTRING, 0, 0x1234);
+  SendMessageW(list, LB_ADDSTRING, 0, 0x5678);
+  ULONG_PTR data = 0;
+  EXPECT_EQ(SendMessageW(list, LB_GETTEXT, 1, reinterpret_cast<LPARAM>(&data)), static_cast<LRESULT>(sizeof(ULONG_PTR)));
+  EXPECT_EQ(data, 0x5678u);
+  SendMessageW(list, LB_SETCURSEL, 1, 0);
+  UpdateWindow(parent);
+  Pump();
+  bool buttonDrawn = false, selectedItem = false;
+  for (auto& d : g_drawn) {
+    if (d.CtlType == ODT_BUTTON && d.hwndItem == button && d.CtlID == 700) buttonDrawn = true;
+    if (d.CtlType == ODT_LISTBOX && d.itemID == 1 && d.itemData == 0x5678 && (d.itemState & ODS_SELECTED) &&
+        d.rcItem.bottom - d.rcItem.top == 21)
+      selectedItem = true;
+  }
+  EXPECT_TRUE(buttonDrawn);
+  EXPECT_TRUE(selectedItem);
+  // Pressing the owner-drawn button draws it selected, and the click reaches the parent.
+  g_drawn.clear();
+  RECT r;
+  GetWindowRect(button, &r);
+  Screen().MouseDown(r.left + 5, r.top + 5);
+  Pump();
+  bool pressed = false;
+  for (auto& d : g_drawn) pressed |= d.CtlType == ODT_BUTTON && (d.itemState & ODS_SELECTED);
+  EXPECT_TRUE(pressed);
+  Screen().MouseUp(r.left + 5, r.top + 5);
+  Pump();
+  EXPECT_EQ(CountCommands(700, BN_CLICKED), 1);
+  // The parent hears of each owner-drawn item that goes.
+  SendMessageW(list, LB_DELETESTRING, 0, 0);
+  EXPECT_EQ(g_deleted, std::vector<ULONG_PTR>{0x1234});
 }
