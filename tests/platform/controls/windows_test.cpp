@@ -470,3 +470,26 @@ TEST_F(ControlWindows, OwnerDrawnButtonsAndListsAskTheirParent) {
   SendMessageW(list, LB_DELETESTRING, 0, 0);
   EXPECT_EQ(g_deleted, std::vector<ULONG_PTR>{0x1234});
 }
+
+TEST_F(ControlWindows, AlignedEditsPlaceTheirText) {
+  HWND left = Child(u"EDIT", u"ab", WS_BORDER, 10, 10, 200, 22, 800);
+  HWND right = Child(u"EDIT", u"ab", WS_BORDER | ES_RIGHT, 10, 40, 200, 22, 801);
+  HWND centre = Child(u"EDIT", u"ab", WS_BORDER | ES_CENTER, 10, 70, 200, 22, 802);
+  auto x0 = [](HWND e) { return static_cast<short>(LOWORD(SendMessageW(e, EM_POSFROMCHAR, 0, 0))); };
+  auto x2 = [](HWND e) { return static_cast<short>(LOWORD(SendMessageW(e, EM_POSFROMCHAR, 2, 0))); };
+  RECT r;
+  GetClientRect(right, &r);
+  EXPECT_LT(x0(left), 5);
+  EXPECT_GT(x0(right), r.right / 2);
+  EXPECT_NEAR(x2(right), r.right - 2, 2);
+  EXPECT_NEAR(x0(centre) + x2(centre), r.right, 4);
+  // A click left of a right-aligned text puts the caret at its start.
+  POINT p{3, 10};
+  ClientToScreen(right, &p);
+  Screen().Click(p.x, p.y);
+  Pump();
+  DWORD s = 9, e = 9;
+  SendMessageW(right, EM_GETSEL, reinterpret_cast<WPARAM>(&s), reinterpret_cast<LPARAM>(&e));
+  EXPECT_EQ(s, 0u);
+  EXPECT_EQ(e, 0u);
+}

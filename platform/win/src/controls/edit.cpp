@@ -63,6 +63,23 @@ int LineHeight(HWND h, EditData& d) {
   return std::max<int>(1, static_cast<int>(tm.tmHeight));
 }
 
+// ES_CENTER and ES_RIGHT place a one-line text that fits inside its field.
+int AlignOffset(HWND h, EditData& d) {
+  DWORD style = Style(h);
+  if (d.m.Multiline() || !(style & (ES_CENTER | ES_RIGHT))) return 0;
+  RECT r;
+  GetClientRect(h, &r);
+  int width = static_cast<int>(r.right - r.left) - d.marginL - d.marginR;
+  std::u16string shown = d.m.DisplayText();
+  HDC dc = GetDC(h);
+  HGDIOBJ old = SelectObject(dc, ControlFont(d.font));
+  int tw = paint::TextWidth(dc, shown, shown.size());
+  SelectObject(dc, old);
+  ReleaseDC(h, dc);
+  if (tw >= width) return 0;
+  return (style & ES_CENTER) ? (width - tw) / 2 : width - tw - 1;
+}
+
 // Keeps the caret in view horizontally (one line: the shown text; several: the caret's line).
 void ScrollToCaret(HWND h, EditData& d) {
   RECT r;
@@ -137,10 +154,11 @@ void Paint(HWND h, HDC dc, EditData& d) {
   auto lines = Lines(shown, d.m.Multiline());
   int lh = d.m.Multiline() ? LineHeight(h, d) : static_cast<int>(r.bottom - r.top);
   int caretX = -1, caretY = 0;
+  int align = AlignOffset(h, d);
   for (size_t i = static_cast<size_t>(std::max(0, d.firstLine)); i < lines.size(); ++i) {
     int top = static_cast<int>(r.top) + (static_cast<int>(i) - d.firstLine) * lh;
     if (top >= r.bottom) break;
-    RECT lr{r.left + d.marginL - 1, top, r.right - d.marginR, top + lh};
+    RECT lr{r.left + d.marginL - 1 + align, top, r.right - d.marginR, top + lh};
     if (!d.m.Multiline()) lr.bottom = r.bottom;
     const Line& ln = lines[i];
     std::u16string_view text = std::u16string_view(shown).substr(ln.start, ln.end - ln.start);
@@ -176,7 +194,7 @@ size_t PosAt(HWND h, EditData& d, int x, int y) {
   HDC dc = GetDC(h);
   HGDIOBJ old = SelectObject(dc, ControlFont(d.font));
   std::u16string_view line = std::u16string_view(shown).substr(lines[li].start, lines[li].end - lines[li].start);
-  size_t p = paint::PosFromX(dc, line, x - d.marginL, d.scrollX);
+  size_t p = paint::PosFromX(dc, line, x - d.marginL - AlignOffset(h, d), d.scrollX);
   SelectObject(dc, old);
   ReleaseDC(h, dc);
   return d.m.TextPos(lines[li].start + p);
@@ -500,6 +518,11 @@ LRESULT CALLBACK EditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       HGDIOBJ old = SelectObject(dc, ControlFont(d->font));
       int x = d->marginL + paint::TextWidth(dc, std::u16string_view(shown).substr(lines[li].start), dp - lines[li].start) -
               d->scrollX;
+      SelectObject(dc, old);
+      ReleaseDC(h, dc);
+      x += AlignOffset(h, *d);
+      dc = GetDC(h);
+      old = SelectObject(dc, ControlFont(d->font));
       SelectObject(dc, old);
       ReleaseDC(h, dc);
       int y = d->m.Multiline() ? (static_cast<int>(li) - d->firstLine) * LineHeight(h, *d) : 0;
