@@ -24,4 +24,18 @@ BOOL CDialog::DestroyWindow() {
   return TRUE;
 }
 
-void AfxPumpMessages(CDialog*) {}
+namespace {
+bool g_escape_down = false;
+bool g_enter_down = false;
+}  // namespace
+
+// Without dialog windows the keys are read from the input state: a key that went down since the
+// last pump counts as one key-down.
+void AfxPumpMessages(CDialog* cancelTarget) {
+  const bool esc = (GetAsyncKeyState(VK_ESCAPE) & 0x8000) != 0;
+  const bool enter = (GetAsyncKeyState(VK_RETURN) & 0x8000) != 0;
+  const bool pressed = (esc && !g_escape_down) || (enter && !g_enter_down);
+  g_escape_down = esc;
+  g_enter_down = enter;
+  if (pressed && cancelTarget && cancelTarget->IsCreated()) cancelTarget->OnCancel();
+}

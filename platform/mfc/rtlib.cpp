@@ -232,6 +232,18 @@ int64_t RtStream::length() {
   return file_.GetLength();
 }
 
+int RtStream::truncate(int64_t n) {
+  if (!flush_write() || n < 0) return -1;
+  rpos_ = rend_ = 0;
+  if (!file_.SetLength(n)) {
+    err_ = true;
+    return -1;
+  }
+  fpos_ = n;
+  eof_ = false;
+  return 0;
+}
+
 int RtStream::close() {
   if (closed_) return -1;
   closed_ = true;

@@ -52,6 +52,8 @@ class RtStream {
   // A buffer of this size (0: unbuffered). 0 or -1.
   int setvbuf(size_t size);
   int64_t length();
+  // Cuts the file at n bytes and positions the stream there. 0 or -1.
+  int truncate(int64_t n);
   const std::string& name() const { return name_; }
 
   static std::unique_ptr<RtStream> open(const char* name, const char* mode, int shflag);
