@@ -484,6 +484,64 @@ TEST_F(UserTest, PropertiesAtomsAndRegisteredMessages) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CLASS_HAS_WINDOWS));
 }
 
+HHOOK g_cbt = nullptr;
+std::vector<int> g_cbt_codes;
+LRESULT CALLBACK CbtHook(int code, WPARAM wp, LPARAM lp) {
+  g_cbt_codes.push_back(code);
+  if (code == HCBT_CREATEWND) {
+    auto* c = reinterpret_cast<CBT_CREATEWNDW*>(lp);
+    if (c->lpcs->lpszName && std::u16string(c->lpcs->lpszName) == u"拒否") return 1;  // refuse this one
+  }
+  return CallNextHookEx(g_cbt, code, wp, lp);
+}
+
+TEST_F(UserTest, CbtHookSeesCreationActivationAndCanRefuse) {
+  g_cbt = SetWindowsHookExW(WH_CBT, CbtHook, nullptr, GetCurrentThreadId());
+  g_cbt_codes.clear();
+  EXPECT_EQ(Top(u"拒否"), nullptr);
+  HWND w = Top(u"許可", WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  ASSERT_TRUE(w);
+  DestroyWindow(w);
+  UnhookWindowsHookEx(g_cbt);
+  EXPECT_EQ(g_cbt_codes, (std::vector<int>{HCBT_CREATEWND, HCBT_CREATEWND, HCBT_ACTIVATE, HCBT_SETFOCUS, HCBT_DESTROYWND}));
+}
+
+TEST_F(UserTest, DeferredPositionsPlacementAndMaximize) {
+  HWND p = Top(u"", WS_POPUP | WS_VISIBLE, 0, 0, 300, 300);
+  HWND a = Child(p, 1, 0, 0, 10, 10), b = Child(p, 2, 0, 0, 10, 10);
+  HDWP d = BeginDeferWindowPos(2);
+  d = DeferWindowPos(d, a, nullptr, 5, 6, 50, 60, SWP_NOZORDER | SWP_NOACTIVATE);
+  d = DeferWindowPos(d, b, nullptr, 100, 0, 20, 20, SWP_NOZORDER | SWP_NOACTIVATE);
+  g_log.clear();
+  EXPECT_TRUE(EndDeferWindowPos(d));
+  EXPECT_FALSE(EndDeferWindowPos(d));  // the batch is gone
+  RECT r;
+  GetWindowRect(a, &r);
+  EXPECT_EQ(r.left, 5);
+  EXPECT_EQ(r.bottom, 66);
+  EXPECT_EQ(Seq({WM_WINDOWPOSCHANGING, WM_WINDOWPOSCHANGED, WM_SIZE, WM_MOVE}, a),
+            (std::vector<UINT>{WM_WINDOWPOSCHANGING, WM_WINDOWPOSCHANGED, WM_SIZE, WM_MOVE}));
+  HWND f = Top(u"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 30, 200, 100);
+  ShowWindow(f, SW_MAXIMIZE);
+  EXPECT_TRUE(IsZoomed(f));
+  GetClientRect(f, &r);
+  EXPECT_EQ(r.right, GetSystemMetrics(SM_CXSCREEN));
+  WINDOWPLACEMENT wp{};
+  wp.length = sizeof wp;
+  ASSERT_TRUE(GetWindowPlacement(f, &wp));
+  EXPECT_EQ(wp.showCmd, static_cast<UINT>(SW_SHOWMAXIMIZED));
+  EXPECT_EQ(wp.rcNormalPosition.left, 20);
+  EXPECT_EQ(wp.rcNormalPosition.right, 220);
+  ShowWindow(f, SW_RESTORE);
+  EXPECT_FALSE(IsZoomed(f));
+  GetWindowRect(f, &r);
+  EXPECT_EQ(r.left, 20);
+  EXPECT_EQ(r.right, 220);
+  ShowWindow(f, SW_MINIMIZE);
+  EXPECT_TRUE(IsIconic(f));
+  EXPECT_NE(GetActiveWindow(), f);
+}
+
 TEST_F(UserTest, StandardScrollBarsKeepStateAndTurnClicksIntoScrollMessages) {
   HWND w = Top(u"", WS_POPUP | WS_VISIBLE | WS_VSCROLL, 0, 0, 200, 100);
   RECT c;

@@ -74,6 +74,8 @@ void ActivateWindow(HWND h, int how, bool fromMouse) {
   SendW(h, WM_NCACTIVATE, TRUE, reinterpret_cast<LPARAM>(old));
   if (!PeekWnd(h) || g_active != h) return;
   SendW(h, WM_ACTIVATE, MAKELONG(static_cast<WORD>(how), IsIconic(h) ? 1 : 0), reinterpret_cast<LPARAM>(old));
+  // The window coming to the front may realise its palette.
+  if (PeekWnd(h) && g_active == h) SendW(h, WM_QUERYNEWPALETTE, 0, 0);
 }
 
 // Activation and focus leave a window that is hidden or destroyed.
