@@ -449,6 +449,14 @@ TEST_F(UserTest, TimersArriveThroughABlockingGetMessage) {
   EXPECT_EQ(m.wParam, 7u);
   EXPECT_TRUE(KillTimer(w, 7));
   EXPECT_FALSE(KillTimer(w, 7));
+  // The idle wait: a timeout with nothing to do, at once when a message waits.
+  winplat::user::PumpMessages();
+  DWORD t1 = GetTickCount();
+  EXPECT_EQ(MsgWaitForMultipleObjects(0, nullptr, FALSE, 30, QS_ALLINPUT), 0x102u);  // WAIT_TIMEOUT
+  EXPECT_GE(GetTickCount() - t1, 25u);
+  PostMessageW(w, WM_USER, 0, 0);
+  EXPECT_EQ(MsgWaitForMultipleObjects(0, nullptr, FALSE, 5000, QS_ALLINPUT), 0u);
+  winplat::user::PumpMessages();
   // A posted message wakes the wait; WM_QUIT ends it.
   PostQuitMessage(3);
   EXPECT_FALSE(GetMessageW(&m, nullptr, 0, 0));
