@@ -420,6 +420,7 @@ void TReader::ReadProperty(TPersistent* AInstance) {
   if (prop_name_.empty()) return;
   prop_name_.clear();
   const TPropInfo* p = GetPropInfo(instance, name);
+  if (!p && !ClassInfoOf(instance)) throw EReadError(SClassNotFound, {instance->ClassName()});  // never declared
   if (!p) throw EReadError(SUnknownProperty, {name});
   try {
     ReadPropValue(instance, p);

@@ -403,6 +403,16 @@ TEST(FormReading, ReadFailuresAreReadErrors) {
                EReadError);
   EXPECT_EQ(root.Button1, nullptr);
   EXPECT_EQ(root.FindComponent("Button1"), nullptr);
+  // A class that was never declared says so rather than naming the property.
+  struct TUndeclared : public TComponent {
+    using TComponent::TComponent;
+  } undeclared(nullptr);
+  try {
+    Load(&undeclared, Bin("object A: TUndeclared\n  Tag = 1\nend\n"));
+    ADD_FAILURE();
+  } catch (const EReadError& e) {
+    EXPECT_NE(e.Message().find("TUndeclared"), std::string::npos) << e.Message();
+  }
 }
 
 TEST(FormReading, MalformedStreamsRaiseFilerErrors) {
