@@ -10,6 +10,7 @@
 #include "commdlg.h"
 #include "internal/text.h"
 #include "windows.h"
+#include "winplat_screen.h"
 #include "winplat_user.h"
 
 namespace fs = std::filesystem;
@@ -206,4 +207,30 @@ TEST(FileDialogWindow, AnsiHookGetsTheAnsiRecordAndBytes) {
   EXPECT_EQ(g_ansiPath, want);
   EXPECT_EQ(ofn.nFileOffset, folder.size() + 1);
   EXPECT_EQ(ofn.nFileExtension, want.size() - 3);  // offsets count bytes
+}
+
+TEST(FileDialogWindow, TypedNameAndEnterByScriptedInput) {
+  fs::create_directories("typed");
+  std::u16string folder = Here() + u"/typed";
+  char16_t file[260] = {};
+  OPENFILENAMEW ofn{};
+  ofn.lStructSize = sizeof(ofn);
+  ofn.lpstrFile = file;
+  ofn.nMaxFile = 260;
+  ofn.lpstrInitialDir = folder.c_str();
+  ofn.lpstrFilter = u"黒板\0*.zip\0";
+  ofn.lpstrDefExt = u"zip";
+  ofn.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST;
+  int idles = 0;
+  winplat::user::SetModalIdleHandler([&](HWND) {
+    if (++idles > 1) return;  // a second idle would mean the keys did not reach the dialog
+    auto& screen = *winplat::screen::Headless();
+    screen.TypeText(u"新しい板書");
+    screen.PressKey(VK_RETURN);
+  });
+  BOOL ok = GetSaveFileNameW(&ofn);
+  winplat::user::SetModalIdleHandler(nullptr);
+  ASSERT_TRUE(ok) << CommDlgExtendedError();
+  EXPECT_EQ(std::u16string(file), folder + u"/新しい板書.zip");
+  EXPECT_EQ(idles, 1);
 }
