@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "canvas.h"
 #include "commdlg.h"
 #include "internal/text.h"
 #include "windows.h"
@@ -233,4 +234,41 @@ TEST(FileDialogWindow, TypedNameAndEnterByScriptedInput) {
   ASSERT_TRUE(ok) << CommDlgExtendedError();
   EXPECT_EQ(std::u16string(file), folder + u"/新しい板書.zip");
   EXPECT_EQ(idles, 1);
+}
+
+// The open dialog on the screen, written as PNG for a look.
+TEST(FileDialogWindow, ScreenshotOfTheOpenDialog) {
+  fs::create_directories(fs::path(u8"shot/写真"));
+  for (const char8_t* n : {u8"shot/板書1.zip", u8"shot/板書2.zip", u8"shot/notes.zip"}) std::ofstream(fs::path(n)) << "x";
+  std::u16string folder = Here() + u"/shot";
+  char16_t file[260] = {};
+  OPENFILENAMEW ofn{};
+  ofn.lStructSize = sizeof(ofn);
+  ofn.lpstrFile = file;
+  ofn.nMaxFile = 260;
+  ofn.lpstrInitialDir = folder.c_str();
+  ofn.lpstrFilter = u"黒板 (*.zip)\0*.zip\0すべてのファイル (*.*)\0*.*\0";
+  ofn.nFilterIndex = 1;
+  ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY;
+  bool saved = false;
+  winplat::user::SetModalIdleHandler([&](HWND dlg) {
+    HWND list = GetDlgItem(dlg, 0x460);
+    SendMessageW(list, LB_SETCURSEL, 3, 0);
+    SendMessageW(dlg, WM_COMMAND, MAKELONG(0x460, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+    winplat::user::PumpMessages();
+    int w = 0, h = 0;
+    std::vector<uint32_t> px = winplat::screen::Headless()->Screenshot(&w, &h);
+    RECT r;
+    GetWindowRect(dlg, &r);
+    int cw = r.right - r.left, ch = r.bottom - r.top;
+    std::vector<uint32_t> crop(static_cast<size_t>(cw) * ch);
+    for (int y = 0; y < ch; ++y)
+      for (int x = 0; x < cw; ++x) crop[static_cast<size_t>(y) * cw + x] = px[static_cast<size_t>(y + r.top) * w + x + r.left];
+    saved = SavePixelsPng("file_dialog.png", cw, ch, crop.data());
+    if (const char* keep = std::getenv("VSE_KEEP_SHOTS")) SavePixelsPng(std::string(keep) + "/file_dialog.png", cw, ch, crop.data());
+    SendMessageW(dlg, WM_COMMAND, IDCANCEL, 0);
+  });
+  EXPECT_FALSE(GetOpenFileNameW(&ofn));
+  winplat::user::SetModalIdleHandler(nullptr);
+  EXPECT_TRUE(saved);
 }
