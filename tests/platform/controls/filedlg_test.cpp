@@ -11,6 +11,7 @@
 #include "commdlg.h"
 #include "internal/text.h"
 #include "windows.h"
+#include "winplat_mode.h"
 #include "winplat_screen.h"
 #include "winplat_user.h"
 
@@ -271,4 +272,35 @@ TEST(FileDialogWindow, ScreenshotOfTheOpenDialog) {
   EXPECT_FALSE(GetOpenFileNameW(&ofn));
   winplat::user::SetModalIdleHandler(nullptr);
   EXPECT_TRUE(saved);
+}
+
+TEST(FileDialogWindow, WorksOnTheAnsiOnlyPlatform) {
+  fs::create_directories("nine");
+  std::ofstream("nine/a.zip") << "x";
+  std::string folder = winplat::WideToAnsi(Here() + u"/nine");
+  char file[260] = {};
+  OPENFILENAMEA ofn{};
+  ofn.lStructSize = sizeof(ofn);
+  ofn.lpstrFile = file;
+  ofn.nMaxFile = sizeof(file);
+  ofn.lpstrInitialDir = folder.c_str();
+  ofn.lpstrFilter = "ZIP\0*.zip\0";
+  ofn.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST;
+  int listed = 0, idles = 0;
+  winplat::user::SetModalIdleHandler([&](HWND dlg) {
+    if (++idles > 1) {  // something refused: end it rather than loop
+      SendMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
+      return;
+    }
+    listed = static_cast<int>(SendDlgItemMessageA(dlg, 0x460, LB_GETCOUNT, 0, 0));
+    SetDlgItemTextA(dlg, 0x480, "a.zip");
+    SendMessageA(dlg, WM_COMMAND, IDOK, 0);
+  });
+  winplat::SetAnsiOnlyPlatform(true);
+  BOOL ok = GetOpenFileNameA(&ofn);
+  winplat::SetAnsiOnlyPlatform(false);
+  winplat::user::SetModalIdleHandler(nullptr);
+  ASSERT_TRUE(ok) << CommDlgExtendedError();
+  EXPECT_EQ(listed, 2);  // ".." and a.zip
+  EXPECT_EQ(std::string(file), folder + "/a.zip");
 }

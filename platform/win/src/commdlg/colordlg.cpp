@@ -19,7 +19,23 @@ constexpr int kCustomFirst = 0x750;  // 16 buttons
 constexpr int kRedId = 0x2C6, kGreenId = 0x2C7, kBlueId = 0x2C8;  // the platform's edit ids
 constexpr int kSampleId = 0x2C5;
 constexpr int kAddCustomId = 0x2C9;
-constexpr const char16_t* kStateProp = u"VseColorDialog";
+struct ColorDialog;
+
+// The dialogs running, by window: kept here rather than in window properties or DWL_USER,
+// which an old-style hook may use and which the ANSI-only platform's W property calls lack.
+std::vector<std::pair<HWND, ColorDialog*>>& Running() {
+  static std::vector<std::pair<HWND, ColorDialog*>> running;
+  return running;
+}
+ColorDialog* StateOf(HWND h) {
+  for (auto& r : Running())
+    if (r.first == h) return r.second;
+  return nullptr;
+}
+void Forget(HWND h) {
+  auto& r = Running();
+  r.erase(std::remove_if(r.begin(), r.end(), [h](const auto& e) { return e.first == h; }), r.end());
+}
 
 const COLORREF kBasic[48] = {
     RGB(255, 128, 128), RGB(255, 255, 128), RGB(128, 255, 128), RGB(0, 255, 128),   RGB(128, 255, 255), RGB(0, 128, 255),
@@ -57,10 +73,10 @@ void ShowValues(HWND h, ColorDialog& d) {
 }
 
 INT_PTR CALLBACK ColorProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-  auto* d = static_cast<ColorDialog*>(GetPropW(h, kStateProp));
+  auto* d = StateOf(h);
   if (msg == WM_INITDIALOG) {
     d = reinterpret_cast<ColorDialog*>(lp);
-    SetPropW(h, kStateProp, reinterpret_cast<HANDLE>(lp));
+    Running().push_back({h, reinterpret_cast<ColorDialog*>(lp)});
     ShowValues(h, *d);
     if ((d->w->Flags & CC_ENABLEHOOK) && d->w->lpfnHook) d->w->lpfnHook(h, WM_INITDIALOG, wp, d->callerRecord);
     return TRUE;
@@ -121,7 +137,7 @@ INT_PTR CALLBACK ColorProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       return FALSE;
     }
     case WM_DESTROY:
-      RemovePropW(h, kStateProp);
+      Forget(h);
       return FALSE;
     default:
       return FALSE;

@@ -122,10 +122,10 @@ void ChangeFolder(FileDialog& f, const std::u16string& folder) {
 }
 
 bool IsFolder(const std::u16string& path) {
-  DWORD a = GetFileAttributesW(path.c_str());
+  DWORD a = FileAttributes(path);
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
-bool Exists(const std::u16string& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool Exists(const std::u16string& path) { return FileAttributes(path) != INVALID_FILE_ATTRIBUTES; }
 
 std::u16string FullName(const FileDialog& f, const std::u16string& name) {
   bool absolute = !name.empty() && (name[0] == u'/' || name[0] == u'\\' || (name.size() > 1 && name[1] == u':'));
@@ -295,7 +295,7 @@ void Accept(FileDialog& f) {
     if (!f.unicode) f.ofnA->Flags = flagsBefore;
     return;  // refused: the dialog stays
   }
-  if (!(w.Flags & OFN_NOCHANGEDIR)) SetCurrentDirectoryW(f.folder.c_str());
+  if (!(w.Flags & OFN_NOCHANGEDIR)) SetCurrentFolder(f.folder);
   f.ok = true;
   EndDialog(f.dlg, IDOK);
 }
@@ -349,14 +349,27 @@ LRESULT CdmMessage(FileDialog& f, UINT msg, WPARAM wp, LPARAM lp) {
   }
 }
 
-constexpr const char16_t* kStateProp = u"VseFileDialog";
+// The dialogs running, by window: kept here rather than in window properties or DWL_USER,
+// which an old-style hook may use and which the ANSI-only platform's W property calls lack.
+std::vector<std::pair<HWND, FileDialog*>>& Running() {
+  static std::vector<std::pair<HWND, FileDialog*>> running;
+  return running;
+}
+FileDialog* StateOf(HWND h) {
+  for (auto& r : Running())
+    if (r.first == h) return r.second;
+  return nullptr;
+}
+void Forget(HWND h) {
+  auto& r = Running();
+  r.erase(std::remove_if(r.begin(), r.end(), [h](const auto& e) { return e.first == h; }), r.end());
+}
 
 INT_PTR CALLBACK DialogProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-  // The dialog's state is a property: DWL_USER stays free for an old-style hook.
-  auto* f = static_cast<FileDialog*>(GetPropW(h, kStateProp));
+  auto* f = StateOf(h);
   if (msg == WM_INITDIALOG) {
     f = reinterpret_cast<FileDialog*>(lp);
-    SetPropW(h, kStateProp, reinterpret_cast<HANDLE>(lp));
+    Running().push_back({h, reinterpret_cast<FileDialog*>(lp)});
     f->dlg = h;
     OPENFILENAMEW& w = *f->ofnW;
     if (w.lpstrTitle) SetWindowTextW(h, w.lpstrTitle);
@@ -443,7 +456,7 @@ INT_PTR CALLBACK DialogProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       return FALSE;
     }
     case WM_DESTROY:
-      RemovePropW(h, kStateProp);
+      Forget(h);
       return FALSE;
     default:
       return FALSE;
@@ -473,8 +486,7 @@ BOOL Run(FileDialog& f) {
     f.customFilter = p;
   }
   if (w.lpstrDefExt) f.defExt = w.lpstrDefExt;
-  char16_t cwd[1024] = {};
-  GetCurrentDirectoryW(1024, cwd);
+  std::u16string cwd = CurrentFolder();
   f.folder = FullFolder(cwd, w.lpstrInitialDir ? std::u16string(w.lpstrInitialDir) : std::u16string());
   if (!IsFolder(f.folder)) f.folder = FullFolder(cwd, u"");
 

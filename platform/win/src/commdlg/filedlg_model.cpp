@@ -5,6 +5,8 @@
 
 #include "codepages/casemap.h"
 #include "internal/paths.h"
+#include "internal/text.h"
+#include "winplat_mode.h"
 #include "winbase.h"
 
 namespace winplat::commdlg {
@@ -63,16 +65,27 @@ std::u16string JoinPath(std::u16string_view folder, std::u16string_view name) {
 std::vector<Entry> ListFolder(std::u16string_view folder, std::u16string_view patterns) {
   std::vector<Entry> folders, files;
   std::u16string mask = JoinPath(folder, u"*");
-  WIN32_FIND_DATAW fd{};
-  HANDLE h = FindFirstFileW(reinterpret_cast<LPCWSTR>(mask.c_str()), &fd);
-  if (h != INVALID_HANDLE_VALUE) {
-    do {
-      std::u16string name(reinterpret_cast<const char16_t*>(fd.cFileName));
-      if (name.empty() || name[0] == u'.') continue;
-      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) folders.push_back({name, true});
-      else if (MatchesPatterns(patterns, name)) files.push_back({name, false});
-    } while (FindNextFileW(h, &fd));
-    FindClose(h);
+  auto take = [&](std::u16string name, DWORD attributes) {
+    if (name.empty() || name[0] == u'.') return;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) folders.push_back({std::move(name), true});
+    else if (MatchesPatterns(patterns, name)) files.push_back({std::move(name), false});
+  };
+  if (IsAnsiOnlyPlatform()) {
+    WIN32_FIND_DATAA fd{};
+    HANDLE h = FindFirstFileA(WideToAnsi(mask).c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+      do take(AnsiToWide(fd.cFileName), fd.dwFileAttributes);
+      while (FindNextFileA(h, &fd));
+      FindClose(h);
+    }
+  } else {
+    WIN32_FIND_DATAW fd{};
+    HANDLE h = FindFirstFileW(reinterpret_cast<LPCWSTR>(mask.c_str()), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+      do take(std::u16string(reinterpret_cast<const char16_t*>(fd.cFileName)), fd.dwFileAttributes);
+      while (FindNextFileW(h, &fd));
+      FindClose(h);
+    }
   }
   auto byName = [](const Entry& a, const Entry& b) {
     int c = cp::CompareNoCase(a.name, b.name);
@@ -86,6 +99,29 @@ std::vector<Entry> ListFolder(std::u16string_view folder, std::u16string_view pa
   out.insert(out.end(), folders.begin(), folders.end());
   out.insert(out.end(), files.begin(), files.end());
   return out;
+}
+
+DWORD FileAttributes(std::u16string_view path) {
+  std::u16string p(path);
+  if (IsAnsiOnlyPlatform()) return GetFileAttributesA(WideToAnsi(p).c_str());
+  return GetFileAttributesW(p.c_str());
+}
+
+std::u16string CurrentFolder() {
+  if (IsAnsiOnlyPlatform()) {
+    char buf[1024] = {};
+    DWORD n = GetCurrentDirectoryA(sizeof(buf), buf);
+    return n && n < sizeof(buf) ? AnsiToWide(buf) : std::u16string(u"/");
+  }
+  char16_t buf[1024] = {};
+  DWORD n = GetCurrentDirectoryW(1024, buf);
+  return n && n < 1024 ? std::u16string(buf) : std::u16string(u"/");
+}
+
+bool SetCurrentFolder(std::u16string_view path) {
+  std::u16string p(path);
+  if (IsAnsiOnlyPlatform()) return SetCurrentDirectoryA(WideToAnsi(p).c_str()) != FALSE;
+  return SetCurrentDirectoryW(p.c_str()) != FALSE;
 }
 
 std::vector<std::u16string> SplitTypedNames(std::u16string_view typed) {

@@ -32,6 +32,12 @@ std::vector<Entry> ListFolder(std::u16string_view folder, std::u16string_view pa
 std::u16string FullFolder(std::u16string_view base, std::u16string_view folder);
 std::u16string JoinPath(std::u16string_view folder, std::u16string_view name);
 
+// The file calls the dialogs make, through the A calls on the ANSI-only platform (where the W
+// calls of the kernel are not there).
+DWORD FileAttributes(std::u16string_view path);
+std::u16string CurrentFolder();
+bool SetCurrentFolder(std::u16string_view path);
+
 // The names typed into the name field: one name, or several in double quotes.
 std::vector<std::u16string> SplitTypedNames(std::u16string_view typed);
 
