@@ -96,3 +96,27 @@ TEST(ToolbarModel, CheckAndGroupClicks) {
   EXPECT_FALSE(m.Click(0));
   EXPECT_FALSE(checked(0));
 }
+
+TEST(ToolbarModel, VerticalToolbarWithWrappingButtonsAndDividers) {
+  ToolbarModel m;
+  B a = Btn(1), sep = Btn(0, ToolbarModel::kSep), b = Btn(2), c = Btn(3);
+  a.state |= ToolbarModel::kWrap;
+  sep.state |= ToolbarModel::kWrap;
+  b.state |= ToolbarModel::kWrap;
+  c.state |= ToolbarModel::kWrap;  // a wrap on the last button adds no empty row
+  m.Insert(-1, a);
+  m.Insert(-1, sep);
+  m.Insert(-1, b);
+  m.Insert(-1, c);
+  auto none = [](std::u16string_view) { return SIZE{0, 0}; };
+  int h = m.Layout(1000, none);
+  const int bh = 15 + 7;
+  EXPECT_EQ(m.At(0)->rect.top, 0);
+  EXPECT_EQ(m.At(1)->rect.top, bh);
+  EXPECT_EQ(m.At(1)->rect.bottom - m.At(1)->rect.top, 8);
+  EXPECT_EQ(m.At(2)->rect.top, bh + 8);
+  EXPECT_EQ(m.At(2)->rect.left, 0);
+  EXPECT_EQ(m.At(3)->rect.top, 2 * bh + 8);
+  EXPECT_EQ(h, 3 * bh + 8);
+  EXPECT_EQ(m.HitTest(POINT{5, bh + 3}), -1);  // the divider is no button
+}

@@ -164,7 +164,11 @@ void Paint(HWND h, HDC dc, ToolbarData& d) {
     br.top += off;
     br.bottom += off;
     if (b.style & ToolbarModel::kSep) {
-      if (flat) {
+      if (flat && (br.right - br.left) > (br.bottom - br.top)) {
+        int y = (br.top + br.bottom) / 2 - 1;
+        RECT line{br.left + 2, y, br.right - 2, y + 2};
+        paint::DrawEdge3D(dc, line, paint::Edge::SunkenThin);
+      } else if (flat) {
         int x = (br.left + br.right) / 2 - 1;
         RECT line{x, br.top + 2, x + 2, br.bottom - 2};
         paint::DrawEdge3D(dc, line, paint::Edge::SunkenThin);

@@ -72,11 +72,23 @@ SIZE ToolbarModel::ButtonSize(const Measure& measure) const {
 
 int ToolbarModel::Layout(int width, const Measure& measure) {
   SIZE bs = ButtonSize(measure);
-  int x = indent_, y = 0, rowH = static_cast<int>(bs.cy);
-  bool any = false;
+  const int rowH = static_cast<int>(bs.cy);
+  int x = indent_, y = 0, bottom = 0;
+  bool any = false;  // the current row has buttons
   for (auto& b : buttons_) {
     if (b.state & kHidden) {
       b.rect = RECT{0, 0, 0, 0};
+      continue;
+    }
+    if ((b.style & kSep) && (b.state & kWrap)) {
+      // A wrapping separator is a gap between rows (the divider of a vertical toolbar).
+      if (any) y += rowH;
+      int gap = b.image > 0 ? b.image : kSepWidth;
+      b.rect = RECT{indent_, y, indent_ + static_cast<int>(bs.cx), y + gap};
+      y += gap;
+      bottom = std::max(bottom, y);
+      x = indent_;
+      any = false;
       continue;
     }
     int w = static_cast<int>(bs.cx);
@@ -90,6 +102,7 @@ int ToolbarModel::Layout(int width, const Measure& measure) {
       y += rowH;
     }
     b.rect = RECT{x, y, x + w, y + rowH};
+    bottom = std::max(bottom, y + rowH);
     x += w;
     any = true;
     if (b.state & kWrap) {
@@ -98,7 +111,7 @@ int ToolbarModel::Layout(int width, const Measure& measure) {
       any = false;
     }
   }
-  return y + rowH;
+  return std::max(bottom, rowH);
 }
 
 int ToolbarModel::HitTest(POINT p) const {
