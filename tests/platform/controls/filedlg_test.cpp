@@ -304,3 +304,47 @@ TEST(FileDialogWindow, WorksOnTheAnsiOnlyPlatform) {
   EXPECT_EQ(listed, 2);  // ".." and a.zip
   EXPECT_EQ(std::string(file), folder + "/a.zip");
 }
+
+TEST(FileDialogWindow, ATypedPatternFiltersAndBecomesTheCustomFilter) {
+  fs::create_directories("pattern");
+  std::ofstream("pattern/a.zip") << "x";
+  std::ofstream("pattern/b.txt") << "x";
+  std::u16string folder = Here() + u"/pattern";
+  char16_t file[260] = {};
+  char16_t custom[64] = u"mine";
+  OPENFILENAMEW ofn{};
+  ofn.lStructSize = sizeof(ofn);
+  ofn.lpstrFile = file;
+  ofn.nMaxFile = 260;
+  ofn.lpstrInitialDir = folder.c_str();
+  ofn.lpstrFilter = u"ZIP\0*.zip\0";
+  ofn.nFilterIndex = 1;
+  ofn.lpstrCustomFilter = custom;
+  ofn.nMaxCustFilter = 64;
+  ofn.Flags = OFN_EXPLORER;
+  std::vector<std::u16string> before, after;
+  auto names = [](HWND dlg) {
+    std::vector<std::u16string> out;
+    HWND list = GetDlgItem(dlg, 0x460);
+    for (int i = 0; i < static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0)); ++i) {
+      char16_t b[64] = {};
+      SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(b));
+      out.push_back(b);
+    }
+    return out;
+  };
+  winplat::user::SetModalIdleHandler([&](HWND dlg) {
+    before = names(dlg);
+    SetDlgItemTextW(dlg, 0x480, u"*.txt");
+    SendMessageW(dlg, WM_COMMAND, IDOK, 0);
+    after = names(dlg);
+    SendMessageW(dlg, WM_COMMAND, IDCANCEL, 0);
+  });
+  EXPECT_FALSE(GetOpenFileNameW(&ofn));
+  winplat::user::SetModalIdleHandler(nullptr);
+  EXPECT_EQ(before, (std::vector<std::u16string>{u"[..]", u"a.zip"}));
+  EXPECT_EQ(after, (std::vector<std::u16string>{u"[..]", u"b.txt"}));
+  EXPECT_EQ(std::u16string(custom), u"mine");
+  EXPECT_EQ(std::u16string(custom + 5), u"*.txt");
+  EXPECT_EQ(ofn.nFilterIndex, 0u);
+}

@@ -212,6 +212,26 @@ bool WriteAnswer(FileDialog& f, const Answer& a, const std::vector<std::u16strin
   return true;
 }
 
+// A typed pattern becomes the caller's custom filter: its description kept, the pattern
+// replaced, when the buffer holds both.
+void SaveCustomFilter(FileDialog& f) {
+  if (f.unicode) {
+    OPENFILENAMEW& w = *f.ofnW;
+    if (!w.lpstrCustomFilter) return;
+    std::u16string desc = w.lpstrCustomFilter;
+    if (desc.size() + f.customFilter.size() + 3 > w.nMaxCustFilter) return;
+    std::u16string all = desc + u'\0' + f.customFilter + u'\0' + u'\0';
+    std::copy(all.begin(), all.end(), w.lpstrCustomFilter);
+    return;
+  }
+  OPENFILENAMEA& a = *f.ofnA;
+  if (!a.lpstrCustomFilter) return;
+  std::string desc = a.lpstrCustomFilter, pattern = WideToAnsi(f.customFilter);
+  if (desc.size() + pattern.size() + 3 > a.nMaxCustFilter) return;
+  std::string all = desc + '\0' + pattern + '\0' + '\0';
+  std::memcpy(a.lpstrCustomFilter, all.data(), all.size());
+}
+
 // The OK button: navigate, filter, or check the names and finish.
 void Accept(FileDialog& f) {
   std::vector<std::u16string> names = CurrentNames(f);
@@ -229,6 +249,8 @@ void Accept(FileDialog& f) {
       f.customFilter = n.substr(FileNameOffset(n));
       std::u16string dir = n.substr(0, FileNameOffset(n));
       f.ofnW->nFilterIndex = 0;
+      if (!f.unicode) f.ofnA->nFilterIndex = 0;
+      SaveCustomFilter(f);
       if (!dir.empty()) f.folder = FullFolder(f.folder, dir);
       FillList(f);
       return;
