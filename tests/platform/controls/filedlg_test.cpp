@@ -49,9 +49,17 @@ UINT_PTR CALLBACK Hook(HWND h, UINT msg, WPARAM, LPARAM lp) {
 
 std::u16string Here() { return winplat::Utf8ToWide(fs::current_path().string()); }
 
+// The dialogs move the working folder to the chosen one (without OFN_NOCHANGEDIR); each test
+// puts it back so the next one starts where it expects.
+struct KeepFolder {
+  fs::path at = fs::current_path();
+  ~KeepFolder() { fs::current_path(at); }
+};
+
 }  // namespace
 
 TEST(FileDialogWindow, HookSeesInitAndFileOkAndTheAnswerComesBack) {
+  KeepFolder keep;
   fs::create_directories("dlg/sub");
   std::ofstream(fs::path(u8"dlg/板書.zip")) << "x";
   std::ofstream("dlg/other.txt") << "x";
@@ -104,6 +112,7 @@ TEST(FileDialogWindow, HookSeesInitAndFileOkAndTheAnswerComesBack) {
 }
 
 TEST(FileDialogWindow, MultiSelectAnsiAndCancel) {
+  KeepFolder keep;
   fs::create_directories("multi");
   std::ofstream("multi/a.zip") << "x";
   std::ofstream("multi/b.zip") << "x";
@@ -141,6 +150,7 @@ TEST(FileDialogWindow, MultiSelectAnsiAndCancel) {
 }
 
 TEST(FileDialogWindow, BufferTooSmallIsReported) {
+  KeepFolder keep;
   fs::create_directories("small");
   std::ofstream("small/long-file-name.zip") << "x";
   std::u16string folder = Here() + u"/small";
@@ -180,6 +190,7 @@ UINT_PTR CALLBACK AnsiHook(HWND h, UINT msg, WPARAM, LPARAM lp) {
 }  // namespace
 
 TEST(FileDialogWindow, AnsiHookGetsTheAnsiRecordAndBytes) {
+  KeepFolder keep;
   fs::create_directories("ansi");
   std::ofstream(fs::path(u8"ansi/黒板.zip")) << "x";
   std::string folder = winplat::WideToAnsi(Here() + u"/ansi");
@@ -212,6 +223,7 @@ TEST(FileDialogWindow, AnsiHookGetsTheAnsiRecordAndBytes) {
 }
 
 TEST(FileDialogWindow, TypedNameAndEnterByScriptedInput) {
+  KeepFolder keep;
   fs::create_directories("typed");
   std::u16string folder = Here() + u"/typed";
   char16_t file[260] = {};
@@ -235,10 +247,12 @@ TEST(FileDialogWindow, TypedNameAndEnterByScriptedInput) {
   ASSERT_TRUE(ok) << CommDlgExtendedError();
   EXPECT_EQ(std::u16string(file), folder + u"/新しい板書.zip");
   EXPECT_EQ(idles, 1);
+  EXPECT_EQ(Here(), folder);  // without OFN_NOCHANGEDIR the working folder follows the choice
 }
 
 // The open dialog on the screen, written as PNG for a look.
 TEST(FileDialogWindow, ScreenshotOfTheOpenDialog) {
+  KeepFolder keep;
   fs::create_directories(fs::path(u8"shot/写真"));
   for (const char8_t* n : {u8"shot/板書1.zip", u8"shot/板書2.zip", u8"shot/notes.zip"}) std::ofstream(fs::path(n)) << "x";
   std::u16string folder = Here() + u"/shot";
@@ -275,6 +289,7 @@ TEST(FileDialogWindow, ScreenshotOfTheOpenDialog) {
 }
 
 TEST(FileDialogWindow, WorksOnTheAnsiOnlyPlatform) {
+  KeepFolder keep;
   fs::create_directories("nine");
   std::ofstream("nine/a.zip") << "x";
   std::string folder = winplat::WideToAnsi(Here() + u"/nine");
@@ -306,6 +321,7 @@ TEST(FileDialogWindow, WorksOnTheAnsiOnlyPlatform) {
 }
 
 TEST(FileDialogWindow, ATypedPatternFiltersAndBecomesTheCustomFilter) {
+  KeepFolder keep;
   fs::create_directories("pattern");
   std::ofstream("pattern/a.zip") << "x";
   std::ofstream("pattern/b.txt") << "x";
