@@ -1,0 +1,35 @@
+// What the extraction engine asks of the user and the platform: its message boxes, the password
+// prompt and the overwrite question (answered headless by the platform's message box answerer),
+// and the conversions of ANSI names to wide text and back.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "windows.h"
+
+namespace zipvault {
+
+// A message box of the library (caption "ZIPVAULT").
+int unzip_message_box(HWND owner, const std::string& text, UINT type);
+
+// The password prompt. IDOK with the typed text (at most 80 characters) or IDCANCEL.
+int ask_password_dialog(HWND owner, std::string* password);
+// What the next password prompts receive as typed text, in order (headless input).
+void script_password_input(const std::string& text);
+void clear_password_input();
+
+// The overwrite question: IDOK (yes), IDCANCEL (no); *all set for the all-files button.
+inline constexpr int IDC_OVERWRITE_ALL = 1003;
+int ask_overwrite_dialog(HWND owner, const std::string& name, const FILETIME& entry_time, uint64_t entry_size,
+                         const FILETIME& file_time, uint64_t file_size, bool* all);
+// The size text of the overwrite question ("999,999 バイト", "976KB", "1.17MB", "150MB").
+std::string overwrite_size_text(uint64_t n);
+
+std::u16string ansi_to_wide(const std::string& s);
+std::string wide_to_ansi(const std::u16string& s);
+
+// The DOS date and time as the file time (UTC) of that local time; false for an invalid date.
+bool dos_to_filetime(uint16_t date, uint16_t time, FILETIME* ft);
+
+}  // namespace zipvault
