@@ -416,7 +416,7 @@ int CUnZip::handle_entry(int64_t data_start) {
   }
   outpath_.clear();
   if (opt_.mem_mode) {
-    if (mem_done_) return HANDLE_SKIPPED;   // duplicate names: the first one counts
+    if (mem_done_) return 0;   // duplicate names: the first one counts, the others pass silently
   } else if (!opt_.tflag) {
     int m = map_name();
     if (m == -1) return HANDLE_SKIPPED;
