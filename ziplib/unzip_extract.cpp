@@ -386,7 +386,8 @@ int CUnZip::extract_entry() {
     if (cur_ && (cur_->attr & 0x01)) SetFileAttributesA(outpath_.c_str(), FILE_ATTRIBUTE_READONLY);
   }
   if (code >= 2) return code;
-  if (io_->crc() != entry_crc_) {
+  // A length other than the stated one is damaged data, whatever the CRC says.
+  if (io_->crc() != entry_crc_ || io_->bytes_out() != entry_ucsize_) {
     data_bad_ = true;
     return PK_ERR;
   }

@@ -216,6 +216,16 @@ def main(folder):
                                  {"name": b"ok.txt", "data": b"ok", "method": 0}])
     write_zip(p("dup.zip"), [{"name": b"same.txt", "data": b"first"}, {"name": b"same.txt", "data": b"second"}])
     write_zip(p("empty.zip"), [])
+    write_zip(p("longname.zip"), [{"name": b"n" * 300, "data": b"long", "method": 0},
+                                  {"name": b"short.txt", "data": b"short", "method": 0}])
+    write_zip(p("badoffset.zip"), [{"name": b"far.txt", "data": b"far", "offset": 0x7FFFFFF0}])
+    # The end record starts 2 bytes before an 8192-byte boundary.
+    write_zip(p("boundary.zip"), [{"name": b"b.bin", "data": b"q" * 8104, "method": 0}])
+    assert os.path.getsize(p("boundary.zip")) == 8190 + 22
+    write_zip(p("comment65000.zip"), [{"name": b"c.txt", "data": b"c", "method": 0}], comment=b"k" * 65000)
+    write_zip(p("trailing70000.zip"), [{"name": b"t.txt", "data": b"t", "method": 0}])
+    with open(p("trailing70000.zip"), "ab") as f:
+        f.write(b"\0" * 70000)
     # Listing values: ratios, attributes, methods.
     write_zip(p("ratio.zip"), [
         {"name": b"r400.bin", "data": b"a" * 1000, "comp": b"c" * 400, "attr": 0x21},
