@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "mfc/afx.h"
 #include "windows.h"
 #include "ziplib/consts.h"
 #include "ziplib/entry_io.h"
@@ -26,8 +27,12 @@ inline constexpr int IZ_DIR = 76;      // the archive name is a folder
 inline constexpr int MPN_FOLDER = 77;  // map_name: a folder entry, nothing to write
 inline constexpr int PK_BUSY = -1;     // the library is already running a call
 
-// Library-wide answers that outlive a call (reset only by options and answers).
+class CDlgExtMsg;
+
+// Library-wide answers that outlive a call (reset only by options and answers), and the one
+// progress dialog that may exist.
 struct UnzipGlobals {
+  CDlgExtMsg* progress = nullptr;
   int overwrite_never = 0;
   int overwrite_all[2] = {0, 0};
   bool overwrite_all_on() const { return overwrite_all[0] != 0 || overwrite_all[1] != 0; }
@@ -144,6 +149,11 @@ class CUnZip {
   std::string archive_;
   std::string dest_;   // destination prefix, with a trailing separator when not empty
   HWND owner_ = nullptr;
+  CWnd wnd_;                     // the caller's window, parent of the progress dialog
+  bool own_dialog_ = false;
+  uint64_t progress_done_ = 0;   // bytes written of the current entry
+  bool open_progress(HWND owner);
+  void close_progress();
 
   // Output buffer.
   char* out_ = nullptr;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "ziplib/dlgextmsg.h"
 #include "ziplib/unzip.h"
 #include "ziplib/unzip_source.h"
 #include "ziplib/unzip_ui.h"
@@ -271,6 +272,13 @@ int CUnZip::process_archive() {
   if (archive_.empty() || !GetFileAttributesExA(archive_.c_str(), GetFileExInfoStandard, &fa)) return PK_NOZIP;
   if (fa.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return IZ_DIR;
   size_ = static_cast<int64_t>((static_cast<uint64_t>(fa.nFileSizeHigh) << 32) | fa.nFileSizeLow);
+  if (CDlgExtMsg* d = unzip_globals().progress) {
+    d->SetArchive(archive_.c_str());
+    if (d->Cancelled()) {
+      cancel_ = true;
+      return 0;
+    }
+  }
   if (cancel_) return 0;
   if (!open_archive()) return PK_NOZIP;
   struct Closer {

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "mfc/afxdlg.h"
+#include "ziplib/dlgextmsg.h"
 #include "ziplib/unzip.h"
 #include "ziplib/unzip_ui.h"
 
@@ -179,9 +181,38 @@ int CUnZip::run_command(HWND owner, const char* cmdline, char* out, uint32_t out
     if (!make_directories(dest_, false)) return -1;
   }
   archive_ = names_[0];
+  if (opt_.lflag == 0 || opt_.tflag) open_progress(owner);
   int r = process_archive();
+  close_progress();
   if (cancel_) return PK_ERR;
   return std::max(r, 0);
+}
+
+bool CUnZip::open_progress(HWND owner) {
+  UnzipGlobals& g = unzip_globals();
+  if (!owner || g.progress) return false;
+  wnd_.Attach(owner);
+  auto* d = new (std::nothrow) CDlgExtMsg();
+  if (!d || !d->Create(&wnd_, CDlgExtMsg::Extract)) {
+    delete d;
+    wnd_.Detach();
+    return false;
+  }
+  g.progress = d;
+  own_dialog_ = true;
+  return true;
+}
+
+void CUnZip::close_progress() {
+  UnzipGlobals& g = unzip_globals();
+  if (g.progress && g.progress->Cancelled()) cancel_ = true;
+  if (!own_dialog_) return;
+  CDlgExtMsg* d = g.progress;
+  g.progress = nullptr;
+  own_dialog_ = false;
+  if (d) d->DestroyWindow();   // deletes the dialog
+  wnd_.Detach();
+  AfxPumpMessages(nullptr);
 }
 
 bool build_extract_all_command(const char* archive, const char* folder, uint32_t flags, std::string* cmd) {

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "ziplib/crc32.h"
+#include "ziplib/dlgextmsg.h"
 #include "ziplib/inflate.h"
 #include "ziplib/legacy.h"
 #include "ziplib/unzip.h"
@@ -95,7 +96,9 @@ size_t UnzipEntrySource::fill_input(const uint8_t*& data) {
   return n;
 }
 
-int UnzipEntrySource::write_output(const uint8_t* buf, size_t n) {
+int UnzipEntrySource::write_output(const uint8_t* buf, size_t n) { return write_progress(write_piece(buf, n), n); }
+
+int UnzipEntrySource::write_piece(const uint8_t* buf, size_t n) {
   CUnZip& z = z_;
   if (z.disk_full_) return PK_DISK;
   if (bytes_out() > z.entry_ucsize_) {
@@ -119,6 +122,15 @@ int UnzipEntrySource::write_output(const uint8_t* buf, size_t n) {
     return PK_DISK;
   }
   return PK_OK;
+}
+
+int UnzipEntrySource::write_progress(int r, size_t n) {
+  if (CDlgExtMsg* d = unzip_globals().progress) {
+    z_.progress_done_ += n;
+    d->Update(static_cast<int64_t>(z_.progress_done_));
+    if (d->Cancelled()) z_.cancel_ = true;
+  }
+  return r;
 }
 
 // ---------------------------------------------------------------------------- name mapping
@@ -323,8 +335,19 @@ int CUnZip::extract_entry() {
   io_->ucsize = entry_ucsize_;
   io_->flags = lrec_.flags;
   io_->method = lrec_.method;
+  progress_done_ = 0;
+  CDlgExtMsg* dlg = unzip_globals().progress;
+  if (dlg) {
+    if (dlg->Cancelled()) cancel_ = true;
+    else dlg->SetFile(outpath_.empty() ? filename_.c_str() : outpath_.c_str(), 0, static_cast<int64_t>(entry_ucsize_));
+  }
   if (cancel_) return PK_ERR;
   if (lrec_.method > 6 && lrec_.method != 8) return PK_WARN;
+  if (dlg) {
+    static const char* const steps[] = {"extracting...", "unshrinking...", "unreducing...", "unreducing...",
+                                        "unreducing...", "unreducing...", "exploding...", "", "inflating..."};
+    dlg->SetStep(steps[lrec_.method]);
+  }
 
   if (opt_.mem_mode) {
     // 64-bit size: a block the platform cannot give is a memory failure, never a wrapped size.

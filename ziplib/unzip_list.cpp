@@ -200,7 +200,9 @@ int CUnZip::extract_to_memory(HWND owner, const char* archive, const char* entry
   opt_.process_all = 0;
   opt_.xflag = 1;
   mem_done_ = false;
+  open_progress(owner);
   int r = process_archive();
+  close_progress();
   if (cancel_) r = PK_ERR;
   r = std::max(r, 0);
   opt_.mem_mode = false;

@@ -15,6 +15,8 @@ class UnzipEntrySource : public EntryIO {
  protected:
   size_t fill_input(const uint8_t*& data) override;
   int write_output(const uint8_t* buf, size_t n) override;
+  int write_piece(const uint8_t* buf, size_t n);
+  int write_progress(int r, size_t n);
   bool cancelled() const override { return z_.cancel_; }
 
  private:

@@ -1,6 +1,7 @@
 // Extraction to files: archives of Python's zipfile and of the raw writer, paths, overwriting,
 // passwords.
 #include "unzip_test_util.h"
+#include "ziplib/dlgextmsg.h"
 
 using namespace utest;
 
@@ -262,6 +263,39 @@ TEST_F(UnzipTest, CheckBytePassingWrongPasswordIsStillWrong) {
   fresh("lucky2");
   EXPECT_EQ(unzip("-x " + arcname + " lucky2/"), 1);
   EXPECT_FALSE(fs::exists("lucky2/secret1.txt"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(UnzipTest, ProgressDialogWithAnOwnerWindowAndItsCancel) {
+  HWND owner = reinterpret_cast<HWND>(0x10);
+  fresh("pg");
+  // Every question is answered Yes; the overwrite question also presses Cancel in the dialog
+  // (which asks whether to stop), so the run stops after that entry.
+  zipvault::CDlgExtMsg* seen = nullptr;
+  std::vector<std::u16string> texts;
+  winplat::screen::SetMessageBoxAnswerer([&](const winplat::screen::MessageBoxRequest& r) {
+    texts.push_back(r.text);
+    if (r.caption == u"ファイルの上書き") {
+      seen = zipvault::unzip_globals().progress;
+      if (seen) seen->OnCancel();
+    }
+    return IDYES;
+  });
+  EXPECT_EQ(Unzip(owner, ("-x " + arc("py_basic.zip") + " pg/").c_str(), nullptr, 0), 0);
+  EXPECT_EQ(zipvault::unzip_globals().progress, nullptr);   // destroyed after the run
+  EXPECT_TRUE(texts.empty());
+  write_file("pg/hello.txt", "mine");
+  fs::last_write_time("pg/hello.txt", fs::file_time_type::clock::now() - std::chrono::hours(24 * 365 * 30));
+  fs::remove("pg/big.bin");
+  EXPECT_EQ(Unzip(owner, (arc("py_basic.zip") + " pg/").c_str(), nullptr, 0), 2);
+  ASSERT_NE(seen, nullptr);
+  ASSERT_EQ(texts.size(), 2u);
+  EXPECT_EQ(texts[1], u"解凍を中断しますか？");
+  EXPECT_FALSE(fs::exists("pg/big.bin"));   // after the cancel nothing more is written
+  EXPECT_EQ(zipvault::unzip_globals().progress, nullptr);
 }
 
 }  // namespace
