@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "mfc/resources.h"
 #include "ziplib/crc32.h"
 #include "ziplib/dlgextmsg.h"
 #include "ziplib/inflate.h"
@@ -387,8 +388,8 @@ int CUnZip::extract_entry() {
         char msg[600];
         const char* what = memory ? "not enough memory to " : "invalid compressed data to ";
         const char* how = lrec_.method == METHOD_IMPLODED ? "explode" : "inflate";
-        if (opt_.qflag == 0) snprintf(msg, sizeof msg, "error:  %s%s", what, how);
-        else snprintf(msg, sizeof msg, "error:  %s%s %s", what, how, filename_.c_str());
+        if (opt_.qflag == 0) snprintf(msg, sizeof msg, mfc::LoadStringResource(mfc::IDS_ERROR), what, how);
+        else snprintf(msg, sizeof msg, mfc::LoadStringResource(mfc::IDS_ERROR_NAME), what, how, filename_.c_str());
         unzip_message_box(nullptr, msg, MB_OK | MB_ICONHAND);
       }
     } else {

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "mfc/resources.h"
 #include "ziplib/unzip.h"
 #include "ziplib/unzip_source.h"
 
@@ -110,8 +111,8 @@ int CUnZip::list_archive() {
                  static_cast<unsigned long long>(crec_.ucsize), method.c_str(), static_cast<unsigned long long>(csize),
                  rt.c_str(), mo, dy, yr, hh, mm, ss, static_cast<unsigned long>(crec_.crc), attrs.c_str(), mark);
       else
-        snprintf(line, sizeof line, "%7llu  %02u-%02u-%02u  %02u:%02u  %c",
-                 static_cast<unsigned long long>(crec_.ucsize), mo, dy, yr, hh, mm, mark);
+        snprintf(line, sizeof line, mfc::LoadStringResource(mfc::IDS_LIST_SHORT),
+                 static_cast<unsigned long>(crec_.ucsize), mo, dy, yr, hh, mm, mark);
       append_output(line, strlen(line));
       append_name_line();
     }

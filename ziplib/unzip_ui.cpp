@@ -5,6 +5,7 @@
 #include <deque>
 #include <mutex>
 
+#include "mfc/afx.h"
 #include "winplat_screen.h"
 
 namespace zipvault {
@@ -65,9 +66,7 @@ std::string wide_to_ansi(const std::u16string& w) {
   return s;
 }
 
-int unzip_message_box(HWND owner, const std::string& text, UINT type) {
-  return MessageBoxA(owner, text.c_str(), "ZIPVAULT", type);
-}
+int unzip_message_box(HWND, const std::string& text, UINT type) { return AfxMessageBox(text.c_str(), type); }
 
 void script_password_input(const std::string& text) {
   std::lock_guard<std::mutex> lock(g_input_mutex);

@@ -10,7 +10,7 @@
 
 namespace zipvault {
 
-// A message box of the library (caption "ZIPVAULT").
+// A message box of the library, through its application object (caption "ZIPVAULT").
 int unzip_message_box(HWND owner, const std::string& text, UINT type);
 
 // The password prompt. IDOK with the typed text (at most 80 characters) or IDCANCEL.

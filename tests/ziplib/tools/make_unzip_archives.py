@@ -216,6 +216,7 @@ def main(folder):
                                  {"name": b"ok.txt", "data": b"ok", "method": 0}])
     write_zip(p("dup.zip"), [{"name": b"same.txt", "data": b"first"}, {"name": b"same.txt", "data": b"second"}])
     write_zip(p("empty.zip"), [])
+    write_zip(p("baddeflate.zip"), [{"name": b"bad.txt", "data": b"text", "comp": b"\xff\xff\xff\xff"}])
     write_zip(p("longname.zip"), [{"name": b"n" * 300, "data": b"long", "method": 0},
                                   {"name": b"short.txt", "data": b"short", "method": 0}])
     write_zip(p("badoffset.zip"), [{"name": b"far.txt", "data": b"far", "offset": 0x7FFFFFF0}])

@@ -299,3 +299,19 @@ TEST_F(UnzipTest, ProgressDialogWithAnOwnerWindowAndItsCancel) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(UnzipTest, BsdtarTraditionalEncryptionWithDescriptor) {
+  fs::remove_all("bt");
+  write_file("bt/src/note.txt", std::string(3000, 'n') + "end\n");
+  ASSERT_EQ(std::system("cd bt/src && bsdtar --format zip --options zip:encryption=zipcrypt --passphrase chalk "
+                        "-cf ../bt.zip note.txt"),
+            0);
+  answerer->Push(IDOK);
+  zipvault::script_password_input("chalk");
+  EXPECT_EQ(unzip("-x bt/bt.zip bt/out/"), 0);
+  EXPECT_EQ(read_file("bt/out/note.txt"), read_file("bt/src/note.txt"));
+}
+
+}  // namespace

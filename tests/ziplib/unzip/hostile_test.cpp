@@ -60,6 +60,14 @@ TEST_F(UnzipTest, CraftedArchives) {
   EXPECT_EQ(files, 1u);
 }
 
+TEST_F(UnzipTest, DamagedDataIsReported) {
+  EXPECT_EQ(unzip("-t " + arc("baddeflate.zip")), 2);
+  ASSERT_EQ(answerer->Shown().size(), 1u);
+  EXPECT_EQ(answerer->Shown()[0].text, u"error:  invalid compressed data to inflate bad.txt");
+  EXPECT_EQ(answerer->Shown()[0].caption, u"ZIPVAULT");
+  EXPECT_EQ(answerer->Shown()[0].type & 0xF0u, static_cast<UINT>(MB_ICONHAND));
+}
+
 TEST_F(UnzipTest, SmallFiles) {
   for (size_t n : {0u, 1u, 18u, 21u, 22u}) {
     std::string data(n, '\0');
