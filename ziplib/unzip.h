@@ -153,6 +153,12 @@ class CUnZip {
   bool own_dialog_ = false;
   uint64_t progress_done_ = 0;   // bytes written of the current entry
   bool open_progress(HWND owner);
+  // The wait cursor while a worker runs; the previous one comes back.
+  struct WaitCursor {
+    HCURSOR old;
+    WaitCursor() : old(SetCursor(LoadCursorA(nullptr, IDC_WAIT))) {}
+    ~WaitCursor() { SetCursor(old); }
+  };
   void close_progress();
 
   // Output buffer.

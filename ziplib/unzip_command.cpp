@@ -181,6 +181,7 @@ int CUnZip::run_command(HWND owner, const char* cmdline, char* out, uint32_t out
     if (!make_directories(dest_, false)) return -1;
   }
   archive_ = names_[0];
+  WaitCursor wait;
   if (opt_.lflag == 0 || opt_.tflag) open_progress(owner);
   int r = process_archive();
   close_progress();

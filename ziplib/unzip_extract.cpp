@@ -178,6 +178,16 @@ int CUnZip::map_name() {
   for (size_t k = 0; k < parts.size(); ++k) {
     if (k) rel += u'/';
     rel += parts[k];
+    // A link met below the destination could lead outside it.
+    DWORD attrs = k + 1 < parts.size() || folder ? GetFileAttributesA((dest_ + wide_to_ansi(rel)).c_str())
+                                                 : INVALID_FILE_ATTRIBUTES;
+    if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_REPARSE_POINT)) unsafe = true;
+  }
+  if (unsafe) {
+    char msg[400];
+    snprintf(msg, sizeof msg, "   skipping: %-22s  unsafe path\n", filename_.c_str());
+    unzip_message_box(nullptr, msg, MB_OK | MB_ICONEXCLAMATION);
+    return -1;
   }
   if (folder) {
     if (!make_directories(dest_ + wide_to_ansi(rel), true)) return PK_BADERR;

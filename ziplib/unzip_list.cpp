@@ -156,6 +156,7 @@ int CUnZip::open_record_list(const char* archive) {
   records_open_ = true;
   opt_.lflag = 1;
   set_output(nullptr, 0);
+  WaitCursor wait;
   int r = process_archive();
   records_open_ = false;
   if (cancel_) return PK_ERR;
@@ -201,6 +202,7 @@ int CUnZip::extract_to_memory(HWND owner, const char* archive, const char* entry
   opt_.process_all = 0;
   opt_.xflag = 1;
   mem_done_ = false;
+  WaitCursor wait;
   open_progress(owner);
   int r = process_archive();
   close_progress();

@@ -103,6 +103,16 @@ TEST_F(UnzipTest, ExistingLinkAtTheTargetIsReplacedNotFollowed) {
   EXPECT_EQ(read_file("lnk/dest/link.txt"), "replaced");
 }
 
+TEST_F(UnzipTest, LinkedFolderBelowTheDestinationIsNotEntered) {
+  fs::remove_all("lnkdir");
+  fs::create_directories("lnkdir/dest");
+  fs::create_directories("lnkdir/elsewhere");
+  fs::create_directory_symlink("../elsewhere", "lnkdir/dest/docs");
+  EXPECT_EQ(unzip("-x " + arc("py_basic.zip") + " lnkdir/dest/"), 1);
+  EXPECT_TRUE(fs::is_empty("lnkdir/elsewhere"));
+  EXPECT_TRUE(fs::exists("lnkdir/dest/hello.txt"));
+}
+
 TEST_F(UnzipTest, OnlyTheReadOnlyBitIsApplied) {
   fresh("ro");
   EXPECT_EQ(unzip("-x " + arc("readonly.zip") + " ro/"), 0);
