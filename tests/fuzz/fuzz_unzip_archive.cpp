@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,7 @@ const std::string& scratch() {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static bool init = [] {
+    std::atexit([] { std::remove(scratch().c_str()); });
     winplat::screen::SetMessageBoxAnswerer([](const winplat::screen::MessageBoxRequest&) { return IDCANCEL; });
     return true;
   }();
