@@ -6,7 +6,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -22,7 +21,6 @@ const std::string& scratch() {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static bool init = [] {
-    std::atexit([] { std::remove(scratch().c_str()); });
     winplat::screen::SetMessageBoxAnswerer([](const winplat::screen::MessageBoxRequest&) { return IDCANCEL; });
     return true;
   }();
@@ -69,5 +67,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       GlobalFree(block);
     }
   }
+  std::remove(scratch().c_str());
   return 0;
 }
