@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "mfc/afx.h"
+#include "ziplib/dlgextmsg.h"
 #include "winplat_screen.h"
 
 namespace zipvault {
@@ -15,15 +16,6 @@ std::mutex g_input_mutex;
 std::deque<std::string> g_password_input;
 
 constexpr size_t PASSWORD_MAX = 80;
-
-std::string with_commas(uint64_t n) {
-  std::string digits = std::to_string(n), out;
-  for (size_t i = 0; i < digits.size(); ++i) {
-    if (i != 0 && (digits.size() - i) % 3 == 0) out += ',';
-    out += digits[i];
-  }
-  return out;
-}
 
 std::string time_and_size(const FILETIME& ft, uint64_t size) {
   FILETIME local{};
@@ -96,21 +88,7 @@ int ask_password_dialog(HWND owner, std::string* password) {
   return IDOK;
 }
 
-std::string overwrite_size_text(uint64_t n) {
-  char buf[64];
-  if (n <= 999999) {
-    snprintf(buf, sizeof buf, "%s バイト", with_commas(n).c_str());
-  } else if (n <= 1048576) {
-    snprintf(buf, sizeof buf, "%sKB", with_commas(n / 1024).c_str());
-  } else if (n / 1048576 < 100) {
-    char num[32];
-    snprintf(num, sizeof num, "%.3lf", static_cast<double>(n / 1024) / 1024.0);
-    snprintf(buf, sizeof buf, "%-4.4sMB", num);
-  } else {
-    snprintf(buf, sizeof buf, "%sMB", with_commas(n / 1048576).c_str());
-  }
-  return buf;
-}
+std::string overwrite_size_text(uint64_t n) { return CDlgExtMsg::SizeText(n); }
 
 int ask_overwrite_dialog(HWND owner, const std::string& name, const FILETIME& entry_time, uint64_t entry_size,
                          const FILETIME& file_time, uint64_t file_size, bool* all) {
