@@ -1,6 +1,6 @@
 // A page drawn with every kind of stroke and composed with the tray as the frame shows it, saved
 // as board_chalk.png in the test's scratch folder for a look.
-#include <png.h>
+#include "test_support.h"
 
 #include <cmath>
 #include <cstdio>
@@ -11,32 +11,14 @@ namespace boardtest {
 namespace {
 
 bool SavePng(const std::string& name, TBitmap* frame) {
-  FILE* f = std::fopen(name.c_str(), "wb");
-  if (!f) return false;
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png_create_info_struct(png);
-  if (setjmp(png_jmpbuf(png))) {
-    png_destroy_write_struct(&png, &info);
-    std::fclose(f);
-    return false;
-  }
-  png_init_io(png, f);
-  png_set_IHDR(png, info, frame->Width(), frame->Height(), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  png_write_info(png, info);
-  std::vector<png_byte> row(static_cast<size_t>(frame->Width()) * 3);
+  std::vector<uint32_t> pixels(static_cast<size_t>(frame->Width()) * frame->Height());
   for (int y = 0; y < frame->Height(); ++y) {
     const uint8_t* src = frame->ScanLine(y);
-    for (int x = 0; x < frame->Width(); ++x) {
-      row[x * 3] = src[x * 3 + 2];
-      row[x * 3 + 1] = src[x * 3 + 1];
-      row[x * 3 + 2] = src[x * 3];
-    }
-    png_write_row(png, row.data());
+    for (int x = 0; x < frame->Width(); ++x)
+      pixels[static_cast<size_t>(y) * frame->Width() + x] =
+          (uint32_t(src[x * 3 + 2]) << 16) | (uint32_t(src[x * 3 + 1]) << 8) | src[x * 3];
   }
-  png_write_end(png, nullptr);
-  png_destroy_write_struct(&png, &info);
-  return std::fclose(f) == 0;
+  return test_support::WritePng(name, frame->Width(), frame->Height(), pixels);
 }
 
 class Screenshot : public ProgramFolderFixture {};

@@ -2,7 +2,7 @@
 // rebuild rules, and a frame of the program's own pictures written as PNG.
 #include <gtest/gtest.h>
 
-#include <png.h>
+#include "test_support.h"
 
 #include <cstdio>
 #include <string>
@@ -203,33 +203,10 @@ TEST_F(ImageListTest, ItemAssignCopiesSettingsAndPictureButNotTheName) {
 // ---- A frame of the program's pictures -------------------------------------------------------
 
 bool WritePng(TDirectDrawSurface& s, const std::string& path) {
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png_create_info_struct(png);
-  if (setjmp(png_jmpbuf(png))) {
-    png_destroy_write_struct(&png, &info);
-    std::fclose(f);
-    return false;
-  }
-  png_init_io(png, f);
-  png_set_IHDR(png, info, s.Width(), s.Height(), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-               PNG_FILTER_TYPE_DEFAULT);
-  png_write_info(png, info);
-  std::vector<uint8_t> row(static_cast<size_t>(s.Width()) * 3);
-  for (int y = 0; y < s.Height(); ++y) {
-    for (int x = 0; x < s.Width(); ++x) {
-      const uint32_t v = s.Pixels(x, y);
-      row[x * 3] = static_cast<uint8_t>(v >> 16);
-      row[x * 3 + 1] = static_cast<uint8_t>(v >> 8);
-      row[x * 3 + 2] = static_cast<uint8_t>(v);
-    }
-    png_write_row(png, row.data());
-  }
-  png_write_end(png, info);
-  png_destroy_write_struct(&png, &info);
-  std::fclose(f);
-  return true;
+  std::vector<uint32_t> pixels(static_cast<size_t>(s.Width()) * s.Height());
+  for (int y = 0; y < s.Height(); ++y)
+    for (int x = 0; x < s.Width(); ++x) pixels[static_cast<size_t>(y) * s.Width() + x] = s.Pixels(x, y) & 0xFFFFFF;
+  return test_support::WritePng(path, s.Width(), s.Height(), pixels);
 }
 
 TEST_F(ImageListTest, FrameOfTheProgramsPicturesWrittenAsPng) {

@@ -1,41 +1,17 @@
-// A 32-bit DIB section in a memory DC, and a PNG writer for screenshots.
+// A 32-bit DIB section in a memory DC, and PNG pictures of it and of screen pixels.
 #pragma once
-#include <png.h>
+#include <vector>
 
 #include <cstdio>
 #include <string>
 
+#include "test_support.h"
 #include "windows.h"
 
 // Writes 0x00RRGGBB pixels (row 0 at the top) as an RGB PNG.
 inline bool SavePixelsPng(const std::string& path, int width, int height, const uint32_t* pixels) {
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png_create_info_struct(png);
-  if (setjmp(png_jmpbuf(png))) {
-    png_destroy_write_struct(&png, &info);
-    std::fclose(f);
-    return false;
-  }
-  png_init_io(png, f);
-  png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8, PNG_COLOR_TYPE_RGB,
-               PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  png_write_info(png, info);
-  std::string row(static_cast<size_t>(width) * 3, '\0');
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      uint32_t p = pixels[static_cast<size_t>(y) * width + x];
-      row[static_cast<size_t>(x) * 3] = static_cast<char>((p >> 16) & 0xFF);
-      row[static_cast<size_t>(x) * 3 + 1] = static_cast<char>((p >> 8) & 0xFF);
-      row[static_cast<size_t>(x) * 3 + 2] = static_cast<char>(p & 0xFF);
-    }
-    png_write_row(png, reinterpret_cast<png_const_bytep>(row.data()));
-  }
-  png_write_end(png, info);
-  png_destroy_write_struct(&png, &info);
-  std::fclose(f);
-  return true;
+  return test_support::WritePng(path, width, height,
+                                std::vector<uint32_t>(pixels, pixels + static_cast<size_t>(width) * height));
 }
 
 struct Canvas {
@@ -77,33 +53,10 @@ struct Canvas {
   }
 
   bool SavePng(const std::string& path) const {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    if (setjmp(png_jmpbuf(png))) {
-      png_destroy_write_struct(&png, &info);
-      std::fclose(f);
-      return false;
-    }
-    png_init_io(png, f);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8, PNG_COLOR_TYPE_RGB,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    std::string row(static_cast<size_t>(width) * 3, '\0');
-    const auto* px = static_cast<const unsigned char*>(bits);
-    for (int y = 0; y < height; ++y) {
-      for (int x = 0; x < width; ++x) {
-        const unsigned char* p = px + (static_cast<size_t>(y) * width + x) * 4;  // B G R x
-        row[static_cast<size_t>(x) * 3] = static_cast<char>(p[2]);
-        row[static_cast<size_t>(x) * 3 + 1] = static_cast<char>(p[1]);
-        row[static_cast<size_t>(x) * 3 + 2] = static_cast<char>(p[0]);
-      }
-      png_write_row(png, reinterpret_cast<png_const_bytep>(row.data()));
-    }
-    png_write_end(png, info);
-    png_destroy_write_struct(&png, &info);
-    std::fclose(f);
-    return true;
+    // A top-down 32-bit section: B G R x per pixel, which reads as 0x00RRGGBB once masked.
+    const auto* px = static_cast<const uint32_t*>(bits);
+    std::vector<uint32_t> pixels(px, px + static_cast<size_t>(width) * height);
+    for (auto& p : pixels) p &= 0xFFFFFF;
+    return test_support::WritePng(path, width, height, pixels);
   }
 };

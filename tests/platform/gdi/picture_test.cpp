@@ -1,6 +1,6 @@
 // Draws a sheet of lines, polygons, ellipses and blits and saves it as gdi_sheet.png in the
 // test's folder, so a person can look at it; checks only that it was written.
-#include <png.h>
+#include "test_support.h"
 #include <cmath>
 #include <cstdio>
 #include "gdi_test_util.h"
@@ -8,32 +8,14 @@
 namespace {
 
 bool SavePng(const char* path, const TestCanvas& cv) {
-  FILE* f = std::fopen(path, "wb");
-  if (!f) return false;
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png_create_info_struct(png);
-  if (setjmp(png_jmpbuf(png))) {
-    png_destroy_write_struct(&png, &info);
-    std::fclose(f);
-    return false;
-  }
-  png_init_io(png, f);
-  png_set_IHDR(png, info, static_cast<png_uint_32>(cv.width), static_cast<png_uint_32>(cv.height), 8,
-               PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  png_write_info(png, info);
-  std::vector<png_byte> row(static_cast<size_t>(cv.width) * 3);
-  for (int y = 0; y < cv.height; ++y) {
+  std::vector<uint32_t> pixels(static_cast<size_t>(cv.width) * cv.height);
+  for (int y = 0; y < cv.height; ++y)
     for (int x = 0; x < cv.width; ++x) {
       const COLORREF c = cv.At(x, y);
-      row[static_cast<size_t>(x) * 3] = GetRValue(c);
-      row[static_cast<size_t>(x) * 3 + 1] = GetGValue(c);
-      row[static_cast<size_t>(x) * 3 + 2] = GetBValue(c);
+      pixels[static_cast<size_t>(y) * cv.width + x] =
+          (uint32_t(GetRValue(c)) << 16) | (uint32_t(GetGValue(c)) << 8) | GetBValue(c);
     }
-    png_write_row(png, row.data());
-  }
-  png_write_end(png, nullptr);
-  png_destroy_write_struct(&png, &info);
-  return std::fclose(f) == 0;
+  return test_support::WritePng(path, cv.width, cv.height, pixels);
 }
 
 TEST(GdiPicture, DrawsAContactSheet) {

@@ -1,6 +1,6 @@
 #include "text_test_support.h"
 
-#include <png.h>
+#include "test_support.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -59,33 +59,11 @@ int MemoryTarget::CountNot(uint32_t background) const {
 }
 
 bool WritePng(const std::string& path, int w, int h, const uint32_t* pixels, int stride) {
-  FILE* f = fopen(path.c_str(), "wb");
-  if (!f) return false;
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png_create_info_struct(png);
-  if (setjmp(png_jmpbuf(png))) {
-    png_destroy_write_struct(&png, &info);
-    fclose(f);
-    return false;
-  }
-  png_init_io(png, f);
-  png_set_IHDR(png, info, w, h, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  png_write_info(png, info);
-  std::vector<uint8_t> row(static_cast<size_t>(w) * 3);
-  for (int y = 0; y < h; ++y) {
-    const uint32_t* src = pixels + static_cast<size_t>(y) * stride;
-    for (int x = 0; x < w; ++x) {
-      row[x * 3] = (src[x] >> 16) & 0xFF;
-      row[x * 3 + 1] = (src[x] >> 8) & 0xFF;
-      row[x * 3 + 2] = src[x] & 0xFF;
-    }
-    png_write_row(png, row.data());
-  }
-  png_write_end(png, nullptr);
-  png_destroy_write_struct(&png, &info);
-  fclose(f);
-  return true;
+  std::vector<uint32_t> rows(static_cast<size_t>(w) * h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      rows[static_cast<size_t>(y) * w + x] = pixels[static_cast<size_t>(y) * stride + x] & 0xFFFFFF;
+  return test_support::WritePng(path, w, h, rows);
 }
 
 }  // namespace texttest
