@@ -117,7 +117,7 @@ TEST_F(ScreenTest, TopLevelWindowsComposeInZOrderAndRepaintWhatTheyUncover) {
   winplat::user::PumpMessages();
   EXPECT_EQ(Px(120, 120), 0x00FFFFu);  // b on top
   EXPECT_EQ(Px(60, 60), 0xFFFF00u);
-  EXPECT_EQ(Px(5, 5), GetSysColor(COLOR_BACKGROUND) & 0xFF00FF00u | ((GetSysColor(COLOR_BACKGROUND) & 0xFF) << 16) |
+  EXPECT_EQ(Px(5, 5), (GetSysColor(COLOR_BACKGROUND) & 0xFF00FF00u) | ((GetSysColor(COLOR_BACKGROUND) & 0xFF) << 16) |
                           ((GetSysColor(COLOR_BACKGROUND) >> 16) & 0xFF));
   SetWindowPos(a, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   winplat::user::PumpMessages();

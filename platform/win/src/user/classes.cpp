@@ -102,15 +102,6 @@ void Fill(const WindowClass& c, WC* out, bool unicode) {
   out->lpszMenuName = nullptr;
 }
 
-// Class names handed out by GetClassInfoA stay valid as long as the platform runs.
-const char* KeepAnsi(const std::u16string& s) {
-  static auto* keep = new std::vector<std::unique_ptr<std::string>>;
-  static std::mutex m;
-  std::lock_guard<std::mutex> lock(m);
-  keep->push_back(std::make_unique<std::string>(winplat::WideToAnsi(s)));
-  return keep->back()->c_str();
-}
-
 bool Unregister(const std::u16string& name, ATOM atom, HINSTANCE instance) {
   auto& v = Classes();
   for (size_t i = 0; i < v.size(); ++i) {
