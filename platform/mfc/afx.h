@@ -147,7 +147,7 @@ class CWnd {
     m_hWnd = nullptr;
     return h;
   }
-  HWND GetSafeHwnd() const { return this ? m_hWnd : nullptr; }
+  HWND GetSafeHwnd() const { return m_hWnd; }
   int MessageBox(const char* text, const char* caption = nullptr, UINT type = MB_OK);
 };
 

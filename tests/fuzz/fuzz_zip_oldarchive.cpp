@@ -8,6 +8,7 @@
 #include <string>
 
 #include "winplat_screen.h"
+#include "winuser.h"
 #include "ziplib/zip.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -17,7 +18,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FILE* f = std::fopen("add.txt", "wb");
     std::fputs("added by the fuzzer", f);
     std::fclose(f);
-    winplat::screen::InstallScriptedAnswerer();
+    // Boxes answered at once and not recorded (a record would grow with every input).
+    winplat::screen::SetMessageBoxAnswerer([](const winplat::screen::MessageBoxRequest& r) { return r.defaultButton; });
+    MessageBoxA(nullptr, "start", "fuzz", MB_OK);
     return true;
   }();
   (void)ready;
