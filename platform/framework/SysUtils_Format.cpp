@@ -70,7 +70,7 @@ Str FormatT(const Str& Fmt, const TVarRec* Args, std::size_t ArgCount) {
     return Args[argIndex++];
   };
   auto digit = [&](std::size_t k) { return k < n && Fmt[k] >= C('0') && Fmt[k] <= C('9'); };
-  // A number of the specification: digits, or "*" taking an integer argument.
+  // A number of the format item: digits, or "*" taking an integer argument.
   auto number = [&](int& value) -> bool {
     if (i < n && Fmt[i] == C('*')) {
       const TVarRec& a = nextArg();

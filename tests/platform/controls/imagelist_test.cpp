@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "canvas.h"
-#include "controls/controls_private.h"
+#include "commctrl.h"
 
 namespace {
 

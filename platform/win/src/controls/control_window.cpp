@@ -3,7 +3,7 @@
 
 #include <atomic>
 
-#include "controls/controls_private.h"
+#include "commctrl.h"
 #include "internal/modules.h"
 #include "user/user_internal.h"
 #include "wingdi.h"

@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "controls/controls_private.h"
+#include "commctrl.h"
 #include "internal/handles.h"
 #include "internal/modules.h"
 #include "winerror.h"

@@ -7,7 +7,7 @@
 
 #include "codepages/casemap.h"
 #include "controls/control_window.h"
-#include "controls/controls_private.h"
+#include "commctrl.h"
 #include "controls/paint.h"
 #include "internal/text.h"
 #include "wingdi.h"

@@ -2,7 +2,7 @@
 #include <algorithm>
 
 #include "controls/control_window.h"
-#include "controls/controls_private.h"
+#include "commctrl.h"
 #include "controls/paint.h"
 #include "wingdi.h"
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "controls/control_window.h"
-#include "controls/controls_private.h"
+#include "commctrl.h"
 #include "controls/paint.h"
 #include "controls/toolbar_model.h"
 #include "internal/text.h"

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "controls/control_window.h"
-#include "controls/controls_private.h"
+#include "commctrl.h"
 #include "controls/paint.h"
 #include "wingdi.h"
 
