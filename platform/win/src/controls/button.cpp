@@ -279,13 +279,7 @@ LRESULT CALLBACK ButtonProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 ATOM RegisterButtonClass() {
-  WNDCLASSW wc{};
-  wc.style = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
-  wc.lpfnWndProc = ButtonProc;
-  wc.cbWndExtra = kStateExtra;
-  wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  wc.lpszClassName = u"Button";
-  return RegisterControlClass(wc);
+  return RegisterControlClass(u"Button", ButtonProc, CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW, IDC_ARROW);
 }
 
 }  // namespace winplat::controls

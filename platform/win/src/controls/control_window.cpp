@@ -43,6 +43,16 @@ DWORD Style(HWND h) { return static_cast<DWORD>(GetWindowLongW(h, GWL_STYLE)); }
 
 ATOM RegisterControlClass(const WNDCLASSW& wc) { return user::RegisterSystemClassW(wc); }
 
+ATOM RegisterControlClass(const char16_t* name, WNDPROC proc, UINT style, LPCSTR cursor) {
+  WNDCLASSW wc{};
+  wc.style = style;
+  wc.lpfnWndProc = proc;
+  wc.cbWndExtra = kStateExtra;
+  wc.hCursor = LoadCursorA(nullptr, cursor);
+  wc.lpszClassName = name;
+  return RegisterControlClass(wc);
+}
+
 void RegisterControlClasses() {
   // Set before registering: a registration that looks classes up must not come back here.
   static std::atomic<bool> done{false};

@@ -40,6 +40,8 @@ void RegisterControlClasses();
 
 // A built-in class: found for every instance, never unregistered.
 ATOM RegisterControlClass(const WNDCLASSW& wc);
+// The same for a control keeping its state in the window's extra bytes (kStateExtra).
+ATOM RegisterControlClass(const char16_t* name, WNDPROC proc, UINT style, LPCSTR cursor);
 ATOM RegisterButtonClass();
 ATOM RegisterStaticClass();
 ATOM RegisterEditClass();

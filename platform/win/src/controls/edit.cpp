@@ -564,13 +564,7 @@ LRESULT CALLBACK EditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 ATOM RegisterEditClass() {
-  WNDCLASSW wc{};
-  wc.style = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
-  wc.lpfnWndProc = EditProc;
-  wc.cbWndExtra = kStateExtra;
-  wc.hCursor = LoadCursorA(nullptr, IDC_IBEAM);
-  wc.lpszClassName = u"Edit";
-  return RegisterControlClass(wc);
+  return RegisterControlClass(u"Edit", EditProc, CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW, IDC_IBEAM);
 }
 
 }  // namespace winplat::controls

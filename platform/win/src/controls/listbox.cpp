@@ -442,13 +442,7 @@ LRESULT CALLBACK ListBoxProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 ATOM RegisterListBoxClass() {
-  WNDCLASSW wc{};
-  wc.style = CS_DBLCLKS;
-  wc.lpfnWndProc = ListBoxProc;
-  wc.cbWndExtra = kStateExtra;
-  wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  wc.lpszClassName = u"ListBox";
-  return RegisterControlClass(wc);
+  return RegisterControlClass(u"ListBox", ListBoxProc, CS_DBLCLKS, IDC_ARROW);
 }
 
 }  // namespace winplat::controls

@@ -573,13 +573,7 @@ LRESULT CALLBACK ListViewProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 ATOM RegisterListViewClass() {
-  WNDCLASSW wc{};
-  wc.style = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
-  wc.lpfnWndProc = ListViewProc;
-  wc.cbWndExtra = kStateExtra;
-  wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  wc.lpszClassName = u"SysListView32";
-  return RegisterControlClass(wc);
+  return RegisterControlClass(u"SysListView32", ListViewProc, CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW, IDC_ARROW);
 }
 
 }  // namespace winplat::controls

@@ -124,13 +124,7 @@ LRESULT CALLBACK ProgressProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 ATOM RegisterProgressClass() {
-  WNDCLASSW wc{};
-  wc.style = CS_HREDRAW | CS_VREDRAW;
-  wc.lpfnWndProc = ProgressProc;
-  wc.cbWndExtra = kStateExtra;
-  wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  wc.lpszClassName = u"msctls_progress32";
-  return RegisterControlClass(wc);
+  return RegisterControlClass(u"msctls_progress32", ProgressProc, CS_HREDRAW | CS_VREDRAW, IDC_ARROW);
 }
 
 }  // namespace winplat::controls

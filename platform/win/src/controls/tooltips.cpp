@@ -346,13 +346,7 @@ LRESULT CALLBACK TipProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 ATOM RegisterTooltipsClass() {
-  WNDCLASSW wc{};
-  wc.style = CS_SAVEBITS;
-  wc.lpfnWndProc = TipProc;
-  wc.cbWndExtra = kStateExtra;
-  wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  wc.lpszClassName = u"tooltips_class32";
-  return RegisterControlClass(wc);
+  return RegisterControlClass(u"tooltips_class32", TipProc, CS_SAVEBITS, IDC_ARROW);
 }
 
 }  // namespace winplat::controls
