@@ -1000,6 +1000,29 @@ LPARAM WINAPI GetMessageExtraInfo();
 BOOL WINAPI InSendMessage();
 BOOL WINAPI ReplyMessage(LRESULT lResult);
 
+// ======================================================================== clipboard
+#define CF_TEXT 1
+#define CF_BITMAP 2
+#define CF_OEMTEXT 7
+#define CF_DIB 8
+#define CF_PALETTE 9
+#define CF_UNICODETEXT 13
+#define CF_PRIVATEFIRST 0x0200
+#define CF_PRIVATELAST 0x02FF
+#define CF_GDIOBJFIRST 0x0300
+#define CF_GDIOBJLAST 0x03FF
+BOOL WINAPI OpenClipboard(HWND hWndNewOwner);
+BOOL WINAPI CloseClipboard();
+BOOL WINAPI EmptyClipboard();
+HANDLE WINAPI SetClipboardData(UINT uFormat, HANDLE hMem);
+HANDLE WINAPI GetClipboardData(UINT uFormat);
+BOOL WINAPI IsClipboardFormatAvailable(UINT format);
+int WINAPI CountClipboardFormats();
+UINT WINAPI EnumClipboardFormats(UINT format);
+UINT WINAPI RegisterClipboardFormatA(LPCSTR lpszFormat);
+UINT WINAPI RegisterClipboardFormatW(LPCWSTR lpszFormat);
+HWND WINAPI GetClipboardOwner();
+
 // ======================================================================== timers
 UINT_PTR WINAPI SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPROC lpTimerFunc);
 BOOL WINAPI KillTimer(HWND hWnd, UINT_PTR uIDEvent);

@@ -7,7 +7,6 @@
 #include "winbase.h"
 
 namespace winplat::user {
-ATOM AddAtomInternal(const std::u16string& name, bool pin);
 ATOM FindAtomInternal(const std::u16string& name);
 bool AtomName(ATOM atom, std::u16string* out);
 }  // namespace winplat::user

@@ -175,6 +175,11 @@ int CursorId(HCURSOR cursor);           // IDC_* number of a standard cursor, el
 void PostInput(HWND h, UINT msg, WPARAM wp, LPARAM lp, POINT pt);
 LONG_PTR WindowLong(HWND h, int index, bool unicode);
 
+// The window atom table (class names, registered messages and clipboard formats).
+ATOM AddAtomInternal(const std::u16string& name, bool pin);
+// A destroyed window gives up the clipboard's ownership.
+void ClipboardWindowDestroyed(HWND h);
+
 // A built-in class (controls, dialogs): found for every instance, never unregistered.
 ATOM RegisterSystemClassW(const WNDCLASSW& wc);
 

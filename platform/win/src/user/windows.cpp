@@ -425,6 +425,7 @@ void FreeTree(HWND h) {
   RemoveWindowMessages(h);
   RemoveTimersOf(h);
   ReleaseWindowDCs(h);
+  ClipboardWindowDestroyed(h);
   Unlink(*w);
   --w->cls->windows;
   w->props.clear();
