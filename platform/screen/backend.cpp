@@ -128,6 +128,42 @@ bool HeadlessBackend::CursorVisible() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return cursorVisible_;
 }
+std::vector<ScreenMode> Backend::ScreenModes() const {
+  std::vector<ScreenMode> out;
+  for (const SIZE& s : DisplayModes())
+    for (int bits : {8, 16, 24, 32}) out.push_back(ScreenMode{s.cx, s.cy, bits});
+  return out;
+}
+
+bool Backend::SetScreenSize(int width, int height) {
+  const SIZE s = DisplaySize();
+  return s.cx == width && s.cy == height;
+}
+
+void HeadlessBackend::SetScreenModes(std::vector<ScreenMode> modes) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  modes_ = std::move(modes);
+}
+
+std::vector<ScreenMode> HeadlessBackend::ScreenModes() const {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!modes_.empty()) return modes_;
+  }
+  return Backend::ScreenModes();
+}
+
+bool HeadlessBackend::SetScreenSize(int width, int height) {
+  if (Backend::SetScreenSize(width, height)) return true;
+  const std::vector<ScreenMode> modes = ScreenModes();
+  for (const ScreenMode& m : modes)
+    if (m.width == width && m.height == height) {
+      SetDisplaySize(width, height);
+      return true;
+    }
+  return false;
+}
+
 void HeadlessBackend::SetDisplaySize(int width, int height) {
   std::lock_guard<std::mutex> lock(mutex_);
   if (width < 1) width = 1;

@@ -59,6 +59,12 @@ std::shared_ptr<ScriptedAnswerer> InstallScriptedAnswerer();
 
 // ---------------------------------------------------------------- display backend
 
+// A mode the screen can be switched to. The framebuffer is always 32-bit XRGB; a smaller depth
+// is the one DirectDraw's surfaces are made in and converted from when they reach the screen.
+struct ScreenMode {
+  int width = 0, height = 0, bits = 32;
+};
+
 // What the user did, as a backend reports it. Positions are screen (framebuffer) pixels.
 struct InputEvent {
   enum Kind { MouseMove, MouseButton, MouseWheel, Key, Text, FocusGained, FocusLost, Quit, Expose } kind = MouseMove;
@@ -109,6 +115,11 @@ class Backend {
   virtual void SetCursorShape(int /*idc*/) {}
   // The display modes (the current one first); the headless screen has only its size.
   virtual std::vector<SIZE> DisplayModes() const { return {DisplaySize()}; }
+  // The modes DirectDraw offers: every display mode at 8, 16, 24 and 32 bits.
+  virtual std::vector<ScreenMode> ScreenModes() const;
+  // Makes the screen width x height (one of the display modes); false when it cannot be.
+  // Here only the current size can.
+  virtual bool SetScreenSize(int width, int height);
   // Copy of the screen: width * height pixels, 0x00RRGGBB, row 0 at the top.
   std::vector<uint32_t> Screenshot(int* width, int* height);
 };
@@ -126,6 +137,11 @@ class HeadlessBackend : public Backend {
   void SetCursorVisible(bool visible) override;
   bool CursorVisible() const override;
   void SetDisplaySize(int width, int height);
+  // The modes offered (tests set them; empty: the current size at every depth). Switching to a
+  // listed size changes the display size.
+  void SetScreenModes(std::vector<ScreenMode> modes);
+  std::vector<ScreenMode> ScreenModes() const override;
+  bool SetScreenSize(int width, int height) override;
   Framebuffer GetFramebuffer() override;
   bool PollEvent(InputEvent* event) override;
   void WaitEvent(int timeoutMs) override;
@@ -161,6 +177,7 @@ class HeadlessBackend : public Backend {
   int cursorShape_ = 32512;
   std::shared_ptr<std::vector<uint32_t>> pixels_;
   std::deque<InputEvent> events_;
+  std::vector<ScreenMode> modes_;
 };
 
 // The SDL2 screen: one real window (desktop full screen when the program asks for the

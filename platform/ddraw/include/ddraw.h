@@ -64,6 +64,12 @@ struct IUnknown {
 #define DDERR_DCALREADYCREATED MAKE_DDHRESULT(620)
 #define DDERR_NODC MAKE_DDHRESULT(586)
 #define DDERR_CANTCREATEDC MAKE_DDHRESULT(581)
+#define DDERR_INVALIDMODE MAKE_DDHRESULT(90)
+#define DDERR_WRONGMODE MAKE_DDHRESULT(587)
+#define DDERR_NOCLIPLIST MAKE_DDHRESULT(206)
+#define DDERR_REGIONTOOSMALL MAKE_DDHRESULT(440)
+#define DDERR_NOEXCLUSIVEMODE MAKE_DDHRESULT(225)
+#define DDERR_NODIRECTDRAWHW MAKE_DDHRESULT(565)
 
 // Pixel format flags.
 #define DDPF_ALPHAPIXELS 0x00000001u
@@ -113,6 +119,7 @@ struct DDCAPS {
   DWORD dwSVBCaps;
   DDSCAPS2 ddsCaps;
 };
+#define DDCAPS_3D 0x00000001u
 #define DDCAPS_BLT 0x00000040u
 #define DDCAPS_BLTCOLORFILL 0x04000000u
 #define DDCAPS_BLTSTRETCH 0x00000200u
@@ -189,6 +196,7 @@ using LPDDBLTFX = DDBLTFX*;
 #define DDSD_LPSURFACE 0x00000800u
 #define DDSD_PIXELFORMAT 0x00001000u
 #define DDSD_CKSRCBLT 0x00010000u
+#define DDSD_REFRESHRATE 0x00040000u
 
 // Capabilities.
 #define DDSCAPS_BACKBUFFER 0x00000004u
@@ -227,6 +235,13 @@ using LPDDBLTFX = DDBLTFX*;
 #define DDSCL_NOWINDOWCHANGES 0x00000004u
 #define DDSCL_NORMAL 0x00000008u
 #define DDSCL_EXCLUSIVE 0x00000010u
+#define DDSCL_ALLOWMODEX 0x00000040u
+
+#define DDENUMRET_CANCEL 0
+#define DDENUMRET_OK 1
+using LPDDENUMMODESCALLBACK2 = HRESULT(WINAPI*)(LPDDSURFACEDESC2 desc, LPVOID context);
+// DirectDrawEnumerateA: one call per driver (guid null: the display's own driver).
+using LPDDENUMCALLBACKA = BOOL(WINAPI*)(GUID* guid, LPSTR description, LPSTR name, LPVOID context);
 
 struct IDirectDrawPalette : IUnknown {
   virtual HRESULT GetCaps(LPDWORD caps) = 0;
@@ -236,10 +251,15 @@ struct IDirectDrawPalette : IUnknown {
 using LPDIRECTDRAWPALETTE = IDirectDrawPalette*;
 
 // A clipper: the window it clips to. Off-screen surfaces keep it; clipping to a window's visible
-// region belongs to the window's primary surface.
+// region belongs to the primary surface: a blit to the primary draws only where the window shows.
 struct IDirectDrawClipper : IUnknown {
   virtual HRESULT SetHWnd(DWORD flags, HWND window) = 0;
   virtual HRESULT GetHWnd(HWND* window) = 0;
+  // The window's visible part in screen coordinates (within `clip` when given) as region data.
+  // data null: *size receives the bytes needed. DDERR_NOCLIPLIST without a window.
+  virtual HRESULT GetClipList(LPRECT clip, LPRGNDATA data, LPDWORD size) = 0;
+  // Whether the visible part changed since the last GetClipList.
+  virtual HRESULT IsClipListChanged(BOOL* changed) = 0;
 };
 using LPDIRECTDRAWCLIPPER = IDirectDrawClipper*;
 
@@ -285,6 +305,16 @@ struct IDirectDraw7 : IUnknown {
   virtual HRESULT GetDisplayMode(LPDDSURFACEDESC2 desc) = 0;
   virtual HRESULT WaitForVerticalBlank(DWORD flags, HANDLE event) = 0;
   virtual HRESULT FlipToGDISurface() = 0;
+  // The modes the screen offers, each once, in the screen's order (desc: only those matching its
+  // width, height and bit count as far as its flags give them). The callback answers
+  // DDENUMRET_OK for more.
+  virtual HRESULT EnumDisplayModes(DWORD flags, LPDDSURFACEDESC2 desc, LPVOID context,
+                                   LPDDENUMMODESCALLBACK2 callback) = 0;
+  // A listed mode: the screen takes its size, new surfaces its depth (converted to the screen's
+  // pixels on the way). DDERR_INVALIDMODE for any other.
+  virtual HRESULT SetDisplayMode(DWORD width, DWORD height, DWORD bits, DWORD refreshRate, DWORD flags) = 0;
+  // Back to the mode before this object's first SetDisplayMode (also done when it is released).
+  virtual HRESULT RestoreDisplayMode() = 0;
 };
 using LPDIRECTDRAW7 = IDirectDraw7*;
 
@@ -292,10 +322,17 @@ using LPDIRECTDRAW7 = IDirectDraw7*;
 // answer the same object, whose interface is IDirectDraw7).
 HRESULT WINAPI DirectDrawCreateEx(GUID* guid, LPVOID* directDraw, REFIID iid, IUnknown* outer);
 HRESULT WINAPI DirectDrawCreate(GUID* guid, LPDIRECTDRAW7* directDraw, IUnknown* outer);
+HRESULT WINAPI DirectDrawEnumerateA(LPDDENUMCALLBACKA callback, LPVOID context);
 
 // The pixel value GDI writes for `color` on this surface (the nearest palette entry on indexed
 // surfaces), computed without touching the pixels; works while the surface is locked.
 HRESULT WINAPI DirectDrawColorToPixel(LPDIRECTDRAWSURFACE7 surface, COLORREF color, DWORD* pixel);
+
+// The primary surface (DDSCAPS_PRIMARYSURFACE, no size) is the screen: its pixels are the
+// screen's framebuffer (at depths below 32 bits a copy of it in that depth, converted when it
+// changes), and what is drawn on it is presented at once. With a clipper bound to a window a
+// blit onto it draws only into that window's visible client area. A change of the screen's
+// size or of the backend loses it; Restore takes it back when the mode is still its own.
 
 // Test hook: marks a surface lost, as a mode switch would; Restore brings it back (cleared).
 void DirectDrawLoseSurface(LPDIRECTDRAWSURFACE7 surface);

@@ -1,14 +1,18 @@
 // DirectDraw objects whose surfaces live in ordinary memory: off-screen surfaces at 8 (indexed,
 // with a palette), 16 (5-6-5 and 5-5-5), 24 and 32 bits per pixel, with blits (colour keys,
-// stretching, mirroring, colour fills), GDI device contexts on the pixels, clippers and palettes.
+// stretching, mirroring, colour fills), GDI device contexts on the pixels, clippers and palettes;
+// and the primary surface, which is the screen's framebuffer.
 #include <atomic>
 #include <cstring>
 #include <memory>
 #include <new>
 #include <vector>
 #include "ddraw.h"
+#include "ddraw_display.h"
 #include "gdi/gdi_internal.h"
 #include "internal/modules.h"
+#include "winplat_screen.h"
+#include "winplat_user.h"
 
 const IID IID_IUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 const IID IID_IDirectDraw = {0x6C14DB80, 0xA733, 0x11CE, {0xA5, 0x21, 0x00, 0x20, 0xAF, 0x0B, 0xE5, 0x60}};
@@ -23,6 +27,8 @@ const IID IID_IDirectDrawClipper = {0x6C14DB85, 0xA733, 0x11CE, {0xA5, 0x21, 0x0
 namespace {
 
 namespace gdi = winplat::gdi;
+namespace screen = winplat::screen;
+using winplat::ddraw::DisplayMode;
 
 // Reference counting shared by every object.
 template <class Interface>
@@ -87,6 +93,7 @@ class MemoryClipper final : public RefCounted<IDirectDrawClipper> {
   }
   HRESULT SetHWnd(DWORD, HWND window) override {
     window_ = window;
+    cachedGeneration_ = 0;
     return DD_OK;
   }
   HRESULT GetHWnd(HWND* window) override {
@@ -94,9 +101,67 @@ class MemoryClipper final : public RefCounted<IDirectDrawClipper> {
     *window = window_;
     return DD_OK;
   }
+  HRESULT GetClipList(LPRECT clip, LPRGNDATA data, LPDWORD size) override {
+    if (!size) return DDERR_INVALIDPARAMS;
+    if (!window_) return DDERR_NOCLIPLIST;
+    std::vector<RECT> rects;
+    for (RECT r : WindowRects()) {
+      if (clip) {
+        r.left = std::max(r.left, clip->left);
+        r.top = std::max(r.top, clip->top);
+        r.right = std::min(r.right, clip->right);
+        r.bottom = std::min(r.bottom, clip->bottom);
+      }
+      if (r.left < r.right && r.top < r.bottom) rects.push_back(r);
+    }
+    const DWORD needed = static_cast<DWORD>(sizeof(RGNDATAHEADER) + rects.size() * sizeof(RECT));
+    if (!data) {
+      *size = needed;
+      return DD_OK;
+    }
+    if (*size < needed) {
+      *size = needed;
+      return DDERR_REGIONTOOSMALL;
+    }
+    RGNDATAHEADER& h = data->rdh;
+    h.dwSize = sizeof h;
+    h.iType = RDH_RECTANGLES;
+    h.nCount = static_cast<DWORD>(rects.size());
+    h.nRgnSize = static_cast<DWORD>(rects.size() * sizeof(RECT));
+    h.rcBound = RECT{0, 0, 0, 0};
+    for (size_t i = 0; i < rects.size(); ++i) {
+      const RECT& r = rects[i];
+      if (i == 0) h.rcBound = r;
+      h.rcBound = RECT{std::min(h.rcBound.left, r.left), std::min(h.rcBound.top, r.top),
+                       std::max(h.rcBound.right, r.right), std::max(h.rcBound.bottom, r.bottom)};
+      std::memcpy(data->Buffer + i * sizeof(RECT), &r, sizeof r);
+    }
+    reportedGeneration_ = winplat::user::VisibleRegionGeneration();
+    return DD_OK;
+  }
+  HRESULT IsClipListChanged(BOOL* changed) override {
+    if (!changed) return DDERR_INVALIDPARAMS;
+    *changed = reportedGeneration_ != winplat::user::VisibleRegionGeneration();
+    return DD_OK;
+  }
+
+  HWND Window() const { return window_; }
+  // The visible client area of the window in screen coordinates; computed again only when some
+  // window moved, showed, hid or changed order.
+  const std::vector<RECT>& WindowRects() {
+    const uint64_t generation = winplat::user::VisibleRegionGeneration();
+    if (generation != cachedGeneration_) {
+      rects_ = winplat::user::WindowVisibleRects(window_, true);
+      cachedGeneration_ = generation;
+    }
+    return rects_;
+  }
 
  private:
   HWND window_ = nullptr;
+  uint64_t cachedGeneration_ = 0;
+  uint64_t reportedGeneration_ = 0;
+  std::vector<RECT> rects_;
 };
 
 bool ValidFormat(const DDPIXELFORMAT& pf) {
@@ -116,27 +181,27 @@ bool ValidFormat(const DDPIXELFORMAT& pf) {
   return true;
 }
 
-DDPIXELFORMAT DefaultFormat() {
-  DDPIXELFORMAT pf{};
-  pf.dwSize = sizeof pf;
-  pf.dwFlags = DDPF_RGB;
-  pf.dwRGBBitCount = 32;
-  pf.dwRBitMask = 0xFF0000;
-  pf.dwGBitMask = 0x00FF00;
-  pf.dwBBitMask = 0x0000FF;
-  return pf;
-}
-
 bool SameFormat(const DDPIXELFORMAT& a, const DDPIXELFORMAT& b) {
   const DWORD kinds = DDPF_RGB | DDPF_PALETTEINDEXED8;
   return (a.dwFlags & kinds) == (b.dwFlags & kinds) && a.dwRGBBitCount == b.dwRGBBitCount &&
          a.dwRBitMask == b.dwRBitMask && a.dwGBitMask == b.dwGBitMask && a.dwBBitMask == b.dwBBitMask;
 }
 
-// The pixel memory, shared by a surface and its duplicates.
+// The pixel memory, shared by a surface and its duplicates: its own, or the screen's.
 struct PixelStore {
-  std::unique_ptr<uint8_t[]> bits;
+  uint8_t* bits = nullptr;
   size_t size = 0;
+  std::unique_ptr<uint8_t[]> owned;
+  std::shared_ptr<void> screen;
+
+  static std::shared_ptr<PixelStore> Allocate(uint64_t size) {
+    auto store = std::make_shared<PixelStore>();
+    store->owned.reset(new (std::nothrow) uint8_t[size]());
+    if (!store->owned) return nullptr;
+    store->bits = store->owned.get();
+    store->size = size;
+    return store;
+  }
 };
 
 uint32_t ReadAt(const uint8_t* p, int bytes) {
@@ -158,17 +223,32 @@ class MemorySurface final : public RefCounted<IDirectDrawSurface7> {
     const uint64_t total = rowBytes * desc.dwHeight;
     if (desc.dwWidth > 32768 || desc.dwHeight > 32768 || rowBytes > 0x7FFFFFFF || total > (1ull << 31))
       return DDERR_OUTOFMEMORY;
-    auto store = std::make_shared<PixelStore>();
-    store->bits.reset(new (std::nothrow) uint8_t[total]());
-    if (!store->bits) return DDERR_OUTOFMEMORY;
-    store->size = total;
+    auto store = PixelStore::Allocate(total);
+    if (!store) return DDERR_OUTOFMEMORY;
     auto* s = new (std::nothrow) MemorySurface(desc, pf, static_cast<LONG>(rowBytes), std::move(store));
     if (!s) return DDERR_OUTOFMEMORY;
     *out = s;
     return DD_OK;
   }
 
+  // The screen as a surface of the current mode (see ddraw.h).
+  static HRESULT CreatePrimary(const DDSURFACEDESC2& desc, LPDIRECTDRAWSURFACE7* out) {
+    const DisplayMode mode = winplat::ddraw::CurrentMode();
+    DDSURFACEDESC2 d = desc;
+    d.dwFlags |= DDSD_WIDTH | DDSD_HEIGHT;
+    d.dwWidth = static_cast<DWORD>(mode.width);
+    d.dwHeight = static_cast<DWORD>(mode.height);
+    d.dwFlags &= ~DDSD_PIXELFORMAT;
+    const HRESULT hr = Create(d, winplat::ddraw::FormatOfDepth(mode.bits), out);
+    if (hr != DD_OK) return hr;
+    auto* s = static_cast<MemorySurface*>(*out);
+    s->screen_ = true;
+    s->BindScreen();
+    return DD_OK;
+  }
+
   MemorySurface* Duplicate() const {
+    if (screen_) return nullptr;
     DDSURFACEDESC2 desc{};
     Describe(&desc, false);
     auto* s = new (std::nothrow) MemorySurface(desc, format_, pitch_, store_);
@@ -192,12 +272,14 @@ class MemorySurface final : public RefCounted<IDirectDrawSurface7> {
   }
   HRESULT Lock(LPRECT rect, LPDDSURFACEDESC2 desc, DWORD, HANDLE) override {
     if (!desc || desc->dwSize != sizeof(DDSURFACEDESC2)) return DDERR_INVALIDPARAMS;
-    if (lost_) return DDERR_SURFACELOST;
+    if (CheckLost()) return DDERR_SURFACELOST;
     if (Busy()) return DDERR_SURFACEBUSY;
-    uint8_t* start = store_->bits.get();
+    uint8_t* start = store_->bits;
+    lockRect_ = Whole();
     if (rect) {
       if (!InsideSurface(*rect)) return DDERR_INVALIDRECT;
       start += static_cast<ptrdiff_t>(rect->top) * pitch_ + static_cast<ptrdiff_t>(rect->left) * BytesPerPixel();
+      lockRect_ = *rect;
     }
     locked_ = true;
     Describe(desc, true);
@@ -207,6 +289,7 @@ class MemorySurface final : public RefCounted<IDirectDrawSurface7> {
   HRESULT Unlock(LPRECT) override {
     if (!locked_) return DDERR_NOTLOCKED;
     locked_ = false;
+    Publish({lockRect_});
     return DD_OK;
   }
   HRESULT SetPalette(LPDIRECTDRAWPALETTE palette) override {
@@ -235,41 +318,48 @@ class MemorySurface final : public RefCounted<IDirectDrawSurface7> {
     *key = key_;
     return DD_OK;
   }
-  HRESULT IsLost() override { return lost_ ? DDERR_SURFACELOST : DD_OK; }
+  HRESULT IsLost() override { return CheckLost() ? DDERR_SURFACELOST : DD_OK; }
   HRESULT Restore() override {
-    if (lost_) {
-      // What a lost surface held is gone.
-      std::memset(store_->bits.get(), 0, store_->size);
-      lost_ = false;
+    if (!CheckLost()) return DD_OK;
+    if (screen_) {
+      // The screen changed under it: it comes back only in the mode it was made in.
+      const DisplayMode mode = winplat::ddraw::CurrentMode();
+      if (mode.width != static_cast<int>(width_) || mode.height != static_cast<int>(height_) ||
+          winplat::ddraw::FormatOfDepth(mode.bits).dwRGBBitCount != format_.dwRGBBitCount)
+        return DDERR_WRONGMODE;
+      if (!BindScreen()) return DDERR_OUTOFMEMORY;
     }
+    // What a lost surface held is gone.
+    std::memset(store_->bits, 0, store_->size);
+    lost_ = false;
     return DD_OK;
   }
   void Lose() { lost_ = true; }
 
   HRESULT Blt(LPRECT destRect, IDirectDrawSurface7* source, LPRECT srcRect, DWORD flags, LPDDBLTFX fx) override {
-    if (lost_) return DDERR_SURFACELOST;
+    if (CheckLost()) return DDERR_SURFACELOST;
     if (Busy()) return DDERR_SURFACEBUSY;
     if ((flags & (DDBLT_COLORFILL | DDBLT_DDFX | DDBLT_KEYSRCOVERRIDE)) && (!fx || fx->dwSize != sizeof(DDBLTFX)))
       return DDERR_INVALIDPARAMS;
     RECT dest = destRect ? *destRect : Whole();
     if (dest.left >= dest.right || dest.top >= dest.bottom) return DDERR_INVALIDRECT;
     if (!clipper_ && !InsideSurface(dest)) return DDERR_INVALIDRECT;
-    RECT clipped = dest;
-    IntersectWith(clipped, Whole());
-    if (clipped.left >= clipped.right || clipped.top >= clipped.bottom) return DD_OK;
+    const std::vector<RECT> areas = ClipAreas(dest);
 
     if (flags & DDBLT_COLORFILL) {
       const uint32_t value = fx->dwFillColor & PixelMask();
       const int bpp = BytesPerPixel();
-      for (LONG y = clipped.top; y < clipped.bottom; ++y) {
-        uint8_t* row = RowAt(y);
-        for (LONG x = clipped.left; x < clipped.right; ++x) WriteAt(row + x * bpp, bpp, value);
-      }
+      for (const RECT& clipped : areas)
+        for (LONG y = clipped.top; y < clipped.bottom; ++y) {
+          uint8_t* row = RowAt(y);
+          for (LONG x = clipped.left; x < clipped.right; ++x) WriteAt(row + x * bpp, bpp, value);
+        }
+      Publish(areas);
       return DD_OK;
     }
     auto* src = dynamic_cast<MemorySurface*>(source);
     if (!src) return DDERR_INVALIDPARAMS;
-    if (src->lost_) return DDERR_SURFACELOST;
+    if (src->CheckLost()) return DDERR_SURFACELOST;
     if (src != this && src->Busy()) return DDERR_SURFACEBUSY;
     if (!SameFormat(format_, src->format_)) return DDERR_INVALIDPIXELFORMAT;
     const RECT from = srcRect ? *srcRect : src->Whole();
@@ -286,17 +376,20 @@ class MemorySurface final : public RefCounted<IDirectDrawSurface7> {
       key = src->key_.dwColorSpaceLowValue;
     }
     const DWORD ddfx = (flags & DDBLT_DDFX) ? fx->dwDDFX : 0;
-    Copy(dest, clipped, *src, from, useKey, key, (ddfx & DDBLTFX_MIRRORLEFTRIGHT) != 0, (ddfx & DDBLTFX_MIRRORUPDOWN) != 0);
+    for (const RECT& clipped : areas)
+      Copy(dest, clipped, *src, from, useKey, key, (ddfx & DDBLTFX_MIRRORLEFTRIGHT) != 0,
+           (ddfx & DDBLTFX_MIRRORUPDOWN) != 0);
+    Publish(areas);
     return DD_OK;
   }
 
   HRESULT BltFast(DWORD x, DWORD y, IDirectDrawSurface7* source, LPRECT srcRect, DWORD flags) override {
     if (clipper_) return DDERR_BLTFASTCANTCLIP;
-    if (lost_) return DDERR_SURFACELOST;
+    if (CheckLost()) return DDERR_SURFACELOST;
     if (Busy()) return DDERR_SURFACEBUSY;
     auto* src = dynamic_cast<MemorySurface*>(source);
     if (!src) return DDERR_INVALIDPARAMS;
-    if (src->lost_) return DDERR_SURFACELOST;
+    if (src->CheckLost()) return DDERR_SURFACELOST;
     if (src != this && src->Busy()) return DDERR_SURFACEBUSY;
     if (!SameFormat(format_, src->format_)) return DDERR_INVALIDPIXELFORMAT;
     const RECT from = srcRect ? *srcRect : src->Whole();
@@ -308,13 +401,14 @@ class MemorySurface final : public RefCounted<IDirectDrawSurface7> {
     const bool useKey = (flags & DDBLTFAST_SRCCOLORKEY) != 0;
     if (useKey && !src->hasKey_) return DDERR_NOCOLORKEY;
     Copy(dest, dest, *src, from, useKey, src->key_.dwColorSpaceLowValue, false, false);
+    Publish({dest});
     return DD_OK;
   }
 
   HRESULT GetDC(HDC* dc) override {
     if (!dc) return DDERR_INVALIDPARAMS;
     *dc = nullptr;
-    if (lost_) return DDERR_SURFACELOST;
+    if (CheckLost()) return DDERR_SURFACELOST;
     if (dc_) return DDERR_DCALREADYCREATED;
     if (locked_) return DDERR_SURFACEBUSY;
     auto keep = std::make_shared<DCKeep>();
@@ -331,6 +425,7 @@ class MemorySurface final : public RefCounted<IDirectDrawSurface7> {
     if (!dc_ || dc != dc_) return DDERR_NODC;
     DeleteDC(dc_);
     dc_ = nullptr;
+    Publish({Whole()});
     return DD_OK;
   }
   HRESULT GetCaps(DDSCAPS2* caps) override {
@@ -363,10 +458,24 @@ class MemorySurface final : public RefCounted<IDirectDrawSurface7> {
   HRESULT Flip(IDirectDrawSurface7* target, DWORD) override {
     if (chain_.empty()) return DDERR_NOTFLIPPABLE;
     if (target && target != chain_.front()) return DDERR_INVALIDPARAMS;
-    if (lost_) return DDERR_SURFACELOST;
+    if (CheckLost()) return DDERR_SURFACELOST;
     if (Busy()) return DDERR_SURFACEBUSY;
     for (MemorySurface* b : chain_)
       if (b->Busy()) return DDERR_SURFACEBUSY;
+    if (screen_) {
+      // The screen's memory stays where it is: the pixels travel instead.
+      PixelStore front;
+      front.owned.reset(new (std::nothrow) uint8_t[store_->size]);
+      if (!front.owned) return DDERR_OUTOFMEMORY;
+      front.bits = front.owned.get();
+      front.size = store_->size;
+      CopyPixels(*store_, front);
+      CopyPixels(*chain_.front()->store_, *store_);
+      for (size_t i = 0; i + 1 < chain_.size(); ++i) CopyPixels(*chain_[i + 1]->store_, *chain_[i]->store_);
+      CopyPixels(front, *chain_.back()->store_);
+      Publish({Whole()});
+      return DD_OK;
+    }
     // The back buffer's pixels come to the front; the rest move one place along the chain.
     std::shared_ptr<PixelStore> front = std::move(store_);
     store_ = std::move(chain_.front()->store_);
@@ -380,7 +489,8 @@ class MemorySurface final : public RefCounted<IDirectDrawSurface7> {
     Describe(&desc, false);
     desc.dwFlags &= ~DDSD_CKSRCBLT;
     for (DWORD i = 0; i < count; ++i) {
-      desc.ddsCaps.dwCaps = (caps_.dwCaps & ~DDSCAPS_FRONTBUFFER) | (i == 0 ? DDSCAPS_BACKBUFFER : 0);
+      desc.ddsCaps.dwCaps =
+          (caps_.dwCaps & ~(DDSCAPS_FRONTBUFFER | DDSCAPS_PRIMARYSURFACE)) | (i == 0 ? DDSCAPS_BACKBUFFER : 0);
       LPDIRECTDRAWSURFACE7 back = nullptr;
       const HRESULT hr = Create(desc, format_, &back);
       if (hr != DD_OK) return hr;
@@ -395,7 +505,7 @@ class MemorySurface final : public RefCounted<IDirectDrawSurface7> {
     gdi::Surface s;
     std::vector<RGBQUAD> colors;
     if (!DescribeForGdi(s, colors)) return false;
-    s.bits = store_->bits.get();
+    s.bits = store_->bits;
     *pixel = gdi::ColorToPixel(s, color);
     return true;
   }
@@ -426,6 +536,86 @@ class MemorySurface final : public RefCounted<IDirectDrawSurface7> {
   }
 
   bool Busy() const { return locked_ || dc_ != nullptr; }
+
+  // A surface on the screen is lost once the screen's memory or mode is no longer the one it
+  // was made on.
+  bool CheckLost() {
+    if (screen_ && !lost_ && screen::ScreenGeneration() != screenGeneration_) lost_ = true;
+    return lost_;
+  }
+
+  // Takes the screen's memory (32 bits) or fresh memory of this depth, converted to the screen
+  // as it changes.
+  bool BindScreen() {
+    screenGeneration_ = screen::ScreenGeneration();
+    if (format_.dwFlags & DDPF_RGB && format_.dwRGBBitCount == 32 && format_.dwRBitMask == 0xFF0000 &&
+        format_.dwGBitMask == 0xFF00 && format_.dwBBitMask == 0xFF) {
+      screen::Framebuffer fb = screen::CurrentBackend()->GetFramebuffer();
+      if (fb.width != static_cast<int>(width_) || fb.height != static_cast<int>(height_)) return false;
+      auto store = std::make_shared<PixelStore>();
+      store->bits = fb.bits;
+      store->size = static_cast<size_t>(fb.pitch) * fb.height;
+      store->screen = fb.keepAlive;
+      store_ = std::move(store);
+      pitch_ = static_cast<LONG>(fb.pitch);
+      converted_ = false;
+      return true;
+    }
+    converted_ = true;
+    if (store_->screen) {
+      auto store = PixelStore::Allocate(static_cast<uint64_t>(pitch_) * height_);
+      if (!store) return false;
+      store_ = std::move(store);
+    }
+    return true;
+  }
+
+  // Where a write to `dest` may land: inside the surface and, on the screen with a clipper bound
+  // to a window, inside the window's visible client area.
+  std::vector<RECT> ClipAreas(const RECT& dest) {
+    RECT clipped = dest;
+    IntersectWith(clipped, Whole());
+    std::vector<RECT> areas;
+    if (clipped.left >= clipped.right || clipped.top >= clipped.bottom) return areas;
+    auto* clipper = screen_ ? dynamic_cast<MemoryClipper*>(clipper_) : nullptr;
+    if (!clipper || !clipper->Window()) {
+      areas.push_back(clipped);
+      return areas;
+    }
+    for (RECT r : clipper->WindowRects()) {
+      IntersectWith(r, clipped);
+      if (r.left < r.right && r.top < r.bottom) areas.push_back(r);
+    }
+    return areas;
+  }
+
+  // After a change of these rectangles of a screen surface: converted to the screen's pixels
+  // when the depth differs, and presented.
+  void Publish(const std::vector<RECT>& areas) {
+    if (!screen_ || CheckLost() || areas.empty()) return;
+    auto backend = screen::CurrentBackend();
+    if (converted_) {
+      screen::Framebuffer fb = backend->GetFramebuffer();
+      gdi::Surface from;
+      std::vector<RGBQUAD> colors;
+      if (!DescribeForGdi(from, colors)) return;
+      for (const RECT& r : areas)
+        for (LONG y = std::max<LONG>(r.top, 0); y < std::min<LONG>(r.bottom, fb.height); ++y) {
+          auto* row = reinterpret_cast<uint32_t*>(fb.bits + y * fb.pitch);
+          for (LONG x = std::max<LONG>(r.left, 0); x < std::min<LONG>(r.right, fb.width); ++x) {
+            const COLORREF c = gdi::PixelToColor(from, gdi::ReadPixel(from, x, y));
+            row[x] = (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
+          }
+        }
+    }
+    for (const RECT& r : areas) backend->Damage(r);
+    backend->Present();
+  }
+
+  // Surfaces of one chain have one size and format.
+  static void CopyPixels(const PixelStore& from, PixelStore& to) {
+    std::memcpy(to.bits, from.bits, std::min(from.size, to.size));
+  }
   int BytesPerPixel() const { return static_cast<int>(format_.dwRGBBitCount / 8); }
   RECT Whole() const { return RECT{0, 0, static_cast<LONG>(width_), static_cast<LONG>(height_)}; }
   bool InsideSurface(const RECT& r) const {
@@ -438,7 +628,7 @@ class MemorySurface final : public RefCounted<IDirectDrawSurface7> {
     if (r.right > c.right) r.right = c.right;
     if (r.bottom > c.bottom) r.bottom = c.bottom;
   }
-  uint8_t* RowAt(LONG y) const { return store_->bits.get() + static_cast<ptrdiff_t>(y) * pitch_; }
+  uint8_t* RowAt(LONG y) const { return store_->bits + static_cast<ptrdiff_t>(y) * pitch_; }
   // The bits that make a pixel's colour: colour keys compare only these.
   uint32_t PixelMask() const {
     if (format_.dwFlags & DDPF_PALETTEINDEXED8) return 0xFF;
@@ -454,7 +644,7 @@ class MemorySurface final : public RefCounted<IDirectDrawSurface7> {
     const int64_t dw = dest.right - dest.left, dh = dest.bottom - dest.top;
     const int64_t sw = from.right - from.left, sh = from.bottom - from.top;
     std::vector<uint8_t> snapshot;
-    const uint8_t* srcBits = src.store_->bits.get();
+    const uint8_t* srcBits = src.store_->bits;
     if (src.store_ == store_) {
       snapshot.assign(srcBits, srcBits + store_->size);
       srcBits = snapshot.data();
@@ -486,7 +676,7 @@ class MemorySurface final : public RefCounted<IDirectDrawSurface7> {
 
   bool DescribeForGdi(gdi::Surface& s, std::vector<RGBQUAD>& colors) const {
     const int bpp = static_cast<int>(format_.dwRGBBitCount);
-    s.bits = store_->bits.get();
+    s.bits = store_->bits;
     s.pitch = pitch_;
     s.width = static_cast<int>(width_);
     s.height = static_cast<int>(height_);
@@ -529,6 +719,10 @@ class MemorySurface final : public RefCounted<IDirectDrawSurface7> {
   bool locked_ = false;
   bool lost_ = false;
   bool hasKey_ = false;
+  bool screen_ = false;     // the primary surface
+  bool converted_ = false;  // on the screen in a depth other than the screen's own
+  uint64_t screenGeneration_ = 0;
+  RECT lockRect_{};
   DDCOLORKEY key_{};
   HDC dc_ = nullptr;
   LPDIRECTDRAWPALETTE palette_ = nullptr;
@@ -544,14 +738,15 @@ class MemoryDirectDraw final : public RefCounted<IDirectDraw7> {
   HRESULT CreateSurface(LPDDSURFACEDESC2 desc, LPDIRECTDRAWSURFACE7* surface, IUnknown* outer) override {
     if (!desc || !surface || outer || desc->dwSize != sizeof(DDSURFACEDESC2)) return DDERR_INVALIDPARAMS;
     *surface = nullptr;
-    if ((desc->dwFlags & DDSD_CAPS) && (desc->ddsCaps.dwCaps & DDSCAPS_PRIMARYSURFACE))
-      return DDERR_UNSUPPORTED;  // a primary surface needs a screen
+    const bool primary = (desc->dwFlags & DDSD_CAPS) && (desc->ddsCaps.dwCaps & DDSCAPS_PRIMARYSURFACE);
+    if (primary && (desc->dwFlags & (DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT))) return DDERR_INVALIDPARAMS;
     const bool chain = desc->dwFlags & DDSD_BACKBUFFERCOUNT;
     if (chain && (!(desc->dwFlags & DDSD_CAPS) || (desc->ddsCaps.dwCaps & (DDSCAPS_FLIP | DDSCAPS_COMPLEX)) !=
                                                        (DDSCAPS_FLIP | DDSCAPS_COMPLEX) ||
                   desc->dwBackBufferCount == 0 || desc->dwBackBufferCount > 3))
       return DDERR_INVALIDCAPS;
-    const HRESULT hr = MemorySurface::Create(*desc, display_, surface);
+    const HRESULT hr = primary ? MemorySurface::CreatePrimary(*desc, surface)
+                               : MemorySurface::Create(*desc, DisplayFormat(), surface);
     if (hr != DD_OK || !chain) return hr;
     const HRESULT attached = static_cast<MemorySurface*>(*surface)->AttachBackBuffers(desc->dwBackBufferCount);
     if (attached != DD_OK) {
@@ -574,7 +769,16 @@ class MemoryDirectDraw final : public RefCounted<IDirectDraw7> {
     *palette = p;
     return DD_OK;
   }
-  HRESULT SetCooperativeLevel(HWND, DWORD) override { return DD_OK; }
+  // Full screen needs exclusive use and a window; the other flags ask nothing of memory surfaces.
+  HRESULT SetCooperativeLevel(HWND window, DWORD flags) override {
+    const bool exclusive = flags & DDSCL_EXCLUSIVE, full = flags & DDSCL_FULLSCREEN;
+    if (exclusive != full || (exclusive && !window) || (exclusive && (flags & DDSCL_NORMAL)))
+      return DDERR_INVALIDPARAMS;
+    if (!exclusive && !(flags & DDSCL_NORMAL)) return DDERR_INVALIDPARAMS;
+    window_ = window;
+    cooperativeFlags_ = flags;
+    return DD_OK;
+  }
   HRESULT CreateClipper(DWORD, LPDIRECTDRAWCLIPPER* clipper, IUnknown* outer) override {
     if (!clipper || outer) return DDERR_INVALIDPARAMS;
     *clipper = new (std::nothrow) MemoryClipper;
@@ -602,17 +806,68 @@ class MemoryDirectDraw final : public RefCounted<IDirectDraw7> {
   }
   HRESULT GetDisplayMode(LPDDSURFACEDESC2 desc) override {
     if (!desc || desc->dwSize != sizeof(DDSURFACEDESC2)) return DDERR_INVALIDPARAMS;
-    std::memset(desc, 0, sizeof *desc);
-    desc->dwSize = sizeof *desc;
-    desc->dwFlags = DDSD_PIXELFORMAT;
-    desc->ddpfPixelFormat = display_;
+    Describe(winplat::ddraw::CurrentMode(), desc);
     return DD_OK;
   }
+  // The screen presents in step with the display where it can (its own vertical-blank wait);
+  // nothing is left to wait for here.
   HRESULT WaitForVerticalBlank(DWORD, HANDLE) override { return DD_OK; }
   HRESULT FlipToGDISurface() override { return DD_OK; }
 
+  HRESULT EnumDisplayModes(DWORD, LPDDSURFACEDESC2 filter, LPVOID context,
+                           LPDDENUMMODESCALLBACK2 callback) override {
+    if (!callback || (filter && filter->dwSize != sizeof(DDSURFACEDESC2))) return DDERR_INVALIDPARAMS;
+    for (const DisplayMode& m : winplat::ddraw::OfferedModes()) {
+      if (filter) {
+        if ((filter->dwFlags & DDSD_WIDTH) && filter->dwWidth != static_cast<DWORD>(m.width)) continue;
+        if ((filter->dwFlags & DDSD_HEIGHT) && filter->dwHeight != static_cast<DWORD>(m.height)) continue;
+        if ((filter->dwFlags & DDSD_PIXELFORMAT) &&
+            filter->ddpfPixelFormat.dwRGBBitCount != static_cast<DWORD>(m.bits))
+          continue;
+      }
+      DDSURFACEDESC2 d;
+      Describe(m, &d);
+      if (callback(&d, context) == DDENUMRET_CANCEL) break;
+    }
+    return DD_OK;
+  }
+
+  HRESULT SetDisplayMode(DWORD width, DWORD height, DWORD bits, DWORD, DWORD) override {
+    if (width > 0x7FFFFFFF || height > 0x7FFFFFFF || bits > 32) return DDERR_INVALIDMODE;
+    const DisplayMode before = winplat::ddraw::CurrentMode();
+    const HRESULT hr = winplat::ddraw::ChangeMode(
+        DisplayMode{static_cast<int>(width), static_cast<int>(height), static_cast<int>(bits)});
+    if (hr == DD_OK && !modeChanged_) {
+      modeChanged_ = true;
+      savedMode_ = before;
+    }
+    return hr;
+  }
+
+  HRESULT RestoreDisplayMode() override {
+    if (!modeChanged_) return DD_OK;
+    modeChanged_ = false;
+    return winplat::ddraw::ChangeMode(savedMode_);
+  }
+
+  ~MemoryDirectDraw() override { RestoreDisplayMode(); }
+
  private:
-  DDPIXELFORMAT display_ = DefaultFormat();
+  static DDPIXELFORMAT DisplayFormat() { return winplat::ddraw::FormatOfDepth(winplat::ddraw::CurrentMode().bits); }
+  static void Describe(const DisplayMode& m, LPDDSURFACEDESC2 desc) {
+    std::memset(desc, 0, sizeof *desc);
+    desc->dwSize = sizeof *desc;
+    desc->dwFlags = DDSD_WIDTH | DDSD_HEIGHT | DDSD_PITCH | DDSD_PIXELFORMAT | DDSD_REFRESHRATE;
+    desc->dwWidth = static_cast<DWORD>(m.width);
+    desc->dwHeight = static_cast<DWORD>(m.height);
+    desc->lPitch = static_cast<LONG>((static_cast<int64_t>(m.width) * m.bits + 31) / 32 * 4);
+    desc->ddpfPixelFormat = winplat::ddraw::FormatOfDepth(m.bits);
+  }
+
+  HWND window_ = nullptr;
+  DWORD cooperativeFlags_ = 0;
+  bool modeChanged_ = false;
+  DisplayMode savedMode_;
 };
 
 }  // namespace
@@ -645,5 +900,17 @@ void DirectDrawLoseSurface(LPDIRECTDRAWSURFACE7 surface) {
   if (surface) dynamic_cast<MemorySurface*>(surface)->Lose();
 }
 
+namespace {
+char g_driver_description[] = "Display";
+char g_driver_name[] = "display";
+}  // namespace
+
+HRESULT WINAPI DirectDrawEnumerateA(LPDDENUMCALLBACKA callback, LPVOID context) {
+  if (!callback) return DDERR_INVALIDPARAMS;
+  callback(nullptr, g_driver_description, g_driver_name, context);
+  return DD_OK;
+}
+
 VSE_EXPORT_AS("ddraw.dll", "DirectDrawCreateEx", &DirectDrawCreateEx);
+VSE_EXPORT_AS("ddraw.dll", "DirectDrawEnumerateA", &DirectDrawEnumerateA);
 VSE_EXPORT_AS("ddraw.dll", "DirectDrawCreate", &DirectDrawCreate);

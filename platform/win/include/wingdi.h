@@ -108,6 +108,20 @@ struct PALETTEENTRY {
   BYTE peBlue;
   BYTE peFlags;
 };
+// A region as a list of rectangles (header, then nCount RECTs in Buffer).
+#define RDH_RECTANGLES 1
+struct RGNDATAHEADER {
+  DWORD dwSize;
+  DWORD iType;
+  DWORD nCount;
+  DWORD nRgnSize;
+  RECT rcBound;
+};
+struct RGNDATA {
+  RGNDATAHEADER rdh;
+  char Buffer[1];
+};
+using LPRGNDATA = RGNDATA*;
 struct LOGPALETTE {
   WORD palVersion;
   WORD palNumEntries;

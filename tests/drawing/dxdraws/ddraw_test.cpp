@@ -149,13 +149,14 @@ TEST(MemoryDirectDraw, NewSurfacesAreZeroAndDuplicatesSharePixels) {
   s->Release();
   EXPECT_EQ(At(dup, 5, 5), 9u);  // the pixels outlive the first surface
   dup->Release();
-  // Primary surfaces need a screen.
+  // The primary surface is the screen: it takes no size of its own.
   DDSURFACEDESC2 d{};
   d.dwSize = sizeof d;
-  d.dwFlags = DDSD_CAPS;
+  d.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
+  d.dwWidth = d.dwHeight = 8;
   d.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
   IDirectDrawSurface7* primary = nullptr;
-  EXPECT_EQ(r.dd->CreateSurface(&d, &primary, nullptr), DDERR_UNSUPPORTED);
+  EXPECT_EQ(r.dd->CreateSurface(&d, &primary, nullptr), DDERR_INVALIDPARAMS);
 }
 
 }  // namespace
