@@ -1705,3 +1705,6 @@ UINT WINAPI GetCaretBlinkTime();
 #define LBN_SELCANCEL 3
 #define LBN_SETFOCUS 4
 #define LBN_KILLFOCUS 5
+
+// ======================================================================== menus and accelerators
+#include "winmenu.h"

@@ -378,7 +378,7 @@ void RegisterSystemClasses() {
   RegisterMessageBoxClass();
 }
 
-void RunModalLoop(HWND modal, const std::function<bool()>& done) {
+void RunModalLoop(HWND modal, const std::function<bool()>& done, const std::function<bool(const MSG&)>& filter) {
   while (!done()) {
     MSG m;
     if (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
@@ -386,6 +386,7 @@ void RunModalLoop(HWND modal, const std::function<bool()>& done) {
         PostQuitMessage(static_cast<int>(m.wParam));  // the program's own loop ends too
         break;
       }
+      if (filter && filter(m)) continue;
       if (!IsWindow(modal) || !IsDialogMessageW(modal, &m)) {
         TranslateMessage(&m);
         DispatchMessageW(&m);

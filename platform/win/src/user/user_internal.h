@@ -164,7 +164,9 @@ void ApplicationFocus(bool gained);
 LRESULT CALLBACK DefDlgProcWImpl(HWND, UINT, WPARAM, LPARAM);
 void RegisterSystemClasses();
 // Runs a modal loop until `done()` answers true (the dialog ended or its window went away).
-void RunModalLoop(HWND modal, const std::function<bool()>& done);
+// `filter`, when given, sees each message first and answers whether it took it.
+void RunModalLoop(HWND modal, const std::function<bool()>& done,
+                  const std::function<bool(const MSG&)>& filter = {});
 
 HWND RootOfWindow(HWND h);
 bool TimersExist();
