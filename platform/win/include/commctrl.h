@@ -231,6 +231,22 @@ struct NMTOOLBARW { NMHDR hdr; int iItem; TBBUTTON tbButton; int cchText; LPWSTR
 #define TB_ADDSTRINGW (WM_USER + 77)
 #define TB_SETUNICODEFORMAT CCM_SETUNICODEFORMAT
 #define TB_GETUNICODEFORMAT CCM_GETUNICODEFORMAT
+// NM_CLICK and NM_RCLICK of a toolbar: the button's command (-1 over no button) and the point.
+struct NMMOUSE { NMHDR hdr; DWORD_PTR dwItemSpec; DWORD_PTR dwItemData; POINT pt; LPARAM dwHitInfo; };
+using LPNMMOUSE = NMMOUSE*;
+// TBN_HOTITEMCHANGE: answering nonzero keeps the old hot button.
+struct NMTBHOTITEM { NMHDR hdr; int idOld; int idNew; DWORD dwFlags; };
+#define HICF_OTHER 0x00000000u
+#define HICF_MOUSE 0x00000001u
+#define HICF_ARROWKEYS 0x00000002u
+#define HICF_ACCELERATOR 0x00000004u
+#define HICF_DUPACCEL 0x00000008u
+#define HICF_ENTERING 0x00000010u
+#define HICF_LEAVING 0x00000020u
+#define HICF_RESELECT 0x00000040u
+#define TBDDRET_DEFAULT 0
+#define TBDDRET_NODEFAULT 1
+#define TBDDRET_TREATPRESSED 2
 #define TBN_GETBUTTONINFOA (TBN_FIRST - 0)
 #define TBN_BEGINDRAG (TBN_FIRST - 1)
 #define TBN_ENDDRAG (TBN_FIRST - 2)

@@ -218,3 +218,178 @@ TEST_F(CommonControls, ChooseColorAnswersTheClickedColour) {
   EXPECT_FALSE(ChooseColorW(&cc));
   EXPECT_EQ(CommDlgExtendedError(), static_cast<DWORD>(CDERR_STRUCTSIZE));
 }
+
+namespace {
+std::vector<NMHDR> g_tbNotes;
+std::vector<NMTBHOTITEM> g_hot;
+DWORD_PTR g_clickItem = 0;
+bool g_refuseHot = false;
+std::vector<UINT> g_commands;
+
+LRESULT CALLBACK ToolbarHostProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_NOTIFY) {
+    auto* hdr = reinterpret_cast<NMHDR*>(lp);
+    g_tbNotes.push_back(*hdr);
+    if (hdr->code == TBN_HOTITEMCHANGE) {
+      g_hot.push_back(*reinterpret_cast<NMTBHOTITEM*>(lp));
+      return g_refuseHot ? 1 : 0;
+    }
+    if (hdr->code == NM_CLICK || hdr->code == NM_RCLICK) g_clickItem = reinterpret_cast<NMMOUSE*>(lp)->dwItemSpec;
+    if (hdr->code == TBN_DROPDOWN) g_clickItem = static_cast<DWORD_PTR>(reinterpret_cast<NMTOOLBARW*>(lp)->iItem);
+    return 0;
+  }
+  if (msg == WM_COMMAND) {
+    g_commands.push_back(LOWORD(wp));
+    return 0;
+  }
+  return DefWindowProcW(h, msg, wp, lp);
+}
+}  // namespace
+
+TEST_F(CommonControls, ToolbarNotifiesClicksHotChangesAndDropDowns) {
+  static bool registered = false;
+  if (!registered) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = ToolbarHostProc;
+    wc.lpszClassName = u"ToolbarHost";
+    ASSERT_NE(RegisterClassW(&wc), 0);
+    registered = true;
+  }
+  HWND bar = CreateWindowExW(0, u"ToolbarHost", u"", WS_POPUP | WS_VISIBLE, 0, 0, 300, 100, nullptr, nullptr, nullptr, nullptr);
+  HWND tb = CreateWindowExW(0, TOOLBARCLASSNAMEW, u"", WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | CCS_NODIVIDER, 0, 0, 0, 0, bar,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(9)), nullptr, nullptr);
+  TBBUTTON b[3] = {};
+  for (int i = 0; i < 3; ++i) {
+    b[i].iBitmap = -1;
+    b[i].idCommand = 40 + i;
+    b[i].fsState = TBSTATE_ENABLED;
+    b[i].iString = -1;
+  }
+  b[2].fsStyle = TBSTYLE_DROPDOWN;
+  SendMessageW(tb, TB_ADDBUTTONSW, 3, reinterpret_cast<LPARAM>(b));
+  SendMessageW(tb, TB_AUTOSIZE, 0, 0);
+  auto centre = [&](int i) {
+    RECT r{};
+    SendMessageW(tb, TB_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&r));
+    POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    ClientToScreen(tb, &p);
+    return p;
+  };
+  g_tbNotes.clear();
+  g_hot.clear();
+  g_commands.clear();
+  POINT p0 = centre(0), p1 = centre(1), p2 = centre(2);
+  Screen().MouseMove(p0.x, p0.y);
+  Pump();
+  ASSERT_EQ(g_hot.size(), 1u);
+  EXPECT_EQ(g_hot[0].idOld, -1);
+  EXPECT_EQ(g_hot[0].idNew, 40);
+  EXPECT_EQ(g_hot[0].dwFlags, HICF_MOUSE | HICF_ENTERING);
+  EXPECT_EQ(g_hot[0].hdr.hwndFrom, tb);
+  EXPECT_EQ(g_hot[0].hdr.idFrom, 9u);
+  EXPECT_EQ(SendMessageW(tb, TB_GETHOTITEM, 0, 0), 0);
+  // Refused: the hot button stays.
+  g_refuseHot = true;
+  Screen().MouseMove(p1.x, p1.y);
+  Pump();
+  g_refuseHot = false;
+  EXPECT_EQ(SendMessageW(tb, TB_GETHOTITEM, 0, 0), 0);
+  // A click: NM_CLICK with the button's command, then WM_COMMAND.
+  g_tbNotes.clear();
+  Screen().Click(p1.x, p1.y);
+  Pump();
+  auto clicks = std::count_if(g_tbNotes.begin(), g_tbNotes.end(), [](const NMHDR& n) { return n.code == NM_CLICK; });
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(g_clickItem, 41u);
+  EXPECT_EQ(g_commands, std::vector<UINT>{41});
+  // A right click: NM_RCLICK.
+  Screen().Click(p0.x, p0.y, 1);
+  Pump();
+  EXPECT_EQ(g_tbNotes.back().code, static_cast<UINT>(NM_RCLICK));
+  EXPECT_EQ(g_clickItem, 40u);
+  // The drop-down button: TBN_DROPDOWN on the press, and no command.
+  g_commands.clear();
+  Screen().Click(p2.x, p2.y);
+  Pump();
+  auto drops = std::count_if(g_tbNotes.begin(), g_tbNotes.end(), [](const NMHDR& n) { return n.code == TBN_DROPDOWN; });
+  EXPECT_EQ(drops, 1);
+  EXPECT_EQ(g_clickItem, 42u);
+  EXPECT_TRUE(g_commands.empty());
+  DestroyWindow(bar);
+}
+
+TEST_F(CommonControls, SubclassedToolShowsItsTipWithoutRelayingAndIsPutBack) {
+  HWND target = Make(u"BUTTON", BS_PUSHBUTTON, 20, 20, 80, 20, 5);
+  HWND tips = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, u"", WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0, host, nullptr,
+                              nullptr, nullptr);
+  SendMessageW(tips, TTM_SETDELAYTIME, TTDT_INITIAL, 1);
+  LONG_PTR before = GetWindowLongPtrW(target, GWLP_WNDPROC);
+  TOOLINFOW ti{};
+  ti.cbSize = sizeof(ti);
+  ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  ti.hwnd = host;
+  ti.uId = reinterpret_cast<UINT_PTR>(target);
+  ti.lpszText = const_cast<LPWSTR>(u"黒板");
+  ASSERT_TRUE(SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti)));
+  EXPECT_NE(GetWindowLongPtrW(target, GWLP_WNDPROC), before);
+  // The button's text still works through the chain.
+  SetWindowTextW(target, u"表示");
+  char16_t buf[8] = {};
+  GetWindowTextW(target, buf, 8);
+  EXPECT_EQ(std::u16string(buf), u"表示");
+  POINT p{40, 10};
+  ClientToScreen(target, &p);
+  Screen().MouseMove(p.x, p.y);
+  Pump();
+  for (int i = 0; i < 50 && !IsWindowVisible(tips); ++i) {
+    Sleep(10);
+    Pump();
+  }
+  EXPECT_TRUE(IsWindowVisible(tips));
+  SendMessageW(tips, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+  EXPECT_EQ(GetWindowLongPtrW(target, GWLP_WNDPROC), before);
+  // Destroying the tooltip also lets go of the window.
+  SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+  DestroyWindow(tips);
+  EXPECT_EQ(GetWindowLongPtrW(target, GWLP_WNDPROC), before);
+}
+
+TEST_F(CommonControls, ColorDialogOpensCompactUnlessFullOpen) {
+  struct Case { DWORD flags; bool wideAtStart; bool defineEnabled; };
+  const std::vector<Case> cases = {{0, false, true}, {CC_FULLOPEN, true, false}, {CC_PREVENTFULLOPEN, false, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.flags);
+    COLORREF custom[16] = {};
+    CHOOSECOLORW cc{};
+    cc.lStructSize = sizeof(cc);
+    cc.hwndOwner = host;
+    cc.lpCustColors = custom;
+    cc.Flags = c.flags;
+    int startWidth = 0, openedWidth = 0;
+    bool defineEnabled = false, redVisible = false;
+    winplat::user::SetModalIdleHandler([&](HWND dlg) {
+      RECT r;
+      GetWindowRect(dlg, &r);
+      startWidth = r.right - r.left;
+      HWND define = GetDlgItem(dlg, 0x2CF);
+      defineEnabled = IsWindowEnabled(define) != FALSE;
+      if (defineEnabled) SendMessageW(dlg, WM_COMMAND, 0x2CF, 0);
+      GetWindowRect(dlg, &r);
+      openedWidth = r.right - r.left;
+      RECT red, client;
+      GetWindowRect(GetDlgItem(dlg, 0x2C6), &red);
+      GetWindowRect(dlg, &client);
+      redVisible = red.right <= client.right;
+      SendMessageW(dlg, WM_COMMAND, IDCANCEL, 0);
+    });
+    EXPECT_FALSE(ChooseColorW(&cc));
+    winplat::user::SetModalIdleHandler(nullptr);
+    EXPECT_EQ(defineEnabled, c.defineEnabled);
+    if (c.wideAtStart) EXPECT_TRUE(redVisible);
+    if (!c.wideAtStart) EXPECT_LT(startWidth, 300);
+    if (c.defineEnabled) {
+      EXPECT_GT(openedWidth, startWidth);
+      EXPECT_TRUE(redVisible);
+    }
+  }
+}

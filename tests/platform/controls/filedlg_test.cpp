@@ -364,3 +364,119 @@ TEST(FileDialogWindow, ATypedPatternFiltersAndBecomesTheCustomFilter) {
   EXPECT_EQ(std::u16string(custom + 5), u"*.txt");
   EXPECT_EQ(ofn.nFilterIndex, 0u);
 }
+
+namespace {
+std::vector<std::u16string> g_asked;  // CDN_INCLUDEITEM paths, in order
+bool g_childInit = false;
+
+UINT_PTR CALLBACK IncludeHook(HWND, UINT msg, WPARAM, LPARAM lp) {
+  if (msg == WM_INITDIALOG) g_childInit = true;
+  if (msg == WM_NOTIFY && reinterpret_cast<NMHDR*>(lp)->code == CDN_INCLUDEITEM) {
+    auto* n = reinterpret_cast<OFNOTIFYEXW*>(lp);
+    std::u16string path = static_cast<const char16_t*>(n->pidl);
+    g_asked.push_back(path);
+    return path.find(u"hide") == std::u16string::npos;  // the answer is the message's result
+  }
+  return FALSE;
+}
+
+std::vector<std::u16string> ListedNames(HWND dlg) {
+  std::vector<std::u16string> v;
+  HWND list = GetDlgItem(dlg, 0x460);
+  int n = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
+  for (int i = 0; i < n; ++i) {
+    char16_t b[260] = {};
+    SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(b));
+    v.push_back(b);
+  }
+  return v;
+}
+}  // namespace
+
+TEST(FileDialogWindow, IncludeItemAsksForEachFileAndATemplateGoesBelow) {
+  KeepFolder keep;
+  fs::create_directories("incl/folder_hide");
+  for (const char* n : {"incl/a.bmp", "incl/hide.bmp", "incl/b.bmp"}) std::ofstream(n) << "x";
+  std::u16string folder = Here() + u"/incl";
+  // The caller's child template: one static text, 40 dialog units high.
+  DLGITEMTEMPLATEW item{};
+  item.style = WS_CHILD | WS_VISIBLE | SS_LEFT;
+  item.x = 4;
+  item.y = 4;
+  item.cx = 100;
+  item.cy = 10;
+  item.id = 1234;
+  item.windowClass = u"STATIC";
+  item.title = u"プレビュー";
+  DLGTEMPLATEW child{};
+  child.style = WS_CHILD | DS_CONTROL | WS_CLIPSIBLINGS;
+  child.cx = 200;
+  child.cy = 40;
+  child.items = &item;
+  child.cdit = 1;
+  HINSTANCE inst = reinterpret_cast<HINSTANCE>(static_cast<uintptr_t>(0x5A5A0000));
+  winplat::user::RegisterDialogTemplate(inst, u"PREVIEW", &child);
+
+  struct Case { const char* name; DWORD flags; bool handle; bool expectAsked; };
+  const std::vector<Case> cases = {
+      {"template by name, include notify", OFN_ENABLETEMPLATE | OFN_ENABLEINCLUDENOTIFY, false, true},
+      {"template by handle", OFN_ENABLETEMPLATEHANDLE | OFN_ENABLEINCLUDENOTIFY, true, true},
+      {"no include notify", OFN_ENABLETEMPLATE, false, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    g_asked.clear();
+    g_childInit = false;
+    char16_t file[260] = {};
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof(ofn);
+    ofn.lpstrFilter = u"BMP\0*.bmp\0";
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = file;
+    ofn.nMaxFile = 260;
+    ofn.lpstrInitialDir = folder.c_str();
+    ofn.Flags = OFN_EXPLORER | OFN_ENABLEHOOK | OFN_NOCHANGEDIR | c.flags;
+    ofn.lpfnHook = IncludeHook;
+    ofn.hInstance = c.handle ? reinterpret_cast<HINSTANCE>(&child) : inst;
+    ofn.lpTemplateName = u"PREVIEW";
+    std::vector<std::u16string> listed;
+    bool childBelow = false;
+    winplat::user::SetModalIdleHandler([&](HWND dlg) {
+      listed = ListedNames(dlg);
+      // The template's control is in a child dialog of ours, below our own controls.
+      HWND hookChild = FindWindowExW(dlg, nullptr, u"#32770", nullptr);
+      RECT cr{}, cancel{}, whole{};
+      if (hookChild) GetWindowRect(hookChild, &cr);
+      GetWindowRect(GetDlgItem(dlg, IDCANCEL), &cancel);
+      GetWindowRect(dlg, &whole);
+      childBelow = hookChild && GetDlgItem(hookChild, 1234) && cr.top >= cancel.bottom && cr.bottom <= whole.bottom &&
+                   IsWindowVisible(hookChild);
+      EndDialog(dlg, IDCANCEL);
+    });
+    EXPECT_FALSE(GetOpenFileNameW(&ofn));
+    winplat::user::SetModalIdleHandler({});
+    EXPECT_EQ(CommDlgExtendedError(), 0u);
+    EXPECT_TRUE(g_childInit);
+    EXPECT_TRUE(childBelow);
+    if (c.expectAsked) {
+      // Files only, in the list's order; the refused one is not listed, the folder always is.
+      ASSERT_EQ(g_asked.size(), 3u);
+      EXPECT_EQ(g_asked[0], folder + u"/a.bmp");
+      EXPECT_EQ(listed, (std::vector<std::u16string>{u"[..]", u"[folder_hide]", u"a.bmp", u"b.bmp"}));
+    } else {
+      EXPECT_TRUE(g_asked.empty());
+      EXPECT_EQ(listed.size(), 5u);
+    }
+  }
+  // A template that is not there fails the call.
+  char16_t file[260] = {};
+  OPENFILENAMEW ofn{};
+  ofn.lStructSize = sizeof(ofn);
+  ofn.lpstrFile = file;
+  ofn.nMaxFile = 260;
+  ofn.Flags = OFN_EXPLORER | OFN_ENABLETEMPLATE;
+  ofn.hInstance = inst;
+  ofn.lpTemplateName = u"MISSING";
+  EXPECT_FALSE(GetOpenFileNameW(&ofn));
+  EXPECT_EQ(CommDlgExtendedError(), static_cast<DWORD>(CDERR_FINDRESFAILURE));
+}

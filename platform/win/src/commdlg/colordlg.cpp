@@ -19,6 +19,9 @@ constexpr int kCustomFirst = 0x750;  // 16 buttons
 constexpr int kRedId = 0x2C6, kGreenId = 0x2C7, kBlueId = 0x2C8;  // the platform's edit ids
 constexpr int kSampleId = 0x2C5;
 constexpr int kAddCustomId = 0x2C9;
+constexpr int kDefineId = 0x2CF;     // opens the mixing part
+constexpr int kCompactWidth = 152;   // dialog units: the basic and custom colours only
+constexpr int kFullWidth = 218;
 struct ColorDialog;
 
 // The dialogs running, by window: kept here rather than in window properties or DWL_USER,
@@ -57,6 +60,17 @@ struct ColorDialog {
   bool ok = false;
 };
 
+// The dialog's width: the full one, or the compact one that hides the mixing part.
+void SetOpen(HWND h, bool open) {
+  RECT du{0, 0, open ? kFullWidth : kCompactWidth, 0};
+  MapDialogRect(h, &du);
+  RECT wr, cr;
+  GetWindowRect(h, &wr);
+  GetClientRect(h, &cr);
+  int frame = (wr.right - wr.left) - cr.right;
+  SetWindowPos(h, nullptr, 0, 0, du.right + frame, wr.bottom - wr.top, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
+}
+
 COLORREF ColorOfButton(ColorDialog& d, int id) {
   if (id >= kBasicFirst && id < kBasicFirst + 48) return kBasic[id - kBasicFirst];
   if (id >= kCustomFirst && id < kCustomFirst + 16) return d.custom[id - kCustomFirst];
@@ -78,6 +92,10 @@ INT_PTR CALLBACK ColorProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     d = reinterpret_cast<ColorDialog*>(lp);
     Running().push_back({h, reinterpret_cast<ColorDialog*>(lp)});
     ShowValues(h, *d);
+    // Without CC_FULLOPEN only the colour swatches show until the define button opens the rest.
+    if (d->w->Flags & CC_FULLOPEN) EnableWindow(GetDlgItem(h, kDefineId), FALSE);
+    else SetOpen(h, false);
+    if (d->w->Flags & CC_PREVENTFULLOPEN) EnableWindow(GetDlgItem(h, kDefineId), FALSE);
     if ((d->w->Flags & CC_ENABLEHOOK) && d->w->lpfnHook) d->w->lpfnHook(h, WM_INITDIALOG, wp, d->callerRecord);
     return TRUE;
   }
@@ -117,6 +135,12 @@ INT_PTR CALLBACK ColorProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         };
         d->current = RGB(value(kRedId), value(kGreenId), value(kBlueId));
         InvalidateRect(GetDlgItem(h, kSampleId), nullptr, FALSE);
+        return TRUE;
+      }
+      if (id == kDefineId) {
+        SetOpen(h, true);
+        EnableWindow(GetDlgItem(h, kDefineId), FALSE);
+        SetFocus(GetDlgItem(h, kRedId));
         return TRUE;
       }
       if (id == kAddCustomId) {
@@ -178,12 +202,13 @@ BOOL Run(CHOOSECOLORW* cc, LPARAM callerRecord, COLORREF* customOut) {
   items.push_back(Item(SS_RIGHT, 152, 92, 24, 9, 0xFFFF, u"STATIC", u"青(&U):"));
   items.push_back(Item(WS_BORDER | WS_TABSTOP | ES_NUMBER, 180, 90, 32, 12, kBlueId, u"EDIT", u""));
   items.push_back(Item(BS_PUSHBUTTON | WS_TABSTOP, 152, 110, 60, 14, kAddCustomId, u"BUTTON", u"色の追加(&A)"));
-  items.push_back(Item(BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 4, 144, 50, 14, IDOK, u"BUTTON", u"OK"));
-  items.push_back(Item(BS_PUSHBUTTON | WS_TABSTOP, 58, 144, 50, 14, IDCANCEL, u"BUTTON", u"キャンセル"));
+  items.push_back(Item(BS_PUSHBUTTON | WS_TABSTOP, 4, 142, 144, 14, kDefineId, u"BUTTON", u"色の作成(&D) >>"));
+  items.push_back(Item(BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 4, 162, 50, 14, IDOK, u"BUTTON", u"OK"));
+  items.push_back(Item(BS_PUSHBUTTON | WS_TABSTOP, 58, 162, 50, 14, IDCANCEL, u"BUTTON", u"キャンセル"));
   DLGTEMPLATEW t{};
   t.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER | DS_SETFONT;
-  t.cx = 218;
-  t.cy = 164;
+  t.cx = kFullWidth;
+  t.cy = 182;
   t.title = u"色の設定";
   t.typeface = u"MS UI Gothic";
   t.pointSize = 9;

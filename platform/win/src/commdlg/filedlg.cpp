@@ -100,11 +100,37 @@ LRESULT Notify(FileDialog& f, UINT code, const std::u16string& file = {}) {
   return SendMessageA(target, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&n));
 }
 
+// With OFN_ENABLEINCLUDENOTIFY the hook decides about each file (folders always show): the
+// notification's record is an OFNOTIFYEX whose pidl points to the item's full path, NUL-ended,
+// in the hook's kind (psf is null). The hook's own return value decides (not DWL_MSGRESULT):
+// zero leaves the file out.
+bool Included(FileDialog& f, const Entry& e) {
+  if (e.folder || !Hooked(f) || !Explorer(f) || !(f.ofnW->Flags & OFN_ENABLEINCLUDENOTIFY) || !f.hookChild) return true;
+  std::u16string full = JoinPath(f.folder, e.name);
+  if (f.unicode) {
+    OFNOTIFYEXW n{};
+    n.hdr.hwndFrom = f.dlg;
+    n.hdr.code = CDN_INCLUDEITEM;
+    n.lpOFN = f.ofnW;
+    n.pidl = full.data();
+    return f.ofnW->lpfnHook(f.hookChild, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&n)) != 0;
+  }
+  std::string a = WideToAnsi(full);
+  OFNOTIFYEXA n{};
+  n.hdr.hwndFrom = f.dlg;
+  n.hdr.code = CDN_INCLUDEITEM;
+  n.lpOFN = f.ofnA;
+  n.pidl = a.data();
+  return f.ofnW->lpfnHook(f.hookChild, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&n)) != 0;
+}
+
 void FillList(FileDialog& f) {
   HWND list = GetDlgItem(f.dlg, kListId);
   SendMessageW(list, WM_SETREDRAW, FALSE, 0);
   SendMessageW(list, LB_RESETCONTENT, 0, 0);
   f.entries = ListFolder(f.folder, Patterns(f));
+  f.entries.erase(std::remove_if(f.entries.begin(), f.entries.end(), [&f](const Entry& e) { return !Included(f, e); }),
+                  f.entries.end());
   for (size_t i = 0; i < f.entries.size(); ++i) {
     const Entry& e = f.entries[i];
     std::u16string shown = e.folder ? u"[" + e.name + u"]" : e.name;
@@ -373,6 +399,50 @@ LRESULT CdmMessage(FileDialog& f, UINT msg, WPARAM wp, LPARAM lp) {
 
 // The dialogs running, by window: kept here rather than in window properties or DWL_USER,
 // which an old-style hook may use and which the ANSI-only platform's W property calls lack.
+INT_PTR CALLBACK TemplateOnlyProc(HWND, UINT msg, WPARAM, LPARAM) { return msg == WM_INITDIALOG ? TRUE : FALSE; }
+
+// The caller's child dialog inside ours: from its template (by name in the record's instance,
+// or the template itself with OFN_ENABLETEMPLATEHANDLE), else an empty one; its procedure is the
+// Explorer-style hook. CDM_ messages reach us as its parent.
+HWND CreateChild(FileDialog& f, HWND h) {
+  OPENFILENAMEW& w = *f.ofnW;
+  DLGPROC proc = Hooked(f) && Explorer(f) ? reinterpret_cast<DLGPROC>(w.lpfnHook) : TemplateOnlyProc;
+  LPARAM rec = CallerRecord(f);
+  if (w.Flags & OFN_ENABLETEMPLATEHANDLE) {
+    const auto* t = reinterpret_cast<const DLGTEMPLATEW*>(f.unicode ? static_cast<void*>(w.hInstance)
+                                                                     : static_cast<void*>(f.ofnA->hInstance));
+    if (!t) return nullptr;
+    return f.unicode ? CreateDialogIndirectParamW(nullptr, t, h, proc, rec) : CreateDialogIndirectParamA(nullptr, t, h, proc, rec);
+  }
+  if (w.Flags & OFN_ENABLETEMPLATE) {
+    if (f.unicode) return w.lpTemplateName ? CreateDialogParamW(w.hInstance, w.lpTemplateName, h, proc, rec) : nullptr;
+    return f.ofnA->lpTemplateName ? CreateDialogParamA(f.ofnA->hInstance, f.ofnA->lpTemplateName, h, proc, rec) : nullptr;
+  }
+  static const DLGTEMPLATEW kChild = [] {
+    DLGTEMPLATEW t{};
+    t.style = WS_CHILD | DS_CONTROL | DS_3DLOOK;
+    return t;
+  }();
+  return f.unicode ? CreateDialogIndirectParamW(nullptr, &kChild, h, proc, rec) : CreateDialogIndirectParamA(nullptr, &kChild, h, proc, rec);
+}
+
+// The child's controls go below ours: the dialog grows by the child's size.
+void PlaceChild(HWND dlg, HWND child) {
+  if (!child) return;
+  RECT cr, dr, wr;
+  GetWindowRect(child, &cr);
+  GetClientRect(dlg, &dr);
+  GetWindowRect(dlg, &wr);
+  int cw = cr.right - cr.left, ch = cr.bottom - cr.top;
+  SetWindowPos(child, nullptr, 0, dr.bottom, cw, ch, SWP_NOZORDER | SWP_NOACTIVATE);
+  if (ch > 0 || cw > dr.right) {
+    int growW = std::max(0, cw - static_cast<int>(dr.right));
+    SetWindowPos(dlg, nullptr, 0, 0, (wr.right - wr.left) + growW, (wr.bottom - wr.top) + ch,
+                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
+  }
+  ShowWindow(child, SW_SHOWNA);
+}
+
 std::vector<std::pair<HWND, FileDialog*>>& Running() {
   static std::vector<std::pair<HWND, FileDialog*>> running;
   return running;
@@ -408,23 +478,19 @@ INT_PTR CALLBACK DialogProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       initial = initial.substr(FileNameOffset(initial));
     }
     SetDlgItemTextW(h, kNameId, initial.c_str());
+    if ((Hooked(*f) && Explorer(*f)) || (w.Flags & (OFN_ENABLETEMPLATE | OFN_ENABLETEMPLATEHANDLE))) {
+      f->hookChild = CreateChild(*f, h);
+      if (!f->hookChild && (w.Flags & (OFN_ENABLETEMPLATE | OFN_ENABLETEMPLATEHANDLE))) {
+        f->error = CDERR_FINDRESFAILURE;
+        EndDialog(h, IDCANCEL);
+        return FALSE;
+      }
+      PlaceChild(h, f->hookChild);
+    }
     FillList(*f);
     if (Hooked(*f)) {
-      if (Explorer(*f)) {
-        // The hook's own dialog: a child of ours, which its CDM_ messages reach as its parent.
-        static const DLGTEMPLATEW kChild = [] {
-          DLGTEMPLATEW t{};
-          t.style = WS_CHILD | DS_CONTROL | DS_3DLOOK;
-          return t;
-        }();
-        auto hook = reinterpret_cast<DLGPROC>(w.lpfnHook);
-        f->hookChild = f->unicode ? CreateDialogIndirectParamW(nullptr, &kChild, h, hook, CallerRecord(*f))
-                                  : CreateDialogIndirectParamA(nullptr, &kChild, h, hook, CallerRecord(*f));
-        Notify(*f, CDN_INITDONE);
-      } else {
-        // The old style: the hook sees the dialog's own WM_INITDIALOG.
-        w.lpfnHook(h, WM_INITDIALOG, wp, CallerRecord(*f));
-      }
+      if (Explorer(*f)) Notify(*f, CDN_INITDONE);
+      else w.lpfnHook(h, WM_INITDIALOG, wp, CallerRecord(*f));  // the old style: the dialog's own WM_INITDIALOG
     }
     SetFocus(GetDlgItem(h, kNameId));
     return FALSE;
@@ -605,6 +671,7 @@ BOOL RunA(OPENFILENAMEA* ofn, bool save) {
   w.lpstrDefExt = ofn->lpstrDefExt ? ext.c_str() : nullptr;
   w.lCustData = ofn->lCustData;
   w.lpfnHook = ofn->lpfnHook;
+  w.hInstance = ofn->hInstance;  // the template is taken from the caller's record in its own kind
   FileDialog f;
   f.save = save;
   f.unicode = false;

@@ -240,10 +240,39 @@ LRESULT StateFlag(HWND h, ToolbarData& d, WPARAM id, BYTE flag, bool on) {
   return TRUE;
 }
 
-void SetHot(HWND h, ToolbarData& d, int i) {
+int CommandAt(ToolbarData& d, int i) {
+  const auto* b = d.m.At(i);
+  return b ? b->command : -1;
+}
+
+// A notification with the toolbar's header to whoever gets its notifications.
+LRESULT SendNotify(HWND h, ToolbarData& d, NMHDR* hdr, UINT code) {
+  hdr->hwndFrom = h;
+  hdr->idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(h));
+  hdr->code = code;
+  HWND p = Target(h, d);
+  return p ? SendMessageW(p, WM_NOTIFY, hdr->idFrom, reinterpret_cast<LPARAM>(hdr)) : 0;
+}
+
+// The parent may refuse a change of the hot button (TBN_HOTITEMCHANGE answering nonzero).
+void SetHot(HWND h, ToolbarData& d, int i, DWORD why = HICF_MOUSE) {
   if (d.hot == i) return;
+  NMTBHOTITEM n{};
+  n.idOld = CommandAt(d, d.hot);
+  n.idNew = CommandAt(d, i);
+  n.dwFlags = why | (d.hot < 0 ? HICF_ENTERING : 0) | (i < 0 ? HICF_LEAVING : 0);
+  if (SendNotify(h, d, &n.hdr, TBN_HOTITEMCHANGE) != 0) return;
   d.hot = i;
   InvalidateRect(h, nullptr, FALSE);
+}
+
+LRESULT NotifyMouse(HWND h, ToolbarData& d, UINT code, int i, LPARAM lp) {
+  NMMOUSE n{};
+  const auto* b = d.m.At(i);
+  n.dwItemSpec = b ? static_cast<DWORD_PTR>(b->command) : static_cast<DWORD_PTR>(-1);
+  n.dwItemData = b ? b->data : 0;
+  n.pt = POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+  return SendNotify(h, d, &n.hdr, code);
 }
 
 int AddStrings(ToolbarData& d, WPARAM inst, LPARAM lp, bool wide) {
@@ -392,6 +421,20 @@ LRESULT CALLBACK ToolbarProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       int off = (Style(h) & CCS_NODIVIDER) ? 0 : 2;
       int i = d->m.HitTest(POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp) - off});
       if (i < 0 || !(d->m.At(i)->state & ToolbarModel::kEnabled)) return 0;
+      if (d->m.At(i)->style & TBSTYLE_DROPDOWN) {
+        // The parent shows its drop-down; the button shows pressed while it does.
+        NMTOOLBARW n{};
+        n.iItem = d->m.At(i)->command;
+        n.rcButton = d->m.At(i)->rect;
+        n.rcButton.top += off;
+        n.rcButton.bottom += off;
+        d->pressed = i;
+        InvalidateRect(h, nullptr, FALSE);
+        SendNotify(h, *d, &n.hdr, TBN_DROPDOWN);
+        d->pressed = -1;
+        InvalidateRect(h, nullptr, FALSE);
+        return 0;
+      }
       d->pressed = i;
       d->tracking = true;
       d->hot = i;
@@ -408,6 +451,7 @@ LRESULT CALLBACK ToolbarProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         d->pressed = -1;
         ReleaseCapture();
         InvalidateRect(h, nullptr, FALSE);
+        NotifyMouse(h, *d, NM_CLICK, i == was ? i : -1, lp);
         if (i == was && i >= 0) {
           d->m.Click(i);
           int cmd = d->m.At(i)->command;
@@ -416,6 +460,12 @@ LRESULT CALLBACK ToolbarProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         }
       }
       return 0;
+    case WM_RBUTTONUP: {
+      int off = (Style(h) & CCS_NODIVIDER) ? 0 : 2;
+      int i = d->m.HitTest(POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp) - off});
+      if (NotifyMouse(h, *d, NM_RCLICK, i, lp) != 0) return 0;
+      break;
+    }
     case WM_CAPTURECHANGED:
       if (d->tracking) {
         d->tracking = false;
@@ -635,7 +685,7 @@ LRESULT CALLBACK ToolbarProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       return d->hot;
     case TB_SETHOTITEM: {
       int old = d->hot;
-      SetHot(h, *d, static_cast<int>(wp));
+      SetHot(h, *d, static_cast<int>(wp), HICF_OTHER);
       return old;
     }
     case TB_SETMAXTEXTROWS:

@@ -3,6 +3,7 @@
 // on a tool (mouse messages relayed with TTM_RELAYEVENT), hidden on a click, on leaving or after
 // the auto-pop delay.
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "controls/paint.h"
 #include "internal/text.h"
 #include "wingdi.h"
+#include "winplat_user.h"
 #include "wintext.h"
 
 namespace winplat::controls {
@@ -30,8 +32,18 @@ struct Tool {
   LPARAM lParam = 0;
 };
 
+// A tool window subclassed for TTF_SUBCLASS: its mouse messages reach the tooltip without the
+// owner relaying them.
+struct Subclass {
+  HWND target = nullptr;
+  WNDPROC ours = nullptr, old = nullptr;
+  bool unicode = true;
+  std::shared_ptr<HWND> tip;  // cleared when the tooltip lets go, so a later subclasser's chain still works
+};
+
 struct TipData {
   std::vector<Tool> tools;
+  std::vector<Subclass> subclasses;
   bool active = true;
   int hover = -1;    // the tool under the pointer
   int shown = -1;    // the tool whose tip shows
@@ -57,6 +69,61 @@ Tool FromInfo(const TOOLINFOW* ti, bool wide) {
     t.text = wide ? std::u16string(ti->lpszText) : AnsiToWide(reinterpret_cast<const char*>(ti->lpszText));
   }
   return t;
+}
+
+HWND ToolWindow(const Tool& t) { return (t.flags & TTF_IDISHWND) ? reinterpret_cast<HWND>(t.id) : t.hwnd; }
+
+bool IsMouseMessage(UINT m) { return m >= WM_MOUSEFIRST && m <= WM_MOUSELAST; }
+
+void SubclassTool(HWND tip, TipData& d, const Tool& t) {
+  HWND target = ToolWindow(t);
+  if (!(t.flags & TTF_SUBCLASS) || !IsWindow(target)) return;
+  for (const auto& s : d.subclasses)
+    if (s.target == target) return;
+  Subclass s;
+  s.target = target;
+  s.unicode = IsWindowUnicode(target) != FALSE;
+  s.tip = std::make_shared<HWND>(tip);
+  s.old = reinterpret_cast<WNDPROC>(s.unicode ? GetWindowLongPtrW(target, GWLP_WNDPROC) : GetWindowLongPtrA(target, GWLP_WNDPROC));
+  auto tipRef = s.tip;
+  WNDPROC old = s.old;
+  bool unicode = s.unicode;
+  s.ours = winplat::user::RegisterProcedure(
+      [tipRef, old, unicode](HWND h, UINT msg, WPARAM wp, LPARAM lp) -> LRESULT {
+        if (*tipRef && IsMouseMessage(msg)) {
+          MSG m{h, msg, wp, lp, 0, {0, 0}};
+          SendMessageW(*tipRef, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&m));
+        }
+        return unicode ? CallWindowProcW(old, h, msg, wp, lp) : CallWindowProcA(old, h, msg, wp, lp);
+      },
+      s.unicode);
+  if (s.unicode) SetWindowLongPtrW(target, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(s.ours));
+  else SetWindowLongPtrA(target, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(s.ours));
+  d.subclasses.push_back(std::move(s));
+}
+
+// Puts the window's procedure back when ours is still the current one; otherwise ours stays in
+// the chain and only forwards.
+void Unsubclass(Subclass& s) {
+  *s.tip = nullptr;
+  if (!IsWindow(s.target)) return;
+  LONG_PTR now = s.unicode ? GetWindowLongPtrW(s.target, GWLP_WNDPROC) : GetWindowLongPtrA(s.target, GWLP_WNDPROC);
+  if (now != reinterpret_cast<LONG_PTR>(s.ours)) return;
+  if (s.unicode) SetWindowLongPtrW(s.target, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(s.old));
+  else SetWindowLongPtrA(s.target, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(s.old));
+  winplat::user::UnregisterProcedure(s.ours);
+}
+
+// Drops the subclasses of windows no tool names any more.
+void ReleaseUnusedSubclasses(TipData& d) {
+  for (size_t i = d.subclasses.size(); i-- > 0;) {
+    bool used = false;
+    for (const auto& t : d.tools)
+      if ((t.flags & TTF_SUBCLASS) && ToolWindow(t) == d.subclasses[i].target) used = true;
+    if (used) continue;
+    Unsubclass(d.subclasses[i]);
+    d.subclasses.erase(d.subclasses.begin() + static_cast<std::ptrdiff_t>(i));
+  }
 }
 
 int Find(TipData& d, HWND hwnd, UINT_PTR id) {
@@ -197,6 +264,7 @@ LRESULT CALLBACK TipProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   if (!d) return DefWindowProcW(h, msg, wp, lp);
   switch (msg) {
     case WM_NCDESTROY:
+      for (auto& sc : d->subclasses) Unsubclass(sc);
       SetState<TipData>(h, nullptr);
       delete d;
       break;
@@ -237,6 +305,8 @@ LRESULT CALLBACK TipProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       int at = Find(*d, t.hwnd, t.id);
       if (at >= 0) d->tools[static_cast<size_t>(at)] = t;
       else d->tools.push_back(t);
+      SubclassTool(h, *d, t);
+      ReleaseUnusedSubclasses(*d);
       return TRUE;
     }
     case TTM_DELTOOLA:
@@ -250,6 +320,7 @@ LRESULT CALLBACK TipProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
           d->hover = -1;
         }
         d->tools.erase(d->tools.begin() + at);
+        ReleaseUnusedSubclasses(*d);
       }
       return 0;
     }
