@@ -385,8 +385,11 @@ TEST_F(CommonControls, ColorDialogOpensCompactUnlessFullOpen) {
     EXPECT_FALSE(ChooseColorW(&cc));
     winplat::user::SetModalIdleHandler(nullptr);
     EXPECT_EQ(defineEnabled, c.defineEnabled);
-    if (c.wideAtStart) EXPECT_TRUE(redVisible);
-    if (!c.wideAtStart) EXPECT_LT(startWidth, 300);
+    if (c.wideAtStart) {
+      EXPECT_TRUE(redVisible);
+    } else {
+      EXPECT_LT(startWidth, 300);
+    }
     if (c.defineEnabled) {
       EXPECT_GT(openedWidth, startWidth);
       EXPECT_TRUE(redVisible);
