@@ -1699,6 +1699,17 @@ UINT WINAPI GetCaretBlinkTime();
 #define LB_SETCOUNT 0x01A7
 #define LB_INITSTORAGE 0x01A8
 #define LB_ITEMFROMPOINT 0x01A9
+
+// LB_DIR: which entries of a folder listing are added.
+#define DDL_READWRITE 0x0000u
+#define DDL_READONLY 0x0001u
+#define DDL_HIDDEN 0x0002u
+#define DDL_SYSTEM 0x0004u
+#define DDL_DIRECTORY 0x0010u
+#define DDL_ARCHIVE 0x0020u
+#define DDL_POSTMSGS 0x2000u
+#define DDL_DRIVES 0x4000u
+#define DDL_EXCLUSIVE 0x8000u
 #define LBN_ERRSPACE (-2)
 #define LBN_SELCHANGE 1
 #define LBN_DBLCLK 2

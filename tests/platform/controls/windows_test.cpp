@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "canvas.h"
+#include "control_fixture.h"
 #include "commctrl.h"
 #include "windows.h"
 #include "winplat_mode.h"
@@ -12,69 +12,6 @@
 #include "winplat_user.h"
 
 namespace {
-
-struct Command {
-  int id;
-  int code;
-  HWND from;
-};
-std::vector<Command> g_commands;
-std::vector<DRAWITEMSTRUCT> g_drawn;
-std::vector<ULONG_PTR> g_deleted;
-
-LRESULT CALLBACK ParentProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_COMMAND) g_commands.push_back({LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp)});
-  if (msg == WM_DRAWITEM) {
-    g_drawn.push_back(*reinterpret_cast<DRAWITEMSTRUCT*>(lp));
-    return TRUE;
-  }
-  if (msg == WM_MEASUREITEM) {
-    reinterpret_cast<MEASUREITEMSTRUCT*>(lp)->itemHeight = 21;
-    return TRUE;
-  }
-  if (msg == WM_DELETEITEM) g_deleted.push_back(reinterpret_cast<DELETEITEMSTRUCT*>(lp)->itemData);
-  return DefWindowProcW(h, msg, wp, lp);
-}
-
-class ControlWindows : public ::testing::Test {
- protected:
-  void SetUp() override {
-    InitCommonControls();
-    static bool registered = false;
-    if (!registered) {
-      WNDCLASSW wc{};
-      wc.lpfnWndProc = ParentProc;
-      wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-      wc.lpszClassName = u"ControlTestParent";
-      ASSERT_NE(RegisterClassW(&wc), 0);
-      registered = true;
-    }
-    parent = CreateWindowExW(0, u"ControlTestParent", u"", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 400, 300,
-                             nullptr, nullptr, nullptr, nullptr);
-    ASSERT_NE(parent, nullptr);
-    g_commands.clear();
-    winplat::user::PumpMessages();
-  }
-  void TearDown() override {
-    DestroyWindow(parent);
-    winplat::user::PumpMessages();
-    winplat::screen::ResetKeyState();
-  }
-  HWND Child(const char16_t* cls, const char16_t* text, DWORD style, int x, int y, int w, int h, int id) {
-    HWND c = CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, parent,
-                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
-    EXPECT_NE(c, nullptr) << "class " << static_cast<int>(cls[0]);
-    return c;
-  }
-  static void Pump() { winplat::user::PumpMessages(); }
-  static winplat::screen::HeadlessBackend& Screen() { return *winplat::screen::Headless(); }
-  int CountCommands(int id, int code) const {
-    int n = 0;
-    for (auto& c : g_commands) n += c.id == id && c.code == code;
-    return n;
-  }
-  HWND parent = nullptr;
-};
 
 std::u16string TextOf(HWND h) {
   char16_t buf[256] = {};
@@ -389,17 +326,8 @@ TEST_F(ControlWindows, ScreenshotOfADialogWithEveryControl) {
   SendDlgItemMessageW(dlg, 20, EM_SETSEL, 0, 2);
   Pump();
 
-  int w = 0, h = 0;
-  std::vector<uint32_t> px = Screen().Screenshot(&w, &h);
-  RECT wr;
-  GetWindowRect(dlg, &wr);
-  ASSERT_GT(wr.right, wr.left);
-  int cw = wr.right - wr.left, ch = wr.bottom - wr.top;
-  std::vector<uint32_t> crop(static_cast<size_t>(cw) * ch);
-  for (int y = 0; y < ch; ++y)
-    for (int x = 0; x < cw; ++x) crop[static_cast<size_t>(y) * cw + x] = px[static_cast<size_t>(y + wr.top) * w + x + wr.left];
-  ASSERT_TRUE(SavePixelsPng("controls_dialog.png", cw, ch, crop.data()));
-  if (const char* keep = std::getenv("VSE_KEEP_SHOTS")) SavePixelsPng(std::string(keep) + "/controls_dialog.png", cw, ch, crop.data());
+  int w = 0;
+  std::vector<uint32_t> px = SaveWindowShot(dlg, "controls_dialog.png", &w);
   // The default button's black frame and the checked box's tick are on the screen.
   RECT ok;
   GetWindowRect(GetDlgItem(dlg, IDOK), &ok);

@@ -1,6 +1,7 @@
-// The EDIT class: one line (or several, without wrapping) of text with caret, selection,
-// keyboard editing, any Unicode character by WM_CHAR (pairs included), password character,
-// limit, read-only, one level of undo, and the parent's EN_ notifications.
+// The EDIT class: one line or several (wrapped at word boundaries unless it scrolls sideways,
+// scrolled up and down) of text with caret, selection, keyboard editing, any Unicode character
+// by WM_CHAR (pairs included), password character, limit, read-only, one level of undo, the
+// clipboard, and the parent's EN_ notifications.
 #include <algorithm>
 #include <vector>
 
@@ -30,26 +31,92 @@ struct EditData {
   size_t undoAnchor = 0, undoCaret = 0;
 };
 
-struct Line { size_t start, end; };  // end excludes the line break
+// A shown line: end excludes the line break. A wrapped line (soft) ends without one, where the
+// next line starts; a position there belongs to the next line.
+struct Line {
+  size_t start, end;
+  bool soft = false;
+};
 
-std::vector<Line> Lines(const std::u16string& t, bool multi) {
-  std::vector<Line> out;
-  if (!multi) return {{0, t.size()}};
+bool IsBlankUnit(char16_t c) { return c == u' ' || c == u'\t'; }
+
+// A multi-line edit that does not scroll sideways wraps its lines at the client width.
+bool WrapsWords(HWND h, const EditData& d) { return d.m.Multiline() && !(Style(h) & ES_AUTOHSCROLL); }
+
+int WrapWidth(HWND h, const EditData& d) {
+  RECT r;
+  GetClientRect(h, &r);
+  return static_cast<int>(r.right - r.left) - d.marginL - d.marginR;
+}
+
+// Breaks [start, end) of t into lines of at most `width` pixels: after the last blank that
+// fits (blanks hang past the edge), or inside a word longer than the width.
+void WrapLine(HDC dc, const EditData& d, const std::u16string& t, size_t start, size_t end, int width,
+              std::vector<Line>& out) {
+  size_t pos = start;
+  for (;;) {
+    std::u16string_view rest = std::u16string_view(t).substr(pos, end - pos);
+    if (paint::TextWidth(dc, rest, rest.size()) <= width) {
+      out.push_back({pos, end, false});
+      return;
+    }
+    // The longest prefix that fits, found by halving (widths grow with the length).
+    size_t lo = 0, hi = rest.size();
+    while (lo < hi) {
+      size_t mid = (lo + hi + 1) / 2;
+      if (paint::TextWidth(dc, rest, mid) <= width) lo = mid;
+      else hi = mid - 1;
+    }
+    size_t fit = d.m.Clamp(pos + lo);
+    if (fit <= pos) fit = d.m.NextPos(pos);  // at least one character a line
+    if (fit >= end) {
+      out.push_back({pos, end, false});
+      return;
+    }
+    size_t brk = fit;
+    if (IsBlankUnit(t[fit])) {
+      while (brk < end && IsBlankUnit(t[brk])) ++brk;
+    } else {
+      size_t b = fit;
+      while (b > pos && !IsBlankUnit(t[b - 1])) --b;
+      if (b > pos) brk = b;
+    }
+    if (brk >= end) {
+      out.push_back({pos, end, false});
+      return;
+    }
+    out.push_back({pos, brk, true});
+    pos = brk;
+  }
+}
+
+// The shown lines of t: one for a one-line edit; else broken at line breaks and wrapped.
+std::vector<Line> Lines(HWND h, const EditData& d, const std::u16string& t) {
+  if (!d.m.Multiline()) return {{0, t.size()}};
+  std::vector<Line> hard;
   size_t s = 0;
   for (size_t i = 0; i < t.size(); ++i) {
     if (t[i] == u'\n' || t[i] == u'\r') {
-      out.push_back({s, i});
+      hard.push_back({s, i});
       if (t[i] == u'\r' && i + 1 < t.size() && t[i + 1] == u'\n') ++i;
       s = i + 1;
     }
   }
-  out.push_back({s, t.size()});
+  hard.push_back({s, t.size()});
+  int width = WrapWidth(h, d);
+  if (!WrapsWords(h, d) || width <= 0) return hard;
+  std::vector<Line> out;
+  HDC dc = GetDC(h);
+  HGDIOBJ old = SelectObject(dc, ControlFont(d.font));
+  for (const Line& l : hard) WrapLine(dc, d, t, l.start, l.end, width, out);
+  SelectObject(dc, old);
+  ReleaseDC(h, dc);
   return out;
 }
 
 size_t LineOf(const std::vector<Line>& lines, size_t pos) {
   for (size_t i = 0; i < lines.size(); ++i)
-    if (pos <= lines[i].end) return i;
+    if (pos < lines[i].end || (pos == lines[i].end && !lines[i].soft)) return i;
   return lines.size() - 1;
 }
 
@@ -86,7 +153,7 @@ void ScrollToCaret(HWND h, EditData& d) {
   GetClientRect(h, &r);
   int width = std::max(1, static_cast<int>(r.right - r.left) - d.marginL - d.marginR);
   std::u16string shown = d.m.DisplayText();
-  auto lines = Lines(shown, d.m.Multiline());
+  auto lines = Lines(h, d, shown);
   size_t caret = d.m.DisplayPos(d.m.Caret());
   size_t li = LineOf(lines, caret);
   HDC dc = GetDC(h);
@@ -100,6 +167,7 @@ void ScrollToCaret(HWND h, EditData& d) {
   if (x < d.scrollX) d.scrollX = std::max(0, x - width / 4);
   // No empty room right of the text while the text could fill it.
   if (d.scrollX > 0 && total - d.scrollX < width - 1) d.scrollX = std::max(0, std::max(total - width + 1, x - width + 1));
+  if (WrapsWords(h, d)) d.scrollX = 0;  // wrapped lines fit; only hanging blanks pass the edge
   if (d.m.Multiline()) {
     int rows = std::max(1, static_cast<int>(r.bottom - r.top) / LineHeight(h, d));
     int l = static_cast<int>(li);
@@ -108,7 +176,56 @@ void ScrollToCaret(HWND h, EditData& d) {
   }
 }
 
-void Redraw(HWND h) { InvalidateRect(h, nullptr, FALSE); }
+int VisibleLines(HWND h, EditData& d) {
+  RECT r;
+  GetClientRect(h, &r);
+  return std::max(1, static_cast<int>(r.bottom - r.top) / LineHeight(h, d));
+}
+
+// The vertical scroll bar of a multi-line edit follows the first shown line.
+void UpdateScrollBar(HWND h, EditData& d) {
+  if (!d.m.Multiline() || !(Style(h) & WS_VSCROLL)) return;
+  SCROLLINFO si{};
+  si.cbSize = sizeof(si);
+  si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+  si.nMin = 0;
+  si.nMax = static_cast<int>(Lines(h, d, d.m.Text()).size()) - 1;
+  si.nPage = static_cast<UINT>(VisibleLines(h, d));
+  si.nPos = d.firstLine;
+  SetScrollInfo(h, SB_VERT, &si, TRUE);
+}
+
+void Redraw(HWND h) {
+  if (EditData* d = StateOf<EditData>(h)) UpdateScrollBar(h, *d);
+  InvalidateRect(h, nullptr, FALSE);
+}
+
+// Scrolls a multi-line edit by lines, no further than the last line at the bottom. Answers
+// how many lines it moved.
+int ScrollLines(HWND h, EditData& d, int delta) {
+  if (!d.m.Multiline()) return 0;
+  int count = static_cast<int>(Lines(h, d, d.m.Text()).size());
+  int top = std::clamp(d.firstLine + delta, 0, std::max(0, count - VisibleLines(h, d)));
+  int moved = top - d.firstLine;
+  d.firstLine = top;
+  if (moved) Redraw(h);
+  return moved;
+}
+
+// SB_ codes of WM_VSCROLL and EM_SCROLL.
+int ScrollBy(HWND h, EditData& d, int code, int thumb) {
+  int page = std::max(1, VisibleLines(h, d) - 1);
+  switch (code) {
+    case SB_LINEUP: return ScrollLines(h, d, -1);
+    case SB_LINEDOWN: return ScrollLines(h, d, 1);
+    case SB_PAGEUP: return ScrollLines(h, d, -page);
+    case SB_PAGEDOWN: return ScrollLines(h, d, page);
+    case SB_TOP: return ScrollLines(h, d, -d.firstLine);
+    case SB_BOTTOM: return ScrollLines(h, d, 1 << 20);
+    case SB_THUMBPOSITION: case SB_THUMBTRACK: return ScrollLines(h, d, thumb - d.firstLine);
+    default: return 0;
+  }
+}
 
 // After an edit: scroll, repaint and tell the parent.
 void Changed(HWND h, EditData& d, const EditResult& r) {
@@ -151,7 +268,7 @@ void Paint(HWND h, HDC dc, EditData& d) {
   size_t ss = d.m.DisplayPos(d.m.SelStart()), se = d.m.DisplayPos(d.m.SelEnd());
   size_t caret = d.m.DisplayPos(d.m.Caret());
   bool showSel = d.focused || (style & ES_NOHIDESEL);
-  auto lines = Lines(shown, d.m.Multiline());
+  auto lines = Lines(h, d, shown);
   int lh = d.m.Multiline() ? LineHeight(h, d) : static_cast<int>(r.bottom - r.top);
   int caretX = -1, caretY = 0;
   int align = AlignOffset(h, d);
@@ -185,7 +302,7 @@ void Paint(HWND h, HDC dc, EditData& d) {
 // The text position under a client point.
 size_t PosAt(HWND h, EditData& d, int x, int y) {
   std::u16string shown = d.m.DisplayText();
-  auto lines = Lines(shown, d.m.Multiline());
+  auto lines = Lines(h, d, shown);
   size_t li = 0;
   if (d.m.Multiline()) {
     int row = y < 0 ? -1 : y / LineHeight(h, d);
@@ -203,10 +320,10 @@ size_t PosAt(HWND h, EditData& d, int x, int y) {
 // Up and down in a multi-line edit: the same x on the line above or below.
 void MoveLine(HWND h, EditData& d, int delta, bool shift) {
   const std::u16string& t = d.m.Text();
-  auto lines = Lines(t, true);
+  auto lines = Lines(h, d, t);
   size_t li = LineOf(lines, d.m.Caret());
-  int target = static_cast<int>(li) + delta;
-  if (target < 0 || target >= static_cast<int>(lines.size())) return;
+  int target = std::clamp(static_cast<int>(li) + delta, 0, static_cast<int>(lines.size()) - 1);
+  if (target == static_cast<int>(li)) return;
   HDC dc = GetDC(h);
   HGDIOBJ old = SelectObject(dc, ControlFont(d.font));
   std::u16string_view cur = std::u16string_view(t).substr(lines[li].start, lines[li].end - lines[li].start);
@@ -216,6 +333,25 @@ void MoveLine(HWND h, EditData& d, int delta, bool shift) {
   size_t p = tl.start + paint::PosFromX(dc, dst, x, 0);
   SelectObject(dc, old);
   ReleaseDC(h, dc);
+  if (tl.soft && p == tl.end && p > tl.start) p = d.m.PrevPos(p);  // the end of a wrapped line is the next one's
+  size_t anchor = shift ? d.m.Anchor() : p;
+  d.m.SetSel(static_cast<long long>(anchor), static_cast<long long>(p));
+  ScrollToCaret(h, d);
+  Redraw(h);
+}
+
+// Home and End of a wrapped edit go to the ends of the shown line; the end of a wrapped line
+// stops before its hanging blanks.
+void MoveToLineEdge(HWND h, EditData& d, bool toEnd, bool shift) {
+  const std::u16string& t = d.m.Text();
+  auto lines = Lines(h, d, t);
+  const Line& l = lines[LineOf(lines, d.m.Caret())];
+  size_t p = l.start;
+  if (toEnd) {
+    p = l.end;
+    if (l.soft)
+      while (p > l.start && IsBlankUnit(t[p - 1])) --p;
+  }
   size_t anchor = shift ? d.m.Anchor() : p;
   d.m.SetSel(static_cast<long long>(anchor), static_cast<long long>(p));
   ScrollToCaret(h, d);
@@ -345,7 +481,17 @@ LRESULT CALLBACK EditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         case VK_UP: case VK_DOWN:
           if (d->m.Multiline()) MoveLine(h, *d, wp == VK_UP ? -1 : 1, shift);
           return 0;
-        case VK_DELETE: case VK_LEFT: case VK_RIGHT: case VK_HOME: case VK_END:
+        case VK_PRIOR: case VK_NEXT:
+          if (d->m.Multiline()) MoveLine(h, *d, (wp == VK_PRIOR ? -1 : 1) * std::max(1, VisibleLines(h, *d) - 1), shift);
+          return 0;
+        case VK_HOME: case VK_END:
+          if (WrapsWords(h, *d) && !ctrl) {
+            MoveToLineEdge(h, *d, wp == VK_END, shift);
+            return 0;
+          }
+          Edit(h, *d, [&] { return d->m.Key(static_cast<UINT>(wp), shift, ctrl); });
+          return 0;
+        case VK_DELETE: case VK_LEFT: case VK_RIGHT:
           Edit(h, *d, [&] { return d->m.Key(static_cast<UINT>(wp), shift, ctrl); });
           return 0;
         default:
@@ -479,27 +625,27 @@ LRESULT CALLBACK EditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       return TRUE;
     }
     case EM_GETLINECOUNT:
-      return static_cast<LRESULT>(Lines(d->m.Text(), d->m.Multiline()).size());
+      return static_cast<LRESULT>(Lines(h, *d, d->m.Text()).size());
     case EM_LINEINDEX: {
-      auto lines = Lines(d->m.Text(), d->m.Multiline());
+      auto lines = Lines(h, *d, d->m.Text());
       int l = static_cast<int>(wp) == -1 ? static_cast<int>(LineOf(lines, d->m.Caret())) : static_cast<int>(wp);
       if (l < 0 || l >= static_cast<int>(lines.size())) return -1;
       return static_cast<LRESULT>(lines[static_cast<size_t>(l)].start);
     }
     case EM_LINEFROMCHAR: {
-      auto lines = Lines(d->m.Text(), d->m.Multiline());
+      auto lines = Lines(h, *d, d->m.Text());
       size_t p = static_cast<int>(wp) == -1 ? d->m.Caret() : static_cast<size_t>(wp);
       return static_cast<LRESULT>(LineOf(lines, p));
     }
     case EM_LINELENGTH: {
-      auto lines = Lines(d->m.Text(), d->m.Multiline());
+      auto lines = Lines(h, *d, d->m.Text());
       size_t p = static_cast<int>(wp) == -1 ? d->m.Caret() : static_cast<size_t>(wp);
       const Line& l = lines[LineOf(lines, p)];
       return static_cast<LRESULT>(l.end - l.start);
     }
     case EM_GETLINE: {
       // The buffer's first word gives its size; the line is not terminated.
-      auto lines = Lines(d->m.Text(), d->m.Multiline());
+      auto lines = Lines(h, *d, d->m.Text());
       if (!lp || wp >= lines.size()) return 0;
       auto* buf = reinterpret_cast<char16_t*>(lp);
       size_t cap = *reinterpret_cast<WORD*>(lp);
@@ -511,7 +657,7 @@ LRESULT CALLBACK EditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     case EM_POSFROMCHAR: {
       size_t p = d->m.Clamp(static_cast<size_t>(wp));
       std::u16string shown = d->m.DisplayText();
-      auto lines = Lines(shown, d->m.Multiline());
+      auto lines = Lines(h, *d, shown);
       size_t dp = d->m.DisplayPos(p);
       size_t li = LineOf(lines, dp);
       HDC dc = GetDC(h);
@@ -530,7 +676,7 @@ LRESULT CALLBACK EditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     }
     case EM_CHARFROMPOS: {
       size_t p = PosAt(h, *d, GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
-      auto lines = Lines(d->m.Text(), d->m.Multiline());
+      auto lines = Lines(h, *d, d->m.Text());
       return static_cast<LRESULT>(MAKELONG(static_cast<WORD>(p), static_cast<WORD>(LineOf(lines, p))));
     }
     case EM_SCROLLCARET:
@@ -555,6 +701,39 @@ LRESULT CALLBACK EditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case EM_GETFIRSTVISIBLELINE:
       return d->m.Multiline() ? d->firstLine : 0;
+    case WM_VSCROLL:
+      ScrollBy(h, *d, LOWORD(wp), static_cast<short>(HIWORD(wp)));
+      return 0;
+    case EM_SCROLL: {
+      if (!d->m.Multiline()) return FALSE;
+      int moved = ScrollBy(h, *d, static_cast<int>(wp), 0);
+      return static_cast<LRESULT>(MAKELONG(static_cast<WORD>(moved), TRUE));
+    }
+    case EM_LINESCROLL: {
+      // Characters sideways (average widths, not while wrapping) and lines up and down.
+      if (!d->m.Multiline()) return FALSE;
+      if (wp && !WrapsWords(h, *d)) {
+        HDC dc = GetDC(h);
+        HGDIOBJ old = SelectObject(dc, ControlFont(d->font));
+        TEXTMETRICW tm{};
+        GetTextMetricsW(dc, &tm);
+        SelectObject(dc, old);
+        ReleaseDC(h, dc);
+        d->scrollX = std::max(0, d->scrollX + static_cast<int>(static_cast<INT_PTR>(wp)) * static_cast<int>(tm.tmAveCharWidth));
+        Redraw(h);
+      }
+      ScrollLines(h, *d, static_cast<int>(lp));
+      return TRUE;
+    }
+    case WM_MOUSEWHEEL:
+      if (!d->m.Multiline()) break;
+      ScrollLines(h, *d, GET_WHEEL_DELTA_WPARAM(wp) > 0 ? -3 : 3);
+      return 0;
+    case WM_SIZE:
+      // The lines may wrap anew; keep the first shown line in range and the caret's x valid.
+      if (d->m.Multiline()) ScrollLines(h, *d, 0);
+      Redraw(h);
+      break;
     default:
       break;
   }

@@ -1,11 +1,14 @@
 // The LISTBOX class: strings and item data, sorted lists, single, multiple and extended
-// selection by keyboard and mouse, scrolling, and owner-drawn items of fixed height.
+// selection by keyboard and mouse, scrolling, several columns, owner-drawn items of fixed or
+// variable height, and folder listings (LB_DIR).
 #include <algorithm>
 #include <cstring>
 
 #include "controls/control_window.h"
 #include "controls/listbox_model.h"
 #include "controls/paint.h"
+#include "internal/paths.h"
+#include "winbase.h"
 #include "wingdi.h"
 #include "wintext.h"
 
@@ -16,51 +19,159 @@ namespace {
 struct ListData {
   ListBoxModel m;
   HFONT font = nullptr;
-  int itemHeight = 0;  // 0: from the font
+  int itemHeight = 0;   // 0: from the font
+  int columnWidth = 0;  // multi-column lists: LB_SETCOLUMNWIDTH's, 0 until given
+  int fontColumnWidth = 0;  // the font's, worked out once per font
   bool focused = false;
   bool tracking = false;
   bool redraw = true;
 };
 
 bool OwnerDraw(DWORD style) { return (style & (LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE)) != 0; }
+bool Variable(DWORD style) { return (style & LBS_OWNERDRAWVARIABLE) && !(style & LBS_MULTICOLUMN); }
 
-int FontHeight(HWND h, HFONT f) {
+TEXTMETRICW FontMetrics(HWND h, HFONT f) {
   HDC dc = GetDC(h);
   HGDIOBJ old = SelectObject(dc, ControlFont(f));
   TEXTMETRICW tm{};
   GetTextMetricsW(dc, &tm);
   SelectObject(dc, old);
   ReleaseDC(h, dc);
-  return std::max<int>(1, static_cast<int>(tm.tmHeight));
+  return tm;
 }
+
+int FontHeight(HWND h, HFONT f) { return std::max<int>(1, static_cast<int>(FontMetrics(h, f).tmHeight)); }
 
 int ItemHeight(HWND h, ListData& d) {
   if (d.itemHeight <= 0) d.itemHeight = FontHeight(h, d.font);
   return d.itemHeight;
 }
 
+// The height of one item: its own in a list of variable height, else the common one.
+int HeightOf(HWND h, ListData& d, int index) {
+  if (d.m.VariableHeight()) {
+    int ih = d.m.ItemHeight(index);
+    if (ih > 0) return ih;
+  }
+  return ItemHeight(h, d);
+}
+
+// LB_SETCOLUMNWIDTH's width, or sixteen average characters of the font.
+int ColumnWidth(HWND h, ListData& d) {
+  if (d.columnWidth > 0) return d.columnWidth;
+  if (d.fontColumnWidth <= 0) d.fontColumnWidth = std::max(1, 16 * static_cast<int>(FontMetrics(h, d.font).tmAveCharWidth));
+  return d.fontColumnWidth;
+}
+
 void UpdateRows(HWND h, ListData& d) {
   RECT r;
   GetClientRect(h, &r);
-  d.m.SetVisibleRows(std::max(1, static_cast<int>(r.bottom - r.top) / ItemHeight(h, d)));
+  int height = static_cast<int>(r.bottom - r.top);
+  d.m.SetViewHeight(height);
+  if (d.m.VariableHeight()) {
+    d.m.SetVisibleRows(d.m.RowsFromTop());
+    return;
+  }
+  d.m.SetVisibleRows(std::max(1, height / ItemHeight(h, d)));
+  if (d.m.MultiColumn())
+    d.m.SetVisibleColumns(std::max(1, static_cast<int>(r.right - r.left) / ColumnWidth(h, d)));
+}
+
+// The rectangle of an item in client coordinates, also for items scrolled out of view.
+RECT ItemRect(HWND h, ListData& d, int index) {
+  RECT c;
+  GetClientRect(h, &c);
+  int top = d.m.TopIndex();
+  if (d.m.MultiColumn()) {
+    int rows = d.m.VisibleRows(), ih = ItemHeight(h, d), cw = ColumnWidth(h, d);
+    int col = index / rows - top / rows, row = index % rows;
+    return RECT{col * cw, row * ih, (col + 1) * cw, (row + 1) * ih};
+  }
+  int y = 0;
+  if (d.m.VariableHeight()) {
+    for (int i = top; i < index; ++i) y += HeightOf(h, d, i);
+    for (int i = index; i < top; ++i) y -= HeightOf(h, d, i);
+  } else {
+    y = (index - top) * ItemHeight(h, d);
+  }
+  return RECT{c.left, y, c.right, y + HeightOf(h, d, index)};
+}
+
+// The item under a client point: its index, Count() below the last one, -1 above the first.
+int IndexAt(HWND h, ListData& d, int x, int y) {
+  int top = d.m.TopIndex();
+  if (y < 0) return top - 1;
+  if (d.m.MultiColumn()) {
+    int rows = d.m.VisibleRows(), ih = ItemHeight(h, d), cw = ColumnWidth(h, d);
+    int row = y / ih;
+    if (row >= rows) return d.m.Count();
+    int col = x < 0 ? -1 : x / cw;
+    return std::min(d.m.Count(), std::max(-1, top + col * rows + row));
+  }
+  if (d.m.VariableHeight()) {
+    int bottom = 0;
+    for (int i = top; i < d.m.Count(); ++i) {
+      bottom += HeightOf(h, d, i);
+      if (y < bottom) return i;
+    }
+    return d.m.Count();
+  }
+  return std::min(d.m.Count(), top + y / ItemHeight(h, d));
 }
 
 void UpdateScroll(HWND h, ListData& d) {
-  if (!(Style(h) & WS_VSCROLL)) return;
+  DWORD style = Style(h);
+  bool multi = d.m.MultiColumn();
+  if (!(style & (multi ? WS_HSCROLL : WS_VSCROLL))) return;
   SCROLLINFO si{};
   si.cbSize = sizeof(si);
-  si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | ((Style(h) & LBS_DISABLENOSCROLL) ? SIF_DISABLENOSCROLL : 0);
+  si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | ((style & LBS_DISABLENOSCROLL) ? SIF_DISABLENOSCROLL : 0);
   si.nMin = 0;
-  si.nMax = std::max(0, d.m.Count() - 1);
-  si.nPage = static_cast<UINT>(d.m.VisibleRows());
-  si.nPos = d.m.TopIndex();
-  SetScrollInfo(h, SB_VERT, &si, TRUE);
+  if (multi) {
+    int rows = d.m.VisibleRows();
+    si.nMax = d.m.Count() > 0 ? (d.m.Count() - 1) / rows : 0;
+    si.nPage = static_cast<UINT>(d.m.VisibleColumns());
+    si.nPos = d.m.TopIndex() / rows;
+  } else {
+    si.nMax = std::max(0, d.m.Count() - 1);
+    si.nPage = static_cast<UINT>(d.m.VisibleRows());
+    si.nPos = d.m.TopIndex();
+  }
+  SetScrollInfo(h, multi ? SB_HORZ : SB_VERT, &si, TRUE);
 }
 
 void Redraw(HWND h, ListData& d) {
   if (!d.redraw) return;
+  if (d.m.VariableHeight()) UpdateRows(h, d);
   UpdateScroll(h, d);
   InvalidateRect(h, nullptr, FALSE);
+}
+
+// The largest top index that still fills the view (a multi-column list: the first item of
+// the first column of the last page).
+int MaxTop(HWND h, ListData& d) {
+  int n = d.m.Count();
+  if (n == 0) return 0;
+  if (d.m.MultiColumn()) {
+    int rows = d.m.VisibleRows();
+    int columns = (n - 1) / rows + 1;
+    return std::max(0, columns - d.m.VisibleColumns()) * rows;
+  }
+  if (d.m.VariableHeight()) {
+    RECT c;
+    GetClientRect(h, &c);
+    int sum = 0, top = n;
+    while (top > 0 && sum + HeightOf(h, d, top - 1) <= c.bottom - c.top) sum += HeightOf(h, d, --top);
+    return std::min(top, n - 1);
+  }
+  return std::max(0, n - d.m.VisibleRows());
+}
+
+void ScrollTo(HWND h, ListData& d, int top) {
+  top = std::clamp(top, 0, MaxTop(h, d));
+  if (d.m.MultiColumn()) top -= top % d.m.VisibleRows();
+  d.m.SetTopIndex(top);
+  Redraw(h, d);
 }
 
 void Paint(HWND h, HDC dc, ListData& d) {
@@ -72,11 +183,13 @@ void Paint(HWND h, HDC dc, ListData& d) {
   if (bg) FillRect(dc, &r, bg);
   else paint::FillSys(dc, r, COLOR_WINDOW);
   bool disabled = (style & WS_DISABLED) != 0;
-  int ih = ItemHeight(h, d);
   for (int i = d.m.TopIndex(); i < d.m.Count(); ++i) {
-    int top = static_cast<int>(r.top) + (i - d.m.TopIndex()) * ih;
-    if (top >= r.bottom) break;
-    RECT row{r.left, top, r.right, top + ih};
+    RECT row = ItemRect(h, d, i);
+    if (row.left >= r.right) break;
+    if (row.top >= r.bottom) {
+      if (d.m.MultiColumn()) continue;
+      break;
+    }
     bool sel = d.m.GetSel(i) > 0;
     bool caret = d.focused && i == d.m.Caret() && (d.m.MultiSel() || d.m.CurSel() == i || d.m.CurSel() < 0);
     const auto* item = d.m.At(i);
@@ -98,7 +211,7 @@ void Paint(HWND h, HDC dc, ListData& d) {
   }
   // An empty focused list shows the focus rectangle on its first row.
   if (d.focused && d.m.Count() == 0) {
-    RECT row{r.left, r.top, r.right, r.top + ih};
+    RECT row{r.left, r.top, d.m.MultiColumn() ? r.left + ColumnWidth(h, d) : r.right, r.top + ItemHeight(h, d)};
     SetTextColor(dc, RGB(0, 0, 0));
     SetBkColor(dc, RGB(255, 255, 255));
     DrawFocusRect(dc, &row);
@@ -109,11 +222,6 @@ void Paint(HWND h, HDC dc, ListData& d) {
 void Report(HWND h, ListData& d, const ListBoxModel::Change& c) {
   if (c.selChanged || c.caretMoved || c.scrolled) Redraw(h, d);
   if (c.selChanged && (Style(h) & LBS_NOTIFY)) NotifyParent(h, LBN_SELCHANGE);
-}
-
-int IndexAt(HWND h, ListData& d, int y) {
-  int row = y < 0 ? -1 : y / ItemHeight(h, d);
-  return d.m.TopIndex() + row;
 }
 
 // Owner-drawn items of lists without strings are the parent's: it hears of each one removed.
@@ -131,6 +239,71 @@ void DeleteItemNotice(HWND h, ListData& d, int index) {
   if (HWND p = NotifyTarget(h)) SendMessageW(p, WM_DELETEITEM, static_cast<WPARAM>(ds.CtlID), reinterpret_cast<LPARAM>(&ds));
 }
 
+// Asks the parent for an item's height (WM_MEASUREITEM): once for the whole list of fixed
+// height (index -1), for every item added to a list of variable height.
+int MeasureItem(HWND h, ListData& d, int index, ULONG_PTR data) {
+  MEASUREITEMSTRUCT mi{};
+  mi.CtlType = ODT_LISTBOX;
+  mi.CtlID = static_cast<UINT>(GetDlgCtrlID(h));
+  mi.itemID = index < 0 ? 0 : static_cast<UINT>(index);
+  mi.itemHeight = static_cast<UINT>(FontHeight(h, d.font));
+  mi.itemData = data;
+  if (HWND p = NotifyTarget(h)) SendMessageW(p, WM_MEASUREITEM, static_cast<WPARAM>(mi.CtlID), reinterpret_cast<LPARAM>(&mi));
+  return std::clamp(static_cast<int>(mi.itemHeight), 1, 255);
+}
+
+int AddItem(HWND h, ListData& d, UINT msg, WPARAM wp, LPARAM lp) {
+  bool strings = d.m.HasStrings();
+  std::u16string_view text = strings && lp ? std::u16string_view(reinterpret_cast<const char16_t*>(lp)) : std::u16string_view();
+  ULONG_PTR data = strings ? 0 : static_cast<ULONG_PTR>(lp);
+  int r = msg == LB_ADDSTRING ? d.m.Add(text, data) : d.m.Insert(static_cast<int>(wp), text, data);
+  if (r >= 0 && d.m.VariableHeight()) d.m.SetItemHeight(r, MeasureItem(h, d, r, static_cast<ULONG_PTR>(lp)));
+  Redraw(h, d);
+  return r;
+}
+
+// LB_DIR: the entries of a folder matching a file specification, of the attributes asked for.
+// Folders show as "[name]", the drive as "[-c-]". Answers the index of the last one added.
+int AddDirectory(HWND h, ListData& d, UINT attrs, const char16_t* spec) {
+  std::u16string path = spec && *spec ? std::u16string(spec) : std::u16string(u"*.*");
+  size_t cut = path.find_last_of(u"\\/:");
+  std::u16string folder = cut == std::u16string::npos ? std::u16string() : path.substr(0, cut + 1);
+  std::u16string pattern = cut == std::u16string::npos ? path : path.substr(cut + 1);
+  if (pattern.empty()) pattern = u"*.*";
+  const DWORD kinds = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+  int last = LB_ERR;
+  auto add = [&](const std::u16string& text) {
+    int r = AddItem(h, d, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    if (r >= 0) last = r;
+  };
+  std::u16string all = folder + u"*";
+  WIN32_FIND_DATAW fd{};
+  HANDLE f = FindFirstFileW(reinterpret_cast<LPCWSTR>(all.c_str()), &fd);
+  if (f != INVALID_HANDLE_VALUE) {
+    do {
+      std::u16string name(reinterpret_cast<const char16_t*>(fd.cFileName));
+      DWORD a = fd.dwFileAttributes;
+      if (name == u".") continue;
+      if (a & FILE_ATTRIBUTE_DIRECTORY) {
+        // Folders are listed whatever the pattern, apart from hidden ones unless asked for.
+        if ((attrs & DDL_DIRECTORY) && (!(a & FILE_ATTRIBUTE_HIDDEN) || (attrs & DDL_HIDDEN) || name == u".."))
+          add(u"[" + name + u"]");
+        continue;
+      }
+      if (!MatchFindMask(pattern, name)) continue;
+      DWORD extra = a & kinds & ~FILE_ATTRIBUTE_ARCHIVE;
+      bool wanted;
+      if (attrs & DDL_EXCLUSIVE) wanted = (a & attrs & kinds) != 0;
+      else wanted = (extra & ~attrs) == 0;  // read-write files always, others when their kind is asked
+      if (wanted) add(name);
+    } while (FindNextFileW(f, &fd));
+    FindClose(f);
+  }
+  // Every drive letter names the one root here.
+  if (attrs & DDL_DRIVES) add(u"[-c-]");
+  return last;
+}
+
 LRESULT CALLBACK ListBoxProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   ListData* d = StateOf<ListData>(h);
   if (msg == WM_NCCREATE) {
@@ -144,20 +317,15 @@ LRESULT CALLBACK ListBoxProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     d->m.SetSelection(kind);
     d->m.SetSorted((style & LBS_SORT) != 0);
     d->m.SetHasStrings(!OwnerDraw(style) || (style & LBS_HASSTRINGS));
+    d->m.SetMultiColumn((style & LBS_MULTICOLUMN) != 0);
+    d->m.SetVariableHeight(Variable(style));
   }
   if (!d) return DefWindowProcW(h, msg, wp, lp);
   DWORD style = Style(h);
   switch (msg) {
     case WM_CREATE:
-      if (OwnerDraw(style)) {
-        // The parent tells the height of the items.
-        MEASUREITEMSTRUCT mi{};
-        mi.CtlType = ODT_LISTBOX;
-        mi.CtlID = static_cast<UINT>(GetDlgCtrlID(h));
-        mi.itemHeight = static_cast<UINT>(FontHeight(h, d->font));
-        if (HWND p = NotifyTarget(h)) SendMessageW(p, WM_MEASUREITEM, static_cast<WPARAM>(mi.CtlID), reinterpret_cast<LPARAM>(&mi));
-        d->itemHeight = std::max(1, static_cast<int>(mi.itemHeight));
-      }
+      // The parent tells the height of the items of a fixed owner-drawn list.
+      if (OwnerDraw(style) && !Variable(style)) d->itemHeight = MeasureItem(h, *d, -1, 0);
       UpdateRows(h, *d);
       return 0;
     case WM_NCDESTROY:
@@ -185,6 +353,7 @@ LRESULT CALLBACK ListBoxProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       return DLGC_WANTARROWS | DLGC_WANTCHARS;
     case WM_SETFONT:
       d->font = reinterpret_cast<HFONT>(wp);
+      d->fontColumnWidth = 0;
       if (!OwnerDraw(style)) d->itemHeight = 0;
       UpdateRows(h, *d);
       if (LOWORD(lp)) Redraw(h, *d);
@@ -231,8 +400,8 @@ LRESULT CALLBACK ListBoxProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_LBUTTONDOWN: {
       if (GetFocus() != h) SetFocus(h);
-      int i = IndexAt(h, *d, GET_Y_LPARAM(lp));
-      if (i >= d->m.Count()) return 0;
+      int i = IndexAt(h, *d, GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
+      if (i < 0 || i >= d->m.Count()) return 0;
       Report(h, *d, d->m.Click(i, (wp & MK_SHIFT) != 0, (wp & MK_CONTROL) != 0));
       d->tracking = true;
       SetCapture(h);
@@ -241,7 +410,7 @@ LRESULT CALLBACK ListBoxProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_MOUSEMOVE:
       // Dragging moves the selection of a single list, and the range of an extended one.
       if (d->tracking && (wp & MK_LBUTTON)) {
-        int i = std::clamp(IndexAt(h, *d, GET_Y_LPARAM(lp)), 0, std::max(0, d->m.Count() - 1));
+        int i = std::clamp(IndexAt(h, *d, GET_X_LPARAM(lp), GET_Y_LPARAM(lp)), 0, std::max(0, d->m.Count() - 1));
         if (i != d->m.Caret() && d->m.Count() > 0) {
           auto k = d->m.GetSelectionKind();
           if (k == ListBoxModel::Selection::Single || k == ListBoxModel::Selection::None)
@@ -264,39 +433,46 @@ LRESULT CALLBACK ListBoxProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       if (style & LBS_NOTIFY) NotifyParent(h, LBN_DBLCLK);
       return 0;
     case WM_MOUSEWHEEL: {
-      int delta = GET_WHEEL_DELTA_WPARAM(wp);
-      int rows = delta > 0 ? -3 : 3;
-      int top = std::clamp(d->m.TopIndex() + rows, 0, std::max(0, d->m.Count() - d->m.VisibleRows()));
-      d->m.SetTopIndex(top);
-      Redraw(h, *d);
+      // Three rows a notch, a column in a multi-column list.
+      int step = d->m.MultiColumn() ? d->m.VisibleRows() : 3;
+      ScrollTo(h, *d, d->m.TopIndex() + (GET_WHEEL_DELTA_WPARAM(wp) > 0 ? -step : step));
       return 0;
     }
-    case WM_VSCROLL: {
-      int top = d->m.TopIndex(), page = d->m.VisibleRows();
+    case WM_VSCROLL:
+    case WM_HSCROLL: {
+      // A multi-column list scrolls sideways by columns, the others up and down by rows.
+      bool multi = d->m.MultiColumn();
+      if ((msg == WM_HSCROLL) != multi) return 0;
+      int unit = multi ? d->m.VisibleRows() : 1;
+      int page = multi ? d->m.VisibleRows() * d->m.VisibleColumns() : d->m.VisibleRows();
+      int top = d->m.TopIndex();
       switch (LOWORD(wp)) {
-        case SB_LINEUP: --top; break;
-        case SB_LINEDOWN: ++top; break;
+        case SB_LINEUP: top -= unit; break;
+        case SB_LINEDOWN: top += unit; break;
         case SB_PAGEUP: top -= page; break;
         case SB_PAGEDOWN: top += page; break;
         case SB_TOP: top = 0; break;
         case SB_BOTTOM: top = d->m.Count(); break;
-        case SB_THUMBPOSITION: case SB_THUMBTRACK: top = HIWORD(wp); break;
+        case SB_THUMBPOSITION: case SB_THUMBTRACK: top = HIWORD(wp) * unit; break;
         default: break;
       }
-      top = std::clamp(top, 0, std::max(0, d->m.Count() - page));
-      d->m.SetTopIndex(top);
-      Redraw(h, *d);
+      ScrollTo(h, *d, top);
       return 0;
     }
     case LB_ADDSTRING:
-    case LB_INSERTSTRING: {
-      bool strings = d->m.HasStrings();
-      std::u16string_view text = strings && lp ? std::u16string_view(reinterpret_cast<const char16_t*>(lp)) : std::u16string_view();
-      ULONG_PTR data = strings ? 0 : static_cast<ULONG_PTR>(lp);
-      int r = msg == LB_ADDSTRING ? d->m.Add(text, data) : d->m.Insert(static_cast<int>(wp), text, data);
-      Redraw(h, *d);
-      return r;
+    case LB_INSERTSTRING:
+      return AddItem(h, *d, msg, wp, lp);
+    case LB_DIR:
+      return AddDirectory(h, *d, static_cast<UINT>(wp), reinterpret_cast<const char16_t*>(lp));
+    case LB_ADDFILE: {
+      if (!lp) return LB_ERR;
+      return AddItem(h, *d, LB_ADDSTRING, 0, lp);
     }
+    case LB_SETCOLUMNWIDTH:
+      d->columnWidth = std::max(1, static_cast<int>(wp));
+      UpdateRows(h, *d);
+      Redraw(h, *d);
+      return 0;
     case LB_DELETESTRING: {
       int i = static_cast<int>(wp);
       DeleteItemNotice(h, *d, i);
@@ -387,10 +563,10 @@ LRESULT CALLBACK ListBoxProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     case LB_GETTOPINDEX:
       return d->m.TopIndex();
     case LB_SETTOPINDEX: {
-      int i = std::min(static_cast<int>(wp), std::max(0, d->m.Count() - d->m.VisibleRows()));
-      int r = d->m.SetTopIndex(std::max(0, i));
-      Redraw(h, *d);
-      return r;
+      int i = static_cast<int>(wp);
+      if (i < 0 || (i >= d->m.Count() && !(i == 0 && d->m.Count() == 0))) return LB_ERR;
+      ScrollTo(h, *d, i);
+      return 0;
     }
     case LB_GETCARETINDEX:
       return d->m.Count() ? d->m.Caret() : 0;
@@ -404,30 +580,31 @@ LRESULT CALLBACK ListBoxProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     case LB_SETANCHORINDEX:
       return d->m.SetAnchor(static_cast<int>(wp));
     case LB_GETITEMHEIGHT:
+      // A list of variable height answers the item's own; the others the common one.
+      if (d->m.VariableHeight()) return d->m.At(static_cast<int>(wp)) ? HeightOf(h, *d, static_cast<int>(wp)) : LB_ERR;
       return ItemHeight(h, *d);
     case LB_SETITEMHEIGHT:
       if (LOWORD(lp) == 0 || LOWORD(lp) > 255) return LB_ERR;
-      d->itemHeight = LOWORD(lp);
+      if (d->m.VariableHeight()) {
+        if (!d->m.SetItemHeight(static_cast<int>(wp), LOWORD(lp))) return LB_ERR;
+      } else {
+        d->itemHeight = LOWORD(lp);
+      }
       UpdateRows(h, *d);
       Redraw(h, *d);
       return 0;
     case LB_GETITEMRECT: {
       int i = static_cast<int>(wp);
       if (!lp || (i != 0 && !d->m.At(i))) return LB_ERR;
-      RECT r;
-      GetClientRect(h, &r);
-      int ih = ItemHeight(h, *d);
-      r.top = (i - d->m.TopIndex()) * ih;
-      r.bottom = r.top + ih;
-      *reinterpret_cast<RECT*>(lp) = r;
+      *reinterpret_cast<RECT*>(lp) = ItemRect(h, *d, i);
       return 1;
     }
     case LB_ITEMFROMPOINT: {
-      int y = GET_Y_LPARAM(lp);
-      int i = IndexAt(h, *d, y);
+      int x = GET_X_LPARAM(lp), y = GET_Y_LPARAM(lp);
+      int i = IndexAt(h, *d, x, y);
       RECT r;
       GetClientRect(h, &r);
-      bool outside = y < 0 || y >= r.bottom || i >= d->m.Count();
+      bool outside = x < 0 || y < 0 || x >= r.right || y >= r.bottom || i < 0 || i >= d->m.Count();
       i = std::clamp(i, 0, std::max(0, d->m.Count() - 1));
       return static_cast<LRESULT>(MAKELONG(i, outside ? 1 : 0));
     }

@@ -183,10 +183,42 @@ int ListBoxModel::SetTopIndex(int index) {
   return 0;
 }
 
+bool ListBoxModel::SetItemHeight(int index, int height) {
+  if (!Valid(index)) return false;
+  items_[static_cast<size_t>(index)].height = height;
+  return true;
+}
+
+int ListBoxModel::RowsFromTop() const {
+  int rows = 0, sum = 0;
+  for (int i = top_; i < Count(); ++i) {
+    sum += items_[static_cast<size_t>(i)].height;
+    if (sum > viewHeight_) break;
+    ++rows;
+  }
+  return std::max(1, rows);
+}
+
 bool ListBoxModel::EnsureVisible(int index) {
   int old = top_;
-  if (index < top_) top_ = index;
-  else if (index >= top_ + rows_) top_ = index - rows_ + 1;
+  if (multiColumn_) {
+    int col = index / rows_, topCol = top_ / rows_;
+    if (col < topCol) topCol = col;
+    else if (col >= topCol + columns_) topCol = col - columns_ + 1;
+    top_ = std::max(0, topCol) * rows_;
+  } else if (variable_ && Valid(index)) {
+    if (index < top_) {
+      top_ = index;
+    } else {
+      // Drop items off the top until the item's bottom edge is inside the view.
+      int sum = 0;
+      for (int i = top_; i <= index; ++i) sum += items_[static_cast<size_t>(i)].height;
+      while (sum > viewHeight_ && top_ < index) sum -= items_[static_cast<size_t>(top_++)].height;
+    }
+  } else {
+    if (index < top_) top_ = index;
+    else if (index >= top_ + rows_) top_ = index - rows_ + 1;
+  }
   if (top_ < 0) top_ = 0;
   return old != top_;
 }
@@ -240,6 +272,11 @@ ListBoxModel::Change ListBoxModel::MoveCaretTo(int index, bool shift, bool ctrl)
   return c;
 }
 
+int ListBoxModel::PageStep() const {
+  if (multiColumn_) return rows_ * columns_;
+  return std::max(1, rows_ - 1);
+}
+
 ListBoxModel::Change ListBoxModel::Key(UINT vk, bool shift, bool ctrl) {
   Change c;
   if (Count() == 0) return c;
@@ -248,10 +285,13 @@ ListBoxModel::Change ListBoxModel::Key(UINT vk, bool shift, bool ctrl) {
   switch (vk) {
     case VK_UP: return MoveCaretTo(from - 1, shift, ctrl);
     case VK_DOWN: return MoveCaretTo(from + 1, shift, ctrl);
+    case VK_LEFT: return MoveCaretTo(multiColumn_ ? caret_ - rows_ : from - 1, shift, ctrl);
+    case VK_RIGHT:
+      return MoveCaretTo(multiColumn_ ? caret_ + rows_ : from + 1, shift, ctrl);
     case VK_HOME: return MoveCaretTo(0, shift, ctrl);
     case VK_END: return MoveCaretTo(Count() - 1, shift, ctrl);
-    case VK_PRIOR: return MoveCaretTo(caret_ - std::max(1, rows_ - 1), shift, ctrl);
-    case VK_NEXT: return MoveCaretTo(caret_ + std::max(1, rows_ - 1), shift, ctrl);
+    case VK_PRIOR: return MoveCaretTo(caret_ - PageStep(), shift, ctrl);
+    case VK_NEXT: return MoveCaretTo(caret_ + PageStep(), shift, ctrl);
     case VK_SPACE:
       if (sel_ == Selection::Multiple || (sel_ == Selection::Extended && ctrl)) {
         auto& it = items_[static_cast<size_t>(caret_)];

@@ -21,6 +21,7 @@ class ListBoxModel {
     std::u16string text;
     ULONG_PTR data = 0;
     bool selected = false;
+    int height = 0;  // owner-drawn lists of variable height: this item's rows in pixels
   };
 
   // What a key or a click changed: the parent hears LBN_SELCHANGE when selChanged.
@@ -39,6 +40,20 @@ class ListBoxModel {
   // How many whole rows show; the top index keeps the caret in view with it.
   void SetVisibleRows(int rows) { rows_ = rows < 1 ? 1 : rows; }
   int VisibleRows() const { return rows_; }
+  // A multi-column list shows `columns` whole columns of VisibleRows() items each and scrolls by
+  // columns: its top index is always the first item of a column.
+  void SetMultiColumn(bool on) { multiColumn_ = on; }
+  bool MultiColumn() const { return multiColumn_; }
+  void SetVisibleColumns(int columns) { columns_ = columns < 1 ? 1 : columns; }
+  int VisibleColumns() const { return columns_; }
+  // Items of their own heights: keeping an item in view then sums heights against the view's.
+  void SetVariableHeight(bool on) { variable_ = on; }
+  bool VariableHeight() const { return variable_; }
+  void SetViewHeight(int pixels) { viewHeight_ = pixels; }
+  int ItemHeight(int index) const { return Valid(index) ? items_[static_cast<size_t>(index)].height : 0; }
+  bool SetItemHeight(int index, int height);
+  // How many items fit from the top index on (at least one), for variable heights.
+  int RowsFromTop() const;
 
   int Count() const { return static_cast<int>(items_.size()); }
   const Item* At(int i) const { return Valid(i) ? &items_[static_cast<size_t>(i)] : nullptr; }
@@ -81,7 +96,8 @@ class ListBoxModel {
   int TopIndex() const { return top_; }
   int SetTopIndex(int index);
 
-  // VK_UP, VK_DOWN, VK_HOME, VK_END, VK_PRIOR, VK_NEXT, VK_SPACE.
+  // VK_UP, VK_DOWN, VK_LEFT, VK_RIGHT (a column along in a multi-column list, else as up and
+  // down), VK_HOME, VK_END, VK_PRIOR, VK_NEXT, VK_SPACE.
   Change Key(UINT vk, bool shift, bool ctrl);
   // A typed character moves to the next item starting with it.
   Change CharKey(char16_t c);
@@ -95,6 +111,7 @@ class ListBoxModel {
   void SelectOnly(int index);
   void SelectRange(int a, int b);
   bool EnsureVisible(int index);
+  int PageStep() const;
   std::vector<bool> Snapshot() const;
   bool SameAs(const std::vector<bool>& before) const;
 
@@ -102,6 +119,10 @@ class ListBoxModel {
   Selection sel_ = Selection::Single;
   bool sorted_ = false;
   bool hasStrings_ = true;
+  bool multiColumn_ = false;
+  bool variable_ = false;
+  int columns_ = 1;
+  int viewHeight_ = 0;
   int cur_ = -1;      // single selection
   int caret_ = 0;     // focus rectangle
   int anchor_ = 0;    // extended selection's fixed end
