@@ -9,6 +9,7 @@
 #include "controls/control_window.h"
 #include "controls/edit_model.h"
 #include "controls/paint.h"
+#include "winbase.h"
 #include "wingdi.h"
 #include "winplat_mode.h"
 #include "wintext.h"
@@ -358,6 +359,35 @@ void MoveToLineEdge(HWND h, EditData& d, bool toEnd, bool shift) {
   Redraw(h);
 }
 
+// Places text on the clipboard as CF_UNICODETEXT (the other text formats follow from it).
+void PutOnClipboard(HWND h, std::u16string_view text) {
+  if (!OpenClipboard(h)) return;
+  EmptyClipboard();
+  if (HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(char16_t))) {
+    auto* p = static_cast<char16_t*>(GlobalLock(mem));
+    std::copy(text.begin(), text.end(), p);
+    p[text.size()] = 0;
+    GlobalUnlock(mem);
+    if (!SetClipboardData(CF_UNICODETEXT, mem)) GlobalFree(mem);
+  }
+  CloseClipboard();
+}
+
+// The clipboard's text, up to its terminator and never past its block; empty when it has none.
+std::u16string ClipboardText(HWND h) {
+  std::u16string out;
+  if (!OpenClipboard(h)) return out;
+  if (HANDLE mem = GetClipboardData(CF_UNICODETEXT)) {
+    size_t cap = GlobalSize(mem) / sizeof(char16_t);
+    if (const auto* p = static_cast<const char16_t*>(GlobalLock(mem))) {
+      out.assign(p, std::find(p, p + cap, u'\0'));
+      GlobalUnlock(mem);
+    }
+  }
+  CloseClipboard();
+  return out;
+}
+
 char16_t CaseFor(DWORD style, char16_t c) {
   if (style & ES_UPPERCASE) return cp::ToUpper(c);
   if (style & ES_LOWERCASE) return cp::ToLower(c);
@@ -465,6 +495,10 @@ LRESULT CALLBACK EditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         SendMessageW(h, EM_UNDO, 0, 0);
         return 0;
       }
+      if (c == 0x03 || c == 0x18 || c == 0x16) {  // Ctrl+C, Ctrl+X, Ctrl+V
+        SendMessageW(h, c == 0x03 ? WM_COPY : c == 0x18 ? WM_CUT : WM_PASTE, 0, 0);
+        return 0;
+      }
       if (c == 0x1B) return 0;
       c = CaseFor(Style(h), c);
       EditResult r;
@@ -491,7 +525,19 @@ LRESULT CALLBACK EditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
           }
           Edit(h, *d, [&] { return d->m.Key(static_cast<UINT>(wp), shift, ctrl); });
           return 0;
-        case VK_DELETE: case VK_LEFT: case VK_RIGHT:
+        case VK_INSERT:
+          // Ctrl+Insert copies, Shift+Insert pastes.
+          if (ctrl) SendMessageW(h, WM_COPY, 0, 0);
+          else if (shift) SendMessageW(h, WM_PASTE, 0, 0);
+          return 0;
+        case VK_DELETE:
+          if (shift && !ctrl) {  // Shift+Delete cuts
+            SendMessageW(h, WM_CUT, 0, 0);
+            return 0;
+          }
+          Edit(h, *d, [&] { return d->m.Key(static_cast<UINT>(wp), shift, ctrl); });
+          return 0;
+        case VK_LEFT: case VK_RIGHT:
           Edit(h, *d, [&] { return d->m.Key(static_cast<UINT>(wp), shift, ctrl); });
           return 0;
         default:
@@ -545,6 +591,20 @@ LRESULT CALLBACK EditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       if (d->m.ReadOnly() || !d->m.HasSelection()) return 0;
       Edit(h, *d, [&] { return d->m.Key(VK_DELETE, false, false); });
       return 0;
+    case WM_COPY:
+    case WM_CUT:
+      // A password stays in its edit; a read-only edit gives its text but keeps it.
+      if (d->m.PasswordChar() || !d->m.HasSelection()) return 0;
+      PutOnClipboard(h, d->m.SelectedText());
+      if (msg == WM_CUT) SendMessageW(h, WM_CLEAR, 0, 0);
+      return 0;
+    case WM_PASTE: {
+      if (d->m.ReadOnly()) return 0;
+      std::u16string text = ClipboardText(h);
+      if (text.empty()) return 0;
+      Edit(h, *d, [&] { return d->m.ReplaceSel(text); });
+      return 0;
+    }
     case EM_GETSEL: {
       // The ANSI-only platform's edits count bytes of the code page, as Windows 9x does.
       bool bytes = IsAnsiOnlyPlatform();
