@@ -1,51 +1,39 @@
 #include "ziplib/dlgextmsg.h"
 
 #include <cstdio>
-#include <cstring>
+
+#include "mfc/resources.h"
+#include "ziplib/dlgoverwrite.h"
 
 namespace zipvault {
 
 namespace {
 const char* const kZeroCount = "      0/      0";
-
-std::string Commas(uint64_t v) {
-  std::string d = std::to_string(v), out;
-  for (size_t i = 0; i < d.size(); ++i) {
-    if (i && (d.size() - i) % 3 == 0) out += ',';
-    out += d[i];
-  }
-  return out;
-}
 }  // namespace
 
-std::string CDlgExtMsg::SizeText(uint64_t n) {
-  if (n <= 999999) return Commas(n) + " バイト";
-  if (n <= 1048576) return Commas(n / 1024) + "KB";
-  if (n / 1048576 < 100) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.3f", static_cast<double>(n / 1024) / 1024.0);
-    char out[64];
-    std::snprintf(out, sizeof out, "%-4.4sMB", buf);
-    return out;
-  }
-  return Commas(n / 1048576) + "MB";
-}
+CDlgExtMsg::CDlgExtMsg() : CDialog(mfc::IDD_EXTMSG, nullptr) {}
+
+std::string CDlgExtMsg::SizeText(uint64_t n) { return CDlgOverWrite::SizeText(n); }
 
 BOOL CDlgExtMsg::Create(CWnd* parent, Mode mode) {
   mode_ = mode;
-  return CDialog::Create(131, parent);
+  return CDialog::Create(mfc::IDD_EXTMSG, parent);
 }
 
 BOOL CDlgExtMsg::OnInitDialog() {
+  CDialog::OnInitDialog();
   CenterWindow();
   return TRUE;
 }
 
+void CDlgExtMsg::DoDataExchange(CDataExchange* dx) { DDX_Control(dx, IDC_PROGRESS, progress_); }
+
 void CDlgExtMsg::SetArchive(const char* name) {
-  SetDlgItemText(IDC_ARCHIVE, name);
+  archive_ = name;
+  SetDlgItemText(IDC_ARCHIVE, archive_);
   progress_.SetRange(0, 100);
   if (mode_ == Compress) SetDlgItemText(IDC_COUNT_LABEL, "圧縮サイズ:");
-  SetDlgItemText(IDC_COUNT, kZeroCount);
+  SetCounter(kZeroCount);
   if (IsWindowVisible()) UpdateWindow();
 }
 
@@ -57,32 +45,39 @@ void CDlgExtMsg::SetStep(const char* text) {
 }
 
 void CDlgExtMsg::SetFile(const char* name, int64_t done, int64_t total) {
-  SetDlgItemText(IDC_FILE, name);
+  file_ = name;
+  SetDlgItemText(IDC_FILE, file_);
   total_ = total;
   done_ = done;
   Pump();
 }
 
-void CDlgExtMsg::SetCounter(int64_t done, int64_t total, bool wide) {
-  char buf[64];
-  if (wide)
-    std::snprintf(buf, sizeof buf, "%7lld/%8lld", static_cast<long long>(done), static_cast<long long>(total));
-  else
-    std::snprintf(buf, sizeof buf, "%7ld/%8ld", static_cast<long>(done), static_cast<long>(total));
-  SetDlgItemText(IDC_COUNT, buf);
+void CDlgExtMsg::SetCounter(const char* text) {
+  count_ = text;
+  SetDlgItemText(IDC_COUNT, count_);
+}
+
+void CDlgExtMsg::SetBar(int64_t done, int64_t total) {
+  progress_.SetPos(static_cast<int>(static_cast<double>(done) / static_cast<double>(total) * 100.0 + 0.5));
 }
 
 void CDlgExtMsg::Update(int64_t done) {
   done_ = done;
   if (total_ != 0) {
-    progress_.SetPos(static_cast<int>((static_cast<double>(done) / static_cast<double>(total_)) * 100.0 + 0.5));
-    if (mode_ == Compress) SetCounter(done, total_, false);
+    SetBar(done, total_);
+    if (mode_ == Compress) {
+      char buf[64];
+      std::snprintf(buf, sizeof buf, "%7ld/%8ld", static_cast<long>(done), static_cast<long>(total_));
+      SetCounter(buf);
+    }
   }
   if (done != total_ && !IsWindowVisible()) {
-    ShowWindow(true);
+    ShowWindow(SW_SHOW);
     Pump();
     // Texts set while hidden are shown once more.
-    for (int id : {IDC_ARCHIVE, IDC_FILE, IDC_COUNT}) SetDlgItemText(id, GetDlgItemText(id).c_str());
+    SetDlgItemText(IDC_ARCHIVE, archive_);
+    SetDlgItemText(IDC_FILE, file_);
+    SetDlgItemText(IDC_COUNT, count_);
     Pump();
   }
   if (IsWindowVisible()) UpdateWindow();
@@ -90,25 +85,34 @@ void CDlgExtMsg::Update(int64_t done) {
 }
 
 void CDlgExtMsg::OnCancel() {
+  // While the archive is being moved into place there is nothing left to stop; and one question
+  // at a time.
+  if (!IsItemEnabled(IDC_CANCEL) || asking_) return;
   const char* q = mode_ == Compress ? "圧縮を中断しますか？" : "解凍を中断しますか？";
+  asking_ = true;
   if (AfxMessageBox(q, MB_YESNO | MB_ICONQUESTION) == IDYES) cancel_ = true;
+  asking_ = false;
 }
 
-DWORD move_progress_routine(LARGE_INTEGER total, LARGE_INTEGER done, LARGE_INTEGER, LARGE_INTEGER, DWORD, DWORD,
-                            HANDLE, HANDLE, LPVOID data) {
+DWORD CALLBACK move_progress_routine(LARGE_INTEGER total, LARGE_INTEGER done, LARGE_INTEGER, LARGE_INTEGER, DWORD,
+                                     DWORD, HANDLE, HANDLE, LPVOID data) {
   auto* dlg = static_cast<CDlgExtMsg*>(data);
-  if (total.QuadPart > 0)
-    dlg->progress_.SetPos(static_cast<int>(static_cast<double>(done.QuadPart) / static_cast<double>(total.QuadPart) * 100.0 + 0.5));
-  dlg->SetCounter(done.QuadPart, total.QuadPart, true);
+  if (total.QuadPart > 0) dlg->SetBar(done.QuadPart, total.QuadPart);
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%7lld/%8lld", static_cast<long long>(done.QuadPart),
+                static_cast<long long>(total.QuadPart));
+  dlg->SetCounter(buf);
   dlg->Pump();
   return PROGRESS_CONTINUE;
 }
 
 bool CDlgExtMsg::MoveWithProgress(const char* source, const char* destination) {
-  SetDlgItemText(IDC_ARCHIVE, destination);
-  SetDlgItemText(IDC_FILE, source);
+  archive_ = destination;
+  file_ = source;
+  SetDlgItemText(IDC_ARCHIVE, archive_);
+  SetDlgItemText(IDC_FILE, file_);
   SetDlgItemText(IDC_COUNT_LABEL, "ファイルサイズ:");
-  SetDlgItemText(IDC_COUNT, kZeroCount);
+  SetCounter(kZeroCount);
   EnableItem(IDC_CANCEL, false);
   Pump();
   using MoveFn = BOOL(WINAPI*)(LPCSTR, LPCSTR, LPPROGRESS_ROUTINE, LPVOID, DWORD);

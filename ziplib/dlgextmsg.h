@@ -15,9 +15,9 @@ class CDlgExtMsg : public CDialog {
   static constexpr int IDC_FILE = 1006, IDC_PROGRESS = 1007, IDC_ARCHIVE = 1009, IDC_COUNT = 1010,
                        IDC_COUNT_LABEL = 1015, IDC_CANCEL = 2;
 
-  CDlgExtMsg() : CDialog(131, nullptr) {}
+  CDlgExtMsg();
 
-  // Creates the dialog hidden as a child of parent.
+  // Creates the dialog hidden, owned by the parent's window (false without one).
   BOOL Create(CWnd* parent, Mode mode);
   void SetArchive(const char* name);
   void SetStep(const char* text);
@@ -27,6 +27,8 @@ class CDlgExtMsg : public CDialog {
   bool MoveWithProgress(const char* source, const char* destination);
 
   BOOL OnInitDialog() override;
+  void DoDataExchange(CDataExchange* dx) override;
+  // Cancel, Escape or Enter: asks whether to stop; Yes sets the Cancel flag.
   void OnCancel() override;
   void PostNcDestroy() override { delete this; }
 
@@ -36,20 +38,23 @@ class CDlgExtMsg : public CDialog {
   int64_t Total() const { return total_; }
   int64_t Done() const { return done_; }
 
-  // The size texts of the overwrite question (also used by the extraction side).
+  // The size texts of the overwrite question.
   static std::string SizeText(uint64_t n);
 
  private:
   void Pump() { AfxPumpMessages(this); }
-  void SetCounter(int64_t done, int64_t total, bool wide);
+  void SetCounter(const char* text);
+  void SetBar(int64_t done, int64_t total);
 
   CProgressCtrl progress_;
+  CString archive_, file_, count_;
   Mode mode_ = Compress;
   std::string step_;
   int64_t total_ = 0, done_ = 0;
   bool cancel_ = false;
-  friend DWORD move_progress_routine(LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, DWORD, DWORD,
-                                     HANDLE, HANDLE, LPVOID);
+  bool asking_ = false;
+  friend DWORD CALLBACK move_progress_routine(LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, DWORD,
+                                              DWORD, HANDLE, HANDLE, LPVOID);
 };
 
 }  // namespace zipvault

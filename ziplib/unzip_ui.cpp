@@ -1,43 +1,10 @@
 #include "ziplib/unzip_ui.h"
 
-#include <cinttypes>
-#include <cstdio>
-#include <deque>
-#include <mutex>
-
 #include "mfc/afx.h"
-#include "ziplib/dlgextmsg.h"
-#include "winplat_screen.h"
+#include "mfc/rtlib.h"
+#include "ziplib/dlgoverwrite.h"
 
 namespace zipvault {
-
-namespace {
-std::mutex g_input_mutex;
-std::deque<std::string> g_password_input;
-
-constexpr size_t PASSWORD_MAX = 80;
-
-std::string time_and_size(const FILETIME& ft, uint64_t size) {
-  FILETIME local{};
-  SYSTEMTIME st{};
-  FileTimeToLocalFileTime(&ft, &local);
-  FileTimeToSystemTime(&local, &st);
-  char buf[128];
-  snprintf(buf, sizeof buf, " %d-%02d-%02d  %02d:%02d:%02d   %s", st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute,
-           st.wSecond, overwrite_size_text(size).c_str());
-  return buf;
-}
-
-int answer(HWND owner, const std::string& text, const char* caption, UINT type) {
-  winplat::screen::MessageBoxRequest r;
-  r.owner = owner;
-  r.text = ansi_to_wide(text);
-  r.caption = ansi_to_wide(caption);
-  r.type = type;
-  r.defaultButton = winplat::screen::DefaultButton(type);
-  return winplat::screen::AnswerMessageBox(r);
-}
-}  // namespace
 
 std::u16string ansi_to_wide(const std::string& s) {
   if (s.empty()) return {};
@@ -60,48 +27,38 @@ std::string wide_to_ansi(const std::u16string& w) {
 
 int unzip_message_box(HWND, const std::string& text, UINT type) { return AfxMessageBox(text.c_str(), type); }
 
-void script_password_input(const std::string& text) {
-  std::lock_guard<std::mutex> lock(g_input_mutex);
-  g_password_input.push_back(text);
-}
-
-void clear_password_input() {
-  std::lock_guard<std::mutex> lock(g_input_mutex);
-  g_password_input.clear();
-}
-
 int ask_password_dialog(HWND owner, std::string* password) {
-  int r = answer(owner, "この書庫は、パスワードにより保護されています。\nパスワードを入力してください。",
-                 "パスワードの入力", MB_OKCANCEL | MB_ICONEXCLAMATION);
-  std::string typed;
-  {
-    std::lock_guard<std::mutex> lock(g_input_mutex);
-    if (!g_password_input.empty()) {
-      typed = g_password_input.front();
-      g_password_input.pop_front();
-    }
+  CWnd parent;
+  parent.m_hWnd = owner;
+  CGetPassword dlg(&parent);
+  if (dlg.DoModal() != IDOK) return IDCANCEL;
+  // The password buffer holds 80 bytes: a double-byte character is never cut.
+  const std::string& typed = dlg.m_password.str();
+  size_t n = 0;
+  while (n < typed.size()) {
+    const size_t next = static_cast<size_t>(mfc::mb_inc(typed.c_str() + n) - typed.c_str());
+    if (next > CGetPassword::MAX_CHARS) break;
+    n = next;
   }
-  if (r != IDOK) return IDCANCEL;
-  // The edit control holds at most 80 characters.
-  if (typed.size() > PASSWORD_MAX) typed.resize(PASSWORD_MAX);
-  *password = typed;
+  *password = typed.substr(0, n);
   return IDOK;
 }
 
-std::string overwrite_size_text(uint64_t n) { return CDlgExtMsg::SizeText(n); }
+std::string overwrite_size_text(uint64_t n) { return CDlgOverWrite::SizeText(n); }
 
 int ask_overwrite_dialog(HWND owner, const std::string& name, const FILETIME& entry_time, uint64_t entry_size,
                          const FILETIME& file_time, uint64_t file_size, bool* all) {
-  std::string text = "指定されたファイルがすでに存在します。\n" + name + "\n書庫内のファイル :" +
-                     time_and_size(entry_time, entry_size) + "\nディスク内のファイル :" +
-                     time_and_size(file_time, file_size) + "\n書庫内のファイルで上書きしますか？";
-  *all = false;
-  int r = answer(owner, text, "ファイルの上書き", MB_YESNO | MB_ICONEXCLAMATION);
-  if (r == IDC_OVERWRITE_ALL) {
-    *all = true;
-    return IDOK;
-  }
-  return (r == IDYES || r == IDOK) ? IDOK : IDCANCEL;
+  CWnd parent;
+  parent.m_hWnd = owner;
+  CDlgOverWrite dlg(&parent);
+  dlg.m_name = name;
+  dlg.m_entry_time = entry_time;
+  dlg.m_entry_size = entry_size;
+  dlg.m_file_time = file_time;
+  dlg.m_file_size = file_size;
+  const INT_PTR r = dlg.DoModal();
+  *all = r == IDOK && dlg.m_all;
+  return r == IDOK ? IDOK : IDCANCEL;
 }
 
 bool dos_to_filetime(uint16_t date, uint16_t time, FILETIME* ft) {

@@ -1,23 +1,22 @@
 // What the extraction engine asks of the user and the platform: its message boxes, the password
-// prompt and the overwrite question (answered headless by the platform's message box answerer),
-// and the conversions of ANSI names to wide text and back.
+// prompt and the overwrite question (dialogs; headless, the message box answerer answers them on
+// the dialog itself), and the conversions of ANSI names to wide text and back.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
 #include "windows.h"
+#include "ziplib/getpassword.h"
 
 namespace zipvault {
 
 // A message box of the library, through its application object (caption "ZIPVAULT").
 int unzip_message_box(HWND owner, const std::string& text, UINT type);
 
-// The password prompt. IDOK with the typed text (at most 80 characters) or IDCANCEL.
+// The password prompt, owned by the caller's window. IDOK with the typed text (at most 80
+// bytes, whole characters) or IDCANCEL.
 int ask_password_dialog(HWND owner, std::string* password);
-// What the next password prompts receive as typed text, in order (headless input).
-void script_password_input(const std::string& text);
-void clear_password_input();
 
 // The overwrite question: IDOK (yes), IDCANCEL (no); *all set for the all-files button.
 inline constexpr int IDC_OVERWRITE_ALL = 1003;

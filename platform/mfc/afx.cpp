@@ -142,6 +142,86 @@ int CWnd::MessageBox(const char* text, const char* caption, UINT type) {
   return MessageBoxA(m_hWnd, text, cap, type);
 }
 
+void CWnd::SetWindowText(const char* text) {
+  if (m_hWnd) SetWindowTextA(m_hWnd, text ? text : "");
+}
+
+namespace {
+std::string WindowTextOf(HWND h) {
+  if (!h) return {};
+  const int n = GetWindowTextLengthA(h);
+  if (n <= 0) return {};
+  std::string s(static_cast<size_t>(n) + 1, '\0');
+  const int got = GetWindowTextA(h, s.data(), n + 1);
+  s.resize(static_cast<size_t>(got > 0 ? got : 0));
+  return s;
+}
+}  // namespace
+
+std::string CWnd::GetWindowText() const { return WindowTextOf(m_hWnd); }
+
+BOOL CWnd::ShowWindow(int cmd) { return m_hWnd ? ::ShowWindow(m_hWnd, cmd) : FALSE; }
+
+bool CWnd::IsWindowVisible() const { return m_hWnd && ::IsWindowVisible(m_hWnd); }
+
+BOOL CWnd::EnableWindow(BOOL enable) { return m_hWnd ? ::EnableWindow(m_hWnd, enable) : FALSE; }
+
+bool CWnd::IsWindowEnabled() const { return m_hWnd && ::IsWindowEnabled(m_hWnd); }
+
+void CWnd::UpdateWindow() {
+  if (m_hWnd) RedrawWindow(m_hWnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
+void CWnd::CenterWindow() {
+  if (!m_hWnd) return;
+  HWND ref = GetWindow(m_hWnd, GW_OWNER);
+  if (!ref) ref = GetParent(m_hWnd);
+  const bool child = (GetWindowLongA(m_hWnd, GWL_STYLE) & WS_CHILD) != 0;
+  RECT area{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  RECT over = area;
+  if (ref && ::IsWindowVisible(ref)) GetWindowRect(ref, &over);
+  RECT me;
+  GetWindowRect(m_hWnd, &me);
+  const int w = me.right - me.left, h = me.bottom - me.top;
+  int x = over.left + (over.right - over.left - w) / 2;
+  int y = over.top + (over.bottom - over.top - h) / 2;
+  if (x + w > area.right) x = area.right - w;
+  if (y + h > area.bottom) y = area.bottom - h;
+  if (x < area.left) x = area.left;
+  if (y < area.top) y = area.top;
+  POINT p{x, y};
+  if (child && GetParent(m_hWnd)) ScreenToClient(GetParent(m_hWnd), &p);
+  SetWindowPos(m_hWnd, nullptr, p.x, p.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+HWND CWnd::GetDlgItem(int id) const { return m_hWnd ? ::GetDlgItem(m_hWnd, id) : nullptr; }
+
+void CWnd::SetDlgItemText(int id, const char* text) {
+  if (HWND c = GetDlgItem(id)) SetWindowTextA(c, text ? text : "");
+}
+
+std::string CWnd::GetDlgItemText(int id) const { return WindowTextOf(GetDlgItem(id)); }
+
+void CWnd::BeginWaitCursor() {
+  if (CWinApp* app = AfxGetApp()) app->BeginWaitCursor();
+}
+
+void CWnd::EndWaitCursor() {
+  if (CWinApp* app = AfxGetApp()) app->EndWaitCursor();
+}
+
+CWaitCursor::CWaitCursor() {
+  if (CWinApp* app = AfxGetApp()) app->BeginWaitCursor();
+}
+
+CWaitCursor::~CWaitCursor() {
+  if (CWinApp* app = AfxGetApp()) app->EndWaitCursor();
+}
+
+void CWaitCursor::Restore() {
+  if (CWinApp* app = AfxGetApp()) app->DoWaitCursor(0);
+}
+
 CWinApp::CWinApp(const char* appName) : name_(appName ? appName : "") {
   m_pszAppName = name_.c_str();
   if (!g_app) g_app = this;
@@ -163,6 +243,19 @@ int CWinApp::DoMessageBox(const char* text, UINT type, UINT) {
   }
   HWND owner = m_pMainWnd ? m_pMainWnd->m_hWnd : nullptr;
   return MessageBoxA(owner, text ? text : "", m_pszAppName ? m_pszAppName : "", type);
+}
+
+void CWinApp::DoWaitCursor(int code) {
+  if (code > 0) {
+    HCURSOR wait = LoadCursorA(nullptr, IDC_WAIT);
+    HCURSOR old = SetCursor(wait);
+    if (wait_level_++ == 0) wait_restore_ = old;
+  } else if (code < 0) {
+    if (wait_level_ == 0) return;
+    if (--wait_level_ == 0) SetCursor(wait_restore_);
+  } else if (wait_level_ > 0) {
+    SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+  }
 }
 
 CWinApp* AfxGetApp() { return g_app; }

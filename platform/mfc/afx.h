@@ -132,7 +132,8 @@ class CFile {
 
 // ---------------------------------------------------------------- windows and the application
 
-// A wrapper around a window handle of the caller.
+// A wrapper around a window handle: the caller's window, or a window the library made. The
+// window calls do nothing (and answer false or empty) without a window.
 class CWnd {
  public:
   virtual ~CWnd() = default;
@@ -149,6 +150,22 @@ class CWnd {
   }
   HWND GetSafeHwnd() const { return m_hWnd; }
   int MessageBox(const char* text, const char* caption = nullptr, UINT type = MB_OK);
+
+  void SetWindowText(const char* text);
+  std::string GetWindowText() const;
+  BOOL ShowWindow(int cmd);
+  bool IsWindowVisible() const;
+  BOOL EnableWindow(BOOL enable);
+  bool IsWindowEnabled() const;
+  // Paints what is invalid now.
+  void UpdateWindow();
+  // Centres the window over its owner (or parent), else over the screen; kept on the screen.
+  void CenterWindow();
+  HWND GetDlgItem(int id) const;
+  void SetDlgItemText(int id, const char* text);
+  std::string GetDlgItemText(int id) const;
+  void BeginWaitCursor();
+  void EndWaitCursor();
 };
 
 class CWinApp {
@@ -160,14 +177,32 @@ class CWinApp {
   // The message box of the application: the caption is the application's name; a box without an
   // icon gets the one its buttons suggest (exclamation for OK, question for Yes/No).
   virtual int DoMessageBox(const char* text, UINT type, UINT helpId);
+  // The hourglass: 1 shows it (nesting), -1 ends one level (the old cursor comes back at the
+  // outermost), 0 shows it again while a level is open.
+  virtual void DoWaitCursor(int code);
+  void BeginWaitCursor() { DoWaitCursor(1); }
+  void EndWaitCursor() { DoWaitCursor(-1); }
   const char* m_pszAppName = nullptr;
   CWnd* m_pMainWnd = nullptr;
 
  private:
   std::string name_;
+  int wait_level_ = 0;
+  HCURSOR wait_restore_ = nullptr;
 };
 
 CWinApp* AfxGetApp();
+
+// The wait cursor for the life of the object.
+class CWaitCursor {
+ public:
+  CWaitCursor();
+  ~CWaitCursor();
+  CWaitCursor(const CWaitCursor&) = delete;
+  CWaitCursor& operator=(const CWaitCursor&) = delete;
+  // Shows it again (after a message box changed the cursor).
+  void Restore();
+};
 
 // The library's message box (OK unless other buttons are asked for).
 int AfxMessageBox(const char* text, UINT type = MB_OK, UINT helpId = 0);

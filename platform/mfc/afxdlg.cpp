@@ -1,41 +1,310 @@
 #include "mfc/afxdlg.h"
 
+#include <map>
+#include <mutex>
+#include <vector>
+
+#include "commctrl.h"
 #include "mfc/resources.h"
+#include "winplat_screen.h"
+#include "winplat_user.h"
+
+namespace screen = winplat::screen;
+
+namespace {
+
+// Posted by a modal dialog to itself when it starts, so an answerer sees it on the screen.
+constexpr UINT WM_SCRIPTED_ANSWER = WM_APP + 0x3A0;
+
+std::u16string AnsiToWide(const std::string& s) {
+  if (s.empty()) return {};
+  const int n = MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+  if (n <= 0) return {};
+  std::u16string w(static_cast<size_t>(n), u'\0');
+  MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), reinterpret_cast<LPWSTR>(w.data()), n);
+  return w;
+}
+
+std::u16string WideText(HWND h) {
+  const int n = GetWindowTextLengthW(h);
+  if (n <= 0) return {};
+  std::u16string s(static_cast<size_t>(n) + 1, u'\0');
+  const int got = GetWindowTextW(h, reinterpret_cast<LPWSTR>(s.data()), n + 1);
+  s.resize(static_cast<size_t>(got > 0 ? got : 0));
+  return s;
+}
+
+bool ClassIs(HWND h, const char* name) {
+  char buf[32] = {};
+  GetClassNameA(h, buf, sizeof buf);
+  return lstrcmpiA(buf, name) == 0;
+}
+
+// The icon resource as a bitmap on the dialog face, made once.
+HBITMAP IconBitmap(UINT id) {
+  static std::mutex mutex;
+  static auto* made = new std::map<UINT, HBITMAP>;
+  std::lock_guard<std::mutex> lock(mutex);
+  auto it = made->find(id);
+  if (it != made->end()) return it->second;
+  HBITMAP bmp = nullptr;
+  const std::span<const uint32_t> px = mfc::LoadIconPixels(id);
+  if (!px.empty()) {
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    bi.bmiHeader.biWidth = mfc::ICON_SIZE;
+    bi.bmiHeader.biHeight = -mfc::ICON_SIZE;   // top-down
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    bmp = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bmp && bits) {
+      const COLORREF face = GetSysColor(COLOR_3DFACE);
+      const uint32_t clear = (static_cast<uint32_t>(GetRValue(face)) << 16) | (GetGValue(face) << 8) | GetBValue(face);
+      auto* out = static_cast<uint32_t*>(bits);
+      for (size_t i = 0; i < px.size(); ++i) out[i] = px[i] == mfc::ICON_CLEAR ? clear : px[i];
+    }
+  }
+  (*made)[id] = bmp;
+  return bmp;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- data exchange
+
+void DDX_Text(CDataExchange* dx, int id, CString& value) {
+  if (dx->m_bSaveAndValidate) value = dx->m_pDlgWnd->GetDlgItemText(id);
+  else dx->m_pDlgWnd->SetDlgItemText(id, value);
+}
+
+void DDX_Control(CDataExchange* dx, int id, CWnd& control) {
+  if (!control.m_hWnd) dx->m_pDlgWnd->BindControl(control, id);
+}
+
+void DDV_MaxChars(CDataExchange* dx, int id, int count) {
+  if (dx->m_bSaveAndValidate) return;
+  if (HWND c = dx->m_pDlgWnd->GetDlgItem(id)) SendMessageA(c, EM_LIMITTEXT, static_cast<WPARAM>(count), 0);
+}
+
+// ---------------------------------------------------------------- progress control
+
+void CProgressCtrl::SetRange(int lo, int hi) {
+  if (m_hWnd) SendMessageA(m_hWnd, PBM_SETRANGE32, static_cast<WPARAM>(lo), static_cast<LPARAM>(hi));
+}
+
+int CProgressCtrl::SetPos(int pos) {
+  return m_hWnd ? static_cast<int>(SendMessageA(m_hWnd, PBM_SETPOS, static_cast<WPARAM>(pos), 0)) : 0;
+}
+
+int CProgressCtrl::GetPos() const { return m_hWnd ? static_cast<int>(SendMessageA(m_hWnd, PBM_GETPOS, 0, 0)) : 0; }
+
+// ---------------------------------------------------------------- CDialog
+
+CDialog::~CDialog() {
+  if (HWND h = m_hWnd) {
+    // Deleted with its window still there: the window goes without calling back into us.
+    SetWindowLongPtrA(h, DWLP_USER, 0);
+    m_hWnd = nullptr;
+    ::DestroyWindow(h);
+  }
+}
+
+HWND CDialog::OwnerWindow() const {
+  HWND h = parent_ ? parent_->m_hWnd : nullptr;
+  if (!h && AfxGetApp() && AfxGetApp()->m_pMainWnd) h = AfxGetApp()->m_pMainWnd->m_hWnd;
+  return h && IsWindow(h) ? h : nullptr;
+}
+
+INT_PTR CDialog::DoModal() {
+  const DLGTEMPLATEW* t = mfc::LoadDialogTemplate(template_id_);
+  if (!t || m_hWnd) return -1;
+  modal_ = true;
+  const INT_PTR r = DialogBoxIndirectParamA(nullptr, t, OwnerWindow(), &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
+  modal_ = false;
+  return r;
+}
 
 BOOL CDialog::Create(UINT templateId, CWnd* parent) {
-  const mfc::DialogTemplate* t = mfc::FindDialogTemplate(templateId);
-  if (!t || created_) return FALSE;
+  const DLGTEMPLATEW* t = mfc::LoadDialogTemplate(templateId);
+  if (!t || m_hWnd) return FALSE;
+  HWND owner = parent ? parent->m_hWnd : nullptr;
+  if (parent && !IsWindow(owner)) return FALSE;
   template_id_ = templateId;
   parent_ = parent;
-  title_ = t->title;
-  for (const mfc::ControlTemplate& c : t->controls)
-    if (c.id >= 0 && c.text) items_[c.id] = c.text;
-  created_ = true;
-  visible_ = false;
-  OnInitDialog();
+  creating_ = true;
+  HWND h = CreateDialogIndirectParamA(nullptr, t, owner, &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
+  creating_ = false;
+  if (!h) {
+    m_hWnd = nullptr;
+    return FALSE;
+  }
   return TRUE;
 }
 
 BOOL CDialog::DestroyWindow() {
-  if (!created_) return FALSE;
-  created_ = false;
-  visible_ = false;
-  PostNcDestroy();
+  if (!m_hWnd) return FALSE;
+  return ::DestroyWindow(m_hWnd);
+}
+
+void CDialog::EndDialog(int result) {
+  if (m_hWnd) ::EndDialog(m_hWnd, result);
+}
+
+BOOL CDialog::UpdateData(BOOL save) {
+  if (!m_hWnd) return FALSE;
+  CDataExchange dx(this, save);
+  DoDataExchange(&dx);
   return TRUE;
 }
 
-namespace {
-bool g_escape_down = false;
-bool g_enter_down = false;
-}  // namespace
+BOOL CDialog::OnInitDialog() {
+  UpdateData(FALSE);
+  return TRUE;
+}
 
-// Without dialog windows the keys are read from the input state: a key that went down since the
-// last pump counts as one key-down.
+void CDialog::OnOK() {
+  if (UpdateData(TRUE)) EndDialog(IDOK);
+}
+
+void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+
+void CDialog::EnableItem(int id, bool enable) {
+  if (HWND c = GetDlgItem(id)) ::EnableWindow(c, enable ? TRUE : FALSE);
+}
+
+bool CDialog::IsItemEnabled(int id) const {
+  HWND c = GetDlgItem(id);
+  return c && ::IsWindowEnabled(c);
+}
+
+void CDialog::BindControl(CWnd& control, int id) {
+  control.m_hWnd = GetDlgItem(id);
+  if (control.m_hWnd) bound_.push_back(&control);
+}
+
+BOOL CDialog::OnCommand(WPARAM wp) {
+  const int id = LOWORD(wp);
+  if (HIWORD(wp) != BN_CLICKED) return FALSE;
+  if (id == IDOK) OnOK();
+  else if (id == IDCANCEL) OnCancel();
+  else if (auto it = handlers_.find(id); it != handlers_.end()) it->second();
+  else return FALSE;
+  return TRUE;
+}
+
+void CDialog::SetIcons() {
+  const mfc::DialogTemplate* t = mfc::FindDialogTemplate(template_id_);
+  if (!t) return;
+  for (const mfc::ControlTemplate& c : t->controls)
+    if (c.kind == mfc::ControlKind::Icon)
+      if (HWND h = GetDlgItem(static_cast<int>(c.icon_id)))
+        SendMessageA(h, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(IconBitmap(c.icon_id)));
+}
+
+INT_PTR CALLBACK CDialog::DialogProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_INITDIALOG) {
+    auto* d = reinterpret_cast<CDialog*>(lp);
+    SetWindowLongPtrA(h, DWLP_USER, lp);
+    d->m_hWnd = h;
+    d->SetIcons();
+    const BOOL r = d->OnInitDialog();
+    if (d->modal_ && screen::HasMessageBoxAnswerer()) PostMessageA(h, WM_SCRIPTED_ANSWER, 0, 0);
+    return r;
+  }
+  auto* d = reinterpret_cast<CDialog*>(GetWindowLongPtrA(h, DWLP_USER));
+  if (!d) return FALSE;
+  switch (msg) {
+    case WM_COMMAND:
+      return d->OnCommand(wp);
+    case WM_SCRIPTED_ANSWER:
+      d->AnswerFromScript();
+      return TRUE;
+    case WM_NCDESTROY: {
+      SetWindowLongPtrA(h, DWLP_USER, 0);
+      for (CWnd* c : d->bound_) c->m_hWnd = nullptr;
+      d->bound_.clear();
+      d->m_hWnd = nullptr;
+      // A window that failed while being made is the creator's to clean up.
+      if (!d->creating_) d->PostNcDestroy();
+      return FALSE;
+    }
+    default:
+      return FALSE;
+  }
+}
+
+// ---------------------------------------------------------------- scripted answers
+
+void CDialog::AnswerFromScript() {
+  const screen::MessageBoxAnswerer answerer = screen::CurrentMessageBoxAnswerer();
+  if (!answerer || !m_hWnd) return;
+  UpdateWindow();
+  winplat::user::PresentScreen();
+  // The dialog as a box: its caption, the texts of its statics in order, its buttons.
+  screen::MessageBoxRequest r;
+  r.owner = GetWindow(m_hWnd, GW_OWNER);
+  r.caption = WideText(m_hWnd);
+  for (HWND c = GetWindow(m_hWnd, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    if (!ClassIs(c, "STATIC")) continue;
+    const std::u16string s = WideText(c);
+    if (s.empty()) continue;
+    if (!r.text.empty()) r.text += u'\n';
+    r.text += s;
+  }
+  r.type = answer_type_;
+  r.defaultButton = screen::DefaultButton(answer_type_);
+  const int answer = answerer(r);
+  if (!m_hWnd) return;   // the answerer ended it
+  int button = answer;
+  if (!GetDlgItem(button) || !ClassIs(GetDlgItem(button), "BUTTON")) button = answer == IDYES ? IDOK : answer == IDNO ? IDCANCEL : answer;
+  if (!GetDlgItem(button)) button = IDCANCEL;
+  OnScriptedAnswer(button);
+  PressButton(button);
+}
+
+void CDialog::TypeInto(int id, const std::string& text) {
+  HWND c = GetDlgItem(id);
+  if (!c) return;
+  SetFocus(c);
+  SendMessageA(c, EM_SETSEL, 0, -1);
+  const std::u16string w = AnsiToWide(text);
+  if (auto hb = screen::Headless()) {
+    if (!w.empty()) hb->TypeText(w);
+    return;
+  }
+  for (char16_t u : w) SendMessageW(c, WM_CHAR, u, 1);
+}
+
+void CDialog::PressButton(int id) {
+  HWND b = GetDlgItem(id);
+  if (!b) return;
+  if (auto hb = screen::Headless()) {
+    RECT r;
+    GetWindowRect(b, &r);
+    hb->Click((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    return;
+  }
+  SendMessageA(b, BM_CLICK, 0, 0);
+}
+
+// ---------------------------------------------------------------- the pump
+
 void AfxPumpMessages(CDialog* cancelTarget) {
-  const bool esc = (GetAsyncKeyState(VK_ESCAPE) & 0x8000) != 0;
-  const bool enter = (GetAsyncKeyState(VK_RETURN) & 0x8000) != 0;
-  const bool pressed = (esc && !g_escape_down) || (enter && !g_enter_down);
-  g_escape_down = esc;
-  g_enter_down = enter;
-  if (pressed && cancelTarget && cancelTarget->IsCreated()) cancelTarget->OnCancel();
+  MSG m;
+  while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+    if (m.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(m.wParam));   // left for the caller's own loop
+      break;
+    }
+    if (m.message == WM_KEYDOWN && (m.wParam == VK_ESCAPE || m.wParam == VK_RETURN) && cancelTarget &&
+        cancelTarget->IsCreated()) {
+      cancelTarget->OnCancel();
+      continue;
+    }
+    TranslateMessage(&m);
+    DispatchMessageA(&m);
+  }
+  winplat::user::PresentScreen();
 }

@@ -1,81 +1,107 @@
-// Dialogs of the class library. Until the window layer carries dialog windows, a dialog is its
-// template's state in memory: control texts, the title, visibility and enabled controls, so its
-// logic runs (and is tested) headless; message boxes it asks go through the platform.
+// Dialogs of the class library on windows of the platform: modal (DoModal) and modeless (Create)
+// dialogs from the library's templates, data exchange between members and controls, command
+// handlers in place of message maps, the progress control, and the message pump of long
+// operations.
+//
+// A modal dialog shown while a message box answerer is installed is answered by it: the
+// answerer sees the dialog as a box (its caption, its texts, its buttons) while it is on the
+// screen, and the answer is carried out on the dialog itself (text typed into a control, then
+// the chosen button pressed) through the screen's input.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "mfc/afx.h"
 
-class CProgressCtrl {
- public:
-  void SetRange(int lo, int hi) {
-    lo_ = lo;
-    hi_ = hi;
-  }
-  int SetPos(int pos) {
-    int old = pos_;
-    pos_ = pos < lo_ ? lo_ : pos > hi_ ? hi_ : pos;
-    return old;
-  }
-  int GetPos() const { return pos_; }
-  int Lower() const { return lo_; }
-  int Upper() const { return hi_; }
+class CDialog;
 
- private:
-  int lo_ = 0, hi_ = 100, pos_ = 0;
+// What UpdateData passes to DoDataExchange.
+class CDataExchange {
+ public:
+  CDataExchange(CDialog* dlg, BOOL save) : m_pDlgWnd(dlg), m_bSaveAndValidate(save) {}
+  CDialog* m_pDlgWnd;
+  BOOL m_bSaveAndValidate;   // TRUE: controls to members; FALSE: members to controls
+};
+
+// The control's text and the member (ANSI).
+void DDX_Text(CDataExchange* dx, int id, CString& value);
+// Binds the member to the dialog's control (once).
+void DDX_Control(CDataExchange* dx, int id, CWnd& control);
+// Limits the control's input to `count` characters (when controls are filled).
+void DDV_MaxChars(CDataExchange* dx, int id, int count);
+
+// The platform's progress bar.
+class CProgressCtrl : public CWnd {
+ public:
+  void SetRange(int lo, int hi);
+  int SetPos(int pos);
+  int GetPos() const;
 };
 
 class CDialog : public CWnd {
  public:
   CDialog(UINT templateId, CWnd* parent) : template_id_(templateId), parent_(parent) {}
-  ~CDialog() override = default;
+  ~CDialog() override;
 
-  // Modeless: builds the dialog from its template, hidden, and runs OnInitDialog.
+  // Modal: shows the dialog with its owner disabled until it ends; answers the result of
+  // EndDialog (IDOK, IDCANCEL...), -1 when the dialog could not be made.
+  virtual INT_PTR DoModal();
+  // Modeless: builds the dialog from its template, hidden and owned by the parent's window, and
+  // runs OnInitDialog. False when there is no such template, or a parent without a window.
   BOOL Create(UINT templateId, CWnd* parent);
-  // Ends a modeless dialog; PostNcDestroy follows (it may delete the object).
+  // Ends a modeless dialog's window; PostNcDestroy follows (it may delete the object).
   BOOL DestroyWindow();
+  void EndDialog(int result);
+  BOOL UpdateData(BOOL save = TRUE);
 
-  virtual BOOL OnInitDialog() { return TRUE; }
-  virtual void OnCancel() {}
-  virtual void OnOK() {}
+  virtual BOOL OnInitDialog();
+  // Enter and the OK button: UpdateData, then EndDialog(IDOK).
+  virtual void OnOK();
+  // Escape, the close box and the Cancel button: EndDialog(IDCANCEL).
+  virtual void OnCancel();
   virtual void PostNcDestroy() {}
+  virtual void DoDataExchange(CDataExchange*) {}
 
-  bool IsCreated() const { return created_; }
-  void SetDlgItemText(int id, const char* text) { items_[id] = text ? text : ""; }
-  std::string GetDlgItemText(int id) const {
-    auto it = items_.find(id);
-    return it == items_.end() ? std::string() : it->second;
-  }
-  void SetWindowText(const char* text) { title_ = text ? text : ""; }
-  const std::string& GetWindowText() const { return title_; }
-  void ShowWindow(bool show) { visible_ = show; }
-  bool IsWindowVisible() const { return visible_; }
-  void EnableItem(int id, bool enable) { disabled_[id] = !enable; }
-  bool IsItemEnabled(int id) const {
-    auto it = disabled_.find(id);
-    return it == disabled_.end() || !it->second;
-  }
-  void CenterWindow() { centred_ = true; }
-  bool IsCentred() const { return centred_; }
-  // Redraws the dialog now (counted; the window layer paints).
-  void UpdateWindow() { ++redraws_; }
-  int Redraws() const { return redraws_; }
+  bool IsCreated() const { return m_hWnd != nullptr; }
+  void EnableItem(int id, bool enable);
+  bool IsItemEnabled(int id) const;
   CWnd* Parent() const { return parent_; }
 
  protected:
+  // Command handlers (the message map): `handler` runs for a click of control `id`.
+  void OnClicked(int id, std::function<void()> handler) { handlers_[id] = std::move(handler); }
+  // What a box answerer is told the dialog's buttons are (MB_OKCANCEL unless changed), and the
+  // control an answer presses: a button's own identifier, IDYES as IDOK, IDNO as IDCANCEL.
+  void SetAnswerType(UINT type) { answer_type_ = type; }
+  // Called with the button an answer is about to press; a dialog types its input here.
+  virtual void OnScriptedAnswer(int /*button*/) {}
+  // Types `text` (ANSI) into control `id` through the screen's keyboard, replacing its text.
+  void TypeInto(int id, const std::string& text);
+  // Presses button `id` through the screen's mouse.
+  void PressButton(int id);
+
   UINT template_id_;
   CWnd* parent_;
 
  private:
-  std::map<int, std::string> items_;
-  std::map<int, bool> disabled_;
-  std::string title_;
-  bool created_ = false, visible_ = false, centred_ = false;
-  int redraws_ = 0;
+  friend void DDX_Control(CDataExchange*, int, CWnd&);
+  static INT_PTR CALLBACK DialogProc(HWND h, UINT msg, WPARAM wp, LPARAM lp);
+  HWND OwnerWindow() const;
+  void AnswerFromScript();
+  BOOL OnCommand(WPARAM wp);
+  void SetIcons();
+  void BindControl(CWnd& control, int id);
+
+  std::map<int, std::function<void()>> handlers_;
+  std::vector<CWnd*> bound_;   // controls bound by DDX_Control, released with the window
+  UINT answer_type_ = MB_OKCANCEL;
+  bool modal_ = false;
+  bool creating_ = false;
 };
 
-// Dispatches the thread's waiting messages (none until the window layer delivers them). A
-// key-down of Escape or Enter calls the given dialog's OnCancel instead.
+// Dispatches the thread's waiting messages, translated, and shows what they drew. A key-down of
+// Escape or Enter calls the given dialog's OnCancel instead of being dispatched.
 void AfxPumpMessages(CDialog* cancelTarget);

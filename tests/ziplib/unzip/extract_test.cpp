@@ -280,7 +280,8 @@ TEST_F(UnzipTest, CheckBytePassingWrongPasswordIsStillWrong) {
 namespace {
 
 TEST_F(UnzipTest, ProgressDialogWithAnOwnerWindowAndItsCancel) {
-  HWND owner = reinterpret_cast<HWND>(0x10);
+  HWND owner = CreateWindowExW(0, u"STATIC", u"黒板", WS_POPUP | WS_VISIBLE, 0, 0, 1024, 768, nullptr, nullptr,
+                               nullptr, nullptr);
   fresh("pg");
   // Every question is answered Yes; the overwrite question also presses Cancel in the dialog
   // (which asks whether to stop), so the run stops after that entry.
@@ -306,6 +307,7 @@ TEST_F(UnzipTest, ProgressDialogWithAnOwnerWindowAndItsCancel) {
   EXPECT_EQ(texts[1], u"解凍を中断しますか？");
   EXPECT_FALSE(fs::exists("pg/big.bin"));   // after the cancel nothing more is written
   EXPECT_EQ(zipvault::unzip_globals().progress, nullptr);
+  DestroyWindow(owner);
 }
 
 }  // namespace

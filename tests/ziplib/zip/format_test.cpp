@@ -1,6 +1,7 @@
 // Records, DOS time, the matcher, the progress dialog's logic and the library's exports.
 #include <dlfcn.h>
 
+#include "commctrl.h"
 #include "winuser.h"
 #include "ziplib/dlgextmsg.h"
 #include "ziplib/zipfile.h"
@@ -100,15 +101,28 @@ TEST(Matcher, WildcardsLiteralsAndDoubleByteCharacters) {
   for (const Case& c : cases) EXPECT_EQ(CZip::dosmatch(c.pattern, c.name), c.result) << c.pattern << " " << c.name;
 }
 
+// A visible top-level window standing for the caller's.
+HWND CallerWindow() {
+  return CreateWindowExW(0, u"STATIC", u"黒板", WS_POPUP | WS_VISIBLE, 0, 0, 1024, 768, nullptr, nullptr, nullptr,
+                         nullptr);
+}
+
 TEST(ProgressDialog, TextsCountersAndSizes) {
   EXPECT_EQ(CDlgExtMsg::SizeText(999999), "999,999 バイト");
   EXPECT_EQ(CDlgExtMsg::SizeText(1000000), "976KB");
   EXPECT_EQ(CDlgExtMsg::SizeText(1234567), "1.17MB");
   EXPECT_EQ(CDlgExtMsg::SizeText(150ull * 1048576), "150MB");
+  HWND caller = CallerWindow();
   auto* d = new CDlgExtMsg();
   CWnd parent;
+  parent.Attach(caller);
   ASSERT_TRUE(d->Create(&parent, CDlgExtMsg::Compress));
-  EXPECT_TRUE(d->IsCentred());
+  // Centred over the caller's window.
+  RECT r;
+  GetWindowRect(d->m_hWnd, &r);
+  EXPECT_LE(std::abs((r.left + r.right) / 2 - 512), 1);
+  EXPECT_LE(std::abs((r.top + r.bottom) / 2 - 384), 1);
+  EXPECT_EQ(GetWindow(d->m_hWnd, GW_OWNER), caller);
   EXPECT_FALSE(d->IsWindowVisible());
   d->SetArchive("a.zip");
   EXPECT_EQ(d->GetDlgItemText(1015), "圧縮サイズ:");
@@ -122,7 +136,9 @@ TEST(ProgressDialog, TextsCountersAndSizes) {
   d->Update(50);
   EXPECT_TRUE(d->IsWindowVisible());
   EXPECT_EQ(d->Progress().GetPos(), 25);
+  EXPECT_EQ(SendMessageW(GetDlgItem(d->m_hWnd, 1007), PBM_GETPOS, 0, 0), 25);
   EXPECT_EQ(d->GetDlgItemText(1010), "     50/     200");
+  EXPECT_EQ(d->GetDlgItemText(1006), "g.txt");
   // Cancel asks; No goes on, Yes stops.
   auto answers = winplat::screen::InstallScriptedAnswerer();
   answers->Push(IDNO);
@@ -135,7 +151,11 @@ TEST(ProgressDialog, TextsCountersAndSizes) {
   EXPECT_EQ(answers->Shown()[0].text, u"圧縮を中断しますか？");
   EXPECT_EQ(answers->Shown()[0].type & (MB_ICONMASK | MB_TYPEMASK), MB_ICONQUESTION | MB_YESNO);
   winplat::screen::SetMessageBoxAnswerer({});
+  HWND h = d->m_hWnd;
   d->DestroyWindow();   // deletes it
+  EXPECT_FALSE(IsWindow(h));
+  parent.Detach();
+  DestroyWindow(caller);
 }
 
 class Cancel : public ZipTest {};
@@ -146,10 +166,10 @@ TEST_F(Cancel, EscapeAndYesStopTheRun) {
   write_file("a.bin", random_bytes(300000));
   write_file("b.bin", random_bytes(1000));
   answers_->Push(IDYES);
-  winplat::screen::SetKeyState(VK_ESCAPE, true);
-  int fake_window = 0;
-  int r = zip("c.zip a.bin b.bin", &fake_window);
-  winplat::screen::SetKeyState(VK_ESCAPE, false);
+  HWND caller = CallerWindow();
+  winplat::screen::Headless()->PressKey(VK_ESCAPE);
+  int r = zip("c.zip a.bin b.bin", caller);
+  DestroyWindow(caller);
   EXPECT_EQ(r, 9);
   EXPECT_TRUE(shown(u"圧縮を中断しますか？"));
   EXPECT_FALSE(fs::exists("c.zip"));
