@@ -154,11 +154,7 @@ class CUnZip {
   uint64_t progress_done_ = 0;   // bytes written of the current entry
   bool open_progress(HWND owner);
   // The wait cursor while a worker runs; the previous one comes back.
-  struct WaitCursor {
-    HCURSOR old;
-    WaitCursor() : old(SetCursor(LoadCursorA(nullptr, IDC_WAIT))) {}
-    ~WaitCursor() { SetCursor(old); }
-  };
+  using WaitCursor = CWaitCursor;
   void close_progress();
 
   // Output buffer.

@@ -242,6 +242,7 @@ std::string CZip::tempname() {
 }
 
 int CZip::replace(const std::string& dest, const std::string& temp) {
+  CWaitCursor wait;
   const DWORD flags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED;
   auto move = [&] {
     if (dlg_) {

@@ -40,16 +40,16 @@ constexpr ControlTemplate kExtMsg[] = {
 };
 
 constexpr ControlTemplate kOverWrite[] = {
-    {-1, K::Static, "指定されたファイルがすでに存在します。", 36, 8, 210, 8},
-    {1005, K::Static, "", 36, 20, 210, 8},
+    {-1, K::Static, "指定されたファイルがすでに存在します。", 36, 8, 246, 8},
+    {1005, K::Static, "", 36, 20, 246, 8},
     {-1, K::Static, "書庫内のファイル :", 36, 36, 74, 8},
-    {1001, K::Static, "", 110, 36, 136, 8},
+    {1001, K::Static, "", 110, 36, 172, 8},
     {-1, K::Static, "ディスク内のファイル :", 36, 48, 74, 8},
-    {1002, K::Static, "", 110, 48, 136, 8},
-    {-1, K::Static, "書庫内のファイルで上書きしますか？", 36, 64, 210, 8},
-    {1, K::DefButton, "はい(&Y)", 36, 82, 60, 14},
-    {2, K::Button, "いいえ(&N)", 104, 82, 60, 14},
-    {1003, K::Button, "すべて上書き(&A)", 172, 82, 74, 14},
+    {1002, K::Static, "", 110, 48, 172, 8},
+    {-1, K::Static, "書庫内のファイルで上書きしますか？", 36, 64, 246, 8},
+    {1, K::DefButton, "はい(&Y)", 56, 82, 60, 14},
+    {2, K::Button, "いいえ(&N)", 124, 82, 60, 14},
+    {1003, K::Button, "すべて上書き(&A)", 192, 82, 74, 14},
     {-1, K::Icon, nullptr, 8, 8, 22, 20, IDI_OVERWRITE},
 };
 
@@ -62,7 +62,7 @@ constexpr ControlTemplate kPassword[] = {
 };
 
 const DialogTemplate kTemplates[] = {
-    {IDD_OVERWRITE, "ファイルの上書き", 254, 104, kOverWrite},
+    {IDD_OVERWRITE, "ファイルの上書き", 290, 104, kOverWrite},
     {IDD_EXTMSG, "圧縮書庫の解凍", 240, 94, kExtMsg},
     {IDD_PASSWORD, "パスワードの入力", 204, 76, kPassword},
 };
