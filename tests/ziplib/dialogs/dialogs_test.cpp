@@ -98,7 +98,9 @@ TEST_F(DialogTest, OverwriteQuestionShowsBothFilesAndPressesTheAnsweredButton) {
       name = WideText(GetDlgItem(shown, 1005));
       entryText = WideText(GetDlgItem(shown, 1001));
       diskText = WideText(GetDlgItem(shown, 1002));
-      if (std::string(c.name) == "all") EXPECT_TRUE(test_support::WriteScreenshotPng("overwrite_dialog.png"));
+      if (std::string(c.name) == "all") {
+        EXPECT_TRUE(test_support::WriteScreenshotPng("overwrite_dialog.png"));
+      }
       return answers->Answer(r);
     });
     bool all = true;
