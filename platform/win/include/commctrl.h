@@ -73,6 +73,8 @@ BOOL WINAPI InitCommonControlsEx(const INITCOMMONCONTROLSEX* picce);
 #define ILD_SELECTED ILD_BLEND50
 #define ILD_FOCUS ILD_BLEND25
 #define ILD_BLEND ILD_BLEND50
+#define ILD_OVERLAYMASK 0x00000F00u
+#define INDEXTOOVERLAYMASK(i) (static_cast<UINT>(i) << 8)
 struct IMAGEINFO { HBITMAP hbmImage; HBITMAP hbmMask; int Unused1; int Unused2; RECT rcImage; };
 HIMAGELIST WINAPI ImageList_Create(int cx, int cy, UINT flags, int cInitial, int cGrow);
 BOOL WINAPI ImageList_Destroy(HIMAGELIST himl);
@@ -92,6 +94,10 @@ BOOL WINAPI ImageList_GetIconSize(HIMAGELIST himl, int* cx, int* cy);
 BOOL WINAPI ImageList_SetIconSize(HIMAGELIST himl, int cx, int cy);
 BOOL WINAPI ImageList_GetImageInfo(HIMAGELIST himl, int i, IMAGEINFO* pImageInfo);
 HIMAGELIST WINAPI ImageList_Duplicate(HIMAGELIST himl);
+HICON WINAPI ImageList_GetIcon(HIMAGELIST himl, int i, UINT flags);
+BOOL WINAPI ImageList_SetOverlayImage(HIMAGELIST himl, int iImage, int iOverlay);
+#define ImageList_AddIcon(himl, hicon) ImageList_ReplaceIcon(himl, -1, hicon)
+#define ImageList_ExtractIcon(hi, himl, i) ImageList_GetIcon(himl, i, 0)
 #define ImageList_RemoveAll(himl) ImageList_Remove(himl, -1)
 
 // ---------------------------------------------------------------- toolbar

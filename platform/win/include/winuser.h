@@ -1268,7 +1268,22 @@ HCURSOR WINAPI GetCursor();
 HICON WINAPI LoadIconA(HINSTANCE hInstance, LPCSTR lpIconName);
 HICON WINAPI LoadIconW(HINSTANCE hInstance, LPCWSTR lpIconName);
 BOOL WINAPI DestroyCursor(HCURSOR hCursor);
+// Icons: a picture and its mask (white where the background shows). The standard icons are
+// shared; DestroyIcon keeps them.
 BOOL WINAPI DestroyIcon(HICON hIcon);
+struct ICONINFO { BOOL fIcon; DWORD xHotspot; DWORD yHotspot; HBITMAP hbmMask; HBITMAP hbmColor; };
+using PICONINFO = ICONINFO*;
+#define DI_MASK 0x0001u
+#define DI_IMAGE 0x0002u
+#define DI_NORMAL 0x0003u
+#define DI_COMPAT 0x0004u
+#define DI_DEFAULTSIZE 0x0008u
+HICON WINAPI CreateIconIndirect(PICONINFO piconinfo);
+BOOL WINAPI GetIconInfo(HICON hIcon, PICONINFO piconinfo);
+HICON WINAPI CopyIcon(HICON hIcon);
+BOOL WINAPI DrawIcon(HDC hDC, int X, int Y, HICON hIcon);
+BOOL WINAPI DrawIconEx(HDC hdc, int xLeft, int yTop, HICON hIcon, int cxWidth, int cyWidth, UINT istepIfAniCur,
+                       HBRUSH hbrFlickerFreeDraw, UINT diFlags);
 
 // ======================================================================== message boxes as windows, dialogs
 #define MB_NOFOCUS 0x00008000u

@@ -103,3 +103,85 @@ TEST(ImageList, UnmaskedListsAreOpaqueAndMaskBitmapsCount) {
   DeleteObject(mask);
   DeleteObject(strip);
 }
+
+TEST(ImageList, IconsInAndOutWithTheirMasks) {
+  // An 8 x 8 icon: a green square with a transparent one-pixel border.
+  Canvas color(8, 8, RGB(0, 0, 0)), mask(8, 8, RGB(255, 255, 255));
+  RECT in{1, 1, 7, 7};
+  HBRUSH green = CreateSolidBrush(RGB(0, 160, 0));
+  FillRect(color.dc, &in, green);
+  FillRect(mask.dc, &in, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  DeleteObject(green);
+  ICONINFO ii{TRUE, 0, 0, mask.bitmap, color.bitmap};
+  HICON icon = CreateIconIndirect(&ii);
+  ASSERT_NE(icon, nullptr);
+
+  // Into a list of 16 x 16: scaled, appended with -1, replacing with an index.
+  HIMAGELIST il = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 2, 2);
+  EXPECT_EQ(ImageList_AddIcon(il, icon), 0);
+  EXPECT_EQ(ImageList_AddIcon(il, icon), 1);
+  EXPECT_EQ(ImageList_ReplaceIcon(il, 1, LoadIconW(nullptr, MAKEINTRESOURCEW(32513))), 1);
+  EXPECT_EQ(ImageList_ReplaceIcon(il, 5, icon), -1);
+  EXPECT_EQ(ImageList_GetImageCount(il), 2);
+  Canvas out(16, 16, RGB(255, 255, 255));
+  ASSERT_TRUE(ImageList_Draw(il, 0, out.dc, 0, 0, ILD_TRANSPARENT));
+  EXPECT_EQ(out.At(0, 0), RGB(255, 255, 255));  // the border, two pixels wide now
+  EXPECT_EQ(out.At(1, 1), RGB(255, 255, 255));
+  EXPECT_EQ(out.At(8, 8), RGB(0, 160, 0));
+  // ILD_IMAGE: the picture alone, black under the mask; ILD_MASK: the mask.
+  ImageList_Draw(il, 0, out.dc, 0, 0, ILD_IMAGE);
+  EXPECT_EQ(out.At(0, 0), RGB(0, 0, 0));
+  ImageList_Draw(il, 0, out.dc, 0, 0, ILD_MASK);
+  EXPECT_EQ(out.At(0, 0), RGB(255, 255, 255));
+  EXPECT_EQ(out.At(8, 8), RGB(0, 0, 0));
+
+  // Out again: GetIcon gives an icon with the same picture and mask.
+  HICON back = ImageList_GetIcon(il, 0, ILD_NORMAL);
+  ASSERT_NE(back, nullptr);
+  ICONINFO bi{};
+  ASSERT_TRUE(GetIconInfo(back, &bi));
+  BITMAP bm{};
+  GetObjectW(bi.hbmColor, sizeof(bm), &bm);
+  EXPECT_EQ(bm.bmWidth, 16);
+  Canvas drawn(16, 16, RGB(0, 0, 255));
+  EXPECT_TRUE(DrawIconEx(drawn.dc, 0, 0, back, 0, 0, 0, nullptr, DI_NORMAL));
+  EXPECT_EQ(drawn.At(0, 0), RGB(0, 0, 255));
+  EXPECT_EQ(drawn.At(8, 8), RGB(0, 160, 0));
+  DeleteObject(bi.hbmColor);
+  DeleteObject(bi.hbmMask);
+  EXPECT_TRUE(DestroyIcon(back));
+  EXPECT_FALSE(DestroyIcon(back));
+  // The standard icons are shared: destroying one keeps it.
+  HICON hand = LoadIconW(nullptr, MAKEINTRESOURCEW(32513));
+  EXPECT_TRUE(DestroyIcon(hand));
+  EXPECT_EQ(LoadIconW(nullptr, MAKEINTRESOURCEW(32513)), hand);
+  Canvas big(32, 32, RGB(0, 0, 255));
+  EXPECT_TRUE(DrawIcon(big.dc, 0, 0, hand));
+  EXPECT_EQ(big.At(0, 0), RGB(0, 0, 255));   // outside the disc
+  EXPECT_EQ(big.At(16, 3), RGB(200, 0, 0));  // the red disc
+  DestroyIcon(icon);
+  ImageList_Destroy(il);
+}
+
+TEST(ImageList, OverlayImageDrawsOnTop) {
+  HIMAGELIST il = ImageList_Create(8, 8, ILC_COLOR32 | ILC_MASK, 4, 4);
+  HBITMAP strip = MakeStrip();
+  ImageList_AddMasked(il, strip, kKey);  // 0 red, 1 blue
+  ASSERT_TRUE(ImageList_SetOverlayImage(il, 1, 1));
+  EXPECT_FALSE(ImageList_SetOverlayImage(il, 1, 16));
+  Canvas out(8, 8, RGB(255, 255, 255));
+  ImageList_Draw(il, 0, out.dc, 0, 0, ILD_TRANSPARENT | INDEXTOOVERLAYMASK(1));
+  EXPECT_EQ(out.At(3, 3), RGB(0, 0, 200));  // the overlay covers the red square
+  EXPECT_EQ(out.At(0, 0), RGB(255, 255, 255));
+  ImageList_Draw(il, 0, out.dc, 0, 0, ILD_TRANSPARENT);
+  EXPECT_EQ(out.At(3, 3), RGB(200, 0, 0));
+  DeleteObject(strip);
+  ImageList_Destroy(il);
+}
+
+TEST(ImageList, StandardIconsPicture) {
+  Canvas c(6 * 40, 40, RGB(212, 208, 200));
+  for (int k = 0; k < 6; ++k) EXPECT_TRUE(DrawIcon(c.dc, 4 + k * 40, 4, LoadIconW(nullptr, MAKEINTRESOURCEW(32512 + k))));
+  EXPECT_TRUE(SavePixelsPng("standard_icons.png", c.width, c.height, static_cast<const uint32_t*>(c.bits)));
+  EXPECT_EQ(LoadIconW(nullptr, MAKEINTRESOURCEW(32518)), nullptr);
+}

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "commctrl.h"
+#include "gdi/gdi_internal.h"
 #include "internal/handles.h"
 #include "internal/modules.h"
 #include "winerror.h"
@@ -23,6 +24,7 @@ struct ImageList : winplat::HandleObject {
   UINT flags = 0;
   COLORREF bk = CLR_NONE;
   std::vector<Image> images;
+  int overlays[16] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};  // 1..15 used
   bool Masked() const { return (flags & ILC_MASK) != 0; }
 };
 
@@ -32,34 +34,14 @@ std::shared_ptr<ImageList> Get(HIMAGELIST h) {
 
 uint32_t FromColorRef(COLORREF c) { return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c); }
 
-// The pixels of a bitmap as 32-bit top-down rows, whatever its format.
-bool ReadBitmap(HBITMAP bm, int* w, int* h, std::vector<uint32_t>* px) {
-  BITMAP info{};
-  if (!bm || !GetObjectW(bm, sizeof(info), &info) || info.bmWidth <= 0 || info.bmHeight <= 0) return false;
-  *w = info.bmWidth;
-  *h = info.bmHeight;
-  px->assign(static_cast<size_t>(*w) * static_cast<size_t>(*h), 0);
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  bi.bmiHeader.biWidth = *w;
-  bi.bmiHeader.biHeight = -*h;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  HDC dc = CreateCompatibleDC(nullptr);
-  int got = GetDIBits(dc, bm, 0, static_cast<UINT>(*h), px->data(), &bi, DIB_RGB_COLORS);
-  DeleteDC(dc);
-  for (auto& p : *px) p &= 0x00FFFFFFu;
-  return got == *h;
-}
-
 // Cuts a strip of images out of a bitmap (and its mask): as many as fit across.
 int AddStrip(ImageList& il, HBITMAP image, HBITMAP mask, bool byColor, COLORREF maskColor, int at) {
   int w = 0, h = 0;
   std::vector<uint32_t> px;
-  if (!ReadBitmap(image, &w, &h, &px)) return -1;
+  if (!winplat::gdi::ReadBitmapPixels(image, &w, &h, &px)) return -1;
   std::vector<uint32_t> mk;
   int mw = 0, mh = 0;
-  bool haveMask = il.Masked() && !byColor && mask && ReadBitmap(mask, &mw, &mh, &mk);
+  bool haveMask = il.Masked() && !byColor && mask && winplat::gdi::ReadBitmapPixels(mask, &mw, &mh, &mk);
   uint32_t key = FromColorRef(maskColor);
   int n = std::max(1, w / il.cx);
   std::vector<Image> out;
@@ -137,10 +119,66 @@ int WINAPI ImageList_AddMasked(HIMAGELIST h, HBITMAP image, COLORREF maskColor) 
   return il ? AddStrip(*il, image, nullptr, true, maskColor, -1) : -1;
 }
 
-// There are no icon resources on this platform: icons cannot be taken into a list.
-int WINAPI ImageList_ReplaceIcon(HIMAGELIST, int, HICON) {
-  SetLastError(ERROR_INVALID_PARAMETER);
-  return -1;
+// The icon is taken apart into its picture and mask, scaled to the list's size; index -1
+// appends it.
+int WINAPI ImageList_ReplaceIcon(HIMAGELIST h, int i, HICON icon) {
+  auto il = Get(h);
+  if (!il || i < -1 || i >= static_cast<int>(il->images.size())) return -1;
+  ICONINFO info{};
+  if (!GetIconInfo(icon, &info)) return -1;
+  ImageList tmp;
+  tmp.cx = il->cx;
+  tmp.cy = il->cy;
+  tmp.flags = il->flags | ILC_MASK;
+  int w = 0, hh = 0;
+  std::vector<uint32_t> px, mk;
+  bool ok = winplat::gdi::ReadBitmapPixels(info.hbmColor, &w, &hh, &px) && winplat::gdi::ReadBitmapPixels(info.hbmMask, &w, &hh, &mk);
+  DeleteObject(info.hbmColor);
+  DeleteObject(info.hbmMask);
+  if (!ok) return -1;
+  Image img;
+  img.px.assign(static_cast<size_t>(il->cx) * il->cy, 0);
+  img.clear.assign(img.px.size(), 0);
+  for (int y = 0; y < il->cy; ++y)
+    for (int x = 0; x < il->cx; ++x) {
+      size_t s = static_cast<size_t>(y * hh / il->cy) * w + static_cast<size_t>(x * w / il->cx);
+      size_t d = static_cast<size_t>(y) * il->cx + x;
+      img.px[d] = px[s];
+      img.clear[d] = il->Masked() && mk[s] != 0;
+    }
+  if (i == -1) {
+    il->images.push_back(std::move(img));
+    return static_cast<int>(il->images.size()) - 1;
+  }
+  il->images[static_cast<size_t>(i)] = std::move(img);
+  return i;
+}
+
+// A new icon of image i (its picture and mask); the caller destroys it.
+HICON WINAPI ImageList_GetIcon(HIMAGELIST h, int i, UINT) {
+  auto il = Get(h);
+  if (!il || i < 0 || i >= static_cast<int>(il->images.size())) return nullptr;
+  const Image& img = il->images[static_cast<size_t>(i)];
+  std::vector<uint32_t> color(img.px.size()), mask(img.px.size());
+  for (size_t k = 0; k < img.px.size(); ++k) {
+    bool clear = il->Masked() && img.clear[k];
+    color[k] = clear ? 0 : img.px[k];
+    mask[k] = clear ? 0x00FFFFFFu : 0;
+  }
+  ICONINFO info{TRUE, 0, 0, winplat::gdi::CreatePixelsBitmap(il->cx, il->cy, mask.data()),
+                winplat::gdi::CreatePixelsBitmap(il->cx, il->cy, color.data())};
+  HICON icon = CreateIconIndirect(&info);
+  DeleteObject(info.hbmColor);
+  DeleteObject(info.hbmMask);
+  return icon;
+}
+
+// Names image `image` as overlay 1..15 (INDEXTOOVERLAYMASK in a drawing style draws it on top).
+BOOL WINAPI ImageList_SetOverlayImage(HIMAGELIST h, int image, int overlay) {
+  auto il = Get(h);
+  if (!il || overlay < 1 || overlay > 15 || image < -1 || image >= static_cast<int>(il->images.size())) return FALSE;
+  il->overlays[overlay] = image;
+  return TRUE;
 }
 
 BOOL WINAPI ImageList_Replace(HIMAGELIST h, int i, HBITMAP image, HBITMAP mask) {
@@ -215,6 +253,10 @@ BOOL WINAPI ImageList_DrawEx(HIMAGELIST h, int i, HDC dst, int x, int y, int dx,
         d = clear ? 0x00FFFFFFu : 0;
         continue;
       }
+      if (style & ILD_IMAGE) {  // the picture alone: black where the mask lets through
+        d = clear ? 0 : img.px[s];
+        continue;
+      }
       if (clear) {
         if (!transparent) d = FromColorRef(bk);
         continue;
@@ -225,6 +267,10 @@ BOOL WINAPI ImageList_DrawEx(HIMAGELIST h, int i, HDC dst, int x, int y, int dx,
   SelectObject(mem, old);
   DeleteDC(mem);
   DeleteObject(tmp);
+  // The overlay image goes on top, always transparently.
+  int overlay = static_cast<int>((style & ILD_OVERLAYMASK) >> 8);
+  if (overlay >= 1 && overlay <= 15 && il->overlays[overlay] >= 0 && il->overlays[overlay] != i)
+    ImageList_DrawEx(h, il->overlays[overlay], dst, x, y, dx, dy, CLR_NONE, fg, ILD_TRANSPARENT | (style & (ILD_BLEND25 | ILD_BLEND50)));
   return TRUE;
 }
 
@@ -277,3 +323,6 @@ VSE_EXPORT("comctl32.dll", ImageList_Draw);
 VSE_EXPORT("comctl32.dll", ImageList_DrawEx);
 VSE_EXPORT("comctl32.dll", ImageList_SetBkColor);
 VSE_EXPORT("comctl32.dll", ImageList_GetBkColor);
+VSE_EXPORT("comctl32.dll", ImageList_ReplaceIcon);
+VSE_EXPORT("comctl32.dll", ImageList_GetIcon);
+VSE_EXPORT("comctl32.dll", ImageList_SetOverlayImage);

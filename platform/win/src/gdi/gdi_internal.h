@@ -209,6 +209,14 @@ bool SetDCSurface(HDC hdc, const Surface& surface, std::shared_ptr<void> keepAli
 // The window manager's visible region (device coordinates) and device origin; null region: none.
 void SetDCVisibleRegion(HDC hdc, const Region* visible, POINT dcOrg);
 
+// ---- Whole bitmaps as plain pixels (image lists, icons) ---------------------------------------
+
+// The pixels of any bitmap as 32-bit top-down rows, 0x00RRGGBB; false for no bitmap.
+bool ReadBitmapPixels(HBITMAP bitmap, int* width, int* height, std::vector<uint32_t>* pixels);
+// A new 32-bit top-down DIB section holding `pixels` (width * height of them; null: zeroed);
+// `bits`, when given, receives the section's pixel memory.
+HBITMAP CreatePixelsBitmap(int width, int height, const uint32_t* pixels, uint32_t** bits = nullptr);
+
 // ---- Drawing primitives (device coordinates, clipped to effectiveClip) ------------------------
 
 // Blends an 8-bit coverage mask (255 = full colour) in `color` onto the DC with its top-left at

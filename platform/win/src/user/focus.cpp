@@ -392,15 +392,6 @@ HCURSOR WINAPI LoadCursorW(HINSTANCE inst, LPCWSTR name) {
 }
 HCURSOR WINAPI LoadCursorA(HINSTANCE inst, LPCSTR name) { return LoadCursorW(inst, reinterpret_cast<LPCWSTR>(name)); }
 
-HICON WINAPI LoadIconW(HINSTANCE inst, LPCWSTR name) {
-  const ULONG_PTR id = reinterpret_cast<ULONG_PTR>(name);
-  if (inst || !IS_INTRESOURCE(name) || id < 32512 || id > 32517) {
-    SetLastError(1814);
-    return nullptr;
-  }
-  return StandardHandle(static_cast<int>(id), winplat::HandleKind::Icon);
-}
-HICON WINAPI LoadIconA(HINSTANCE inst, LPCSTR name) { return LoadIconW(inst, reinterpret_cast<LPCWSTR>(name)); }
 
 HCURSOR WINAPI SetCursor(HCURSOR c) {
   HCURSOR old = g_cursor;
@@ -411,7 +402,6 @@ HCURSOR WINAPI SetCursor(HCURSOR c) {
 }
 HCURSOR WINAPI GetCursor() { return g_cursor; }
 BOOL WINAPI DestroyCursor(HCURSOR) { return TRUE; }  // standard cursors are shared
-BOOL WINAPI DestroyIcon(HICON) { return TRUE; }
 
 namespace winplat::user {
 int CursorId(HCURSOR c) {
@@ -449,5 +439,3 @@ VSE_EXPORT("user32.dll", GetKeyboardLayout);
 VSE_EXPORT("user32.dll", LoadCursorA);
 VSE_EXPORT("user32.dll", LoadCursorW);
 VSE_EXPORT("user32.dll", SetCursor);
-VSE_EXPORT("user32.dll", LoadIconA);
-VSE_EXPORT("user32.dll", LoadIconW);

@@ -85,24 +85,11 @@ void PaintBox(HWND h, BoxState* s) {
   HGDIOBJ of = SelectObject(dc, f);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-  // The icon: a coloured disc with its sign.
+  // The icon: the standard icon of the box's kind.
   const UINT icon = s->type & MB_ICONMASK;
   if (icon) {
-    COLORREF c = icon == MB_ICONHAND ? RGB(200, 0, 0) : icon == MB_ICONEXCLAMATION ? RGB(230, 180, 0) : RGB(0, 70, 200);
-    const char16_t* sign = icon == MB_ICONHAND ? u"×" : icon == MB_ICONQUESTION ? u"?" : icon == MB_ICONEXCLAMATION ? u"!" : u"i";
-    HBRUSH b = CreateSolidBrush(c);
-    HGDIOBJ ob = SelectObject(dc, b);
-    HPEN p = CreatePen(PS_SOLID, 1, c);
-    HGDIOBJ op = SelectObject(dc, p);
-    Ellipse(dc, 12, 12, 44, 44);
-    SelectObject(dc, ob);
-    SelectObject(dc, op);
-    DeleteObject(b);
-    DeleteObject(p);
-    RECT ir{12, 12, 44, 44};
-    SetTextColor(dc, icon == MB_ICONEXCLAMATION ? RGB(0, 0, 0) : RGB(255, 255, 255));
-    DrawTextW(dc, sign, -1, &ir, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    ULONG_PTR id = icon == MB_ICONHAND ? 32513 : icon == MB_ICONQUESTION ? 32514 : icon == MB_ICONEXCLAMATION ? 32515 : 32516;
+    DrawIcon(dc, 12, 12, LoadIconW(nullptr, MAKEINTRESOURCEW(id)));
   }
   RECT tr = s->textRect;
   DrawTextW(dc, s->text.c_str(), static_cast<int>(s->text.size()), &tr, DT_NOPREFIX | DT_WORDBREAK | DT_EXPANDTABS);
