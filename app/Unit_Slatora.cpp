@@ -267,6 +267,10 @@ int32_t PointDistance(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2) {
   return static_cast<int32_t>(Round(Sqrt(dx * dx + dy * dy)));
 }
 
+void ShowMainForm() {
+  if (TForm* f = Application->MainForm()) f->Show();
+}
+
 TColor DarkenColor(TColor Colour, int16_t DR, int16_t DG, int16_t DB) {
   const int32_t r = Colour & 0xFF, g = (Colour >> 8) & 0xFF, b = (Colour >> 16) & 0xFF;
   const int32_t nr = EnsureRange<int32_t>(r - DR, 0, 255);

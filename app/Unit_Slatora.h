@@ -222,6 +222,8 @@ int32_t ArmCos(int32_t Arm, int32_t Degrees);
 void BlitBlackTransparent(HDC DestDC, int32_t X, int32_t Y, int32_t Width, int32_t Height,
                           HDC SourceDC, int32_t SourceX, int32_t SourceY);
 int32_t PointDistance(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2);
+// Shows the application's main form (nothing when there is none).
+void ShowMainForm();
 
 // The folder of the program file with a trailing delimiter, where settings.ini, tmp\ and the
 // pictures are. SetProgramFolder puts another folder in its place (empty: the program's own).

@@ -532,5 +532,64 @@ class TStringStream : public TStream {
   int64_t position_ = 0;
 };
 
+// ---------------------------------------------------------------------------------------------
+// Actions: TBasicAction carries a command that several clients (controls, menu items) run; each
+// client reaches it through a TBasicActionLink, which the action tells about its changes.
+class TBasicActionLink;
+
+class TBasicAction : public TComponent {
+ public:
+  explicit TBasicAction(TComponent* AOwner) : TComponent(AOwner) {}
+  // Detaches every link still registered.
+  ~TBasicAction() override;
+  virtual bool HandlesTarget(TObject* Target) { return false; }
+  virtual void UpdateTarget(TObject* Target) {}
+  virtual void ExecuteTarget(TObject* Target) {}
+  // A client is about to show HintStr for this action: false refuses it; an action may change
+  // the text (a custom action adds its shortcut).
+  virtual bool DoShowHint(AnsiString& HintStr) { return true; }
+  // Fires OnExecute; true when it is assigned.
+  virtual bool Execute();
+  // Fires OnUpdate; true when it is assigned.
+  virtual bool Update();
+  // The client that runs the action now (set by the link around Execute).
+  TComponent* ActionComponent() const { return action_component_; }
+  void SetActionComponent(TComponent* Value) { action_component_ = Value; }
+  void RegisterChanges(TBasicActionLink* Value);
+  void UnRegisterChanges(TBasicActionLink* Value);
+  int ClientCount() const { return static_cast<int>(clients_.size()); }
+  TBasicActionLink* Clients(int Index) const { return clients_.at(static_cast<size_t>(Index)); }
+
+  TNotifyEvent OnExecute;
+  TNotifyEvent OnUpdate;
+
+ protected:
+  // Tells every link that the action changed (and fires OnChange).
+  virtual void Change();
+  TNotifyEvent OnChange;
+
+ private:
+  std::vector<TBasicActionLink*> clients_;
+  TComponent* action_component_ = nullptr;
+};
+
+class TBasicActionLink : public TObject {
+ public:
+  explicit TBasicActionLink(TObject* AClient) {}
+  ~TBasicActionLink() override;
+  TBasicAction* Action() const { return action_; }
+  virtual void SetAction(TBasicAction* Value);
+  // Runs the action with AComponent as its ActionComponent; false when it has no handler.
+  virtual bool Execute(TComponent* AComponent = nullptr);
+  virtual bool Update();
+  TNotifyEvent OnChange;
+
+ protected:
+  friend class TBasicAction;
+  // The action changed: fires OnChange.
+  virtual void Change();
+  TBasicAction* action_ = nullptr;
+};
+
 // The streaming classes, declared in a header of their own.
 #include "Classes_Streaming.h"

@@ -101,6 +101,7 @@ void TComponent::DestroyComponents() {
     } else {
       Remove(instance);
     }
+    instance->BeforeDestruction();
     delete instance;
   }
 }

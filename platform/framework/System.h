@@ -48,6 +48,9 @@ class TObject {
  public:
   TObject() = default;
   virtual ~TObject();
+  // Runs before the object is freed by FreeAndNil or by its owner, while it is still whole
+  // (a form fires OnDestroy here).
+  virtual void BeforeDestruction() {}
   // The class name of the most derived class, as declared ("TStringList").
   AnsiString ClassName() const;
   // True when this object is a T (or derives from it).
@@ -59,6 +62,8 @@ template <class T>
 inline void FreeAndNil(T*& obj) {
   T* tmp = obj;
   obj = nullptr;
+  if constexpr (requires { tmp->BeforeDestruction(); })
+    if (tmp) tmp->BeforeDestruction();
   delete tmp;
 }
 

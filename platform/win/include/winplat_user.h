@@ -15,6 +15,10 @@ namespace winplat::user {
 // 32-bit SetWindowLong, and compares equal to itself. Stands in for the framework's object
 // instances (no code is generated).
 WNDPROC RegisterProcedure(std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)> callable, bool unicode);
+// The same for a callable whose kind follows the call that installs it, as a generated thunk's
+// does: SetWindowLongA or RegisterClassA make it an ANSI procedure, the W calls a Unicode one,
+// and CallWindowProcA/W call it as the caller's kind without converting.
+WNDPROC RegisterCallerKindProcedure(std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)> callable);
 // Forgets a registered callable; calls through its value answer 0 afterwards.
 void UnregisterProcedure(WNDPROC proc);
 

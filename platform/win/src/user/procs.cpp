@@ -285,8 +285,10 @@ Proc ResolveProc(LONG_PTR value, bool unicode) {
   if (IsProcHandle(value)) {
     std::lock_guard<std::mutex> lock(g_proc_mutex);
     const size_t index = static_cast<size_t>((value & kHandleMask) - 1);
-    if (index < Entries().size()) return Entries()[index];
-    return Proc{};
+    if (index >= Entries().size()) return Proc{};
+    Proc p = Entries()[index];
+    if (p.followsCaller) p.unicode = unicode;
+    return p;
   }
   Proc p;
   p.fn = reinterpret_cast<WNDPROC>(value);
@@ -310,6 +312,13 @@ WNDPROC RegisterProcedure(std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)> cal
   Proc p;
   p.callable = std::make_shared<Callable>(std::move(callable));
   p.unicode = unicode;
+  return reinterpret_cast<WNDPROC>(ProcHandleOf(p));
+}
+
+WNDPROC RegisterCallerKindProcedure(std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)> callable) {
+  Proc p;
+  p.callable = std::make_shared<Callable>(std::move(callable));
+  p.followsCaller = true;
   return reinterpret_cast<WNDPROC>(ProcHandleOf(p));
 }
 

@@ -28,6 +28,7 @@ struct Proc {
   WNDPROC fn = nullptr;
   std::shared_ptr<Callable> callable;
   bool unicode = false;
+  bool followsCaller = false;  // takes the kind of each call that installs or calls it
   bool Valid() const { return fn || callable; }
 };
 
