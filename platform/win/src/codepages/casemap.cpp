@@ -8,6 +8,7 @@
 #include "codepages/codec.h"
 #include "winerror.h"
 #include "winnls.h"
+#include "internal/wide_calls.h"
 #include "winplat_mode.h"
 
 using namespace winplat;
@@ -116,11 +117,7 @@ int CompareWide(DWORD flags, const char16_t* a, size_t na, const char16_t* b, si
 
 namespace {
 
-bool StubbedOnAnsiPlatform() {
-  if (!IsAnsiOnlyPlatform()) return false;
-  SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
-  return true;
-}
+bool StubbedOnAnsiPlatform() { return RefuseWideCall(); }
 
 bool IsSingleChar(const void* p) { return (reinterpret_cast<uintptr_t>(p) >> 16) == 0; }
 

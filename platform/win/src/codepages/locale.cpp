@@ -3,6 +3,7 @@
 #include "codepages/codec.h"
 #include "winerror.h"
 #include "winnls.h"
+#include "internal/wide_calls.h"
 #include "winplat_mode.h"
 
 using namespace winplat;
@@ -183,7 +184,7 @@ int WINAPI GetLocaleInfoA(LCID Locale, LCTYPE LCType, LPSTR lpLCData, int cchDat
 }
 
 int WINAPI GetLocaleInfoW(LCID Locale, LCTYPE LCType, LPWSTR lpLCData, int cchData) {
-  if (IsAnsiOnlyPlatform()) return Fail(ERROR_CALL_NOT_IMPLEMENTED);
+  if (RefuseWideCall()) return 0;
   return Answer(Locale, LCType, lpLCData, cchData, [](const std::u16string& w) { return w; });
 }
 

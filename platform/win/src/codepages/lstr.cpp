@@ -4,6 +4,7 @@
 #include "codepages/codec.h"
 #include "winerror.h"
 #include "winnls.h"
+#include "internal/wide_calls.h"
 #include "winplat_mode.h"
 
 using namespace winplat;
@@ -17,11 +18,7 @@ size_t WideLength(LPCWSTR s) {
   return n;
 }
 
-bool StubbedOnAnsiPlatform() {
-  if (!IsAnsiOnlyPlatform()) return false;
-  SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
-  return true;
-}
+bool StubbedOnAnsiPlatform() { return RefuseWideCall(); }
 
 int Order(int cstr) { return cstr - CSTR_EQUAL; }
 

@@ -3,6 +3,7 @@
 #include <mutex>
 #include "gdi/gdi_private.h"
 #include "internal/text.h"
+#include "internal/wide_calls.h"
 #include "winplat_mode.h"
 
 namespace winplat::gdi {
@@ -399,10 +400,7 @@ HBRUSH WINAPI CreateBrushIndirect(const LOGBRUSH* brush) {
 }
 
 HFONT WINAPI CreateFontIndirectW(const LOGFONTW* font) {
-  if (IsAnsiOnlyPlatform()) {
-    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
-    return nullptr;
-  }
+  if (VSE_WIDE_CALL_REFUSED()) return nullptr;
   if (!font) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
@@ -573,10 +571,7 @@ DWORD WINAPI GetObjectType(HGDIOBJ object) {
 int WINAPI GetObjectA(HGDIOBJ object, int size, LPVOID buffer) { return GetObjectImpl(object, size, buffer, false); }
 
 int WINAPI GetObjectW(HGDIOBJ object, int size, LPVOID buffer) {
-  if (IsAnsiOnlyPlatform()) {
-    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
-    return 0;
-  }
+  if (VSE_WIDE_CALL_REFUSED()) return 0;
   return GetObjectImpl(object, size, buffer, true);
 }
 

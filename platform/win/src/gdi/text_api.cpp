@@ -10,6 +10,7 @@
 #include "gdi/text_render.h"
 #include "internal/text.h"
 #include "winerror.h"
+#include "internal/wide_calls.h"
 #include "winplat_mode.h"
 #include "wintext.h"
 
@@ -62,12 +63,6 @@ std::shared_ptr<DC> DcOrFail(HDC hdc) {
   auto dc = LookupDC(hdc);
   if (!dc) SetLastError(ERROR_INVALID_HANDLE);
   return dc;
-}
-
-bool WideCallRefused() {
-  if (!IsAnsiOnlyPlatform()) return false;
-  SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
-  return true;
 }
 
 size_t WideLength(LPCWSTR s) {
@@ -300,7 +295,7 @@ using namespace winplat;
 using namespace winplat::gdi;
 
 BOOL WINAPI GetTextMetricsW(HDC hdc, TEXTMETRICW* tm) {
-  if (WideCallRefused()) return FALSE;
+  if (VSE_WIDE_CALL_REFUSED()) return FALSE;
   auto dc = DcOrFail(hdc);
   if (!dc) return FALSE;
   if (!tm) {
@@ -358,7 +353,6 @@ BOOL WINAPI GetTextExtentPointA(HDC hdc, LPCSTR text, int count, SIZE* size) {
 
 BOOL WINAPI GetTextExtentExPointW(HDC hdc, LPCWSTR text, int count, int maxExtent, LPINT fit,
                                   LPINT dx, SIZE* size) {
-  if (WideCallRefused()) return FALSE;
   if (!size || count < 0 || (!text && count > 0)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
@@ -445,7 +439,7 @@ BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR text, int count) {
 }
 
 int WINAPI DrawTextW(HDC hdc, LPCWSTR text, int count, LPRECT rect, UINT format) {
-  if (WideCallRefused()) return 0;
+  if (VSE_WIDE_CALL_REFUSED()) return 0;
   auto dc = DcOrFail(hdc);
   if (!dc) return 0;
   if (!rect || (!text && count != 0)) {
@@ -496,7 +490,7 @@ int WINAPI GetTextCharacterExtra(HDC hdc) {
 }
 
 int WINAPI GetTextFaceW(HDC hdc, int size, LPWSTR name) {
-  if (WideCallRefused()) return 0;
+  if (VSE_WIDE_CALL_REFUSED()) return 0;
   auto dc = DcOrFail(hdc);
   if (!dc) return 0;
   const std::u16string& face = FontOf(*dc)->FaceName();

@@ -8,19 +8,14 @@
 
 #include "internal/paths.h"
 #include "internal/text.h"
+#include "internal/wide_calls.h"
 #include "winbase.h"
 #include "winplat_mode.h"
 
 namespace winplat::kernel {
 
 // W calls fail on the ANSI-only platform, as on a Windows 9x system.
-inline bool WideCallsAvailable() {
-  if (IsAnsiOnlyPlatform()) {
-    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
-    return false;
-  }
-  return true;
-}
+inline bool WideCallsAvailable() { return !RefuseWideCall(); }
 
 inline std::u16string FromA(LPCSTR s) { return s ? AnsiToWide(s) : std::u16string(); }
 inline std::u16string FromW(LPCWSTR s) { return s ? std::u16string(s) : std::u16string(); }

@@ -7,6 +7,7 @@
 #include "internal/text.h"
 #include "mmsystem.h"
 #include "winbase.h"
+#include "internal/wide_calls.h"
 #include "winplat_mode.h"
 #include "winplat_screen.h"
 
@@ -64,10 +65,7 @@ BOOL WINAPI sndPlaySoundA(LPCSTR sound, UINT flags) {
 }
 
 BOOL WINAPI sndPlaySoundW(LPCWSTR sound, UINT flags) {
-  if (winplat::IsAnsiOnlyPlatform()) {
-    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
-    return FALSE;
-  }
+  if (winplat::RefuseWideCall()) return FALSE;
   const bool memory = (flags & SND_MEMORY) != 0;
   return PlayCore(sound, memory, memory || !sound ? std::u16string() : std::u16string(sound), flags);
 }

@@ -9,6 +9,7 @@
 #include "profile/profile_io.h"
 #include "winerror.h"
 #include "winnls.h"
+#include "internal/wide_calls.h"
 #include "winplat_mode.h"
 #include "winprofile.h"
 
@@ -96,11 +97,7 @@ std::vector<std::basic_string<Ch>> ToTexts(const std::vector<std::u16string>& it
   return out;
 }
 
-bool StubbedOnAnsiPlatform() {
-  if (!IsAnsiOnlyPlatform()) return false;
-  SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
-  return true;
-}
+bool StubbedOnAnsiPlatform() { return RefuseWideCall(); }
 
 template <typename Ch>
 DWORD GetString(const Ch* app, const Ch* key, const Ch* def, Ch* buf, DWORD n, const Ch* fileName) {

@@ -10,6 +10,7 @@
 #include "internal/paths.h"
 #include "internal/text.h"
 #include "winerror.h"
+#include "internal/wide_calls.h"
 #include "winplat_mode.h"
 #include "winreg.h"
 
@@ -166,14 +167,14 @@ LSTATUS WINAPI RegOpenKeyExA(HKEY k, LPCSTR sub, DWORD, REGSAM, HKEY* result) {
   return OpenCore(k, sub ? winplat::AnsiToWide(sub) : std::u16string(), result);
 }
 LSTATUS WINAPI RegOpenKeyExW(HKEY k, LPCWSTR sub, DWORD, REGSAM, HKEY* result) {
-  if (winplat::IsAnsiOnlyPlatform()) return ERROR_CALL_NOT_IMPLEMENTED;
+  if (winplat::RefuseWideCall()) return ERROR_CALL_NOT_IMPLEMENTED;
   return OpenCore(k, sub ? std::u16string(sub) : std::u16string(), result);
 }
 LSTATUS WINAPI RegQueryValueExA(HKEY k, LPCSTR name, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD cb) {
   return QueryCore(k, name ? winplat::AnsiToWide(name) : std::u16string(), false, type, data, cb);
 }
 LSTATUS WINAPI RegQueryValueExW(HKEY k, LPCWSTR name, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD cb) {
-  if (winplat::IsAnsiOnlyPlatform()) return ERROR_CALL_NOT_IMPLEMENTED;
+  if (winplat::RefuseWideCall()) return ERROR_CALL_NOT_IMPLEMENTED;
   return QueryCore(k, name ? std::u16string(name) : std::u16string(), true, type, data, cb);
 }
 LSTATUS WINAPI RegCloseKey(HKEY k) {

@@ -4,6 +4,7 @@
 
 #include "internal/text.h"
 #include "winnls.h"
+#include "internal/wide_calls.h"
 #include "user_internal.h"
 #include "winbase.h"
 
@@ -124,6 +125,7 @@ bool AtomName(ATOM atom, std::u16string* out) {
 }  // namespace winplat::user
 
 ATOM WINAPI GlobalAddAtomW(LPCWSTR s) {
+  if (VSE_WIDE_CALL_REFUSED()) return 0;
   if (!s) { SetLastError(ERROR_INVALID_PARAMETER); return 0; }
   return Add(NameArg(s), false);
 }
@@ -131,7 +133,10 @@ ATOM WINAPI GlobalAddAtomA(LPCSTR s) {
   if (!s) { SetLastError(ERROR_INVALID_PARAMETER); return 0; }
   return Add(NameArgA(s), false);
 }
-ATOM WINAPI GlobalFindAtomW(LPCWSTR s) { return s ? Find(NameArg(s)) : 0; }
+ATOM WINAPI GlobalFindAtomW(LPCWSTR s) {
+  if (VSE_WIDE_CALL_REFUSED()) return 0;
+  return s ? Find(NameArg(s)) : 0;
+}
 ATOM WINAPI GlobalFindAtomA(LPCSTR s) { return s ? Find(NameArgA(s)) : 0; }
 
 // Answers 0 on success, the atom itself on failure, as the platform does.
@@ -149,6 +154,7 @@ ATOM WINAPI GlobalDeleteAtom(ATOM atom) {
 }
 
 UINT WINAPI GlobalGetAtomNameW(ATOM atom, LPWSTR buffer, int size) {
+  if (VSE_WIDE_CALL_REFUSED()) return 0;
   std::u16string name;
   if (!buffer || size <= 0 || !winplat::user::AtomName(atom, &name)) {
     SetLastError(ERROR_INVALID_PARAMETER);
@@ -173,14 +179,24 @@ UINT WINAPI GlobalGetAtomNameA(ATOM atom, LPSTR buffer, int size) {
 }
 
 ATOM WINAPI AddAtomA(LPCSTR s) { return GlobalAddAtomA(s); }
-ATOM WINAPI AddAtomW(LPCWSTR s) { return GlobalAddAtomW(s); }
+ATOM WINAPI AddAtomW(LPCWSTR s) {
+  if (VSE_WIDE_CALL_REFUSED()) return 0;
+  return GlobalAddAtomW(s);
+}
 ATOM WINAPI FindAtomA(LPCSTR s) { return GlobalFindAtomA(s); }
-ATOM WINAPI FindAtomW(LPCWSTR s) { return GlobalFindAtomW(s); }
+ATOM WINAPI FindAtomW(LPCWSTR s) {
+  if (VSE_WIDE_CALL_REFUSED()) return 0;
+  return GlobalFindAtomW(s);
+}
 ATOM WINAPI DeleteAtom(ATOM a) { return GlobalDeleteAtom(a); }
 UINT WINAPI GetAtomNameA(ATOM a, LPSTR b, int n) { return GlobalGetAtomNameA(a, b, n); }
-UINT WINAPI GetAtomNameW(ATOM a, LPWSTR b, int n) { return GlobalGetAtomNameW(a, b, n); }
+UINT WINAPI GetAtomNameW(ATOM a, LPWSTR b, int n) {
+  if (VSE_WIDE_CALL_REFUSED()) return 0;
+  return GlobalGetAtomNameW(a, b, n);
+}
 
 UINT WINAPI RegisterWindowMessageW(LPCWSTR s) {
+  if (VSE_WIDE_CALL_REFUSED()) return 0;
   if (!s || IS_INTRESOURCE(s) || !*s) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;

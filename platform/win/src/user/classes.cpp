@@ -3,6 +3,7 @@
 #include <mutex>
 
 #include "internal/text.h"
+#include "internal/wide_calls.h"
 #include "user_internal.h"
 #include "winbase.h"
 
@@ -175,6 +176,7 @@ ATOM RegisterSystemClassW(const WNDCLASSW& wc) {
 }  // namespace winplat::user
 
 ATOM WINAPI RegisterClassExW(const WNDCLASSEXW* wc) {
+  if (VSE_WIDE_CALL_REFUSED()) return 0;
   if (!wc || wc->cbSize != sizeof(WNDCLASSEXW)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
@@ -199,6 +201,7 @@ ATOM WINAPI RegisterClassExA(const WNDCLASSEXA* wc) {
 }
 
 ATOM WINAPI RegisterClassW(const WNDCLASSW* wc) {
+  if (VSE_WIDE_CALL_REFUSED()) return 0;
   if (!wc) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
@@ -219,6 +222,7 @@ ATOM WINAPI RegisterClassA(const WNDCLASSA* wc) {
 }
 
 BOOL WINAPI UnregisterClassW(LPCWSTR name, HINSTANCE instance) {
+  if (VSE_WIDE_CALL_REFUSED()) return FALSE;
   ATOM atom;
   std::u16string n = ClassArgName(name, &atom);
   return Unregister(n, atom, instance) ? TRUE : FALSE;
@@ -231,6 +235,7 @@ BOOL WINAPI UnregisterClassA(LPCSTR name, HINSTANCE instance) {
 }
 
 BOOL WINAPI GetClassInfoExW(HINSTANCE instance, LPCWSTR name, WNDCLASSEXW* out) {
+  if (VSE_WIDE_CALL_REFUSED()) return FALSE;
   ATOM atom;
   std::u16string n = ClassArgName(name, &atom);
   auto c = FindClass(n, atom, instance);
@@ -259,6 +264,7 @@ BOOL WINAPI GetClassInfoExA(HINSTANCE instance, LPCSTR name, WNDCLASSEXA* out) {
 }
 
 BOOL WINAPI GetClassInfoW(HINSTANCE instance, LPCWSTR name, LPWNDCLASSW out) {
+  if (VSE_WIDE_CALL_REFUSED()) return FALSE;
   WNDCLASSEXW ex{};
   ex.cbSize = sizeof ex;
   if (!out || !GetClassInfoExW(instance, name, &ex)) {
@@ -283,6 +289,7 @@ BOOL WINAPI GetClassInfoA(HINSTANCE instance, LPCSTR name, LPWNDCLASSA out) {
 }
 
 int WINAPI GetClassNameW(HWND h, LPWSTR buffer, int size) {
+  if (VSE_WIDE_CALL_REFUSED()) return 0;
   auto w = GetWnd(h);
   if (!w || !buffer || size <= 0) return 0;
   const size_t n = std::min(w->cls->name.size(), static_cast<size_t>(size - 1));
@@ -349,7 +356,10 @@ ULONG_PTR SetClassValue(HWND h, int index, LONG_PTR v, bool unicode, bool narrow
     case GCL_HCURSOR: c.cursor = reinterpret_cast<HCURSOR>(v); break;
     case GCL_HICON: c.icon = reinterpret_cast<HICON>(v); break;
     case GCL_HICONSM: c.iconSm = reinterpret_cast<HICON>(v); break;
-    case GCL_WNDPROC: c.proc = ResolveProc(narrow ? static_cast<LONG_PTR>(static_cast<LONG>(v)) : v, unicode); break;
+    case GCL_WNDPROC:
+      c.proc = ResolveProc(narrow ? static_cast<LONG_PTR>(static_cast<LONG>(v)) : v, unicode);
+      c.ansiFace = Proc{};  // made again from the new procedure
+      break;
     case GCL_STYLE: c.style = static_cast<UINT>(v); break;
     default: SetLastError(ERROR_INVALID_INDEX); return 0;
   }
@@ -359,13 +369,25 @@ ULONG_PTR SetClassValue(HWND h, int index, LONG_PTR v, bool unicode, bool narrow
 }  // namespace
 
 DWORD WINAPI GetClassLongA(HWND h, int i) { return static_cast<DWORD>(GetClassValue(h, i, false, true)); }
-DWORD WINAPI GetClassLongW(HWND h, int i) { return static_cast<DWORD>(GetClassValue(h, i, true, true)); }
+DWORD WINAPI GetClassLongW(HWND h, int i) {
+  if (VSE_WIDE_CALL_REFUSED()) return 0;
+  return static_cast<DWORD>(GetClassValue(h, i, true, true));
+}
 DWORD WINAPI SetClassLongA(HWND h, int i, LONG v) { return static_cast<DWORD>(SetClassValue(h, i, v, false, true)); }
-DWORD WINAPI SetClassLongW(HWND h, int i, LONG v) { return static_cast<DWORD>(SetClassValue(h, i, v, true, true)); }
+DWORD WINAPI SetClassLongW(HWND h, int i, LONG v) {
+  if (VSE_WIDE_CALL_REFUSED()) return 0;
+  return static_cast<DWORD>(SetClassValue(h, i, v, true, true));
+}
 ULONG_PTR WINAPI GetClassLongPtrA(HWND h, int i) { return GetClassValue(h, i, false, false); }
-ULONG_PTR WINAPI GetClassLongPtrW(HWND h, int i) { return GetClassValue(h, i, true, false); }
+ULONG_PTR WINAPI GetClassLongPtrW(HWND h, int i) {
+  if (VSE_WIDE_CALL_REFUSED()) return 0;
+  return GetClassValue(h, i, true, false);
+}
 ULONG_PTR WINAPI SetClassLongPtrA(HWND h, int i, LONG_PTR v) { return SetClassValue(h, i, v, false, false); }
-ULONG_PTR WINAPI SetClassLongPtrW(HWND h, int i, LONG_PTR v) { return SetClassValue(h, i, v, true, false); }
+ULONG_PTR WINAPI SetClassLongPtrW(HWND h, int i, LONG_PTR v) {
+  if (VSE_WIDE_CALL_REFUSED()) return 0;
+  return SetClassValue(h, i, v, true, false);
+}
 
 VSE_EXPORT("user32.dll", RegisterClassA);
 VSE_EXPORT("user32.dll", RegisterClassW);

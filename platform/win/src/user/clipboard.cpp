@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "internal/text.h"
+#include "internal/wide_calls.h"
 #include "user_internal.h"
 #include "winbase.h"
 #include "wingdi.h"
@@ -328,6 +329,7 @@ UINT WINAPI EnumClipboardFormats(UINT format) {
 }
 
 UINT WINAPI RegisterClipboardFormatW(LPCWSTR lpszFormat) {
+  if (VSE_WIDE_CALL_REFUSED()) return 0;
   if (!lpszFormat || IS_INTRESOURCE(lpszFormat) || !*lpszFormat) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;

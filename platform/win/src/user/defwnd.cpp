@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "internal/text.h"
+#include "internal/wide_calls.h"
 #include "user_internal.h"
 #include "winbase.h"
 #include "winnls.h"
@@ -275,7 +276,10 @@ HWND RootOfWindow(HWND h) {
 }
 }  // namespace winplat::user
 
-LRESULT WINAPI DefWindowProcW(HWND h, UINT msg, WPARAM wp, LPARAM lp) { return DefCore(h, msg, wp, lp, true); }
+LRESULT WINAPI DefWindowProcW(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  if (VSE_WIDE_CALL_REFUSED()) return 0;
+  return DefCore(h, msg, wp, lp, true);
+}
 LRESULT WINAPI DefWindowProcA(HWND h, UINT msg, WPARAM wp, LPARAM lp) { return DefCore(h, msg, wp, lp, false); }
 
 VSE_EXPORT("user32.dll", DefWindowProcA);

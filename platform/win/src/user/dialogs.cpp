@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "internal/text.h"
+#include "internal/wide_calls.h"
 #include "user_internal.h"
 #include "winbase.h"
 #include "winplat_screen.h"
@@ -429,22 +430,28 @@ void RegisterDialogTemplate(HINSTANCE instance, LPCWSTR name, const DLGTEMPLATEW
 
 }  // namespace winplat::user
 
-LRESULT WINAPI DefDlgProcW(HWND h, UINT msg, WPARAM wp, LPARAM lp) { return DefDlgCore(h, msg, wp, lp, true); }
+LRESULT WINAPI DefDlgProcW(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  if (VSE_WIDE_CALL_REFUSED()) return 0;
+  return DefDlgCore(h, msg, wp, lp, true);
+}
 LRESULT WINAPI DefDlgProcA(HWND h, UINT msg, WPARAM wp, LPARAM lp) { return DefDlgCore(h, msg, wp, lp, false); }
 
 HWND WINAPI CreateDialogIndirectParamW(HINSTANCE i, LPCDLGTEMPLATEW t, HWND p, DLGPROC f, LPARAM l) {
+  if (VSE_WIDE_CALL_REFUSED()) return nullptr;
   return CreateDialogCore(i, t, p, f, l, true);
 }
 HWND WINAPI CreateDialogIndirectParamA(HINSTANCE i, LPCDLGTEMPLATEA t, HWND p, DLGPROC f, LPARAM l) {
   return CreateDialogCore(i, t, p, f, l, false);
 }
 INT_PTR WINAPI DialogBoxIndirectParamW(HINSTANCE i, LPCDLGTEMPLATEW t, HWND p, DLGPROC f, LPARAM l) {
+  if (VSE_WIDE_CALL_REFUSED()) return 0;
   return DialogBoxCore(i, t, p, f, l, true);
 }
 INT_PTR WINAPI DialogBoxIndirectParamA(HINSTANCE i, LPCDLGTEMPLATEA t, HWND p, DLGPROC f, LPARAM l) {
   return DialogBoxCore(i, t, p, f, l, false);
 }
 INT_PTR WINAPI DialogBoxParamW(HINSTANCE i, LPCWSTR n, HWND p, DLGPROC f, LPARAM l) {
+  if (VSE_WIDE_CALL_REFUSED()) return 0;
   const DLGTEMPLATEW* t = FindTemplate(i, n);
   return t ? DialogBoxCore(i, t, p, f, l, true) : -1;
 }
@@ -454,6 +461,7 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE i, LPCSTR n, HWND p, DLGPROC f, LPARAM 
   return t ? DialogBoxCore(i, t, p, f, l, false) : -1;
 }
 HWND WINAPI CreateDialogParamW(HINSTANCE i, LPCWSTR n, HWND p, DLGPROC f, LPARAM l) {
+  if (VSE_WIDE_CALL_REFUSED()) return nullptr;
   const DLGTEMPLATEW* t = FindTemplate(i, n);
   return t ? CreateDialogCore(i, t, p, f, l, true) : nullptr;
 }
@@ -476,7 +484,10 @@ BOOL WINAPI EndDialog(HWND h, INT_PTR result) {
   return TRUE;
 }
 
-BOOL WINAPI IsDialogMessageW(HWND dlg, LPMSG m) { return IsDialogCore(dlg, m, true) ? TRUE : FALSE; }
+BOOL WINAPI IsDialogMessageW(HWND dlg, LPMSG m) {
+  if (VSE_WIDE_CALL_REFUSED()) return FALSE;
+  return IsDialogCore(dlg, m, true) ? TRUE : FALSE;
+}
 BOOL WINAPI IsDialogMessageA(HWND dlg, LPMSG m) { return IsDialogCore(dlg, m, false) ? TRUE : FALSE; }
 
 HWND WINAPI GetDlgItem(HWND dlg, int id) {
@@ -491,6 +502,7 @@ HWND WINAPI GetDlgItem(HWND dlg, int id) {
 }
 
 UINT WINAPI GetDlgItemTextW(HWND dlg, int id, LPWSTR s, int n) {
+  if (VSE_WIDE_CALL_REFUSED()) return 0;
   if (s && n > 0) s[0] = 0;
   HWND c = GetDlgItem(dlg, id);
   return c ? static_cast<UINT>(GetWindowTextW(c, s, n)) : 0;
@@ -501,6 +513,7 @@ UINT WINAPI GetDlgItemTextA(HWND dlg, int id, LPSTR s, int n) {
   return c ? static_cast<UINT>(GetWindowTextA(c, s, n)) : 0;
 }
 BOOL WINAPI SetDlgItemTextW(HWND dlg, int id, LPCWSTR s) {
+  if (VSE_WIDE_CALL_REFUSED()) return FALSE;
   HWND c = GetDlgItem(dlg, id);
   return c ? SetWindowTextW(c, s) : FALSE;
 }
@@ -537,6 +550,7 @@ BOOL WINAPI SetDlgItemInt(HWND dlg, int id, UINT v, BOOL isSigned) {
   return SetDlgItemTextA(dlg, id, s.c_str());
 }
 LRESULT WINAPI SendDlgItemMessageW(HWND dlg, int id, UINT msg, WPARAM wp, LPARAM lp) {
+  if (VSE_WIDE_CALL_REFUSED()) return 0;
   HWND c = GetDlgItem(dlg, id);
   return c ? SendMessageW(c, msg, wp, lp) : 0;
 }

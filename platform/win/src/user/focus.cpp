@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "internal/text.h"
+#include "internal/wide_calls.h"
 #include "user_internal.h"
 #include "winbase.h"
 #include "winplat_screen.h"
@@ -264,6 +265,7 @@ const KeyName kKeys[] = {
 }  // namespace
 
 UINT WINAPI MapVirtualKeyW(UINT code, UINT type) {
+  if (VSE_WIDE_CALL_REFUSED()) return 0;
   switch (type) {
     case MAPVK_VK_TO_VSC:
       if (code == VK_LSHIFT) return 0x2A;
@@ -287,6 +289,7 @@ UINT WINAPI MapVirtualKeyW(UINT code, UINT type) {
 UINT WINAPI MapVirtualKeyA(UINT code, UINT type) { return MapVirtualKeyW(code, type); }
 
 int WINAPI GetKeyNameTextW(LONG lp, LPWSTR out, int size) {
+  if (VSE_WIDE_CALL_REFUSED()) return 0;
   if (!out || size <= 0) return 0;
   const UINT scan = (static_cast<UINT>(lp) >> 16) & 0xFF;
   const bool ext = (lp >> 24) & 1;
@@ -322,6 +325,7 @@ int WINAPI GetKeyNameTextA(LONG lp, LPSTR out, int size) {
 }
 
 SHORT WINAPI VkKeyScanW(WCHAR ch) {
+  if (VSE_WIDE_CALL_REFUSED()) return -1;
   if (ch >= u'a' && ch <= u'z') return static_cast<SHORT>(ch - u'a' + 'A');
   if (ch >= u'A' && ch <= u'Z') return static_cast<SHORT>(0x100 | ch);
   if (ch >= u'0' && ch <= u'9') return static_cast<SHORT>(ch);
@@ -383,6 +387,7 @@ bool IsStandardCursor(ULONG_PTR id) {
 }  // namespace
 
 HCURSOR WINAPI LoadCursorW(HINSTANCE inst, LPCWSTR name) {
+  if (VSE_WIDE_CALL_REFUSED()) return nullptr;
   const ULONG_PTR id = reinterpret_cast<ULONG_PTR>(name);
   if (inst || !IS_INTRESOURCE(name) || !IsStandardCursor(id)) {
     SetLastError(1814);  // ERROR_RESOURCE_NAME_NOT_FOUND

@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "internal/wide_calls.h"
 #include "user/user_internal.h"
 #include "winerror.h"
 
@@ -179,6 +180,7 @@ BOOL WINAPI DestroyIcon(HICON icon) {
 }
 
 HICON WINAPI LoadIconW(HINSTANCE inst, LPCWSTR name) {
+  if (VSE_WIDE_CALL_REFUSED()) return nullptr;
   const ULONG_PTR id = reinterpret_cast<ULONG_PTR>(name);
   if (inst || !IS_INTRESOURCE(name) || id < 32512 || id > 32517) {
     SetLastError(1814);  // ERROR_RESOURCE_NAME_NOT_FOUND

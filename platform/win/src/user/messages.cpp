@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "internal/text.h"
+#include "internal/wide_calls.h"
 #include "user_internal.h"
 #include "winbase.h"
 #include "winnls.h"
@@ -100,6 +101,7 @@ LRESULT CallHooks(int idHook, int code, WPARAM wp, LPARAM lp, bool* called) {
 }  // namespace winplat::user
 
 HHOOK WINAPI SetWindowsHookExW(int id, HOOKPROC proc, HINSTANCE, DWORD thread) {
+  if (VSE_WIDE_CALL_REFUSED()) return nullptr;
   if (!proc || id < WH_MIN || id > WH_MAX) {
     SetLastError(id < WH_MIN || id > WH_MAX ? 1426 : ERROR_INVALID_PARAMETER);
     return nullptr;
@@ -149,6 +151,7 @@ LRESULT WINAPI CallNextHookEx(HHOOK hhk, int code, WPARAM wp, LPARAM lp) {
 }
 
 BOOL WINAPI CallMsgFilterW(LPMSG msg, int code) {
+  if (VSE_WIDE_CALL_REFUSED()) return FALSE;
   if (CallHooks(WH_SYSMSGFILTER, code, 0, reinterpret_cast<LPARAM>(msg))) return TRUE;
   return CallHooks(WH_MSGFILTER, code, 0, reinterpret_cast<LPARAM>(msg)) ? TRUE : FALSE;
 }
@@ -187,9 +190,13 @@ LRESULT SendCore(HWND h, UINT msg, WPARAM wp, LPARAM lp, bool unicode) {
 }
 }  // namespace
 
-LRESULT WINAPI SendMessageW(HWND h, UINT msg, WPARAM wp, LPARAM lp) { return SendCore(h, msg, wp, lp, true); }
+LRESULT WINAPI SendMessageW(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  if (VSE_WIDE_CALL_REFUSED()) return 0;
+  return SendCore(h, msg, wp, lp, true);
+}
 LRESULT WINAPI SendMessageA(HWND h, UINT msg, WPARAM wp, LPARAM lp) { return SendCore(h, msg, wp, lp, false); }
 LRESULT WINAPI SendMessageTimeoutW(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT, UINT, DWORD_PTR* result) {
+  if (VSE_WIDE_CALL_REFUSED()) return 0;
   if (h != HWND_BROADCAST && !GetWnd(h)) return 0;
   const LRESULT r = SendCore(h, msg, wp, lp, true);
   if (result) *result = static_cast<DWORD_PTR>(r);
@@ -202,6 +209,7 @@ LRESULT WINAPI SendMessageTimeoutA(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT,
   return 1;
 }
 BOOL WINAPI SendNotifyMessageW(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  if (VSE_WIDE_CALL_REFUSED()) return FALSE;
   if (h != HWND_BROADCAST && !GetWnd(h)) return FALSE;
   SendCore(h, msg, wp, lp, true);
   return TRUE;
@@ -264,9 +272,15 @@ BOOL PostCore(HWND h, UINT msg, WPARAM wp, LPARAM lp, bool unicode) {
 
 }  // namespace
 
-BOOL WINAPI PostMessageW(HWND h, UINT msg, WPARAM wp, LPARAM lp) { return PostCore(h, msg, wp, lp, true); }
+BOOL WINAPI PostMessageW(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  if (VSE_WIDE_CALL_REFUSED()) return FALSE;
+  return PostCore(h, msg, wp, lp, true);
+}
 BOOL WINAPI PostMessageA(HWND h, UINT msg, WPARAM wp, LPARAM lp) { return PostCore(h, msg, wp, lp, false); }
-BOOL WINAPI PostThreadMessageW(DWORD, UINT msg, WPARAM wp, LPARAM lp) { return PostCore(nullptr, msg, wp, lp, true); }
+BOOL WINAPI PostThreadMessageW(DWORD, UINT msg, WPARAM wp, LPARAM lp) {
+  if (VSE_WIDE_CALL_REFUSED()) return FALSE;
+  return PostCore(nullptr, msg, wp, lp, true);
+}
 BOOL WINAPI PostThreadMessageA(DWORD, UINT msg, WPARAM wp, LPARAM lp) { return PostCore(nullptr, msg, wp, lp, false); }
 
 void WINAPI PostQuitMessage(int code) {
@@ -677,9 +691,13 @@ BOOL GetCore(MSG* msg, HWND filter, UINT lo, UINT hi, bool unicode) {
 
 }  // namespace
 
-BOOL WINAPI GetMessageW(LPMSG m, HWND h, UINT lo, UINT hi) { return GetCore(m, h, lo, hi, true); }
+BOOL WINAPI GetMessageW(LPMSG m, HWND h, UINT lo, UINT hi) {
+  if (VSE_WIDE_CALL_REFUSED()) return FALSE;
+  return GetCore(m, h, lo, hi, true);
+}
 BOOL WINAPI GetMessageA(LPMSG m, HWND h, UINT lo, UINT hi) { return GetCore(m, h, lo, hi, false); }
 BOOL WINAPI PeekMessageW(LPMSG m, HWND h, UINT lo, UINT hi, UINT flags) {
+  if (VSE_WIDE_CALL_REFUSED()) return FALSE;
   if (!m) return FALSE;
   return GetHooked(m, h, lo, hi, flags, true) ? TRUE : FALSE;
 }
@@ -778,7 +796,10 @@ LRESULT DispatchCore(const MSG* m, bool unicode) {
 }
 }  // namespace
 
-LRESULT WINAPI DispatchMessageW(const MSG* m) { return DispatchCore(m, true); }
+LRESULT WINAPI DispatchMessageW(const MSG* m) {
+  if (VSE_WIDE_CALL_REFUSED()) return 0;
+  return DispatchCore(m, true);
+}
 LRESULT WINAPI DispatchMessageA(const MSG* m) { return DispatchCore(m, false); }
 
 int winplat::user::PumpMessages() {

@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "internal/text.h"
+#include "internal/wide_calls.h"
 #include "user_internal.h"
 #include "winnls.h"
 
@@ -308,6 +309,18 @@ LRESULT CallProc(const Proc& p, bool callerUnicode, HWND h, UINT msg, WPARAM wp,
   return callerUnicode ? CallWtoA(p, h, msg, wp, lp) : CallAtoW(p, h, msg, wp, lp);
 }
 
+Proc AnsiFaceOf(WindowClass& cls) {
+  if (!cls.proc.unicode) return cls.proc;
+  if (!cls.ansiFace.Valid()) {
+    const Proc unicodeProc = cls.proc;
+    cls.ansiFace.callable = std::make_shared<Callable>([unicodeProc](HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+      return CallProc(unicodeProc, false, h, msg, wp, lp);
+    });
+    cls.ansiFace.unicode = false;
+  }
+  return cls.ansiFace;
+}
+
 WNDPROC RegisterProcedure(std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)> callable, bool unicode) {
   Proc p;
   p.callable = std::make_shared<Callable>(std::move(callable));
@@ -343,6 +356,7 @@ LRESULT WINAPI CallWindowProcA(WNDPROC prev, HWND h, UINT msg, WPARAM wp, LPARAM
 }
 
 LRESULT WINAPI CallWindowProcW(WNDPROC prev, HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  if (VSE_WIDE_CALL_REFUSED()) return 0;
   if (!prev) return 0;
   return CallProc(ResolveProc(reinterpret_cast<LONG_PTR>(prev), true), true, h, msg, wp, lp);
 }

@@ -62,7 +62,12 @@ struct WindowClass {
   std::vector<uint8_t> extra;
   int windows = 0;
   bool system = false;  // built-in classes: found for any instance
+  Proc ansiFace;        // see AnsiFaceOf
 };
+// A built-in class's Unicode procedure as an ANSI one, for windows made by the A calls: those
+// windows are ANSI (IsWindowUnicode FALSE, messages reach them converted) like on the platform,
+// where the built-in classes have a procedure of each kind.
+Proc AnsiFaceOf(WindowClass& cls);
 std::shared_ptr<WindowClass> FindClass(const std::u16string& name, ATOM atom, HINSTANCE instance);
 // Name of a class argument: an atom (MAKEINTATOM) or a string.
 std::u16string ClassArgName(LPCWSTR name, ATOM* atom);

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "internal/text.h"
+#include "internal/wide_calls.h"
 #include "user_internal.h"
 #include "winbase.h"
 #include "winnls.h"
@@ -293,7 +294,7 @@ HWND CreateCore(bool unicode, DWORD exStyle, const std::u16string& className, AT
   }
   auto w = std::make_shared<Window>();
   w->cls = cls;
-  w->proc = cls->proc;
+  w->proc = cls->system && !unicode ? AnsiFaceOf(*cls) : cls->proc;
   w->parent = parent;
   w->owner = owner;
   w->instance = instance;
@@ -537,6 +538,7 @@ void DestroyCore(HWND h);
 
 HWND WINAPI CreateWindowExW(DWORD ex, LPCWSTR cls, LPCWSTR name, DWORD style, int x, int y, int cx, int cy,
                             HWND parent, HMENU menu, HINSTANCE inst, LPVOID param) {
+  if (VSE_WIDE_CALL_REFUSED()) return nullptr;
   ATOM atom;
   const std::u16string c = ClassArgName(cls, &atom);
   return CreateCore(true, ex, c, atom, name, style, x, y, cx, cy, parent, menu, inst, param);
@@ -763,9 +765,13 @@ BOOL WINAPI EnumChildWindows(HWND parent, WNDENUMPROC fn, LPARAM lp) {
 }
 
 HWND WINAPI FindWindowExW(HWND parent, HWND after, LPCWSTR cls, LPCWSTR title) {
+  if (VSE_WIDE_CALL_REFUSED()) return nullptr;
   return FindCore(parent, after, cls, title);
 }
-HWND WINAPI FindWindowW(LPCWSTR cls, LPCWSTR title) { return FindCore(nullptr, nullptr, cls, title); }
+HWND WINAPI FindWindowW(LPCWSTR cls, LPCWSTR title) {
+  if (VSE_WIDE_CALL_REFUSED()) return nullptr;
+  return FindCore(nullptr, nullptr, cls, title);
+}
 HWND WINAPI FindWindowExA(HWND parent, HWND after, LPCSTR cls, LPCSTR title) {
   std::u16string c, t;
   LPCWSTR cp = nullptr, tp = nullptr;
@@ -785,13 +791,25 @@ DWORD WINAPI GetWindowThreadProcessId(HWND h, LPDWORD pid) {
 }
 
 LONG WINAPI GetWindowLongA(HWND h, int i) { return static_cast<LONG>(GetLongCore(h, i, false, true)); }
-LONG WINAPI GetWindowLongW(HWND h, int i) { return static_cast<LONG>(GetLongCore(h, i, true, true)); }
+LONG WINAPI GetWindowLongW(HWND h, int i) {
+  if (VSE_WIDE_CALL_REFUSED()) return 0;
+  return static_cast<LONG>(GetLongCore(h, i, true, true));
+}
 LONG WINAPI SetWindowLongA(HWND h, int i, LONG v) { return static_cast<LONG>(SetLongCore(h, i, v, false, true)); }
-LONG WINAPI SetWindowLongW(HWND h, int i, LONG v) { return static_cast<LONG>(SetLongCore(h, i, v, true, true)); }
+LONG WINAPI SetWindowLongW(HWND h, int i, LONG v) {
+  if (VSE_WIDE_CALL_REFUSED()) return 0;
+  return static_cast<LONG>(SetLongCore(h, i, v, true, true));
+}
 LONG_PTR WINAPI GetWindowLongPtrA(HWND h, int i) { return GetLongCore(h, i, false, false); }
-LONG_PTR WINAPI GetWindowLongPtrW(HWND h, int i) { return GetLongCore(h, i, true, false); }
+LONG_PTR WINAPI GetWindowLongPtrW(HWND h, int i) {
+  if (VSE_WIDE_CALL_REFUSED()) return 0;
+  return GetLongCore(h, i, true, false);
+}
 LONG_PTR WINAPI SetWindowLongPtrA(HWND h, int i, LONG_PTR v) { return SetLongCore(h, i, v, false, false); }
-LONG_PTR WINAPI SetWindowLongPtrW(HWND h, int i, LONG_PTR v) { return SetLongCore(h, i, v, true, false); }
+LONG_PTR WINAPI SetWindowLongPtrW(HWND h, int i, LONG_PTR v) {
+  if (VSE_WIDE_CALL_REFUSED()) return 0;
+  return SetLongCore(h, i, v, true, false);
+}
 WORD WINAPI GetWindowWord(HWND h, int i) {
   auto w = GetWnd(h);
   if (!w) return 0;
@@ -821,6 +839,7 @@ int WINAPI GetDlgCtrlID(HWND h) {
 }
 
 int WINAPI GetWindowTextW(HWND h, LPWSTR buffer, int size) {
+  if (VSE_WIDE_CALL_REFUSED()) return 0;
   if (!buffer || size <= 0 || !GetWnd(h)) return 0;
   buffer[0] = 0;
   return static_cast<int>(SendMessageW(h, WM_GETTEXT, static_cast<WPARAM>(size), reinterpret_cast<LPARAM>(buffer)));
@@ -830,9 +849,13 @@ int WINAPI GetWindowTextA(HWND h, LPSTR buffer, int size) {
   buffer[0] = 0;
   return static_cast<int>(SendMessageA(h, WM_GETTEXT, static_cast<WPARAM>(size), reinterpret_cast<LPARAM>(buffer)));
 }
-int WINAPI GetWindowTextLengthW(HWND h) { return TextLengthCore(h, true); }
+int WINAPI GetWindowTextLengthW(HWND h) {
+  if (VSE_WIDE_CALL_REFUSED()) return 0;
+  return TextLengthCore(h, true);
+}
 int WINAPI GetWindowTextLengthA(HWND h) { return TextLengthCore(h, false); }
 BOOL WINAPI SetWindowTextW(HWND h, LPCWSTR s) {
+  if (VSE_WIDE_CALL_REFUSED()) return FALSE;
   if (!GetWnd(h)) return FALSE;
   return SendMessageW(h, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(s)) ? TRUE : FALSE;
 }
@@ -895,6 +918,7 @@ HANDLE RemovePropCore(HWND h, ATOM atom, const std::u16string& name) {
 }  // namespace
 
 BOOL WINAPI SetPropW(HWND h, LPCWSTR s, HANDLE d) {
+  if (VSE_WIDE_CALL_REFUSED()) return FALSE;
   if (!s) return FALSE;
   ATOM a;
   std::u16string n = ClassArgName(s, &a);
@@ -907,6 +931,7 @@ BOOL WINAPI SetPropA(HWND h, LPCSTR s, HANDLE d) {
   return SetPropCore(h, a, n, d);
 }
 HANDLE WINAPI GetPropW(HWND h, LPCWSTR s) {
+  if (VSE_WIDE_CALL_REFUSED()) return nullptr;
   if (!s) return nullptr;
   ATOM a;
   std::u16string n = ClassArgName(s, &a);
@@ -919,6 +944,7 @@ HANDLE WINAPI GetPropA(HWND h, LPCSTR s) {
   return GetPropCore(h, a, n);
 }
 HANDLE WINAPI RemovePropW(HWND h, LPCWSTR s) {
+  if (VSE_WIDE_CALL_REFUSED()) return nullptr;
   if (!s) return nullptr;
   ATOM a;
   std::u16string n = ClassArgName(s, &a);
@@ -931,6 +957,7 @@ HANDLE WINAPI RemovePropA(HWND h, LPCSTR s) {
   return RemovePropCore(h, a, n);
 }
 int WINAPI EnumPropsW(HWND h, PROPENUMPROCW fn) {
+  if (VSE_WIDE_CALL_REFUSED()) return 0;
   auto w = GetWnd(h);
   if (!w || !fn) return -1;
   const auto props = w->props;
