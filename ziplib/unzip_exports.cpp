@@ -2,33 +2,19 @@
 // against the live ones, and no call while another runs.
 #include "ziplib/unzip_exports.h"
 
-#include <atomic>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <new>
 
+#include "ziplib/run_guard.h"
 #include "ziplib/unzip.h"
 
 #define ZV_EXPORT extern "C" __attribute__((visibility("default")))
 
 namespace {
 using zipvault::CUnZip;
-
-std::atomic<bool> g_running{false};
-
-// Held while a call runs the engine; a nested call finds it taken.
-class RunGuard {
- public:
-  RunGuard() : ok_(!g_running.exchange(true)) {}
-  ~RunGuard() {
-    if (ok_) g_running = false;
-  }
-  bool ok() const { return ok_; }
-
- private:
-  bool ok_;
-};
+using zipvault::RunGuard;
 
 std::mutex g_handles_mutex;
 std::map<uintptr_t, std::unique_ptr<CUnZip>> g_handles;
@@ -77,11 +63,15 @@ ZV_EXPORT int ZV_API UnzipCloseArchive(ZV_HARC harc) {
 }
 
 ZV_EXPORT int ZV_API UnzipFindFirst(ZV_HARC harc, const char*, TArchiveEntryInfo* info) {
+  RunGuard guard;
+  if (!guard.ok()) return -1;
   CUnZip* z = find_handle(harc);
   return z ? z->find_first_record(info) : -1;
 }
 
 ZV_EXPORT int ZV_API UnzipFindNext(ZV_HARC harc, TArchiveEntryInfo* info) {
+  RunGuard guard;
+  if (!guard.ok()) return -1;
   CUnZip* z = find_handle(harc);
   return z ? z->find_next_record(info) : -1;
 }

@@ -25,7 +25,8 @@ int ZV_API Unzip(ZV_HWND hwnd, const char* cmdline, char* outbuf, uint32_t outsi
 // A listing handle, or NULL (any non-zero listing result, or the library busy).
 ZV_HARC ZV_API UnzipOpenArchive(ZV_HWND hwnd, const char* archive, uint32_t mode);
 int ZV_API UnzipCloseArchive(ZV_HARC harc);
-// 0 when a record was delivered; -1 at the end, for an unknown handle or a null record pointer.
+// 0 when a record was delivered; -1 at the end, for an unknown handle or a null record pointer,
+// or while another call of the library runs.
 int ZV_API UnzipFindFirst(ZV_HARC harc, const char* wildname, TArchiveEntryInfo* info);
 int ZV_API UnzipFindNext(ZV_HARC harc, TArchiveEntryInfo* info);
 // 1 when the archive reads cleanly, else 0.

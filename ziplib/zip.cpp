@@ -405,8 +405,10 @@ int CZip::zip_main() {
   }
   // 16. Old entries.
   auto skipped = [&](int r, const ZEntry& z) {
-    if (r == ZE_OPEN)
+    if (r == ZE_OPEN) {
+      zipwarn_system(input_errno_);
       zipwarn("could not open for reading: ", z.name.c_str());
+    }
     else if (r == -1)
       zipwarn("file and directory with the same name: ", z.name.c_str());
     else if (r == ZE_BIG)

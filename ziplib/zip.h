@@ -28,6 +28,16 @@ class ZipInput {
   virtual ptrdiff_t read(uint8_t* buf, size_t n) = 0;
 };
 
+// The pieces in which a new archive is copied over the old one.
+inline constexpr size_t kReplacePiece = 327680;
+
+// Copies the new archive temp into dest in place, for an archive that cannot be renamed over
+// (another program holds it open, allowing writes but not replacing), with the dialog's step
+// "copying..." and its bar following each piece. When the copy fails for want of space, dest
+// keeps its old bytes. 0, or the zip error code (10 when a file cannot be opened, 14 when
+// writing fails).
+int copy_archive_in_place(const std::string& dest, const std::string& temp, CDlgExtMsg* dlg);
+
 class CZip {
  public:
   CZip();
@@ -68,6 +78,8 @@ class CZip {
   // ---- reports
   int ziperr(int code, const char* text);
   void zipwarn(const char* a, const char* b);
+  // The "zip warning" line of a system error (a run-time error number) on the standard error stream.
+  static void zipwarn_system(int err);
 
   // ---- archive reading and records
   int readzipfile();
@@ -169,7 +181,9 @@ class CZip {
   uint64_t isize_ = 0;
   int64_t progress_total_ = 0, progress_done_ = 0;
   std::vector<uint8_t> eol_buf_;
+  int eol_pending_ = -1;   // CR LF to LF: a byte read ahead for the next piece
   bool read_error_ = false;
+  int input_errno_ = 0;   // why the file could not be opened or read
   friend class EntryIOAdapter;
 };
 

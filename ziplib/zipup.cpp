@@ -48,6 +48,11 @@ std::unique_ptr<ZipInput> CZip::open_input(const char* name) {
 ptrdiff_t CZip::file_read(uint8_t* buf, size_t size) {
   if (dlg_ && dlg_->Cancelled()) return 0;
   if (!ifile_ || size == 0) return 0;
+  auto fail = [&] {
+    if (!read_error_) input_errno_ = mfc::rt_errno_of_last_error();
+    read_error_ = true;
+    return ptrdiff_t{-1};
+  };
   ptrdiff_t n;
   if (translate_eol_ == 0) {
     n = ifile_->read(buf, size);
@@ -65,9 +70,17 @@ ptrdiff_t CZip::file_read(uint8_t* buf, size_t size) {
       n = static_cast<ptrdiff_t>(o);
     }
   } else {
-    // CR LF to LF: a CR at the end of the piece is decided by the byte after it.
+    // CR LF to LF: a CR at the end of the piece is decided by the byte after it, which is kept
+    // for the next piece when it is no LF (it may be a CR of the next pair).
     size_t want = size > 1 ? size - 1 : 1;
-    n = ifile_->read(buf, want);
+    size_t got = 0;
+    if (eol_pending_ >= 0) {
+      buf[got++] = static_cast<uint8_t>(eol_pending_);
+      eol_pending_ = -1;
+    }
+    ptrdiff_t m = got < want ? ifile_->read(buf + got, want - got) : 0;
+    if (m < 0) return fail();
+    n = static_cast<ptrdiff_t>(got) + m;
     if (n > 0) {
       size_t o = 0;
       for (ptrdiff_t i = 0; i < n; ++i) {
@@ -76,31 +89,29 @@ ptrdiff_t CZip::file_read(uint8_t* buf, size_t size) {
       }
       if (o && buf[o - 1] == '\r') {
         uint8_t next;
-        ptrdiff_t m = ifile_->read(&next, 1);
-        if (m < 0) return -1;
+        m = ifile_->read(&next, 1);
+        if (m < 0) return fail();
         if (m == 1) {
           if (next == '\n')
             buf[o - 1] = '\n';
           else
-            buf[o++] = next;
+            eol_pending_ = next;
         }
       }
       if (o && buf[o - 1] == 0x1A) --o;
       if (o == 0) {
         // Everything was dropped: deliver one more byte so the end is not mistaken.
         uint8_t one;
-        ptrdiff_t m = ifile_->read(&one, 1);
-        if (m <= 0) return m;
+        m = ifile_->read(&one, 1);
+        if (m < 0) return fail();
+        if (m == 0) return 0;
         buf[0] = one;
         o = 1;
       }
       n = static_cast<ptrdiff_t>(o);
     }
   }
-  if (n < 0) {
-    read_error_ = true;
-    return -1;
-  }
+  if (n < 0) return fail();
   if (n > 0 && dlg_) {
     progress_done_ += n;
     dlg_->Update(progress_done_);
@@ -132,7 +143,11 @@ int CZip::zipup(ZEntry& z) {
   uint32_t a = 0;
   int64_t q = -1;
   const uint32_t tim = filetime(z.name, &a, &q);
-  if (tim == 0) return ZE_OPEN;
+  input_errno_ = 0;
+  if (tim == 0) {
+    input_errno_ = mfc::rt_errno_of_last_error();
+    return ZE_OPEN;
+  }
   const bool disk_dir = (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
   if (disk_dir != isdir) return -1;
   if (!isdir && static_cast<uint64_t>(q) > ZIP_MAX32) return ZE_BIG;   // refused before anything is written
@@ -146,12 +161,16 @@ int CZip::zipup(ZEntry& z) {
 
   ifile_.reset();
   read_error_ = false;
+  eol_pending_ = -1;
   if (isdir) {
     method = METHOD_STORED;
     q = 0;
   } else {
     ifile_ = open_input(z.name.c_str());
-    if (!ifile_) return ZE_OPEN;
+    if (!ifile_) {
+      input_errno_ = mfc::rt_errno_of_last_error();
+      return ZE_OPEN;
+    }
   }
   progress_done_ = 0;
   progress_total_ = q;
@@ -199,7 +218,10 @@ int CZip::zipup(ZEntry& z) {
   if (r.code == ZE_READ || (r.code == ZE_OK && (r.csize > ZIP_MAX32 || r.usize > ZIP_MAX32))) {
     // Never keep a short or oversized entry: its bytes are taken back out of the new archive.
     const bool big = r.code == ZE_OK;
-    if (!big) zipwarn("could not read input file: ", z.iname.c_str());
+    if (!big) {
+      zipwarn_system(input_errno_);
+      zipwarn("could not read input file: ", z.iname.c_str());
+    }
     tempzn_ = z.off;
     if (tempzf_->truncate(static_cast<int64_t>(z.off)) != 0) return ziperr(ZE_TEMP, "unexpected error on zip file");
     return big ? ZE_BIG : ZE_READ;
@@ -251,7 +273,8 @@ int CZip::replace(const std::string& dest, const std::string& temp) {
     }
     return MoveFileExA(temp.c_str(), dest.c_str(), flags) != FALSE;
   };
-  // The old archive stays until the new one is in its place.
+  // The old archive stays until the new one is in its place: a rename over it, never a delete
+  // first.
   if (move()) return 0;
   DWORD attrs = GetFileAttributesA(dest.c_str());
   if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_READONLY)) {
@@ -259,10 +282,59 @@ int CZip::replace(const std::string& dest, const std::string& temp) {
     if (move()) return 0;
     SetFileAttributesA(dest.c_str(), attrs);
   }
-  // A checked copy (it too lands beside the archive and replaces it whole), then the temporary
-  // file goes.
-  if (dlg_) dlg_->SetStep("copying...");
-  if (!CopyFileA(temp.c_str(), dest.c_str(), FALSE)) return attrs == INVALID_FILE_ATTRIBUTES ? ZE_CREAT : ZE_TEMP;
+  return copy_archive_in_place(dest, temp, dlg_);
+}
+
+// The part beyond the old archive's length is written first, so a full disk is met before any
+// old byte changes, and the file is cut back to its old length then. The temporary file goes
+// only after a checked copy and close.
+int copy_archive_in_place(const std::string& dest, const std::string& temp, CDlgExtMsg* dlg) {
+  auto in = mfc::rt_fopen(temp.c_str(), "rb");
+  if (!in) return ZE_TEMP;
+  const int64_t len = in->length();
+  const bool existed = GetFileAttributesA(dest.c_str()) != INVALID_FILE_ATTRIBUTES;
+  auto out = mfc::rt_fopen(dest.c_str(), existed ? "r+b" : "wb");
+  if (!out || len < 0) return ZE_TEMP;
+  const int64_t old_len = out->length();
+  if (old_len < 0) return ZE_TEMP;
+  if (dlg) {
+    dlg->SetStep("copying...");
+    dlg->SetFile(dest.c_str(), 0, len);
+  }
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, kReplacePiece);
+  uint8_t* buf = block ? static_cast<uint8_t*>(GlobalLock(block)) : nullptr;
+  if (!buf) {
+    if (block) GlobalFree(block);
+    return ZE_MEM;
+  }
+  int64_t done = 0;
+  auto copy_range = [&](int64_t from, int64_t to) {
+    if (from >= to) return true;
+    if (in->seek(from, 0) != 0 || out->seek(from, 0) != 0) return false;
+    for (int64_t at = from; at < to;) {
+      const size_t n = static_cast<size_t>(std::min<int64_t>(kReplacePiece, to - at));
+      if (!in->read_exact(buf, n) || !out->write_all(buf, n)) return false;
+      at += static_cast<int64_t>(n);
+      done += static_cast<int64_t>(n);
+      if (dlg) dlg->Update(done);
+    }
+    return true;
+  };
+  const int64_t overlap = std::min(len, old_len);
+  bool ok = copy_range(overlap, len) && out->flush() == 0;
+  if (!ok) {
+    // Nothing of the old archive was touched yet.
+    out->clearerr();
+    out->truncate(old_len);
+  } else {
+    ok = copy_range(0, overlap) && (len >= old_len || out->truncate(len) == 0);
+  }
+  ok = out->close() == 0 && ok;
+  GlobalUnlock(block);
+  GlobalFree(block);
+  in->close();
+  if (!ok && !existed) DeleteFileA(dest.c_str());
+  if (!ok) return ZE_WRITE;
   DeleteFileA(temp.c_str());
   return 0;
 }
@@ -359,6 +431,8 @@ int CZip::ziperr(int code, const char* text) {
   zsort_.clear();
   return code;
 }
+
+void CZip::zipwarn_system(int err) { std::fprintf(stderr, "zip warning: %s\n", std::strerror(err)); }
 
 void CZip::zipwarn(const char* a, const char* b) {
   if (!noisy_) return;

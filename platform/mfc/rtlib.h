@@ -106,6 +106,9 @@ bool rt_identity(const char* name, RtIdentity* id);
 // Sets the modification (and access) time of a file from a time_t.
 bool rt_utime(const char* name, time_t t);
 
+// The run-time's error number of the platform's last error (ENOENT, EACCES, ENOSPC...).
+int rt_errno_of_last_error();
+
 // ---- multibyte text in the ANSI code page ----
 bool mb_lead(uint8_t c);
 // The next character (past a double-byte pair); at the terminating NUL, the NUL itself.

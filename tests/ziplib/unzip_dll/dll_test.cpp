@@ -4,12 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "windows.h"
+#include "winplat_screen.h"
 
 // The caller's own view of the interface, as a program that loads the library declares it.
 typedef void* ZV_HWND;
@@ -108,6 +111,66 @@ TEST_F(ZipvaultDll, ListCheckAndExtractThroughTheLibrary) {
   EXPECT_NE(GlobalLock(block), nullptr);
   GlobalUnlock(block);
   EXPECT_EQ(GlobalFree(block), nullptr);
+}
+
+// One call of the library at a time, for any pair of entries: a call made while another runs
+// (here from the message box the running call shows) returns an error at once and does nothing.
+TEST_F(ZipvaultDll, NoCallWhileAnotherRuns) {
+  auto zip = entry<int (*)(ZV_HWND, const char*, char*, uint32_t)>(m, "Zip");
+  auto unzip = entry<int (*)(ZV_HWND, const char*, char*, uint32_t)>(m, "Unzip");
+  auto check = entry<int (*)(const char*, int)>(m, "UnzipCheckArchive");
+  auto open = entry<ZV_HARC (*)(ZV_HWND, const char*, uint32_t)>(m, "UnzipOpenArchive");
+  auto first = entry<int (*)(ZV_HARC, const char*, TArchiveEntryInfo*)>(m, "UnzipFindFirst");
+  auto next = entry<int (*)(ZV_HARC, TArchiveEntryInfo*)>(m, "UnzipFindNext");
+  auto close = entry<int (*)(ZV_HARC)>(m, "UnzipCloseArchive");
+  auto mem = entry<int (*)(ZV_HWND, const char*, const char*, ZV_HGLOBAL*, uint32_t*)>(m, "UnzipExtractToMem");
+  auto all = entry<int (*)(ZV_HWND, const char*, const char*, uint32_t)>(m, "UnzipExtractAll");
+  std::remove("nested.zip");
+  std::remove("guard.zip");
+  FILE* f = std::fopen("a.txt", "wb");
+  std::fputs("guarded", f);
+  std::fclose(f);
+  ASSERT_EQ(zip(nullptr, "guard.zip a.txt", nullptr, 0), 0);
+  ZV_HARC h = open(nullptr, "guard.zip", 0);
+  ASSERT_NE(h, nullptr);
+
+  std::vector<int> nested;
+  auto nested_calls = [&] {
+    TArchiveEntryInfo info;
+    nested.push_back(zip(nullptr, "nested.zip a.txt", nullptr, 0));
+    nested.push_back(unzip(nullptr, "-t guard.zip", nullptr, 0));
+    nested.push_back(check("guard.zip", 0));
+    nested.push_back(open(nullptr, "guard.zip", 0) == nullptr);
+    nested.push_back(first(h, "", &info));
+    nested.push_back(next(h, &info));
+    ZV_HGLOBAL block = nullptr;
+    uint32_t size = 0;
+    nested.push_back(mem(nullptr, "guard.zip", "a.txt", &block, &size));
+    nested.push_back(block == nullptr);
+    nested.push_back(all(nullptr, "guard.zip", "nested", 0x8));
+  };
+  const std::vector<int> refused{-1, -1, 0, 1, -1, -1, -1, 1, -1};
+  winplat::screen::SetMessageBoxAnswerer([&](const winplat::screen::MessageBoxRequest&) {
+    nested_calls();
+    return IDOK;
+  });
+  // Zip shows its warning for the name that matched nothing.
+  EXPECT_EQ(zip(nullptr, "guard.zip a.txt nothing.txt", nullptr, 0), 0);
+  EXPECT_EQ(nested, refused);
+  // Unzip shows a box for an entry it skips.
+  ASSERT_EQ(std::system("python3 -c \"import zipfile; zipfile.ZipFile('evil.zip','w').writestr('../evil.txt','x')\""), 0);
+  nested.clear();
+  EXPECT_EQ(unzip(nullptr, "-x evil.zip out", nullptr, 0), 1);
+  winplat::screen::SetMessageBoxAnswerer({});
+  EXPECT_EQ(nested, refused);
+  EXPECT_EQ(std::fopen("nested.zip", "rb"), nullptr);
+  EXPECT_EQ(std::fopen("nested/a.txt", "rb"), nullptr);
+  // Afterwards everything runs again.
+  TArchiveEntryInfo info;
+  EXPECT_EQ(first(h, "", &info), 0);
+  EXPECT_STREQ(info.szFileName, "a.txt");
+  EXPECT_EQ(close(h), 0);
+  EXPECT_EQ(check("guard.zip", 0), 1);
 }
 
 }  // namespace

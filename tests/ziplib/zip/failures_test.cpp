@@ -3,11 +3,19 @@
 #include <signal.h>
 #include <sys/resource.h>
 
+#include <algorithm>
+#include <cstring>
+#include <functional>
+
 #include "winbase.h"
+#include "winuser.h"
+#include "ziplib/dlgextmsg.h"
 #include "zip_test_util.h"
 
 namespace ztest {
 namespace {
+
+using zipvault::CDlgExtMsg;
 
 class Failures : public ZipTest {};
 
@@ -16,9 +24,11 @@ class FaultyZip : public zipvault::CZip {
  public:
   std::string failing, unopenable;
   size_t good = 1000;
+  std::function<void()> on_open;
 
  protected:
   std::unique_ptr<zipvault::ZipInput> open_input(const char* name) override {
+    if (on_open) on_open();
     if (unopenable == name) return nullptr;
     auto in = CZip::open_input(name);
     if (failing != name || !in) return in;
@@ -26,7 +36,10 @@ class FaultyZip : public zipvault::CZip {
       std::unique_ptr<zipvault::ZipInput> in;
       size_t left;
       ptrdiff_t read(uint8_t* buf, size_t n) override {
-        if (left == 0) return -1;
+        if (left == 0) {
+          SetLastError(30);   // a read fault of the device
+          return -1;
+        }
         ptrdiff_t r = in->read(buf, std::min(n, left));
         if (r > 0) left -= static_cast<size_t>(r);
         return r;
@@ -120,6 +133,22 @@ TEST_F(Failures, UnreadableFileIsNotStoredShort) {
   EXPECT_TRUE(shown(u"zip warning: could not open for reading: ok.txt\n"));
 }
 
+// Files that cannot be opened or read also leave a "zip warning" line with the system's reason
+// on the standard error stream.
+TEST_F(Failures, SystemErrorsGoToStandardError) {
+  write_file("gone.txt", "soon gone");
+  write_file("bad.bin", random_bytes(5000));
+  FaultyZip z;
+  z.failing = "bad.bin";
+  z.on_open = [] { fs::remove("gone.txt"); };
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(z.run_command(nullptr, "s.zip gone.txt bad.bin"), 18);
+  const std::string err = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(err, "zip warning: No such file or directory\nzip warning: Input/output error\n");
+  EXPECT_TRUE(shown(u"zip warning: could not open for reading: gone.txt\n"));
+  EXPECT_TRUE(shown(u"zip warning: could not read input file: bad.bin\n"));
+}
+
 // -m deletes only the files whose data reached the archive.
 TEST_F(Failures, MoveKeepsWhatItDidNotArchive) {
   write_file("a.bin", random_bytes(20000));
@@ -131,20 +160,107 @@ TEST_F(Failures, MoveKeepsWhatItDidNotArchive) {
   EXPECT_FALSE(fs::exists("b.txt"));
 }
 
-// The new archive cannot replace the old one: the old archive stays whole, the new one is kept
-// under the name reported.
-TEST_F(Failures, FailedReplaceKeepsTheOldArchive) {
+// An archive held open against writing is refused before anything is written.
+TEST_F(Failures, ArchiveHeldAgainstWritingIsRefused) {
   write_file("a.txt", "a");
   write_file("b.txt", "b");
   ASSERT_EQ(zip("r.zip a.txt"), 0);
   const std::string old = read_file("r.zip");
-  // Another program holds the archive open without allowing it to be deleted.
+  HANDLE h = CreateFileA("r.zip", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                         nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(zip("r.zip b.txt"), 15);
+  CloseHandle(h);
+  EXPECT_TRUE(read_file("r.zip") == old);
+  EXPECT_EQ(boxes(), std::vector<std::u16string>{u"zip error: Could not create output file (r.zip)"});
+  for (auto& e : fs::directory_iterator(".")) EXPECT_NE(e.path().filename().string().substr(0, 3), "ZVT");
+}
+
+// The archive is held open by a program that allows writing it but not replacing it: the new
+// archive is copied into it in place and the temporary file goes.
+TEST_F(Failures, HeldArchiveIsOverwrittenByACopy) {
+  write_file("a.txt", "a");
+  write_file("big.bin", random_bytes(800000));
+  ASSERT_EQ(zip("h.zip a.txt"), 0);
+  HANDLE h = CreateFileA("h.zip", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(zip("-0 h.zip big.bin"), 0);
+  CloseHandle(h);
+  EXPECT_TRUE(boxes().empty());
+  auto lines = verify("h.zip");
+  EXPECT_EQ(lines.size(), 3u);
+  for (auto& e : fs::directory_iterator(".")) EXPECT_NE(e.path().filename().string().substr(0, 3), "ZVT");
+}
+
+// The copy in place, alone: pieces of 327680 bytes with the dialog following; when the disk is
+// full the old archive keeps its bytes and the new one stays where it was.
+TEST_F(Failures, CopyInPlaceFollowsTheDialogAndKeepsTheOldArchive) {
+  const std::string old_data = random_bytes(1000, 3), new_data = random_bytes(2 * 327680 + 5000, 4);
+  struct Case {
+    const char* name;
+    bool full;
+    bool exists;
+  } cases[] = {{"grow.zip", false, true}, {"new.zip", false, false}, {"full.zip", true, true}};
+  for (const Case& c : cases) {
+    if (c.exists) write_file(c.name, old_data);
+    write_file("ZVT1.tmp", new_data);
+    HWND caller = CreateWindowExW(0, u"STATIC", u"黒板", WS_POPUP | WS_VISIBLE, 0, 0, 1024, 768, nullptr, nullptr,
+                                  nullptr, nullptr);
+    auto* d = new CDlgExtMsg();
+    CWnd parent;
+    parent.Attach(caller);
+    ASSERT_TRUE(d->Create(&parent, CDlgExtMsg::Compress));
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit saved;
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit small = saved;
+    small.rlim_cur = 400000;
+    if (c.full) setrlimit(RLIMIT_FSIZE, &small);
+    int r = zipvault::copy_archive_in_place(c.name, "ZVT1.tmp", d);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    if (c.full) {
+      EXPECT_EQ(r, 14) << c.name;
+      EXPECT_TRUE(read_file(c.name) == old_data) << c.name;
+      EXPECT_TRUE(read_file("ZVT1.tmp") == new_data) << c.name;
+    } else {
+      EXPECT_EQ(r, 0) << c.name;
+      EXPECT_TRUE(read_file(c.name) == new_data) << c.name;
+      EXPECT_FALSE(fs::exists("ZVT1.tmp")) << c.name;
+      EXPECT_EQ(d->GetWindowText(), "圧縮状況  copying...");
+      EXPECT_EQ(d->Total(), static_cast<int64_t>(new_data.size()));
+      EXPECT_EQ(d->Done(), static_cast<int64_t>(new_data.size()));
+      EXPECT_EQ(d->Progress().GetPos(), 100);
+      char t[40];
+      std::snprintf(t, sizeof t, "%7lld/%8lld", static_cast<long long>(new_data.size()),
+                    static_cast<long long>(new_data.size()));
+      EXPECT_EQ(d->GetDlgItemText(1010), t);
+    }
+    d->DestroyWindow();
+    parent.Detach();
+    DestroyWindow(caller);
+    fs::remove("ZVT1.tmp");
+  }
+}
+
+// The held archive is also closed to writing while the run goes on: neither a rename nor a
+// copy can replace it, so it stays whole and the new archive is left under the name reported.
+TEST_F(Failures, UnreplaceableArchiveIsKeptAndTheNewOneReported) {
+  write_file("a.txt", "a");
+  write_file("b.txt", "b");
+  ASSERT_EQ(zip("r.zip a.txt"), 0);
+  const std::string old = read_file("r.zip");
   HANDLE h = CreateFileA("r.zip", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
-  EXPECT_EQ(zip("r.zip b.txt"), 10);
+  FaultyZip z;
+  z.on_open = [&] {
+    CloseHandle(h);
+    h = CreateFileA("r.zip", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  };
+  EXPECT_EQ(z.run_command(nullptr, "r.zip b.txt"), 10);
   CloseHandle(h);
-  EXPECT_EQ(read_file("r.zip"), old);
+  EXPECT_TRUE(read_file("r.zip") == old);
   auto b = boxes();
   ASSERT_EQ(b.size(), 2u);
   EXPECT_EQ(b[0].substr(0, 35), u"zip warning: new zip file left as: ");
@@ -153,6 +269,7 @@ TEST_F(Failures, FailedReplaceKeepsTheOldArchive) {
   for (auto& e : fs::directory_iterator("."))
     if (e.path().filename().string().substr(0, 3) == "ZVT") left = e.path().filename().string();
   ASSERT_FALSE(left.empty());
+  EXPECT_NE(b[0].find(std::u16string(left.begin(), left.end()) + u"\n"), std::u16string::npos);
   verify(left);
 }
 
