@@ -306,5 +306,12 @@ void AfxPumpMessages(CDialog* cancelTarget) {
     TranslateMessage(&m);
     DispatchMessageA(&m);
   }
-  winplat::user::PresentScreen();
+  // A display may wait for its next frame on every present: a long operation pumps far more
+  // often than that, so what it drew is shown at most about 60 times a second.
+  static DWORD last_present = 0;
+  const DWORD now = GetTickCount();
+  if (now - last_present >= 16) {
+    last_present = now;
+    winplat::user::PresentScreen();
+  }
 }

@@ -2,6 +2,7 @@
 #include <dlfcn.h>
 
 #include "commctrl.h"
+#include "test_support.h"
 #include "winplat_user.h"
 #include "winuser.h"
 #include "ziplib/dlgextmsg.h"
@@ -140,6 +141,7 @@ TEST(ProgressDialog, TextsCountersAndSizes) {
   EXPECT_EQ(SendMessageW(GetDlgItem(d->m_hWnd, 1007), PBM_GETPOS, 0, 0), 25);
   EXPECT_EQ(d->GetDlgItemText(1010), "     50/     200");
   EXPECT_EQ(d->GetDlgItemText(1006), "g.txt");
+  EXPECT_TRUE(test_support::WriteScreenshotPng("progress_compress.png"));
   // Cancel asks; No goes on, Yes stops.
   auto answers = winplat::screen::InstallScriptedAnswerer();
   answers->Push(IDNO);
