@@ -98,6 +98,7 @@ class CUnZip {
   int extract_or_test_entries();
   int list_archive();
   int read_string_field(unsigned len, int kind);
+  void decode_name(uint16_t flags);
   int read_central_header();
   int read_local_header();
   bool store_entry_info();
@@ -152,6 +153,9 @@ class CUnZip {
   CWnd wnd_;                     // the caller's window, parent of the progress dialog
   bool own_dialog_ = false;
   uint64_t progress_done_ = 0;   // bytes written of the current entry
+  // Output pieces left before the dialog next hears of them, and the count it starts again from:
+  // every piece for files, every fourth for a memory block.
+  int progress_countdown_ = 1, progress_reload_ = 1;
   bool open_progress(HWND owner);
   // The wait cursor while a worker runs; the previous one comes back.
   using WaitCursor = CWaitCursor;
@@ -174,7 +178,9 @@ class CUnZip {
   EndRecord ecrec_;
   CentralHeader crec_;
   LocalHeader lrec_;
-  std::string filename_;        // name buffer (at most 260 bytes)
+  std::string filename_;        // name buffer (at most 260 bytes), in the ANSI code page
+  std::u16string wide_name_;    // the same name as stored, exactly
+  bool name_lossy_ = false;     // a UTF-8 name with characters outside the ANSI code page
   std::vector<uint8_t> extra_;
   EntryRec entries_[64];
   EntryRec* cur_ = nullptr;

@@ -188,6 +188,20 @@ int CUnZip::read_string_field(unsigned len, int kind) {
   }
 }
 
+// A name flagged UTF-8 (general-purpose bit 11) is decoded from UTF-8; the engine shows, matches
+// and records its ANSI form, where characters outside the code page become '?'. Such a name
+// is never used for a file on disk (see map_name).
+void CUnZip::decode_name(uint16_t flags) {
+  if (flags & 0x0800) {
+    wide_name_ = bytes_to_wide(filename_, CP_UTF8);
+    filename_ = wide_to_ansi(wide_name_);
+    name_lossy_ = ansi_to_wide(filename_) != wide_name_;
+  } else {
+    wide_name_ = ansi_to_wide(filename_);
+    name_lossy_ = false;
+  }
+}
+
 int CUnZip::read_central_header() {
   uint8_t b[42];
   if (!read_bytes(b, sizeof b)) return PK_EOF;
@@ -358,6 +372,7 @@ int CUnZip::extract_or_test_entries() {
       }
       r = read_string_field(crec_.fnlen, 2);
       bool cut = r == 1;
+      decode_name(crec_.flags);
       if (r <= 1) r = read_string_field(crec_.extralen, 3);
       if (r <= 1) r = read_string_field(crec_.commentlen, 0);
       if (r > 1) {
@@ -416,6 +431,7 @@ int CUnZip::extract_or_test_entries() {
       int r = read_local_header();
       if (r == 0) r = read_string_field(lrec_.fnlen, 2);
       bool cut = r == 1;
+      decode_name(lrec_.flags);
       if (r <= 1) r = read_string_field(lrec_.extralen, 3);
       if (r > 1) {
         level = std::max(level, r);

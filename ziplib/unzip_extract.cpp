@@ -128,7 +128,10 @@ int UnzipEntrySource::write_piece(const uint8_t* buf, size_t n) {
 int UnzipEntrySource::write_progress(int r, size_t n) {
   if (CDlgExtMsg* d = unzip_globals().progress) {
     z_.progress_done_ += n;
-    d->Update(static_cast<int64_t>(z_.progress_done_));
+    if (--z_.progress_countdown_ <= 0) {
+      d->Update(static_cast<int64_t>(z_.progress_done_));
+      z_.progress_countdown_ = z_.progress_reload_;
+    }
     if (d->Cancelled()) z_.cancel_ = true;
   }
   return r;
@@ -138,7 +141,14 @@ int UnzipEntrySource::write_progress(int r, size_t n) {
 
 int CUnZip::map_name() {
   if (opt_.mem_mode) return 0;
-  std::u16string w = ansi_to_wide(filename_);
+  if (name_lossy_) {
+    // Its ANSI form is not its name: a file under it would be misnamed or collide with another.
+    char msg[400];
+    snprintf(msg, sizeof msg, "   skipping: %-22s  name outside the code page\n", filename_.c_str());
+    unzip_message_box(nullptr, msg, MB_OK | MB_ICONEXCLAMATION);
+    return -1;
+  }
+  std::u16string w = wide_name_;
   for (char16_t& c : w)
     if (c == u'\\') c = u'/';
   bool folder = !w.empty() && w.back() == u'/';
@@ -347,6 +357,7 @@ int CUnZip::extract_entry() {
   io_->flags = lrec_.flags;
   io_->method = lrec_.method;
   progress_done_ = 0;
+  progress_countdown_ = progress_reload_ = opt_.mem_mode ? 4 : 1;
   CDlgExtMsg* dlg = unzip_globals().progress;
   if (dlg) {
     if (dlg->Cancelled()) cancel_ = true;

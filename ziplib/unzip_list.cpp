@@ -71,6 +71,7 @@ int CUnZip::list_archive() {
     if (!read_bytes(sig, 4) || memcmp(sig, CEN_SIG, 4) != 0) return std::max(level, PK_BADERR);
     int r = read_central_header();
     if (r == 0) r = read_string_field(crec_.fnlen, 2);
+    decode_name(crec_.flags);
     if (r <= 1) {
       if (r == 1) level = std::max(level, 1);
       r = read_string_field(crec_.extralen, 3);

@@ -6,12 +6,12 @@
 
 namespace zipvault {
 
-std::u16string ansi_to_wide(const std::string& s) {
+std::u16string bytes_to_wide(const std::string& s, UINT codepage) {
   if (s.empty()) return {};
-  int n = MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+  int n = MultiByteToWideChar(codepage, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
   if (n <= 0) return {};
   std::u16string w(static_cast<size_t>(n), u'\0');
-  MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), reinterpret_cast<LPWSTR>(w.data()), n);
+  MultiByteToWideChar(codepage, 0, s.data(), static_cast<int>(s.size()), reinterpret_cast<LPWSTR>(w.data()), n);
   return w;
 }
 

@@ -25,7 +25,9 @@ int ask_overwrite_dialog(HWND owner, const std::string& name, const FILETIME& en
 // The size text of the overwrite question ("999,999 バイト", "976KB", "1.17MB", "150MB").
 std::string overwrite_size_text(uint64_t n);
 
-std::u16string ansi_to_wide(const std::string& s);
+// Text in a code page (CP_ACP, CP_UTF8...) as wide text; invalid bytes become U+FFFD.
+std::u16string bytes_to_wide(const std::string& s, UINT codepage);
+inline std::u16string ansi_to_wide(const std::string& s) { return bytes_to_wide(s, CP_ACP); }
 std::string wide_to_ansi(const std::u16string& s);
 
 // The DOS date and time as the file time (UTC) of that local time; false for an invalid date.
