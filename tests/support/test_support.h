@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "windows.h"
+
 namespace test_support {
 
 // Writes 0x00RRGGBB pixels (row 0 at the top) as an 8-bit RGB PNG. False on any failure.
@@ -11,5 +13,25 @@ bool WritePng(const std::string& path, int width, int height, const std::vector<
 
 // The current screen (the backend's framebuffer) as a PNG.
 bool WriteScreenshotPng(const std::string& path);
+
+// While it lives: at the first timer tick at which `owner` has a visible, enabled pop-up of its
+// own, reads the text of that pop-up's control `readId` and clicks its control `clickId` through
+// the headless screen. For work that pumps messages itself while it runs (a progress dialog):
+// the tick is dispatched by that pump.
+class PopupClicker {
+ public:
+  PopupClicker(HWND owner, int clickId, int readId);
+  ~PopupClicker();
+  PopupClicker(const PopupClicker&) = delete;
+  PopupClicker& operator=(const PopupClicker&) = delete;
+  bool Clicked() const { return clicked_; }
+  const std::string& ReadText() const { return text_; }   // ANSI
+
+ private:
+  HWND owner_;
+  WNDPROC old_ = nullptr, spy_ = nullptr;
+  bool clicked_ = false;
+  std::string text_;
+};
 
 }  // namespace test_support

@@ -1,6 +1,7 @@
 // Extraction to files: archives of Python's zipfile and of the raw writer, paths, overwriting,
 // passwords.
 #include "unzip_test_util.h"
+#include "test_support.h"
 #include "ziplib/dlgextmsg.h"
 
 using namespace utest;
@@ -313,6 +314,34 @@ TEST_F(UnzipTest, ProgressDialogWithAnOwnerWindowAndItsCancel) {
 }  // namespace
 
 namespace {
+
+// A click on the shown dialog's Cancel button: No goes on, Yes stops the run with 2.
+TEST_F(UnzipTest, ClickOnTheProgressDialogsCancelButton) {
+  struct Case {
+    int answer;
+    int result;
+  };
+  for (const Case c : {Case{IDNO, 0}, Case{IDYES, 2}}) {
+    SCOPED_TRACE(c.answer);
+    answerer = winplat::screen::InstallScriptedAnswerer();
+    answerer->Push(c.answer);
+    fresh("pc");
+    HWND owner = CreateWindowExW(0, u"STATIC", u"黒板", WS_POPUP | WS_VISIBLE, 0, 0, 1024, 768, nullptr, nullptr,
+                                 nullptr, nullptr);
+    int r;
+    {
+      test_support::PopupClicker clicker(owner, IDCANCEL, 1006);
+      r = Unzip(owner, ("-x " + arc("py_basic.zip") + " pc/").c_str(), nullptr, 0);
+      EXPECT_TRUE(clicker.Clicked());
+      EXPECT_FALSE(clicker.ReadText().empty());   // the entry being written
+    }
+    DestroyWindow(owner);
+    EXPECT_EQ(r, c.result);
+    ASSERT_EQ(answerer->Shown().size(), 1u);
+    EXPECT_EQ(answerer->Shown()[0].text, u"解凍を中断しますか？");
+    if (c.result == 0) expect_plain_tree("pc");
+  }
+}
 
 TEST_F(UnzipTest, BsdtarTraditionalEncryptionWithDescriptor) {
   fs::remove_all("bt");

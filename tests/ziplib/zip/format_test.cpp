@@ -3,7 +3,6 @@
 
 #include "commctrl.h"
 #include "test_support.h"
-#include "winplat_user.h"
 #include "winuser.h"
 #include "ziplib/dlgextmsg.h"
 #include "ziplib/zipfile.h"
@@ -184,8 +183,7 @@ TEST_F(Cancel, EscapeAndYesStopTheRun) {
 }
 
 // A click on the shown dialog's Cancel button, read between steps: No goes on and the archive is
-// written; Yes stops the run with 9. The click comes from a timer of the caller's window, which
-// the dialog's pump dispatches while the run goes on.
+// written; Yes stops the run with 9.
 TEST_F(Cancel, ClickOnTheCancelButtonAsks) {
   write_file("a.bin", random_bytes(400000));
   write_file("b.bin", random_bytes(1000));
@@ -199,32 +197,16 @@ TEST_F(Cancel, ClickOnTheCancelButtonAsks) {
     answers_ = winplat::screen::InstallScriptedAnswerer();
     answers_->Push(c.answer);
     HWND caller = CallerWindow();
-    bool clicked = false;
+    int r;
     std::string counter;
-    WNDPROC old = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(caller, GWL_WNDPROC));
-    WNDPROC spy = winplat::user::RegisterProcedure(
-        [&](HWND h, UINT msg, WPARAM wp, LPARAM lp) -> LRESULT {
-          HWND dlg = GetWindow(h, GW_ENABLEDPOPUP);
-          if (msg == WM_TIMER && !clicked && dlg && IsWindowVisible(dlg)) {
-            clicked = true;
-            KillTimer(h, 1);
-            char buf[64] = {};
-            GetDlgItemTextA(dlg, 1010, buf, sizeof buf);
-            counter = buf;
-            RECT r;
-            GetWindowRect(GetDlgItem(dlg, IDCANCEL), &r);
-            winplat::screen::Headless()->Click((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-            return 0;
-          }
-          return CallWindowProcW(old, h, msg, wp, lp);
-        },
-        true);
-    SetWindowLongPtrW(caller, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(spy));
-    SetTimer(caller, 1, 0, nullptr);
-    const int r = zip("c.zip a.bin b.bin", caller);
+    {
+      test_support::PopupClicker clicker(caller, IDCANCEL, 1010);
+      r = zip("c.zip a.bin b.bin", caller);
+      EXPECT_TRUE(clicker.Clicked());
+      counter = clicker.ReadText();
+    }
     DestroyWindow(caller);
-    winplat::user::UnregisterProcedure(spy);
-    EXPECT_TRUE(clicked);
+    ASSERT_GE(counter.size(), 9u);
     EXPECT_EQ(counter.substr(counter.size() - 9), "/  400000");   // "%7ld/%8ld" of a.bin
     EXPECT_EQ(r, c.result);
     EXPECT_TRUE(shown(u"圧縮を中断しますか？"));
