@@ -149,6 +149,35 @@ TEST_F(Failures, SystemErrorsGoToStandardError) {
   EXPECT_TRUE(shown(u"zip warning: could not read input file: bad.bin\n"));
 }
 
+// A file beyond the 32-bit size fields is refused before a byte of it is read or written; the
+// run goes on without it and says it is incomplete.
+TEST_F(Failures, FileTooLargeForTheFormatIsRefusedBeforeReading) {
+  write_file("a.txt", "a");
+  {
+    std::ofstream("huge.bin");
+  }
+  fs::resize_file("huge.bin", (4ull << 30) + 1);   // sparse: nothing is really on the disk
+  EXPECT_EQ(zip("x.zip huge.bin a.txt"), 18);
+  EXPECT_TRUE(shown(u"zip warning: file too large for the zip format: huge.bin\n"));
+  auto lines = verify("x.zip");
+  EXPECT_EQ(lines.size(), 2u);
+  EXPECT_LT(fs::file_size("x.zip"), 1000u);
+  fs::remove("huge.bin");
+}
+
+// The 16-bit entry counts hold 65535 entries: a file beyond them is refused with a warning and
+// the archive stays readable.
+TEST_F(Failures, EntriesBeyondTheCountFieldsAreRefused) {
+  fs::create_directories("many");
+  for (int i = 0; i < 65536; ++i) std::ofstream("many/" + std::to_string(i));
+  EXPECT_EQ(zip("-rDq0 many.zip many"), 18);
+  std::string out;
+  ASSERT_EQ(python("import zipfile\nz=zipfile.ZipFile('many.zip')\nprint(len(z.infolist()), z.testzip())", "", &out), 0)
+      << out;
+  EXPECT_EQ(out, "65535 None\n");
+  fs::remove_all("many");
+}
+
 // -m deletes only the files whose data reached the archive.
 TEST_F(Failures, MoveKeepsWhatItDidNotArchive) {
   write_file("a.bin", random_bytes(20000));
