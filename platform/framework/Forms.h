@@ -150,6 +150,7 @@ class TCustomForm : public TWinControl {
   void WMClose(TMessage& Message);
   void WMSizeForm(TMessage& Message);
   void CMDialogKeyForm(TMessage& Message);
+  void CMAction(TMessage& Message, bool (TControl::*Process)(TBasicAction*));
 
  private:
   TModalResult modal_result_ = mrNone;

@@ -507,6 +507,8 @@ void TCustomForm::Dispatch(TMessage& Message) {
       else Deactivate();
       return;
     case CM_DIALOGKEY: CMDialogKeyForm(Message); return;
+    case CM_ACTIONEXECUTE: CMAction(Message, &TControl::ExecuteAction); return;
+    case CM_ACTIONUPDATE: CMAction(Message, &TControl::UpdateAction); return;
     case CM_RELEASE: {
       BeforeDestruction();
       delete this;
@@ -514,6 +516,23 @@ void TCustomForm::Dispatch(TMessage& Message) {
     }
     default: TWinControl::Dispatch(Message);
   }
+}
+
+// An action looks for its target: the active control, the form, then every visible control.
+void TCustomForm::CMAction(TMessage& Message, bool (TControl::*Process)(TBasicAction*)) {
+  auto* action = reinterpret_cast<TBasicAction*>(Message.LParam);
+  if (ComponentState().Contains(csDesigning) || !Showing() || !action) return;
+  auto process = [&](TControl* c) { return c && (c->*Process)(action); };
+  std::function<bool(TWinControl*)> traverse = [&](TWinControl* container) {
+    if (!container->Showing()) return false;
+    for (int i = 0; i < container->ControlCount(); ++i) {
+      TControl* c = container->Controls(i);
+      if (c->Visible() && process(c)) return true;
+      if (auto* w = dynamic_cast<TWinControl*>(c); w && traverse(w)) return true;
+    }
+    return false;
+  };
+  if (process(active_control_) || process(this) || traverse(this)) Message.Result = 1;
 }
 
 void TCustomForm::GetChildren(const std::function<void(TComponent*)>& Proc, TComponent* Root) {

@@ -188,6 +188,10 @@ bool HeadlessBackend::PollEvent(InputEvent* event) {
   if (events_.empty()) return false;
   *event = std::move(events_.front());
   events_.pop_front();
+  // The pointer is where the scripted user put it, as on a real display.
+  if (event->kind == InputEvent::MouseMove || event->kind == InputEvent::MouseButton ||
+      event->kind == InputEvent::MouseWheel)
+    cursor_ = event->pt;
   return true;
 }
 void HeadlessBackend::WaitEvent(int timeoutMs) {
