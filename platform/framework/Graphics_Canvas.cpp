@@ -41,8 +41,10 @@ TCanvas::~TCanvas() {
   FFont->OnChange = nullptr;
 }
 
+// The DC with the canvas's font, pen and brush selected, so that calls made on it directly
+// (DrawText, the wide text calls) draw with them.
 HDC TCanvas::Handle() {
-  RequiredState(csHandleValid);
+  RequiredState(csHandleValid | csFontValid | csPenValid | csBrushValid);
   return FHandle;
 }
 
