@@ -1,6 +1,7 @@
 // Changing an existing archive: update, freshen, delete, move, grow; and the old-archive reader.
 #include <utime.h>
 
+#include "winuser.h"
 #include "zip_test_util.h"
 
 namespace ztest {
@@ -72,6 +73,25 @@ TEST_F(Update, GrowAppendsInPlace) {
   EXPECT_EQ(grown.substr(0, cen), first.substr(0, cen));
   EXPECT_EQ(listing("g.zip"), "a.txt\nb.txt\n");
   verify("g.zip");
+}
+
+// Cancelled while appending in place: the archive itself was being written, so its old central
+// directory goes back where it was and the file ends there again.
+TEST_F(Update, CancelWhileGrowingRestoresTheArchive) {
+  write_file("a.txt", text_bytes(2000));
+  write_file("b.bin", random_bytes(300000));
+  ASSERT_EQ(zip("g.zip a.txt"), 0);
+  const std::string first = read_file("g.zip");
+  answers_->Push(IDYES);
+  HWND caller = CreateWindowExW(0, u"STATIC", u"黒板", WS_POPUP | WS_VISIBLE, 0, 0, 1024, 768, nullptr, nullptr,
+                                nullptr, nullptr);
+  winplat::screen::Headless()->PressKey(VK_ESCAPE);
+  int r = zip("-g g.zip b.bin", caller);
+  DestroyWindow(caller);
+  EXPECT_EQ(r, 9);
+  EXPECT_TRUE(shown(u"attempting to restore g.zip to its previous state"));
+  EXPECT_TRUE(read_file("g.zip") == first);
+  EXPECT_EQ(listing("g.zip"), "a.txt\n");
 }
 
 // Archives written by others: data descriptors, a preamble, a comment; then updated.
