@@ -1,0 +1,191 @@
+// Dialogs: the common dialogs (open and save file names, colour), run modally over the
+// program's forms with a hook that binds the dialog window to its object; and the message
+// dialogs (ShowMessage, MessageDlg, CreateMessageDialog).
+#pragma once
+#include <vector>
+
+#include "Classes.h"
+#include "Controls.h"
+#include "Graphics.h"
+#include "commdlg.h"
+
+// Whether the dialogs use the Explorer style (the platform has it).
+extern bool NewStyleControls;
+// Whether the file dialogs make the current folder their initial one when none is given.
+extern bool ForceCurrentDirectory;
+
+class TCommonDialog : public TComponent {
+ public:
+  explicit TCommonDialog(TComponent* AOwner);
+  ~TCommonDialog() override;
+
+  virtual bool Execute() = 0;
+
+  // The window the dialog's hook was bound to while the dialog is up (the child dialog of
+  // an Explorer-style file dialog); null otherwise.
+  HWND Handle() const { return handle_; }
+  bool Ctl3D() const { return ctl3d_; }
+  void SetCtl3D(bool Value) { ctl3d_ = Value; }
+  int HelpContext() const { return help_context_; }
+  void SetHelpContext(int Value) { help_context_ = Value; }
+  // A dialog template of the program's module to place in the dialog (nullptr: none).
+  LPCSTR Template() const { return template_; }
+  void SetTemplate(LPCSTR Value) { template_ = Value; }
+
+  TNotifyEvent OnClose;
+  TNotifyEvent OnShow;
+
+  // The messages of the bound dialog window: WM_INITDIALOG shows, WM_DESTROY closes; the rest
+  // goes to DefaultHandler (the window's own procedure).
+  virtual void WndProc(TMessage& Message);
+  virtual void DefaultHandler(TMessage& Message);
+
+  // The hook procedure every common dialog of the framework runs with: it binds the window
+  // to the dialog object named by the record's custom data (WM_INITDIALOG), and passes the
+  // notifications the dialog answers by its return value (CDN_INCLUDEITEM) to WndProc.
+  static UINT_PTR CALLBACK DialogHook(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam);
+
+ protected:
+  virtual void DoClose();
+  virtual void DoShow();
+  // Runs DialogFunc(DialogData) with the program's other windows disabled, between the
+  // application's modal start and end.
+  template <class F, class D>
+  BOOL TaskModalDialog(F DialogFunc, D* DialogData) {
+    ModalBegin();
+    BOOL r = FALSE;
+    try {
+      r = DialogFunc(DialogData);
+    } catch (...) {
+      ModalEnd();
+      throw;
+    }
+    ModalEnd();
+    return r;
+  }
+
+ private:
+  void ModalBegin();
+  void ModalEnd();
+  void Bind(HWND Wnd);
+  void Unbind();
+  void MainWndProc(TMessage& Message);
+
+  HWND handle_ = nullptr;
+  WNDPROC def_proc_ = nullptr;
+  WNDPROC object_instance_ = nullptr;
+  bool ctl3d_ = true;
+  int help_context_ = 0;
+  LPCSTR template_ = nullptr;
+  std::vector<HWND> disabled_;
+};
+
+enum TOpenOption {
+  ofReadOnly, ofOverwritePrompt, ofHideReadOnly, ofNoChangeDir, ofShowHelp, ofNoValidate, ofAllowMultiSelect,
+  ofExtensionDifferent, ofPathMustExist, ofFileMustExist, ofCreatePrompt, ofShareAware, ofNoReadOnlyReturn,
+  ofNoTestFileCreate, ofNoNetworkButton, ofNoLongNames, ofOldStyleDialog, ofNoDereferenceLinks,
+  ofEnableIncludeNotify, ofEnableSizing, ofDontAddToRecent, ofForceShowHidden
+};
+using TOpenOptions = TSet<TOpenOption>;
+enum TOpenOptionEx { ofExNoPlacesBar };
+using TOpenOptionsEx = TSet<TOpenOptionEx>;
+enum TFileEditStyle { fsEdit, fsComboBox };
+
+using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;
+using TIncludeItemEvent = std::function<void(const OFNOTIFYEXA& OFN, bool& Include)>;
+// The function that shows a file dialog for a prepared record (GetOpenFileNameA, ...).
+using TOpenDialogFunc = BOOL(WINAPI*)(LPOPENFILENAMEA);
+
+class TOpenDialog : public TCommonDialog {
+ public:
+  explicit TOpenDialog(TComponent* AOwner);
+  ~TOpenDialog() override;
+
+  bool Execute() override;
+
+  const AnsiString& DefaultExt() const { return default_ext_; }
+  void SetDefaultExt(const AnsiString& Value) { default_ext_ = Value; }
+  // While the dialog is up, the path it shows now (CDM_GETFILEPATH).
+  AnsiString FileName();
+  void SetFileName(const AnsiString& Value) { file_name_ = Value; }
+  TStrings* Files() const { return files_.get(); }
+  const AnsiString& Filter() const { return filter_; }
+  void SetFilter(const AnsiString& Value) { filter_ = Value; }
+  int FilterIndex() const { return filter_index_; }
+  void SetFilterIndex(int Value) { filter_index_ = Value; }
+  const AnsiString& InitialDir() const { return initial_dir_; }
+  void SetInitialDir(const AnsiString& Value) { initial_dir_ = Value; }
+  TOpenOptions Options() const { return options_; }
+  void SetOptions(TOpenOptions Value) { options_ = Value; }
+  TOpenOptionsEx OptionsEx() const { return options_ex_; }
+  void SetOptionsEx(TOpenOptionsEx Value) { options_ex_ = Value; }
+  const AnsiString& Title() const { return title_; }
+  void SetTitle(const AnsiString& Value) { title_ = Value; }
+  TFileEditStyle FileEditStyle() const { return file_edit_style_; }
+  void SetFileEditStyle(TFileEditStyle Value) { file_edit_style_ = Value; }
+  TStrings* HistoryList() const { return history_list_.get(); }
+
+  TCloseQueryEvent OnCanClose;
+  TNotifyEvent OnFolderChange;
+  TNotifyEvent OnSelectionChange;
+  TNotifyEvent OnTypeChange;
+  TIncludeItemEvent OnIncludeItem;
+
+  // Prepares the record from the dialog's properties and runs DialogFunc with it modally;
+  // on success the names, the filter index and the read-only and extension options come back.
+  virtual bool DoExecute(TOpenDialogFunc DialogFunc);
+  // The file dialog's notifications: CDN_FILEOK asks DoCanClose (refused: the dialog stays),
+  // CDN_INCLUDEITEM asks DoIncludeItem, the folder, selection and type changes fire their events.
+  void WndProc(TMessage& Message) override;
+
+ protected:
+  virtual bool DoCanClose();
+  virtual void DoFolderChange();
+  virtual void DoSelectionChange();
+  virtual void DoTypeChange();
+  virtual void DoIncludeItem(const OFNOTIFYEXA& OFNotifyEx, bool& Include);
+  // The names of an answered record into FileName and Files.
+  void GetFileNames(const OPENFILENAMEA& OpenFileName);
+
+ private:
+  AnsiString default_ext_;
+  AnsiString file_name_;
+  std::unique_ptr<TStringList> files_;
+  AnsiString filter_;
+  int filter_index_ = 1;
+  AnsiString initial_dir_;
+  TOpenOptions options_{ofHideReadOnly, ofEnableSizing};
+  TOpenOptionsEx options_ex_;
+  AnsiString title_;
+  TFileEditStyle file_edit_style_ = fsEdit;
+  std::unique_ptr<TStringList> history_list_;
+};
+
+class TSaveDialog : public TOpenDialog {
+ public:
+  explicit TSaveDialog(TComponent* AOwner) : TOpenDialog(AOwner) {}
+  bool Execute() override;
+};
+
+enum TColorDialogOption { cdFullOpen, cdPreventFullOpen, cdShowHelp, cdSolidColor, cdAnyColor };
+using TColorDialogOptions = TSet<TColorDialogOption>;
+
+class TColorDialog : public TCommonDialog {
+ public:
+  explicit TColorDialog(TComponent* AOwner);
+  ~TColorDialog() override;
+  bool Execute() override;
+
+  TColor Color() const { return color_; }
+  void SetColor(TColor Value) { color_ = Value; }
+  // "ColorA=RRGGBB" ... "ColorP=RRGGBB" (hexadecimal, blue first as the platform keeps it).
+  TStrings* CustomColors() const { return custom_colors_.get(); }
+  void SetCustomColors(TStrings* Value);
+  TColorDialogOptions Options() const { return options_; }
+  void SetOptions(TColorDialogOptions Value) { options_ = Value; }
+
+ private:
+  TColor color_ = clBlack;
+  std::unique_ptr<TStringList> custom_colors_;
+  TColorDialogOptions options_;
+};
