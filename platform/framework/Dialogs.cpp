@@ -192,7 +192,7 @@ bool TSaveDialog::Execute() { return DoExecute(GetSaveFileNameA); }
 bool TOpenDialog::DoExecute(TOpenDialogFunc DialogFunc) {
   OPENFILENAMEA ofn{};
   ofn.lStructSize = sizeof(ofn);
-  ofn.hwndOwner = Application && Application->HandleAllocated() ? Application->Handle() : GetActiveWindow();
+  ofn.hwndOwner = Application ? Application->Handle() : GetActiveWindow();
   ofn.hInstance = nullptr;
   std::string filter = FilterList(filter_);
   if (!filter_.empty()) ofn.lpstrFilter = filter.c_str();
@@ -367,7 +367,7 @@ bool TColorDialog::Execute() {
   }
   CHOOSECOLORA cc{};
   cc.lStructSize = sizeof(cc);
-  cc.hwndOwner = Application && Application->HandleAllocated() ? Application->Handle() : GetActiveWindow();
+  cc.hwndOwner = Application ? Application->Handle() : GetActiveWindow();
   cc.rgbResult = static_cast<COLORREF>(ColorToRGB(color_));
   cc.lpCustColors = custom;
   static constexpr DWORD kFlags[] = {CC_FULLOPEN, CC_PREVENTFULLOPEN, CC_SHOWHELP, CC_SOLIDCOLOR, CC_ANYCOLOR};

@@ -212,7 +212,14 @@ void TMenuItem::Insert(int Index, TMenuItem* Item) {
   Index = std::clamp(Index, 0, Count());
   items_.insert(items_.begin() + Index, Item);
   Item->parent_ = this;
-  MenuChanged(Count() == 1);
+  ChildrenChanged();
+}
+
+// The children's platform items live in this item's pop-up; this item's own in its parent's.
+void TMenuItem::ChildrenChanged() {
+  if (ComponentState().Contains(csDestroying)) return;
+  RebuildHandle();
+  MenuChanged(true);
 }
 
 void TMenuItem::Delete(int Index) {
@@ -226,7 +233,7 @@ void TMenuItem::Remove(TMenuItem* Item) {
   if (it == items_.end()) return;
   items_.erase(it);
   Item->parent_ = nullptr;
-  if (!ComponentState().Contains(csDestroying)) MenuChanged(Count() == 0);
+  ChildrenChanged();
 }
 
 void TMenuItem::Clear() {
@@ -255,7 +262,7 @@ void TMenuItem::SetMenuIndex(int Value) {
   if (Value == cur) return;
   p->items_.erase(p->items_.begin() + cur);
   p->items_.insert(p->items_.begin() + Value, this);
-  p->MenuChanged(true);
+  p->ChildrenChanged();
 }
 
 TMenu* TMenuItem::GetParentMenu() const {

@@ -162,6 +162,7 @@ class TMenuItem : public TComponent {
   friend class TMenu;
   friend class TPopupMenu;
   void DoActionChange(TObject* Sender);
+  void ChildrenChanged();
   void TurnSiblingsOff();
   bool IsOnMenuBar() const;
 
