@@ -778,6 +778,14 @@ BOOL WINAPI PtInRect(const RECT* lprc, POINT pt);
 #define WM_EXITMENULOOP 0x0212
 #define WM_NEXTMENU 0x0213
 #define WM_SIZING 0x0214
+#define WMSZ_LEFT 1
+#define WMSZ_RIGHT 2
+#define WMSZ_TOP 3
+#define WMSZ_TOPLEFT 4
+#define WMSZ_TOPRIGHT 5
+#define WMSZ_BOTTOM 6
+#define WMSZ_BOTTOMLEFT 7
+#define WMSZ_BOTTOMRIGHT 8
 #define WM_CAPTURECHANGED 0x0215
 #define WM_MOVING 0x0216
 #define WM_POWERBROADCAST 0x0218
@@ -1483,6 +1491,7 @@ BOOL WINAPI ShowCaret(HWND hWnd);
 BOOL WINAPI SetCaretPos(int X, int Y);
 BOOL WINAPI GetCaretPos(LPPOINT lpPoint);
 UINT WINAPI GetCaretBlinkTime();
+BOOL WINAPI SetCaretBlinkTime(UINT uMSeconds);
 
 // Case mapping (CharUpperA/W and the rest) is in winnls.h.
 

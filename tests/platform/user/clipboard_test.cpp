@@ -6,6 +6,7 @@
 #include <thread>
 #include <vector>
 
+#include "test_window_class.h"
 #include "winbase.h"
 #include "wingdi.h"
 #include "winplat_mode.h"
@@ -51,14 +52,7 @@ class Clipboard : public ::testing::Test {
  protected:
   void SetUp() override {
     winplat::screen::SetBackend(nullptr);
-    static bool registered = false;
-    if (!registered) {
-      registered = true;
-      WNDCLASSW wc{};
-      wc.lpfnWndProc = OwnerProc;
-      wc.lpszClassName = u"ClipOwner";
-      ASSERT_NE(RegisterClassW(&wc), 0);
-    }
+    ASSERT_TRUE(RegisterTestClassOnce(u"ClipOwner", OwnerProc));
     ASSERT_TRUE(OpenClipboard(nullptr));
     ASSERT_TRUE(EmptyClipboard());
     ASSERT_TRUE(CloseClipboard());

@@ -189,13 +189,18 @@ LRESULT DefCore(HWND h, UINT msg, WPARAM wp, LPARAM lp, bool unicode) {
       return ht == HTERROR ? FALSE : TRUE;
     }
     case WM_NCLBUTTONDOWN:
-      // The close box acts on release; scroll bars act on the press.
+      // The close box acts on release; scroll bars, the caption and the frame on the press.
       if (wp == HTVSCROLL || wp == HTHSCROLL) ScrollBarClick(h, static_cast<int>(wp), POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
+      else if (wp == HTCAPTION) SendW(h, WM_SYSCOMMAND, SC_MOVE | HTCAPTION, lp);
+      else if (wp >= HTLEFT && wp <= HTBOTTOMRIGHT && (w->style & WS_THICKFRAME))
+        SendW(h, WM_SYSCOMMAND, SC_SIZE | (wp - HTLEFT + WMSZ_LEFT), lp);
       return 0;
     case WM_NCLBUTTONUP:
       if (wp == HTCLOSE) SendW(h, WM_SYSCOMMAND, SC_CLOSE, lp);
       return 0;
     case WM_NCLBUTTONDBLCLK:
+      // A second press on a scroll bar scrolls again.
+      if (wp == HTVSCROLL || wp == HTHSCROLL) ScrollBarClick(h, static_cast<int>(wp), POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
       if (wp == HTCAPTION && (w->style & WS_MAXIMIZEBOX)) SendW(h, WM_SYSCOMMAND, w->maximized ? SC_RESTORE : SC_MAXIMIZE, lp);
       return 0;
     case WM_SYSCOMMAND:
@@ -204,6 +209,8 @@ LRESULT DefCore(HWND h, UINT msg, WPARAM wp, LPARAM lp, bool unicode) {
         case SC_MINIMIZE: ShowWindow(h, SW_MINIMIZE); break;
         case SC_MAXIMIZE: ShowWindow(h, SW_MAXIMIZE); break;
         case SC_RESTORE: ShowWindow(h, SW_RESTORE); break;
+        case SC_MOVE:
+        case SC_SIZE: TrackMoveSize(h, wp, POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}); break;
         default: break;
       }
       return 0;
@@ -241,6 +248,9 @@ LRESULT DefCore(HWND h, UINT msg, WPARAM wp, LPARAM lp, bool unicode) {
         w->style &= ~WS_VISIBLE;
       }
       BumpVisGeneration();
+      return 0;
+    case kSystemTimerMessage:
+      if (wp == kCaretTimerId) BlinkCaret(h);
       return 0;
     case WM_CANCELMODE:
       if (GetCapture() == h) ReleaseCapture();

@@ -40,6 +40,7 @@ struct Timer {
   UINT elapse;
   TIMERPROC proc;
   uint64_t due;
+  bool system = false;
 };
 std::vector<Timer> g_timers;
 UINT_PTR g_next_timer_id = 1;
@@ -300,7 +301,7 @@ UINT_PTR WINAPI SetTimer(HWND h, UINT_PTR id, UINT elapse, TIMERPROC proc) {
   if (elapse > USER_TIMER_MAXIMUM) elapse = USER_TIMER_MAXIMUM;
   if (h) {
     for (auto& t : g_timers) {
-      if (t.hwnd == h && t.id == id) {
+      if (t.hwnd == h && t.id == id && !t.system) {
         t.elapse = elapse;
         t.proc = proc;
         t.due = Now() + elapse;
@@ -327,7 +328,8 @@ UINT_PTR WINAPI SetTimer(HWND h, UINT_PTR id, UINT elapse, TIMERPROC proc) {
 }
 
 BOOL WINAPI KillTimer(HWND h, UINT_PTR id) {
-  auto it = std::find_if(g_timers.begin(), g_timers.end(), [&](const Timer& t) { return t.hwnd == h && t.id == id; });
+  auto it = std::find_if(g_timers.begin(), g_timers.end(),
+                         [&](const Timer& t) { return t.hwnd == h && t.id == id && !t.system; });
   if (it == g_timers.end()) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
@@ -604,7 +606,8 @@ bool TimerMessage(MSG* out, HWND filter, UINT lo, UINT hi, bool remove) {
   const uint64_t now = Now();
   for (auto& t : g_timers) {
     if (t.due > now) continue;
-    MSG m{t.hwnd, WM_TIMER, t.id, reinterpret_cast<LPARAM>(t.proc), static_cast<DWORD>(now), {}};
+    MSG m{t.hwnd, t.system ? kSystemTimerMessage : WM_TIMER, t.id, reinterpret_cast<LPARAM>(t.proc),
+          static_cast<DWORD>(now), {}};
     GetCursorPos(&m.pt);
     if (!Matches(m, filter, lo, hi)) continue;
     if (remove) t.due = now + t.elapse;  // late ticks do not pile up
@@ -840,4 +843,19 @@ VSE_EXPORT("user32.dll", KillTimer);
 VSE_EXPORT("user32.dll", WaitMessage);
 VSE_EXPORT("user32.dll", MsgWaitForMultipleObjects);
 
-bool winplat::user::TimersExist() { return !g_timers.empty(); }
+bool winplat::user::TimersExist() {
+  return std::any_of(g_timers.begin(), g_timers.end(), [](const Timer& t) { return !t.system; });
+}
+
+void winplat::user::SetSystemTimer(HWND h, UINT_PTR id, UINT elapse) {
+  KillSystemTimer(h, id);
+  elapse = std::clamp<UINT>(elapse, USER_TIMER_MINIMUM, USER_TIMER_MAXIMUM);
+  g_timers.push_back(Timer{h, id, elapse, nullptr, Now() + elapse, true});
+  WakeQueue();
+}
+
+void winplat::user::KillSystemTimer(HWND h, UINT_PTR id) {
+  g_timers.erase(std::remove_if(g_timers.begin(), g_timers.end(),
+                                [&](const Timer& t) { return t.system && t.hwnd == h && t.id == id; }),
+                 g_timers.end());
+}

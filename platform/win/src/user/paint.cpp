@@ -416,6 +416,14 @@ struct CaretState {
   int hideCount = 1;  // created hidden
   bool drawn = false;
 } g_caret;
+UINT g_blink_ms = 530;
+
+// The blink starts over (drawn, a full period) whenever the caret is shown or moved.
+void RestartBlink() {
+  if (!g_caret.hwnd) return;
+  KillSystemTimer(g_caret.hwnd, kCaretTimerId);
+  if (g_caret.hideCount == 0 && g_blink_ms != INFINITE) SetSystemTimer(g_caret.hwnd, kCaretTimerId, g_blink_ms);
+}
 
 void DrawCaret() {
   if (!g_caret.hwnd || !PeekWnd(g_caret.hwnd)) return;
@@ -432,6 +440,16 @@ void CaretOnIfShown() {
   if (g_caret.hwnd && g_caret.hideCount == 0 && !g_caret.drawn) DrawCaret();
 }
 }  // namespace
+
+namespace winplat::user {
+void BlinkCaret(HWND h) {
+  if (g_caret.hwnd == h && g_caret.hideCount == 0) DrawCaret();
+}
+// The caret goes with its window, without drawing.
+void CaretWindowDestroyed(HWND h) {
+  if (g_caret.hwnd == h) g_caret = CaretState{};
+}
+}  // namespace winplat::user
 
 HDC WINAPI BeginPaint(HWND h, LPPAINTSTRUCT ps) {
   auto w = GetWnd(h);
@@ -469,26 +487,33 @@ BOOL WINAPI EndPaint(HWND h, const PAINTSTRUCT* ps) {
 
 BOOL WINAPI CreateCaret(HWND h, HBITMAP, int width, int height) {
   if (!GetWnd(h)) return FALSE;
-  CaretOff();
-  g_caret = CaretState{};
+  DestroyCaret();
   g_caret.hwnd = h;
   g_caret.width = width > 0 ? width : GetSystemMetrics(SM_CXBORDER);
   g_caret.height = height > 0 ? height : GetSystemMetrics(SM_CYBORDER);
   return TRUE;
 }
 BOOL WINAPI DestroyCaret() {
+  if (!g_caret.hwnd) return FALSE;
   CaretOff();
+  KillSystemTimer(g_caret.hwnd, kCaretTimerId);
   g_caret = CaretState{};
   return TRUE;
 }
 BOOL WINAPI HideCaret(HWND h) {
   if (!g_caret.hwnd || (h && h != g_caret.hwnd)) return FALSE;
-  if (g_caret.hideCount++ == 0) CaretOff();
+  if (g_caret.hideCount++ == 0) {
+    CaretOff();
+    KillSystemTimer(g_caret.hwnd, kCaretTimerId);
+  }
   return TRUE;
 }
 BOOL WINAPI ShowCaret(HWND h) {
   if (!g_caret.hwnd || (h && h != g_caret.hwnd) || g_caret.hideCount == 0) return FALSE;
-  if (--g_caret.hideCount == 0) CaretOnIfShown();
+  if (--g_caret.hideCount == 0) {
+    CaretOnIfShown();
+    RestartBlink();
+  }
   return TRUE;
 }
 BOOL WINAPI SetCaretPos(int x, int y) {
@@ -496,6 +521,7 @@ BOOL WINAPI SetCaretPos(int x, int y) {
   CaretOff();
   g_caret.pos = POINT{x, y};
   CaretOnIfShown();
+  RestartBlink();
   return TRUE;
 }
 BOOL WINAPI GetCaretPos(LPPOINT p) {
@@ -503,7 +529,13 @@ BOOL WINAPI GetCaretPos(LPPOINT p) {
   *p = g_caret.pos;
   return TRUE;
 }
-UINT WINAPI GetCaretBlinkTime() { return 530; }
+UINT WINAPI GetCaretBlinkTime() { return g_blink_ms; }
+BOOL WINAPI SetCaretBlinkTime(UINT ms) {
+  g_blink_ms = ms;
+  CaretOnIfShown();
+  RestartBlink();
+  return TRUE;
+}
 
 // ---------------------------------------------------------------- colours and frames
 

@@ -426,14 +426,7 @@ BOOL WINAPI ShowWindow(HWND h, int cmd) {
         auto p = PeekWnd(w->parent);
         target = RECT{0, 0, p->client.right - p->client.left, p->client.bottom - p->client.top};
       } else {
-        const SIZE s = winplat::screen::CurrentBackend()->DisplaySize();
-        const RECT in = FrameInsets(w->style, w->exStyle);
-        MINMAXINFO mmi{};
-        mmi.ptMaxSize = POINT{s.cx + in.left + in.right - CaptionHeight(w->style, w->exStyle) * 0, s.cy + in.bottom * 2};
-        mmi.ptMaxPosition = POINT{-in.left, -in.bottom};
-        mmi.ptMaxSize = POINT{s.cx + 2 * in.left, s.cy + 2 * in.bottom};
-        mmi.ptMinTrackSize = POINT{GetSystemMetrics(SM_CXMINTRACK), GetSystemMetrics(SM_CYMINTRACK)};
-        mmi.ptMaxTrackSize = POINT{GetSystemMetrics(SM_CXMAXTRACK), GetSystemMetrics(SM_CYMAXTRACK)};
+        MINMAXINFO mmi = DefaultMinMax(*w);
         SendW(h, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi));
         target = RECT{mmi.ptMaxPosition.x, mmi.ptMaxPosition.y, mmi.ptMaxPosition.x + mmi.ptMaxSize.x,
                       mmi.ptMaxPosition.y + mmi.ptMaxSize.y};

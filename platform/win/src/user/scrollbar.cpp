@@ -1,5 +1,6 @@
 // The standard scroll bars of windows with WS_HSCROLL / WS_VSCROLL: state, drawing in the
-// non-client area, and clicks turned into WM_HSCROLL / WM_VSCROLL.
+// non-client area, and clicks turned into WM_HSCROLL / WM_VSCROLL (the thumb's drag is in
+// tracking.cpp).
 #include <algorithm>
 
 #include "user_internal.h"
@@ -30,8 +31,11 @@ void Redraw(HWND h) {
   }
 }
 
-// The thumb of a bar `length` pixels long between its two arrow buttons of `arrow` pixels.
-void Thumb(const SCROLLINFO& s, int length, int arrow, int* start, int* size) {
+}  // namespace
+
+namespace winplat::user {
+
+void ScrollThumbGeometry(const SCROLLINFO& s, int length, int arrow, int* start, int* size) {
   const int track = std::max(length - 2 * arrow, 0);
   const int range = s.nMax - s.nMin + 1;
   int t = s.nPage ? static_cast<int>(static_cast<int64_t>(track) * s.nPage / std::max(range, 1)) : arrow;
@@ -41,10 +45,6 @@ void Thumb(const SCROLLINFO& s, int length, int arrow, int* start, int* size) {
   *start = arrow + pos;
   *size = t;
 }
-
-}  // namespace
-
-namespace winplat::user {
 
 // Draws the bars into a window DC whose origin is the window's top-left.
 void PaintScrollBars(HWND h, HDC dc) {
@@ -68,7 +68,7 @@ void PaintScrollBars(HWND h, HDC dc) {
     DrawFrameControl(dc, &a1, DFC_SCROLL, vert ? DFCS_SCROLLUP : DFCS_SCROLLLEFT);
     DrawFrameControl(dc, &a2, DFC_SCROLL, vert ? DFCS_SCROLLDOWN : DFCS_SCROLLRIGHT);
     int ts, tl;
-    Thumb(w->scroll[bar], len, arrow, &ts, &tl);
+    ScrollThumbGeometry(w->scroll[bar], len, arrow, &ts, &tl);
     if (tl > 0 && w->scroll[bar].nMax > w->scroll[bar].nMin) {
       RECT t = vert ? RECT{r.left, r.top + ts, r.right, r.top + ts + tl} : RECT{r.left + ts, r.top, r.left + ts + tl, r.bottom};
       DrawEdge(dc, &t, EDGE_RAISED, BF_RECT | BF_MIDDLE);
@@ -90,13 +90,16 @@ bool ScrollBarClick(HWND h, int hit, POINT screen) {
   const int arrow = std::min(vert ? GetSystemMetrics(SM_CYHSCROLL) : GetSystemMetrics(SM_CXVSCROLL), len / 2);
   const int at = vert ? screen.y - c.top : screen.x - c.left;
   int ts, tl;
-  Thumb(w->scroll[vert ? SB_VERT : SB_HORZ], len, arrow, &ts, &tl);
+  ScrollThumbGeometry(w->scroll[vert ? SB_VERT : SB_HORZ], len, arrow, &ts, &tl);
   int code;
   if (at < arrow) code = SB_LINEUP;
   else if (at >= len - arrow) code = SB_LINEDOWN;
   else if (at < ts) code = SB_PAGEUP;
   else if (at >= ts + tl) code = SB_PAGEDOWN;
-  else return true;  // the thumb: dragging is not followed
+  else {
+    TrackScrollThumb(h, vert, screen);
+    return true;
+  }
   SendW(h, vert ? WM_VSCROLL : WM_HSCROLL, static_cast<WPARAM>(code), 0);
   SendW(h, vert ? WM_VSCROLL : WM_HSCROLL, SB_ENDSCROLL, 0);
   return true;

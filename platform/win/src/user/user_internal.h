@@ -129,6 +129,8 @@ inline LRESULT SendW(HWND h, UINT msg, WPARAM wp, LPARAM lp) { return Send(h, ms
 
 // Non-client metrics from styles.
 RECT FrameInsets(DWORD style, DWORD exStyle);
+// What WM_GETMINMAXINFO starts from: maximized over the screen, the system's tracking limits.
+MINMAXINFO DefaultMinMax(const Window& w);
 int CaptionHeight(DWORD style, DWORD exStyle);
 
 // ---- painting and the screen -------------------------------------------------------------------
@@ -144,6 +146,11 @@ HWND NextPaintWindow();
 void PaintNonClient(HWND h);
 void PaintScrollBars(HWND h, HDC windowDC);
 bool ScrollBarClick(HWND h, int hit, POINT screen);
+// The thumb of a bar `length` pixels long between its two arrow buttons of `arrow` pixels.
+void ScrollThumbGeometry(const SCROLLINFO& s, int length, int arrow, int* start, int* size);
+// The drags, each in a loop of its own until the button goes up.
+void TrackScrollThumb(HWND h, bool vert, POINT start);
+void TrackMoveSize(HWND h, WPARAM command, POINT start);
 void BumpVisGeneration();
 void ReleaseWindowDCs(HWND h);
 
@@ -152,6 +159,14 @@ void ReleaseWindowDCs(HWND h);
 void WakeQueue();
 void RemoveWindowMessages(HWND h);  // posted messages and timers of a destroyed window
 void RemoveTimersOf(HWND h);
+// Timers of the system itself: they post kSystemTimerMessage, which DefWindowProc handles;
+// SetTimer and KillTimer never touch them and they keep no modal loop waiting.
+constexpr UINT kSystemTimerMessage = 0x0118;
+void SetSystemTimer(HWND h, UINT_PTR id, UINT elapse);
+void KillSystemTimer(HWND h, UINT_PTR id);
+constexpr UINT_PTR kCaretTimerId = 0xFFFF;
+void BlinkCaret(HWND h);
+void CaretWindowDestroyed(HWND h);
 // Calls the hooks of a chain; answers their result (0 when none).
 LRESULT CallHooks(int idHook, int code, WPARAM wp, LPARAM lp, bool* called = nullptr);
 bool HasHooks(int idHook);

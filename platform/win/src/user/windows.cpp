@@ -144,6 +144,18 @@ int CaptionHeight(DWORD style, DWORD exStyle) {
   return (exStyle & WS_EX_TOOLWINDOW) ? GetSystemMetrics(SM_CYSMCAPTION) : GetSystemMetrics(SM_CYCAPTION);
 }
 
+MINMAXINFO DefaultMinMax(const Window& w) {
+  const RECT in = FrameInsets(w.style, w.exStyle);
+  const SIZE s = winplat::screen::CurrentBackend()->DisplaySize();
+  MINMAXINFO mmi{};
+  const int bx = in.left, by = in.bottom;
+  mmi.ptMaxSize = POINT{s.cx + 2 * bx, s.cy + 2 * by};
+  mmi.ptMaxPosition = POINT{-bx, -by};
+  mmi.ptMinTrackSize = POINT{GetSystemMetrics(SM_CXMINTRACK), GetSystemMetrics(SM_CYMINTRACK)};
+  mmi.ptMaxTrackSize = POINT{GetSystemMetrics(SM_CXMAXTRACK), GetSystemMetrics(SM_CYMAXTRACK)};
+  return mmi;
+}
+
 }  // namespace winplat::user
 
 using namespace winplat::user;
@@ -202,18 +214,6 @@ void Link(Window& w, HWND after) {
     pos = it == c.end() ? 0 : static_cast<size_t>(it - c.begin()) + 1;
   }
   c.insert(c.begin() + static_cast<ptrdiff_t>(std::min(pos, c.size())), w.handle);
-}
-
-MINMAXINFO DefaultMinMax(const Window& w) {
-  const RECT in = FrameInsets(w.style, w.exStyle);
-  const SIZE s = winplat::screen::CurrentBackend()->DisplaySize();
-  MINMAXINFO mmi{};
-  const int bx = in.left, by = in.bottom;
-  mmi.ptMaxSize = POINT{s.cx + 2 * bx, s.cy + 2 * by};
-  mmi.ptMaxPosition = POINT{-bx, -by};
-  mmi.ptMinTrackSize = POINT{GetSystemMetrics(SM_CXMINTRACK), GetSystemMetrics(SM_CYMINTRACK)};
-  mmi.ptMaxTrackSize = POINT{GetSystemMetrics(SM_CXMAXTRACK), GetSystemMetrics(SM_CYMAXTRACK)};
-  return mmi;
 }
 
 void SendSizeMove(HWND h) {
@@ -427,6 +427,7 @@ void FreeTree(HWND h) {
   RemoveTimersOf(h);
   ReleaseWindowDCs(h);
   ClipboardWindowDestroyed(h);
+  CaretWindowDestroyed(h);
   Unlink(*w);
   --w->cls->windows;
   w->props.clear();
