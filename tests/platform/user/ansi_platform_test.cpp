@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "commctrl.h"
+#include "commdlg.h"
 #include "test_support.h"
 #include "windows.h"
 #include "winplat_mode.h"
@@ -66,6 +67,9 @@ TEST_F(AnsiPlatform, WideCallsItLackedFailAndAreCounted) {
   MSG msg{};
   char16_t buffer[16];
   const DLGTEMPLATE* noTemplate = nullptr;
+  HMENU menu = CreatePopupMenu();
+  OPENFILENAMEW ofn{};
+  ofn.lStructSize = sizeof ofn;
   struct Case {
     const char* name;
     std::function<bool()> refused;  // true when the call answered its failure value
@@ -92,6 +96,9 @@ TEST_F(AnsiPlatform, WideCallsItLackedFailAndAreCounted) {
       {"GetTextMetricsW", [&] { return !GetTextMetricsW(dc, &tm); }},
       {"CreateFontIndirectW", [&] { return !CreateFontIndirectW(&lf); }},
       {"GetObjectW", [&] { return GetObjectW(GetStockObject(SYSTEM_FONT), sizeof(LOGFONTW), &lf) == 0; }},
+      {"CreateFontW", [&] { return !CreateFontW(12, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, u"x"); }},
+      {"AppendMenuW", [&] { return !AppendMenuW(menu, MF_STRING, 1, u"x"); }},
+      {"GetOpenFileNameW", [&] { return !GetOpenFileNameW(&ofn); }},
       {"CreateFileW", [&] { return CreateFileW(u"x", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr) == INVALID_HANDLE_VALUE; }},
   };
   winplat::SetAnsiOnlyPlatform(true);
@@ -105,6 +112,7 @@ TEST_F(AnsiPlatform, WideCallsItLackedFailAndAreCounted) {
   }
   winplat::SetAnsiOnlyPlatform(false);
   ReleaseDC(top, dc);
+  DestroyMenu(menu);
 }
 
 TEST_F(AnsiPlatform, WideCallsItHadKeepWorking) {

@@ -8,6 +8,7 @@
 #include "controls/control_window.h"
 #include "commdlg/commdlg_private.h"
 #include "internal/modules.h"
+#include "internal/wide_calls.h"
 #include "windows.h"
 
 namespace winplat::commdlg {
@@ -228,6 +229,7 @@ BOOL Run(CHOOSECOLORW* cc, LPARAM callerRecord, COLORREF* customOut) {
 }  // namespace winplat::commdlg
 
 BOOL WINAPI ChooseColorW(LPCHOOSECOLORW cc) {
+  if (VSE_WIDE_CALL_REFUSED()) return FALSE;
   if (!cc || cc->lStructSize != sizeof(CHOOSECOLORW) || !cc->lpCustColors) {
     winplat::commdlg::LastError() = CDERR_STRUCTSIZE;
     return FALSE;

@@ -15,6 +15,7 @@
 #include "internal/modules.h"
 #include "internal/paths.h"
 #include "internal/text.h"
+#include "internal/wide_calls.h"
 #include "windows.h"
 
 namespace winplat::commdlg {
@@ -684,8 +685,14 @@ BOOL RunA(OPENFILENAMEA* ofn, bool save) {
 
 }  // namespace winplat::commdlg
 
-BOOL WINAPI GetOpenFileNameW(LPOPENFILENAMEW ofn) { return winplat::commdlg::RunW(ofn, false); }
-BOOL WINAPI GetSaveFileNameW(LPOPENFILENAMEW ofn) { return winplat::commdlg::RunW(ofn, true); }
+BOOL WINAPI GetOpenFileNameW(LPOPENFILENAMEW ofn) {
+  if (VSE_WIDE_CALL_REFUSED()) return FALSE;
+  return winplat::commdlg::RunW(ofn, false);
+}
+BOOL WINAPI GetSaveFileNameW(LPOPENFILENAMEW ofn) {
+  if (VSE_WIDE_CALL_REFUSED()) return FALSE;
+  return winplat::commdlg::RunW(ofn, true);
+}
 BOOL WINAPI GetOpenFileNameA(LPOPENFILENAMEA ofn) { return winplat::commdlg::RunA(ofn, false); }
 BOOL WINAPI GetSaveFileNameA(LPOPENFILENAMEA ofn) { return winplat::commdlg::RunA(ofn, true); }
 DWORD WINAPI CommDlgExtendedError() { return winplat::commdlg::LastError(); }

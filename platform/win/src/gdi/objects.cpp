@@ -449,6 +449,7 @@ HFONT WINAPI CreateFontA(int height, int width, int escapement, int orientation,
 HFONT WINAPI CreateFontW(int height, int width, int escapement, int orientation, int weight, DWORD italic,
                          DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outPrecision,
                          DWORD clipPrecision, DWORD quality, DWORD pitchAndFamily, LPCWSTR faceName) {
+  if (VSE_WIDE_CALL_REFUSED()) return nullptr;
   LOGFONTW lf{};
   lf.lfHeight = height;
   lf.lfWidth = width;

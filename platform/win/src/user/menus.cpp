@@ -2,6 +2,7 @@
 // Items are found by position or, by command, anywhere in the menu's tree of sub-menus.
 #include <algorithm>
 
+#include "internal/wide_calls.h"
 #include "user/menus_internal.h"
 #include "winerror.h"
 
@@ -358,6 +359,7 @@ BOOL WINAPI DestroyMenu(HMENU h) {
 BOOL WINAPI IsMenu(HMENU h) { return HandleTable::Instance().Get<MenuObject>(h, HandleKind::Menu) ? TRUE : FALSE; }
 
 BOOL WINAPI InsertMenuW(HMENU h, UINT pos, UINT flags, UINT_PTR id, LPCWSTR item) {
+  if (VSE_WIDE_CALL_REFUSED()) return FALSE;
   std::u16string t = item && !(flags & (MF_BITMAP | MF_OWNERDRAW | MF_SEPARATOR)) ? std::u16string(item) : std::u16string();
   return InsertCore(h, pos, flags, id, &t, item);
 }
@@ -366,12 +368,14 @@ BOOL WINAPI InsertMenuA(HMENU h, UINT pos, UINT flags, UINT_PTR id, LPCSTR item)
   return InsertCore(h, pos, flags, id, &t, item);
 }
 BOOL WINAPI AppendMenuW(HMENU h, UINT flags, UINT_PTR id, LPCWSTR item) {
+  if (VSE_WIDE_CALL_REFUSED()) return FALSE;
   return InsertMenuW(h, 0xFFFFFFFFu, flags | MF_BYPOSITION, id, item);
 }
 BOOL WINAPI AppendMenuA(HMENU h, UINT flags, UINT_PTR id, LPCSTR item) {
   return InsertMenuA(h, 0xFFFFFFFFu, flags | MF_BYPOSITION, id, item);
 }
 BOOL WINAPI ModifyMenuW(HMENU h, UINT pos, UINT flags, UINT_PTR id, LPCWSTR item) {
+  if (VSE_WIDE_CALL_REFUSED()) return FALSE;
   std::u16string t = item && !(flags & (MF_BITMAP | MF_OWNERDRAW | MF_SEPARATOR)) ? std::u16string(item) : std::u16string();
   return ModifyCore(h, pos, flags, id, &t, item);
 }
@@ -380,6 +384,7 @@ BOOL WINAPI ModifyMenuA(HMENU h, UINT pos, UINT flags, UINT_PTR id, LPCSTR item)
   return ModifyCore(h, pos, flags, id, &t, item);
 }
 BOOL WINAPI InsertMenuItemW(HMENU h, UINT item, BOOL byPos, LPCMENUITEMINFOW mi) {
+  if (VSE_WIDE_CALL_REFUSED()) return FALSE;
   return InsertItemCore(h, item, byPos, mi, true);
 }
 BOOL WINAPI InsertMenuItemA(HMENU h, UINT item, BOOL byPos, LPCMENUITEMINFOA mi) {
@@ -389,18 +394,21 @@ BOOL WINAPI RemoveMenu(HMENU h, UINT pos, UINT flags) { return RemoveCore(h, pos
 BOOL WINAPI DeleteMenu(HMENU h, UINT pos, UINT flags) { return RemoveCore(h, pos, flags, true); }
 
 BOOL WINAPI GetMenuItemInfoW(HMENU h, UINT item, BOOL byPos, LPMENUITEMINFOW mi) {
+  if (VSE_WIDE_CALL_REFUSED()) return FALSE;
   return GetInfoCore(h, item, byPos, mi, true);
 }
 BOOL WINAPI GetMenuItemInfoA(HMENU h, UINT item, BOOL byPos, LPMENUITEMINFOA mi) {
   return GetInfoCore(h, item, byPos, mi, false);
 }
 BOOL WINAPI SetMenuItemInfoW(HMENU h, UINT item, BOOL byPos, LPCMENUITEMINFOW mi) {
+  if (VSE_WIDE_CALL_REFUSED()) return FALSE;
   return SetInfoCore(h, item, byPos, mi, true);
 }
 BOOL WINAPI SetMenuItemInfoA(HMENU h, UINT item, BOOL byPos, LPCMENUITEMINFOA mi) {
   return SetInfoCore(h, item, byPos, mi, false);
 }
 int WINAPI GetMenuStringW(HMENU h, UINT item, LPWSTR buf, int cchMax, UINT flags) {
+  if (VSE_WIDE_CALL_REFUSED()) return 0;
   return GetStringCore(h, item, buf, cchMax, flags, true);
 }
 int WINAPI GetMenuStringA(HMENU h, UINT item, LPSTR buf, int cchMax, UINT flags) {
@@ -584,14 +592,23 @@ int TranslateAccel(HWND h, HACCEL ha, LPMSG m) {
 }
 }  // namespace
 
-HACCEL WINAPI CreateAcceleratorTableW(LPACCEL p, int n) { return CreateAccel(p, n); }
+HACCEL WINAPI CreateAcceleratorTableW(LPACCEL p, int n) {
+  if (VSE_WIDE_CALL_REFUSED()) return nullptr;
+  return CreateAccel(p, n);
+}
 HACCEL WINAPI CreateAcceleratorTableA(LPACCEL p, int n) { return CreateAccel(p, n); }
 BOOL WINAPI DestroyAcceleratorTable(HACCEL h) {
   return GetAccel(h) && HandleTable::Instance().Remove(h, HandleKind::Other) ? TRUE : FALSE;
 }
-int WINAPI CopyAcceleratorTableW(HACCEL h, LPACCEL dst, int n) { return CopyAccel(h, dst, n); }
+int WINAPI CopyAcceleratorTableW(HACCEL h, LPACCEL dst, int n) {
+  if (VSE_WIDE_CALL_REFUSED()) return 0;
+  return CopyAccel(h, dst, n);
+}
 int WINAPI CopyAcceleratorTableA(HACCEL h, LPACCEL dst, int n) { return CopyAccel(h, dst, n); }
-int WINAPI TranslateAcceleratorW(HWND h, HACCEL t, LPMSG m) { return TranslateAccel(h, t, m); }
+int WINAPI TranslateAcceleratorW(HWND h, HACCEL t, LPMSG m) {
+  if (VSE_WIDE_CALL_REFUSED()) return 0;
+  return TranslateAccel(h, t, m);
+}
 int WINAPI TranslateAcceleratorA(HWND h, HACCEL t, LPMSG m) { return TranslateAccel(h, t, m); }
 
 VSE_EXPORT("user32.dll", CreateMenu);
