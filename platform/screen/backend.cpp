@@ -155,13 +155,18 @@ std::vector<ScreenMode> HeadlessBackend::ScreenModes() const {
 
 bool HeadlessBackend::SetScreenSize(int width, int height) {
   if (Backend::SetScreenSize(width, height)) return true;
-  const std::vector<ScreenMode> modes = ScreenModes();
-  for (const ScreenMode& m : modes)
-    if (m.width == width && m.height == height) {
-      SetDisplaySize(width, height);
-      return true;
-    }
-  return false;
+  bool listed;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    listed = desktop_.cx == width && desktop_.cy == height;
+  }
+  for (const ScreenMode& m : ScreenModes()) listed = listed || (m.width == width && m.height == height);
+  if (!listed) return false;
+  const SIZE desktop = desktop_;
+  SetDisplaySize(width, height);
+  std::lock_guard<std::mutex> lock(mutex_);
+  desktop_ = desktop;
+  return true;
 }
 
 void HeadlessBackend::SetDisplaySize(int width, int height) {
@@ -169,6 +174,7 @@ void HeadlessBackend::SetDisplaySize(int width, int height) {
   if (width < 1) width = 1;
   if (height < 1) height = 1;
   size_ = SIZE{width, height};
+  desktop_ = size_;
   // New memory: DCs still drawing on the old one keep it alive.
   pixels_ = std::make_shared<std::vector<uint32_t>>(static_cast<size_t>(width) * height);
   BumpScreenGeneration();

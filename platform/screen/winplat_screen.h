@@ -4,6 +4,7 @@
 // Headless by default: a 1024 x 768 display, no message box windows. Tests script what the user
 // does (key state, message box answers) and read what the program showed and played.
 #pragma once
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -120,8 +121,14 @@ class Backend {
   // Makes the screen width x height (one of the display modes); false when it cannot be.
   // Here only the current size can.
   virtual bool SetScreenSize(int width, int height);
+  // The depth DirectDraw's surfaces are made in; a new screen starts at 32.
+  int ScreenDepth() const { return depth_; }
+  void SetScreenDepth(int bits) { depth_ = bits; }
   // Copy of the screen: width * height pixels, 0x00RRGGBB, row 0 at the top.
   std::vector<uint32_t> Screenshot(int* width, int* height);
+
+ private:
+  std::atomic<int> depth_{32};
 };
 
 // The memory screen: a fixed display size (1024 x 768 unless a test sets another), a
@@ -138,7 +145,8 @@ class HeadlessBackend : public Backend {
   bool CursorVisible() const override;
   void SetDisplaySize(int width, int height);
   // The modes offered (tests set them; empty: the current size at every depth). Switching to a
-  // listed size changes the display size.
+  // listed size changes the display size; the size last given to SetDisplaySize can always be
+  // switched back to.
   void SetScreenModes(std::vector<ScreenMode> modes);
   std::vector<ScreenMode> ScreenModes() const override;
   bool SetScreenSize(int width, int height) override;
@@ -178,6 +186,7 @@ class HeadlessBackend : public Backend {
   std::shared_ptr<std::vector<uint32_t>> pixels_;
   std::deque<InputEvent> events_;
   std::vector<ScreenMode> modes_;
+  SIZE desktop_{1024, 768};
 };
 
 // The SDL2 screen: one real window (desktop full screen when the program asks for the

@@ -1,16 +1,11 @@
 #include "ddraw_display.h"
 
-#include <atomic>
-
 namespace winplat::ddraw {
 
-namespace {
-std::atomic<int> g_bits{32};
-}
-
 DisplayMode CurrentMode() {
-  const SIZE s = screen::CurrentBackend()->DisplaySize();
-  return DisplayMode{s.cx, s.cy, g_bits.load()};
+  auto backend = screen::CurrentBackend();
+  const SIZE s = backend->DisplaySize();
+  return DisplayMode{s.cx, s.cy, backend->ScreenDepth()};
 }
 
 DDPIXELFORMAT FormatOfDepth(int bits) {
@@ -47,15 +42,19 @@ std::vector<DisplayMode> OfferedModes() {
   return out;
 }
 
-HRESULT ChangeMode(const DisplayMode& mode) {
-  bool offered = false;
-  for (const DisplayMode& m : OfferedModes()) offered = offered || m == mode;
-  if (!offered) return DDERR_INVALIDMODE;
+HRESULT ChangeMode(const DisplayMode& mode, bool offeredOnly) {
+  if (offeredOnly) {
+    bool offered = false;
+    for (const DisplayMode& m : OfferedModes()) offered = offered || m == mode;
+    if (!offered) return DDERR_INVALIDMODE;
+  }
+  auto backend = screen::CurrentBackend();
   const DisplayMode now = CurrentMode();
   if (now.width != mode.width || now.height != mode.height) {
-    if (!screen::CurrentBackend()->SetScreenSize(mode.width, mode.height)) return DDERR_INVALIDMODE;
+    if (!backend->SetScreenSize(mode.width, mode.height)) return DDERR_INVALIDMODE;
   }
-  if (g_bits.exchange(mode.bits) != mode.bits) {
+  if (now.bits != mode.bits) {
+    backend->SetScreenDepth(mode.bits);
     // Surfaces on the screen were made for the old depth.
     screen::BumpScreenGeneration();
   }

@@ -17,7 +17,8 @@ DisplayMode CurrentMode();
 DDPIXELFORMAT FormatOfDepth(int bits);
 // The screen's modes of 8, 16, 24 or 32 bits, each once, in the screen's order.
 std::vector<DisplayMode> OfferedModes();
-// DD_OK, or DDERR_INVALIDMODE when the mode is not offered or the screen refuses its size.
-HRESULT ChangeMode(const DisplayMode& mode);
+// DD_OK, or DDERR_INVALIDMODE when the mode is not offered (offeredOnly: a mode the screen was
+// in before need not be) or the screen refuses its size.
+HRESULT ChangeMode(const DisplayMode& mode, bool offeredOnly);
 
 }  // namespace winplat::ddraw

@@ -848,7 +848,7 @@ class MemoryDirectDraw final : public RefCounted<IDirectDraw7> {
     if (width > 0x7FFFFFFF || height > 0x7FFFFFFF || bits > 32) return DDERR_INVALIDMODE;
     const DisplayMode before = winplat::ddraw::CurrentMode();
     const HRESULT hr = winplat::ddraw::ChangeMode(
-        DisplayMode{static_cast<int>(width), static_cast<int>(height), static_cast<int>(bits)});
+        DisplayMode{static_cast<int>(width), static_cast<int>(height), static_cast<int>(bits)}, true);
     if (hr == DD_OK && !modeChanged_) {
       modeChanged_ = true;
       savedMode_ = before;
@@ -859,7 +859,7 @@ class MemoryDirectDraw final : public RefCounted<IDirectDraw7> {
   HRESULT RestoreDisplayMode() override {
     if (!modeChanged_) return DD_OK;
     modeChanged_ = false;
-    return winplat::ddraw::ChangeMode(savedMode_);
+    return winplat::ddraw::ChangeMode(savedMode_, false);
   }
 
   ~MemoryDirectDraw() override { RestoreDisplayMode(); }
