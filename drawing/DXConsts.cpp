@@ -14,3 +14,7 @@ const char* const SDirectDrawClipper = "クリッパー";
 const char* const SDirectDrawSurface = "サーフェース";
 const char* const SDirectDrawPrimarySurface = "プライマリサーフェース";
 const char* const SDIB = "DIB";
+const char* const SNotFoundForm = "フォームが見つかりません";
+const char* const SDisplayModeChange = "ディスプレイモードを変更できません (%dx%d %dbit)";
+const char* const SNotFound3DDevice = "3D デバイスが見つかりません";
+const char* const SInvalidDisplayBitCount = "8, 16, 24, 32 のいずれかの値でなければなりません";
