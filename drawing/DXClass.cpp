@@ -3,6 +3,7 @@
 #include <cmath>
 #include <memory>
 
+#include "TypInfo.h"
 #include "windows.h"
 
 // ---------------------------------------------------------------- cosine table
@@ -181,3 +182,9 @@ void THashCollectionItem::Unlink() {
   FPrev = nullptr;
   FNext = nullptr;
 }
+
+static const bool registered =
+    DeclareClass<THashCollectionItem, TCollectionItem>("THashCollectionItem")
+        .String("Name", &THashCollectionItem::Name, &THashCollectionItem::SetName)
+        .Done() &&
+    DeclareClass<THashCollection, TCollection>("THashCollection").Done();

@@ -4,8 +4,11 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <functional>
 
 #include "Classes.h"
+#include "Controls.h"
+#include "Forms.h"
 #include "SysUtils.h"
 #include "System.h"
 
@@ -70,4 +73,113 @@ class THashCollection : public TCollection {
  private:
   friend class THashCollectionItem;
   std::array<THashCollectionItem*, 256> FBuckets{};
+};
+
+// ---- Window hook -----------------------------------------------------------------------------
+
+// What a TControlSubClass calls for every message of the control: Data as given, the message,
+// and the control's own window procedure, which the callback calls when and if it wants.
+using TControlSubClassProc = void (*)(void* Data, TMessage& Message, const TWndMethod& DefWindowProc);
+
+// Puts Callback in front of the control's WindowProc until destroyed, then puts the saved
+// procedure back.
+class TControlSubClass : public TObject {
+ public:
+  TControlSubClass(TControl* AControl, TControlSubClassProc ACallback, void* AData);
+  ~TControlSubClass() override;
+  TControl* Control() const { return FControl; }
+
+ private:
+  void WndProc(TMessage& Message);
+  TControl* FControl;
+  TWndMethod FDefWndProc;
+  TControlSubClassProc FCallback;
+  void* FData;
+};
+
+// ---- Frame timer -----------------------------------------------------------------------------
+
+using TDXTimerEvent = std::function<void(TObject* Sender, int32_t LagCount)>;
+
+// A frame timer run from the application's idle time: OnTimer fires when Interval milliseconds
+// have passed since the last tick, with the number of whole intervals that went by. While it
+// runs the application's OnIdle is its own; the message loop waits until the next tick is due.
+class TCustomDXTimer : public TComponent {
+ public:
+  explicit TCustomDXTimer(TComponent* AOwner);
+  ~TCustomDXTimer() override;
+
+  bool ActiveOnly() const { return FActiveOnly; }
+  void SetActiveOnly(bool Value);
+  bool Enabled() const { return FEnabled; }
+  void SetEnabled(bool Value);
+  int32_t FrameRate() const { return FFrameRate; }
+  int32_t Interval() const { return FInterval; }
+  void SetInterval(int32_t Value);
+  bool Started() const { return FStarted; }
+
+  TNotifyEvent OnActivate;
+  TNotifyEvent OnDeactivate;
+  TDXTimerEvent OnTimer;
+
+  // The millisecond clock the timers read: timeGetTime unless a test puts its own.
+  static void SetClock(std::function<uint32_t()> Clock);
+  static uint32_t Now();
+
+ protected:
+  virtual void DoActivate();
+  virtual void DoDeactivate();
+  virtual void DoTimer(int32_t LagCount);
+  void Loaded() override;
+
+ private:
+  bool AppActive() const;
+  void Start();
+  void Stop();
+  void Resume();
+  void Suspend();
+  bool MainWindowHook(TMessage& Message);
+  void IdleTick(TObject* Sender, bool& Done);
+
+  bool FActiveOnly = true;
+  bool FEnabled = false;
+  int32_t FFrameRate = 0;
+  bool FStarted = false;
+  int32_t FInterval = 0;
+  int32_t FIntervalDivisor = 1;
+  int32_t FFrameCount = 0;
+  uint32_t FLastTickTime = 0;
+  uint32_t FFrameRateTime = 0;
+  bool FSuspended = true;
+};
+
+class TDXTimer : public TCustomDXTimer {
+ public:
+  using TCustomDXTimer::TCustomDXTimer;
+};
+
+// ---- Drawing form ----------------------------------------------------------------------------
+
+// Live TDXForm instances.
+extern int32_t DXFormCount;
+
+// The base of a full-screen drawing form: the form carries the taskbar button, not the
+// application window; a minimise from the system menu sets WindowState.
+class TDXForm : public TForm {
+ public:
+  explicit TDXForm(TComponent* AOwner);
+  ~TDXForm() override;
+  void SaveWindowPlacement();
+  bool PlacementSaved() const { return FPlacementSaved; }
+  const WINDOWPLACEMENT& WindowPlacement() const { return FWindowPlacement; }
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+
+ public:
+  void Dispatch(TMessage& Message) override;
+
+ private:
+  bool FPlacementSaved = false;
+  WINDOWPLACEMENT FWindowPlacement{};
 };

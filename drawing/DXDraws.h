@@ -77,6 +77,7 @@ class TDirectDraw : public TDirectX {
   friend class TDirectDrawClipper;
   friend class TDirectDrawPalette;
   friend class TDirectDrawSurface;
+  friend class TDXDrawDisplay;
   IDirectDraw7* FIDDraw = nullptr;
   IDirectDraw7* FIDDraw4 = nullptr;
   IDirectDraw7* FIDDraw7 = nullptr;
@@ -233,6 +234,261 @@ class TDirectDrawSurface : public TDirectX {
 // non-empty.
 bool ClipRects(TRect& DestRect, TRect& SrcRect, const TRect& DestClip, const TRect& SrcClip);
 
+// ---- Display modes ---------------------------------------------------------------------------
+
+class TCustomDXDraw;
+
+// One mode the display driver offers.
+class TDXDrawDisplayMode : public TCollectionItem {
+ public:
+  explicit TDXDrawDisplayMode(TCollection* Collection) : TCollectionItem(Collection) {}
+  int32_t Width() const { return static_cast<int32_t>(FSurfaceDesc.dwWidth); }
+  int32_t Height() const { return static_cast<int32_t>(FSurfaceDesc.dwHeight); }
+  int32_t BitCount() const { return static_cast<int32_t>(FSurfaceDesc.ddpfPixelFormat.dwRGBBitCount); }
+  const DDSURFACEDESC2& SurfaceDesc() const { return FSurfaceDesc; }
+  void SetSurfaceDesc(const DDSURFACEDESC2& Value) { FSurfaceDesc = Value; }
+
+ private:
+  DDSURFACEDESC2 FSurfaceDesc{};
+};
+
+// The mode the drawing control asks for in full-screen mode, the driver's modes (sorted by
+// width, height and bit count, enumerated on first use) and the fall-back to a near mode.
+class TDXDrawDisplay : public TPersistent {
+ public:
+  explicit TDXDrawDisplay(TCustomDXDraw* AOwner);
+  ~TDXDrawDisplay() override;
+  void Assign(TPersistent* Source) override;
+
+  int32_t BitCount() const { return FBitCount; }
+  // 8, 16, 24 or 32; anything else raises EDirectDrawError and changes nothing.
+  void SetBitCount(int32_t Value);
+  int32_t Width() const { return FWidth; }
+  void SetWidth(int32_t Value) { FWidth = Max(Value, 0); }
+  int32_t Height() const { return FHeight; }
+  void SetHeight(int32_t Value) { FHeight = Max(Value, 0); }
+  bool FixedBitCount() const { return FFixedBitCount; }
+  void SetFixedBitCount(bool Value) { FFixedBitCount = Value; }
+  bool FixedRatio() const { return FFixedRatio; }
+  void SetFixedRatio(bool Value) { FFixedRatio = Value; }
+  bool FixedSize() const { return FFixedSize; }
+  void SetFixedSize(bool Value) { FFixedSize = Value; }
+  TCustomDXDraw* Owner() const { return FOwner; }
+
+  int Count();
+  TDXDrawDisplayMode* Items(int Index);
+  int IndexOf(int32_t AWidth, int32_t AHeight, int32_t ABitCount);
+  // The exact mode, else a near one by the Fixed* rules; the mode set is stored in Width, Height
+  // and BitCount. False when none could be set (the values stay).
+  bool SetDisplayMode(int32_t AWidth, int32_t AHeight, int32_t ABitCount);
+  // Forgets the mode list (enumerated again on next use).
+  void ClearModes() { FModes->Clear(); }
+
+ private:
+  void LoadDisplayModes();
+  bool TryMode(int32_t AWidth, int32_t AHeight, int32_t ABitCount);
+  bool FindMode(int32_t AWidth, int32_t AHeight, int32_t ABitCount, bool KeepRatio);
+
+  int32_t FBitCount = 8;
+  TCustomDXDraw* FOwner;
+  int32_t FHeight = 480;
+  std::unique_ptr<TCollection> FModes;
+  int32_t FWidth = 640;
+  bool FFixedBitCount = true;
+  bool FFixedRatio = true;
+  bool FFixedSize = false;
+};
+
+// ---- Drawing control -------------------------------------------------------------------------
+
+enum TDXDrawOption {
+  doFullScreen, doNoWindowChange, doAllowReboot, doWaitVBlank, doAllowPalette256, doSystemMemory, doStretch,
+  doCenter, doFlip, do3D, doDirectX7Mode, doRetainedMode, doHardware, doSelectDriver, doZBuffer
+};
+// Bit n = option n, in 16 bits.
+using TDXDrawOptions = TSet<TDXDrawOption>;
+inline uint16_t DXDrawOptionsWord(TDXDrawOptions Options) { return static_cast<uint16_t>(Options.Bits()); }
+inline TDXDrawOptions DXDrawOptionsOf(uint16_t Word) { return TDXDrawOptions::FromBits(Word); }
+
+// Notification codes of the drawing control.
+enum : int32_t {
+  dxntDestroying = 0,       // control destroyed
+  dxntInitializing = 1,     // initialisation starts
+  dxntInitialize = 2,       // initialised
+  dxntInitializeSurface = 3,  // surfaces ready
+  dxntFinalize = 4,         // finalising
+  dxntFinalizeSurface = 5,  // surfaces going
+  dxntRestore = 6,          // surfaces restored
+  dxntSetSurfaceSize = 7    // size or state changed
+};
+using TDXDrawNotifyEvent = TMethodValue<void(TCustomDXDraw* Sender, int32_t NotifyType)>;
+
+// Presents the back surface: by a blit onto the primary (TDXDrawDriverBlt) or by flipping a
+// chain (TDXDrawDriverFlip).
+class TDXDrawDriver : public TObject {
+ public:
+  // Makes the DirectDraw object (after choosing a 3D driver when one is wanted).
+  explicit TDXDrawDriver(TCustomDXDraw* ADXDraw);
+  // Finalize, then frees DDraw.
+  ~TDXDrawDriver() override;
+  virtual void Finalize();
+  virtual void Flip() = 0;
+  virtual void Initialize() = 0;
+  virtual bool SetSize(int32_t AWidth, int32_t AHeight) { return false; }
+  // Restores the primary and the back surface; both filled with 0 when that worked.
+  bool Restore();
+
+ protected:
+  TCustomDXDraw* FDXDraw;
+};
+
+class TDXDrawDriverBlt : public TDXDrawDriver {
+ public:
+  explicit TDXDrawDriverBlt(TCustomDXDraw* ADXDraw);
+  void Flip() override;
+  void Initialize() override;
+  bool SetSize(int32_t AWidth, int32_t AHeight) override;
+  // The screen rectangle Flip blits the back surface to.
+  TRect FlipDestination();
+
+ private:
+  void CreateBackSurface();
+};
+
+class TDXDrawDriverFlip : public TDXDrawDriver {
+ public:
+  explicit TDXDrawDriverFlip(TCustomDXDraw* ADXDraw);
+  void Flip() override;
+  void Initialize() override;
+};
+
+// The on-screen drawing control: a DirectDraw object with a primary surface, one back surface
+// (Surface, where all drawing goes), a clipper and a palette. Brought up when its form is first
+// shown (AutoInitialize), presented by Flip, restored when its surfaces are lost; listeners
+// registered with RegisterNotifyEvent hear of every stage.
+class TCustomDXDraw : public TCustomControl {
+ public:
+  explicit TCustomDXDraw(TComponent* AOwner);
+  ~TCustomDXDraw() override;
+
+  void Initialize();
+  void Finalize();
+  void Flip();
+  bool CanDraw();
+  bool CheckSurfaces();
+  void Restore();
+  bool PaletteChanged(bool Foreground);
+  void RegisterNotifyEvent(const TDXDrawNotifyEvent& Event);
+  void UnregisterNotifyEvent(const TDXDrawNotifyEvent& Event);
+  void SetSurfaceSize(int32_t AWidth, int32_t AHeight);
+  void UpdatePalette();
+  // Shows the GDI surface over a flipping chain (menus, other windows).
+  void FlipToGDI();
+
+  bool AutoInitialize() const { return FAutoInitialize; }
+  void SetAutoInitialize(bool Value) { FAutoInitialize = Value; }
+  bool AutoSize() const { return FAutoSize; }
+  void SetAutoSize(bool Value);
+  TDXDrawDisplay* Display() const { return FDisplay.get(); }
+  void SetDisplay(TDXDrawDisplay* Value) { FDisplay->Assign(Value); }
+  TDXDrawOptions Options() const { return FOptions; }
+  void SetOptions(TDXDrawOptions Value);
+  TDXDrawOptions EffectiveOptions() const { return FEffectiveOptions; }
+  // Drivers record what they obtained.
+  void SetEffectiveOptions(TDXDrawOptions Value) { FEffectiveOptions = Value; }
+  int32_t SurfaceWidth();
+  void SetSurfaceWidth(int32_t Value);
+  int32_t SurfaceHeight();
+  void SetSurfaceHeight(int32_t Value);
+  GUID* DriverGUID() const { return FDriverGUID; }
+  void SetDriverGUID(GUID* Value);
+
+  bool Initialized() const { return FInitialized; }
+  bool Updating() const { return FUpdating; }
+  int32_t InitCount() const { return FInitCount; }
+  TCustomForm* ParentForm() const { return FParentForm; }
+  TDirectDraw* DDraw() const { return FDDraw; }
+  TDirectDrawClipper* Clipper() const { return FClipper; }
+  TDirectDrawPalette* Palette() const { return FPalette; }
+  TDirectDrawSurface* Primary() const { return FPrimary; }
+  TDirectDrawSurface* Surface() const { return FSurface; }
+  TDXDrawDriver* Driver() const { return FDriver; }
+  RGBQUAD* ColorTable() { return FColorTable; }
+  const RGBQUAD* DefaultColorTable() const { return FDefaultColorTable; }
+
+  TNotifyEvent OnFinalize;
+  TNotifyEvent OnFinalizeSurface;
+  TNotifyEvent OnInitialize;
+  TNotifyEvent OnInitializeSurface;
+  TNotifyEvent OnInitializing;
+  TNotifyEvent OnRestoreSurface;
+
+ protected:
+  virtual void DoFinalize();
+  virtual void DoFinalizeSurface();
+  virtual void DoInitialize();
+  virtual void DoInitializeSurface();
+  virtual void DoInitializing();
+  virtual void DoRestoreSurface();
+  void Loaded() override;
+  void Paint() override;
+
+ public:
+  void SetParent(TWinControl* AParent) override;
+  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+  void Dispatch(TMessage& Message) override;
+
+ private:
+  friend class TDXDrawDriver;
+  friend class TDXDrawDriverBlt;
+  friend class TDXDrawDriverFlip;
+  struct NotifyEntry {
+    TDXDrawNotifyEvent Event;
+  };
+  void Notify(int32_t NotifyType);
+  static void ParentWindowHook(void* Data, TMessage& Message, const TWndMethod& DefWindowProc);
+  void SetCooperativeLevel();
+  void UpdatePaletteFrom(const RGBQUAD* Table);
+  // 256 entries from a colour table, the system's static colours kept unless doAllowPalette256.
+  void BuildPaletteEntries(const RGBQUAD* Table, PALETTEENTRY* Entries);
+  // The Direct3D path cannot be brought up here: no device qualifies.
+  void Initialize3D();
+  void SelectDriver3D();
+
+  bool FAutoInitialize = true;
+  bool FAutoSize = true;
+  bool FInitializeFired = false;
+  bool FSurfaceInitialized = false;
+  TCustomForm* FParentForm = nullptr;
+  std::vector<NotifyEntry> FNotifyList;
+  bool FInitialized = false;
+  bool FInitializeCalled = false;
+  bool FFinalizeNeeded = false;
+  bool FUpdating = false;
+  std::unique_ptr<TControlSubClass> FFormHook;
+  TDXDrawOptions FEffectiveOptions;
+  TDXDrawOptions FOptions;
+  int32_t FInitCount = 0;
+  TDXDrawDriver* FDriver = nullptr;
+  GUID* FDriverGUID = nullptr;
+  GUID FDriverGUIDCopy{};
+  TDirectDraw* FDDraw = nullptr;
+  std::unique_ptr<TDXDrawDisplay> FDisplay;
+  TDirectDrawClipper* FClipper = nullptr;
+  TDirectDrawPalette* FPalette = nullptr;
+  TDirectDrawSurface* FPrimary = nullptr;
+  TDirectDrawSurface* FSurface = nullptr;
+  int32_t FSurfaceWidth = 0;
+  int32_t FSurfaceHeight = 0;
+  RGBQUAD FColorTable[256] = {};
+  RGBQUAD FDefaultColorTable[256] = {};
+};
+
+class TDXDraw : public TCustomDXDraw {
+ public:
+  using TCustomDXDraw::TCustomDXDraw;
+};
+
 // ---- Picture collection ----------------------------------------------------------------------
 
 class TPictureCollection;
@@ -289,6 +545,7 @@ class TPictureCollectionItem : public THashCollectionItem {
                        int32_t PatternIndex, double CenterX, double CenterY, int32_t Angle, int32_t Alpha);
 
  private:
+  friend class TPictureCollection;
   void ClearSurfaces();
   bool UpToDate();
   TDirectDrawSurface* AddSurface(const TRect& R);
@@ -320,12 +577,14 @@ class TPictureCollection : public THashCollection {
   // The item of that name (any case); EPictureCollectionError "画像 '<name>' が見つかりません".
   TPictureCollectionItem* Find(const AnsiString& Name) const;
 
-  // Binds the collection to a DirectDraw object (the drawing control's while it is up) and
-  // initialises every item; no object raises EPictureCollectionError.
+  // Binds the collection to a drawing control that is up (or directly to a DirectDraw object)
+  // and initialises every item; without one raises EPictureCollectionError.
+  void Initialize(TCustomDXDraw* ADXDraw);
   void Initialize(TDirectDraw* ADirectDraw);
   void Finalize();
   void Restore();
-  bool Initialized() const { return FDDraw != nullptr; }
+  bool Initialized() const;
+  TCustomDXDraw* DXDraw() const { return FDXDraw; }
   TDirectDraw* DDraw() const { return FDDraw; }
   uint8_t* ColorTable() { return FColorTable; }
 
@@ -333,7 +592,11 @@ class TPictureCollection : public THashCollection {
   TPersistent* GetOwner() override { return FOwner; }
 
  private:
+  friend class TCustomDXImageList;
+  // Every item builds its surfaces again (the control's surfaces were restored).
+  void Rebuild();
   TPersistent* FOwner;
+  TCustomDXDraw* FDXDraw = nullptr;
   TDirectDraw* FDDraw = nullptr;
   uint8_t FColorTable[1024] = {};
 };
@@ -346,8 +609,15 @@ class TCustomDXImageList : public TComponent {
   ~TCustomDXImageList() override;
   TPictureCollection* Items() const { return FItems.get(); }
   void SetItems(TPictureCollection* Value) { FItems->Assign(Value); }
+  TCustomDXDraw* DXDraw() const { return FDXDraw; }
+  void SetDXDraw(TCustomDXDraw* Value);
+
+ protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override;
 
  private:
+  void DXDrawNotify(TCustomDXDraw* Sender, int32_t NotifyType);
+  TCustomDXDraw* FDXDraw = nullptr;
   std::unique_ptr<TPictureCollection> FItems;
 };
 

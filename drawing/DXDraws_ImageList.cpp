@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "DXDraws.h"
+#include "TypInfo.h"
 
 // ---- Item ------------------------------------------------------------------------------------
 
@@ -194,6 +195,14 @@ TPictureCollectionItem* TPictureCollection::Find(const AnsiString& Name) const {
   return Items(i);
 }
 
+void TPictureCollection::Initialize(TCustomDXDraw* ADXDraw) {
+  Finalize();
+  FDXDraw = ADXDraw;
+  FDDraw = ADXDraw ? ADXDraw->DDraw() : nullptr;
+  if (!Initialized()) throw EPictureCollectionError(Format(SCannotInitialized, {"TPictureCollection"}));
+  for (int i = 0; i < Count(); ++i) Items(i)->Initialize();
+}
+
 void TPictureCollection::Initialize(TDirectDraw* ADirectDraw) {
   Finalize();
   FDDraw = ADirectDraw;
@@ -201,14 +210,25 @@ void TPictureCollection::Initialize(TDirectDraw* ADirectDraw) {
   for (int i = 0; i < Count(); ++i) Items(i)->Initialize();
 }
 
+bool TPictureCollection::Initialized() const {
+  return FDDraw != nullptr && (!FDXDraw || (FDXDraw->Initialized() && FDXDraw->DDraw() == FDDraw));
+}
+
 void TPictureCollection::Finalize() {
   try {
     for (int i = 0; i < Count(); ++i) Items(i)->Finalize();
   } catch (...) {
+    FDXDraw = nullptr;
     FDDraw = nullptr;
     throw;
   }
+  FDXDraw = nullptr;
   FDDraw = nullptr;
+}
+
+void TPictureCollection::Rebuild() {
+  for (int i = 0; i < Count(); ++i) Items(i)->FBuiltStamp = 0;
+  Restore();
 }
 
 void TPictureCollection::Restore() {
@@ -220,4 +240,68 @@ void TPictureCollection::Restore() {
 TCustomDXImageList::TCustomDXImageList(TComponent* AOwner)
     : TComponent(AOwner), FItems(std::make_unique<TPictureCollection>(this)) {}
 
-TCustomDXImageList::~TCustomDXImageList() { FItems.reset(); }
+TCustomDXImageList::~TCustomDXImageList() {
+  SetDXDraw(nullptr);
+  FItems.reset();
+}
+
+void TCustomDXImageList::SetDXDraw(TCustomDXDraw* Value) {
+  const TDXDrawNotifyEvent notify = TDXDrawNotifyEvent::Of<&TCustomDXImageList::DXDrawNotify>(this);
+  if (FDXDraw) {
+    FDXDraw->RemoveFreeNotification(this);
+    FDXDraw->UnregisterNotifyEvent(notify);
+  }
+  FDXDraw = Value;
+  if (FDXDraw) {
+    FDXDraw->FreeNotification(this);
+    FDXDraw->RegisterNotifyEvent(notify);
+  }
+}
+
+void TCustomDXImageList::Notification(TComponent* AComponent, TOperation Operation) {
+  TComponent::Notification(AComponent, Operation);
+  if (Operation == opRemove && AComponent == FDXDraw) SetDXDraw(nullptr);
+}
+
+void TCustomDXImageList::DXDrawNotify(TCustomDXDraw* Sender, int32_t NotifyType) {
+  switch (NotifyType) {
+    case dxntDestroying:
+      SetDXDraw(nullptr);
+      break;
+    case dxntInitialize:
+      FItems->Initialize(Sender);
+      break;
+    case dxntFinalize:
+      FItems->Finalize();
+      break;
+    case dxntRestore:
+      FItems->Rebuild();
+      break;
+    default:
+      break;
+  }
+}
+
+static const bool registered =
+    DeclareClass<TPictureCollectionItem, THashCollectionItem>("TPictureCollectionItem")
+        .Object("Picture", &TPictureCollectionItem::Picture)
+        .Integer("PatternHeight", &TPictureCollectionItem::PatternHeight, &TPictureCollectionItem::SetPatternHeight,
+                 Default(0))
+        .Integer("PatternWidth", &TPictureCollectionItem::PatternWidth, &TPictureCollectionItem::SetPatternWidth,
+                 Default(0))
+        .Integer("SkipHeight", &TPictureCollectionItem::SkipHeight, &TPictureCollectionItem::SetSkipHeight, Default(0))
+        .Integer("SkipWidth", &TPictureCollectionItem::SkipWidth, &TPictureCollectionItem::SetSkipWidth, Default(0))
+        .Boolean("SystemMemory", &TPictureCollectionItem::SystemMemory, &TPictureCollectionItem::SetSystemMemory,
+                 Default(0))
+        .Boolean("Transparent", &TPictureCollectionItem::Transparent, &TPictureCollectionItem::SetTransparent,
+                 Default(1))
+        .Integer("TransparentColor", &TPictureCollectionItem::TransparentColor,
+                 &TPictureCollectionItem::SetTransparentColor)
+        .Idents(IdentToColor, ColorToIdent)
+        .Done() &&
+    DeclareClass<TPictureCollection, THashCollection>("TPictureCollection").Done() &&
+    DeclareClass<TCustomDXImageList, TComponent>("TCustomDXImageList").Done() &&
+    DeclareClass<TDXImageList, TCustomDXImageList>("TDXImageList")
+        .Component("DXDraw", &TDXImageList::DXDraw, &TDXImageList::SetDXDraw)
+        .Object("Items", &TDXImageList::Items)
+        .Done();

@@ -56,7 +56,7 @@ TEST_F(ImageListTest, FindsByNameTheLaterOfEqualNames) {
 TEST_F(ImageListTest, InitializeNeedsADirectDrawObject) {
   AddItem("a", 4, 4);
   try {
-    items->Initialize(nullptr);
+    items->Initialize(static_cast<TCustomDXDraw*>(nullptr));
     FAIL();
   } catch (const EPictureCollectionError& e) {
     EXPECT_EQ(e.Message(), AnsiString("TPictureCollection を初期化できません"));
