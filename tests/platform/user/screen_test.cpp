@@ -215,6 +215,70 @@ TEST_F(ScreenTest, ModalDialogAnsweredByTheScript) {
   EXPECT_NE(testing::internal::GetCapturedStderr().find("modal window"), std::string::npos);
 }
 
+INT_PTR CALLBACK EndWithCommand(HWND h, UINT m, WPARAM w, LPARAM) {
+  if (m == WM_INITDIALOG) return TRUE;
+  if (m == WM_COMMAND && HIWORD(w) == BN_CLICKED) {
+    EndDialog(h, LOWORD(w));
+    return TRUE;
+  }
+  return FALSE;
+}
+
+TEST_F(ScreenTest, EnterPressesTheFocusedPushButtonElseTheDialogsDefault) {
+  HWND owner = CreateWindowExW(0, u"ScrPlain", u"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 500, 400, nullptr, nullptr,
+                               nullptr, nullptr);
+  made_.push_back(owner);
+  DLGITEMTEMPLATEW items[] = {
+      {WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER, 0, 10, 10, 140, 14, 100, u"EDIT", u"", nullptr},
+      {WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 10, 40, 60, 16, IDYES, u"BUTTON", u"Yes", nullptr},
+      {WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 80, 40, 60, 16, IDNO, u"BUTTON", u"No", nullptr},
+  };
+  DLGTEMPLATEW t;
+  t.style = WS_POPUP | WS_CAPTION | DS_MODALFRAME | DS_CENTER | DS_SETFONT;
+  t.cx = 160;
+  t.cy = 70;
+  t.title = u"Default";
+  t.items = items;
+  t.cdit = 3;
+  struct Case {
+    const char* name;
+    int tabs;         // from the edit, which has the focus first
+    int result;
+    int framed;       // the button drawn as the default when Enter is pressed
+  };
+  const Case cases[] = {
+      {"in the edit: the default Yes", 0, IDYES, IDYES},
+      {"on Yes", 1, IDYES, IDYES},
+      {"on No: No, not the default", 2, IDNO, IDNO},
+      {"past No back to the edit: the default again", 3, IDYES, IDYES},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    LRESULT defId = 0;
+    int framed = 0, styled = 0, idles = 0;
+    winplat::user::SetModalIdleHandler([&](HWND dlg) {
+      auto hb = winplat::screen::Headless();
+      if (idles++ == 0 && c.tabs > 0) {  // the dialog's own loop takes the keys
+        for (int i = 0; i < c.tabs; ++i) hb->PressKey(VK_TAB);
+        return;
+      }
+      defId = SendMessageW(dlg, DM_GETDEFID, 0, 0);
+      for (int id : {IDYES, IDNO}) {
+        if ((GetWindowLongW(GetDlgItem(dlg, id), GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON) {
+          framed = id;
+          ++styled;
+        }
+      }
+      if (c.tabs == 2) EXPECT_TRUE(test_support::WriteScreenshotPng("dialog_focused_no.png"));
+      hb->PressKey(VK_RETURN);
+    });
+    EXPECT_EQ(DialogBoxIndirectParamW(nullptr, &t, owner, EndWithCommand, 0), c.result);
+    EXPECT_EQ(defId, MAKELONG(IDYES, DC_HASDEFID));  // the dialog's own default never changes
+    EXPECT_EQ(framed, c.framed);
+    EXPECT_EQ(styled, 1);
+  }
+}
+
 TEST_F(ScreenTest, MessageBoxIsARealWindowWhileTheAnswererDecides) {
   HWND owner = CreateWindowExW(0, u"ScrPlain", u"Vel 黒板 Qz", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 640, 480,
                                nullptr, nullptr, nullptr, nullptr);

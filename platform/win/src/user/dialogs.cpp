@@ -333,7 +333,8 @@ bool IsDialogCore(HWND dlg, LPMSG m, bool unicode) {
         if (!(code & DLGC_WANTMESSAGE)) {
           int id = IDOK;
           HWND f = GetFocus();
-          if (f && (SendMessageW(f, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON)) id = GetDlgCtrlID(f);
+          if (f && IsChild(dlg, f) && (SendMessageW(f, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)))
+            id = GetDlgCtrlID(f);
           else {
             const LRESULT d = SendMessageW(dlg, DM_GETDEFID, 0, 0);
             if (HIWORD(d) == DC_HASDEFID) id = LOWORD(d);
@@ -363,6 +364,35 @@ bool IsDialogCore(HWND dlg, LPMSG m, bool unicode) {
 }  // namespace
 
 namespace winplat::user {
+
+void DialogFocusMoved(HWND to) {
+  auto tw = PeekWnd(to);
+  if (!tw || !(tw->style & WS_CHILD)) return;
+  HWND dlg = tw->parent;
+  auto dw = PeekWnd(dlg);
+  if (!dw || !dw->dialog) return;
+  const bool pushButton = SendMessageW(to, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON);
+  // The dialog's own default is remembered before a focused button borrows the default style,
+  // since DM_GETDEFID otherwise reads it from the styles.
+  if (!GetPropW(dlg, u"VseDefId")) {
+    const LRESULT d = SendMessageW(dlg, DM_GETDEFID, 0, 0);
+    if (HIWORD(d) == DC_HASDEFID && LOWORD(d))
+      SetPropW(dlg, u"VseDefId", reinterpret_cast<HANDLE>(static_cast<uintptr_t>(LOWORD(d))));
+  }
+  HWND wanted = to;
+  if (!pushButton) {
+    const LRESULT d = SendMessageW(dlg, DM_GETDEFID, 0, 0);
+    wanted = HIWORD(d) == DC_HASDEFID ? GetDlgItem(dlg, LOWORD(d)) : nullptr;
+  }
+  const std::vector<HWND> children = dw->children;
+  for (HWND c : children) {
+    auto cw = PeekWnd(c);
+    if (!cw || !IsButtonClass(c)) continue;
+    const DWORD type = cw->style & BS_TYPEMASK;
+    if (c == wanted && type == BS_PUSHBUTTON) SendMessageW(c, BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
+    else if (c != wanted && type == BS_DEFPUSHBUTTON) SendMessageW(c, BM_SETSTYLE, BS_PUSHBUTTON, TRUE);
+  }
+}
 
 void RegisterSystemClasses() {
   static bool done = false;

@@ -178,6 +178,7 @@ HWND WINAPI SetFocus(HWND h) {
   g_focus = h;
   if (old && old != h) SendW(old, WM_KILLFOCUS, reinterpret_cast<WPARAM>(h), 0);
   if (g_focus == h && PeekWnd(h)) SendW(h, WM_SETFOCUS, reinterpret_cast<WPARAM>(old), 0);
+  if (g_focus == h && PeekWnd(h)) DialogFocusMoved(h);
   return old;
 }
 

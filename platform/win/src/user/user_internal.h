@@ -184,6 +184,9 @@ void ApplicationFocus(bool gained);
 
 LRESULT CALLBACK DefDlgProcWImpl(HWND, UINT, WPARAM, LPARAM);
 void RegisterSystemClasses();
+// A push button taking the focus in a dialog becomes its default button while it has it;
+// any other control gives the default back to the dialog's own (DM_GETDEFID).
+void DialogFocusMoved(HWND to);
 // Runs a modal loop until `done()` answers true (the dialog ended or its window went away).
 // `filter`, when given, sees each message first and answers whether it took it.
 void RunModalLoop(HWND modal, const std::function<bool()>& done,
