@@ -1,5 +1,6 @@
 #include "mfc/afxdlg.h"
 
+#include <algorithm>
 #include <map>
 #include <mutex>
 #include <vector>
@@ -40,34 +41,44 @@ bool ClassIs(HWND h, const char* name) {
   return lstrcmpiA(buf, name) == 0;
 }
 
-// The icon resource as a bitmap on the dialog face, made once.
-HBITMAP IconBitmap(UINT id) {
+// A 32-bit top-down bitmap of ICON_SIZE x ICON_SIZE pixels.
+HBITMAP IconSizedBitmap(const std::vector<uint32_t>& px) {
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  bi.bmiHeader.biWidth = mfc::ICON_SIZE;
+  bi.bmiHeader.biHeight = -mfc::ICON_SIZE;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  bi.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP bmp = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (bmp && bits) std::copy(px.begin(), px.end(), static_cast<uint32_t*>(bits));
+  return bmp;
+}
+
+// The icon resource as an icon whose mask lets the dialog face show through, made once.
+HICON IconHandle(UINT id) {
   static std::mutex mutex;
-  static auto* made = new std::map<UINT, HBITMAP>;
+  static auto* made = new std::map<UINT, HICON>;
   std::lock_guard<std::mutex> lock(mutex);
   auto it = made->find(id);
   if (it != made->end()) return it->second;
-  HBITMAP bmp = nullptr;
+  HICON icon = nullptr;
   const std::span<const uint32_t> px = mfc::LoadIconPixels(id);
   if (!px.empty()) {
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bi.bmiHeader.biWidth = mfc::ICON_SIZE;
-    bi.bmiHeader.biHeight = -mfc::ICON_SIZE;   // top-down
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    bmp = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (bmp && bits) {
-      const COLORREF face = GetSysColor(COLOR_3DFACE);
-      const uint32_t clear = (static_cast<uint32_t>(GetRValue(face)) << 16) | (GetGValue(face) << 8) | GetBValue(face);
-      auto* out = static_cast<uint32_t*>(bits);
-      for (size_t i = 0; i < px.size(); ++i) out[i] = px[i] == mfc::ICON_CLEAR ? clear : px[i];
+    std::vector<uint32_t> color(px.size()), mask(px.size());
+    for (size_t i = 0; i < px.size(); ++i) {
+      const bool clear = px[i] == mfc::ICON_CLEAR;
+      color[i] = clear ? 0 : px[i];
+      mask[i] = clear ? 0x00FFFFFFu : 0;
     }
+    ICONINFO ii{TRUE, 0, 0, IconSizedBitmap(mask), IconSizedBitmap(color)};
+    if (ii.hbmMask && ii.hbmColor) icon = CreateIconIndirect(&ii);
+    if (ii.hbmMask) DeleteObject(ii.hbmMask);
+    if (ii.hbmColor) DeleteObject(ii.hbmColor);
   }
-  (*made)[id] = bmp;
-  return bmp;
+  (*made)[id] = icon;
+  return icon;
 }
 
 }  // namespace
@@ -200,7 +211,7 @@ void CDialog::SetIcons() {
   for (const mfc::ControlTemplate& c : t->controls)
     if (c.kind == mfc::ControlKind::Icon)
       if (HWND h = GetDlgItem(static_cast<int>(c.icon_id)))
-        SendMessageA(h, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(IconBitmap(c.icon_id)));
+        SendMessageA(h, STM_SETICON, reinterpret_cast<WPARAM>(IconHandle(c.icon_id)), 0);
 }
 
 INT_PTR CALLBACK CDialog::DialogProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {

@@ -105,7 +105,7 @@ DLGITEMTEMPLATEW Item(const ControlTemplate& c, const char16_t* title) {
     case K::Edit: it.windowClass = u"EDIT"; style |= WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL; break;
     case K::Password: it.windowClass = u"EDIT"; style |= WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL | ES_PASSWORD; break;
     case K::Progress: it.windowClass = PROGRESS_CLASSW; style |= WS_BORDER; break;
-    case K::Icon: it.windowClass = u"STATIC"; style |= SS_BITMAP | SS_CENTERIMAGE; break;
+    case K::Icon: it.windowClass = u"STATIC"; style |= SS_ICON | SS_CENTERIMAGE; break;
   }
   it.style = style;
   return it;

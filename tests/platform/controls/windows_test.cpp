@@ -421,3 +421,58 @@ TEST_F(ControlWindows, AlignedEditsPlaceTheirText) {
   EXPECT_EQ(s, 0u);
   EXPECT_EQ(e, 0u);
 }
+
+TEST_F(ControlWindows, IconStaticDrawsItsIconThroughTheMask) {
+  // An 8 x 8 red icon whose left half is clear.
+  std::vector<uint32_t> color(64, 0x00FF0000u), mask(64, 0);
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 4; ++x) mask[static_cast<size_t>(y * 8 + x)] = 0x00FFFFFFu;
+  auto bitmap = [](const std::vector<uint32_t>& px) {
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    bi.bmiHeader.biWidth = 8;
+    bi.bmiHeader.biHeight = -8;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP b = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    std::copy(px.begin(), px.end(), static_cast<uint32_t*>(bits));
+    return b;
+  };
+  ICONINFO ii{TRUE, 0, 0, bitmap(mask), bitmap(color)};
+  HICON icon = CreateIconIndirect(&ii);
+  DeleteObject(ii.hbmMask);
+  DeleteObject(ii.hbmColor);
+  ASSERT_NE(icon, nullptr);
+  HWND centred = Child(u"STATIC", u"", SS_ICON | SS_CENTERIMAGE, 10, 10, 28, 28, 900);
+  HWND corner = Child(u"STATIC", u"", SS_ICON, 50, 10, 28, 28, 901);
+  EXPECT_EQ(SendMessageW(centred, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0), 0);
+  EXPECT_EQ(SendMessageW(corner, STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon)), 0);
+  EXPECT_EQ(SendMessageW(centred, STM_GETICON, 0, 0), reinterpret_cast<LRESULT>(icon));
+  EXPECT_EQ(SendMessageW(corner, STM_GETIMAGE, IMAGE_ICON, 0), reinterpret_cast<LRESULT>(icon));
+  EXPECT_EQ(SendMessageW(corner, STM_GETIMAGE, IMAGE_BITMAP, 0), 0);
+  UpdateWindow(parent);
+  Pump();
+  int w = 0;
+  std::vector<uint32_t> px = SaveWindowShot(parent, "icon_static.png", &w);
+  auto at = [&](int x, int y) { return px[static_cast<size_t>(y) * w + x]; };
+  const COLORREF f = GetSysColor(COLOR_BTNFACE);
+  const uint32_t face = static_cast<uint32_t>(GetRValue(f)) << 16 | GetGValue(f) << 8 | GetBValue(f);
+  struct Probe {
+    int x, y;
+    uint32_t want;
+  };
+  const Probe probes[] = {
+      {10 + 10 + 1, 10 + 10 + 1, face},        // centred: the clear half
+      {10 + 10 + 6, 10 + 10 + 6, 0x00FF0000u},  // centred: the picture
+      {10 + 2, 10 + 2, face},                  // centred: around the icon
+      {50 + 1, 10 + 1, face},                  // at the corner: the clear half
+      {50 + 6, 10 + 6, 0x00FF0000u},
+      {50 + 12, 10 + 12, face},
+  };
+  for (const Probe& p : probes) EXPECT_EQ(at(p.x, p.y), p.want) << p.x << "," << p.y;
+  // Replacing the icon answers the old one; the static never destroys it.
+  EXPECT_EQ(SendMessageW(centred, STM_SETICON, 0, 0), reinterpret_cast<LRESULT>(icon));
+  DestroyWindow(corner);
+  EXPECT_TRUE(DestroyIcon(icon));
+}

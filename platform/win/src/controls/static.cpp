@@ -1,5 +1,5 @@
 // The STATIC class: text (left, centred, right, simple, no wrap), filled rectangles and frames,
-// etched lines, bitmaps, and owner drawing.
+// etched lines, bitmaps, icons, and owner drawing.
 #include "controls/control_window.h"
 #include "controls/paint.h"
 #include "wingdi.h"
@@ -12,7 +12,24 @@ namespace {
 struct StaticData {
   HFONT font = nullptr;
   HANDLE image = nullptr;  // STM_SETIMAGE: a bitmap (not owned)
+  HICON icon = nullptr;    // STM_SETICON or STM_SETIMAGE with IMAGE_ICON (not owned)
+  SIZE iconSize{};
 };
+
+HICON SwapIcon(HWND h, StaticData& d, HICON icon) {
+  HICON old = d.icon;
+  d.icon = icon;
+  d.iconSize = {};
+  ICONINFO ii{};
+  if (icon && GetIconInfo(icon, &ii)) {
+    BITMAP bm{};
+    if (GetObjectW(ii.hbmColor, sizeof(bm), &bm)) d.iconSize = {bm.bmWidth, bm.bmHeight};
+    DeleteObject(ii.hbmColor);
+    DeleteObject(ii.hbmMask);
+  }
+  InvalidateRect(h, nullptr, FALSE);
+  return old;
+}
 
 void Paint(HWND h, HDC dc, StaticData& d) {
   DWORD style = Style(h);
@@ -77,9 +94,18 @@ void Paint(HWND h, HDC dc, StaticData& d) {
       }
       break;
     }
-    case SS_ICON:
-      background();  // no icons on this platform
+    case SS_ICON: {
+      background();
+      if (d.icon) {
+        int x = 0, y = 0;
+        if (style & SS_CENTERIMAGE) {
+          x = (r.right - d.iconSize.cx) / 2;
+          y = (r.bottom - d.iconSize.cy) / 2;
+        }
+        DrawIconEx(dc, x, y, d.icon, 0, 0, 0, nullptr, DI_NORMAL);
+      }
       break;
+    }
     default: {
       background();
       UINT flags = DT_NOCLIP | DT_EXPANDTABS;
@@ -152,7 +178,12 @@ LRESULT CALLBACK StaticProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_LBUTTONDBLCLK:
       if (Style(h) & SS_NOTIFY) NotifyParent(h, STN_DBLCLK);
       return 0;
+    case STM_SETICON:
+      return reinterpret_cast<LRESULT>(SwapIcon(h, *d, reinterpret_cast<HICON>(wp)));
+    case STM_GETICON:
+      return reinterpret_cast<LRESULT>(d->icon);
     case STM_SETIMAGE: {
+      if (wp == IMAGE_ICON) return reinterpret_cast<LRESULT>(SwapIcon(h, *d, reinterpret_cast<HICON>(lp)));
       if (wp != IMAGE_BITMAP) return 0;
       HANDLE old = d->image;
       d->image = reinterpret_cast<HANDLE>(lp);
@@ -160,7 +191,9 @@ LRESULT CALLBACK StaticProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       return reinterpret_cast<LRESULT>(old);
     }
     case STM_GETIMAGE:
-      return wp == IMAGE_BITMAP ? reinterpret_cast<LRESULT>(d->image) : 0;
+      return wp == IMAGE_BITMAP ? reinterpret_cast<LRESULT>(d->image)
+             : wp == IMAGE_ICON ? reinterpret_cast<LRESULT>(d->icon)
+                                : 0;
     default:
       break;
   }
