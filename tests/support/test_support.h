@@ -14,6 +14,10 @@ bool WritePng(const std::string& path, int width, int height, const std::vector<
 // The current screen (the backend's framebuffer) as a PNG.
 bool WriteScreenshotPng(const std::string& path);
 
+// A visible 1024 x 768 pop-up without caption at the screen's top-left, of a class that draws
+// nothing but its face: the window of a program calling what a test shows.
+HWND CreateOwnerWindow(const char16_t* title);
+
 // While it lives: at the first timer tick at which `owner` has a visible, enabled pop-up of its
 // own, reads the text of that pop-up's control `readId` and clicks its control `clickId` through
 // the headless screen. For work that pumps messages itself while it runs (a progress dialog):

@@ -51,8 +51,7 @@ class DialogTest : public ::testing::Test {
  protected:
   void SetUp() override {
     screen::SetBackend(nullptr);
-    caller_ = CreateWindowExW(0, u"STATIC", u"黒板", WS_POPUP | WS_VISIBLE, 0, 0, 1024, 768, nullptr, nullptr,
-                              nullptr, nullptr);
+    caller_ = test_support::CreateOwnerWindow(u"黒板");
     winplat::user::PumpMessages();
     zipvault::clear_password_input();
   }
@@ -91,10 +90,12 @@ TEST_F(DialogTest, OverwriteQuestionShowsBothFilesAndPressesTheAnsweredButton) {
     if (c.scripted) answers->Push(c.answer);
     HWND shown = nullptr;
     bool ownerDisabled = false;
+    LRESULT icon = 0;
     std::u16string name, entryText, diskText;
     screen::SetMessageBoxAnswerer([&](const screen::MessageBoxRequest& r) {
       shown = GetActiveWindow();
       ownerDisabled = !IsWindowEnabled(caller_);
+      icon = SendMessageW(GetDlgItem(shown, mfc::IDI_OVERWRITE), STM_GETICON, 0, 0);
       name = WideText(GetDlgItem(shown, 1005));
       entryText = WideText(GetDlgItem(shown, 1001));
       diskText = WideText(GetDlgItem(shown, 1002));
@@ -118,6 +119,7 @@ TEST_F(DialogTest, OverwriteQuestionShowsBothFilesAndPressesTheAnsweredButton) {
     EXPECT_EQ(entryText, u" 2024-03-05  14:07:08   1.17MB");
     EXPECT_EQ(diskText, u" 1999-12-31  23:59:58   999,999 バイト");
     EXPECT_TRUE(ownerDisabled);
+    EXPECT_NE(icon, 0);  // the warning sign, shown as an icon
     EXPECT_FALSE(IsWindow(shown));
     EXPECT_TRUE(IsWindowEnabled(caller_));
   }
@@ -149,6 +151,20 @@ TEST_F(DialogTest, OverwriteQuestionDrivenByTheKeyboardAndTheMouse) {
          hb->PressKey(VK_SPACE);
        },
        IDOK, true},
+      {"Tab twice to All, then Enter",
+       [](HWND) {
+         auto hb = screen::Headless();
+         hb->PressKey(VK_TAB);
+         hb->PressKey(VK_TAB);
+         hb->PressKey(VK_RETURN);
+       },
+       IDOK, true},
+      {"Tab once to No, then Enter", [](HWND) {
+         auto hb = screen::Headless();
+         hb->PressKey(VK_TAB);
+         hb->PressKey(VK_RETURN);
+       },
+       IDCANCEL, false},
   };
   for (const Step& s : steps) {
     SCOPED_TRACE(s.name);

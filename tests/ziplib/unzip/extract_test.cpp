@@ -281,8 +281,7 @@ TEST_F(UnzipTest, CheckBytePassingWrongPasswordIsStillWrong) {
 namespace {
 
 TEST_F(UnzipTest, ProgressDialogWithAnOwnerWindowAndItsCancel) {
-  HWND owner = CreateWindowExW(0, u"STATIC", u"黒板", WS_POPUP | WS_VISIBLE, 0, 0, 1024, 768, nullptr, nullptr,
-                               nullptr, nullptr);
+  HWND owner = test_support::CreateOwnerWindow(u"黒板");
   fresh("pg");
   // Every question is answered Yes; the overwrite question also presses Cancel in the dialog
   // (which asks whether to stop), so the run stops after that entry.
@@ -326,8 +325,7 @@ TEST_F(UnzipTest, ClickOnTheProgressDialogsCancelButton) {
     answerer = winplat::screen::InstallScriptedAnswerer();
     answerer->Push(c.answer);
     fresh("pc");
-    HWND owner = CreateWindowExW(0, u"STATIC", u"黒板", WS_POPUP | WS_VISIBLE, 0, 0, 1024, 768, nullptr, nullptr,
-                                 nullptr, nullptr);
+    HWND owner = test_support::CreateOwnerWindow(u"黒板");
     int r;
     {
       test_support::PopupClicker clicker(owner, IDCANCEL, 1006);

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "commctrl.h"
+#include "test_support.h"
 #include "unzip_test_util.h"
 #include "winuser.h"
 
@@ -93,8 +94,7 @@ TEST_F(UnzipTest, MemoryExtractionUpdatesTheDialogEveryFourthPiece) {
   ASSERT_EQ(std::system("python3 -c \"import zipfile,random; random.seed(5); "
                         "zipfile.ZipFile('p.zip','w').writestr('p.bin', bytes(random.getrandbits(8) for _ in range(200000)))\""),
             0);
-  HWND caller = CreateWindowExW(0, u"STATIC", u"黒板", WS_POPUP | WS_VISIBLE, 0, 0, 1024, 768, nullptr, nullptr,
-                                nullptr, nullptr);
+  HWND caller = test_support::CreateOwnerWindow(u"黒板");
   g_hook = SetWindowsHookExW(WH_CALLWNDPROC, RecordPositions, nullptr, 0);
   g_positions.clear();
   fs::remove_all("pout");

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <functional>
 
+#include "test_support.h"
 #include "winbase.h"
 #include "winuser.h"
 #include "ziplib/dlgextmsg.h"
@@ -234,8 +235,7 @@ TEST_F(Failures, CopyInPlaceFollowsTheDialogAndKeepsTheOldArchive) {
   for (const Case& c : cases) {
     if (c.exists) write_file(c.name, old_data);
     write_file("ZVT1.tmp", new_data);
-    HWND caller = CreateWindowExW(0, u"STATIC", u"黒板", WS_POPUP | WS_VISIBLE, 0, 0, 1024, 768, nullptr, nullptr,
-                                  nullptr, nullptr);
+    HWND caller = test_support::CreateOwnerWindow(u"黒板");
     auto* d = new CDlgExtMsg();
     CWnd parent;
     parent.Attach(caller);

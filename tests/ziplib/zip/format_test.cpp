@@ -104,8 +104,7 @@ TEST(Matcher, WildcardsLiteralsAndDoubleByteCharacters) {
 
 // A visible top-level window standing for the caller's.
 HWND CallerWindow() {
-  return CreateWindowExW(0, u"STATIC", u"黒板", WS_POPUP | WS_VISIBLE, 0, 0, 1024, 768, nullptr, nullptr, nullptr,
-                         nullptr);
+  return test_support::CreateOwnerWindow(u"黒板");
 }
 
 TEST(ProgressDialog, TextsCountersAndSizes) {
