@@ -829,12 +829,41 @@ void TWriter::DefineProperty(const AnsiString& Name, const TReaderProc&,
   }
 }
 
+namespace {
+// Collects what an object would write for one binary property, to compare a descendant's data
+// with its ancestor's.
+class BinaryPropertyCapture : public TFiler {
+ public:
+  BinaryPropertyCapture(TPersistent* Instance, const AnsiString& Name) : TFiler(nullptr), name_(Name) {
+    CallDefineProperties(Instance);
+  }
+  void DefineProperty(const AnsiString&, const TReaderProc&, const TWriterProc&, bool) override {}
+  void DefineBinaryProperty(const AnsiString& Name, const TStreamProc&, const TStreamProc& WriteData,
+                            bool HasData) override {
+    if (found_ || !HasData || !WriteData || !SameText(Name, name_)) return;
+    found_ = true;
+    WriteData(&data_);
+  }
+  bool Holds(TMemoryStream& Data) {
+    return found_ && data_.Size() == Data.Size() &&
+           std::memcmp(data_.Memory(), Data.Memory(), static_cast<std::size_t>(Data.Size())) == 0;
+  }
+
+ private:
+  AnsiString name_;
+  bool found_ = false;
+  TMemoryStream data_;
+};
+}  // namespace
+
 void TWriter::DefineBinaryProperty(const AnsiString& Name, const TStreamProc&,
                                    const TStreamProc& WriteData, bool HasData) {
   if (!HasData || !WriteData) return;
-  WritePropName(Name);
   TMemoryStream ms;
   WriteData(&ms);
+  // Data the ancestor holds byte for byte is inherited, not written again.
+  if (ancestor_ && BinaryPropertyCapture(ancestor_, Name).Holds(ms)) return;
+  WritePropName(Name);
   if (ms.Size() > INT32_MAX) throw EWriteError(SWriteError);
   WriteValue(vaBinary);
   PutLE(this, static_cast<uint64_t>(ms.Size()), 4);

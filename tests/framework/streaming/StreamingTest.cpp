@@ -490,6 +490,59 @@ TEST(FormWriting, WithAnAncestorOnlyChangesAreWritten) {
     EXPECT_EQ(text.find(p), std::string::npos) << p;
 }
 
+TEST(FormWriting, BinaryDataAndCollectionsEqualToTheAncestorsAreInherited) {
+  // The ancestor form: the test form with a picture on its first button.
+  auto givePicture = [](TTestRoot& form) {
+    TTestChild* b = form.Button1;
+    b->Glyph()->SetPixelFormat(pf24bit);
+    b->Glyph()->SetSize(4, 3);
+    b->Glyph()->Canvas()->SetPixels(2, 1, clRed);
+    b->Picture()->SetGraphic(b->Glyph());
+  };
+  TTestRoot base(nullptr);
+  Load(&base, Res("TTestRoot"));
+  givePicture(base);
+  const Bytes baseForm = Save(&base);
+  struct Case {
+    const char* name;
+    std::function<void(TTestDerived&)> change;
+    std::vector<const char*> written, left;
+  };
+  const Case cases[] = {
+      {"nothing changed", [](TTestDerived&) {}, {}, {"Glyph.Data", "Picture.Data", "Columns", "Button1"}},
+      {"one pixel of the glyph", [](TTestDerived& f) { f.Button1->Glyph()->Canvas()->SetPixels(0, 0, clBlue); },
+       {"inherited Button1", "Glyph.Data"}, {"Picture.Data", "Columns"}},
+      {"the picture replaced",
+       [](TTestDerived& f) {
+         TBitmap other;
+         other.SetPixelFormat(pf24bit);
+         other.SetSize(2, 2);
+         f.Button1->Picture()->SetGraphic(&other);
+       },
+       {"Picture.Data"}, {"Glyph.Data", "Columns"}},
+      {"one item's size", [](TTestDerived& f) { static_cast<TTestItem*>(f.Columns()->Items(1))->SetSize(30); },
+       {"Columns = <", "'first'", "Size = 30"}, {"Glyph.Data", "Button1"}},
+      {"an item added", [](TTestDerived& f) { static_cast<TTestItem*>(f.Columns()->Add())->SetTitle("third"); },
+       {"Columns = <", "'second'", "'third'"}, {"Picture.Data"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TTestDerived form(nullptr);
+    Load(&form, baseForm);
+    c.change(form);
+    const Bytes desc = Save(&form, &base);
+    const std::string text = Text(desc);
+    for (const char* w : c.written) EXPECT_NE(text.find(w), std::string::npos) << w << "\n" << text;
+    for (const char* l : c.left) EXPECT_EQ(text.find(l), std::string::npos) << l << "\n" << text;
+    // Read over the ancestor's form, the descendant's stream gives back the whole form.
+    TTestDerived again(nullptr);
+    Load(&again, baseForm);
+    Load(&again, desc);
+    EXPECT_EQ(Save(&again), Save(&form));
+    EXPECT_EQ(Save(&again, &base), desc);
+  }
+}
+
 TEST(FormReading, BitmapAndPictureDataGoThroughBinaryValues) {
   TTestChild c(nullptr);
   c.SetName("C");
