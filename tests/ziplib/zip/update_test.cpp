@@ -1,6 +1,7 @@
 // Changing an existing archive: update, freshen, delete, move, grow; and the old-archive reader.
 #include <utime.h>
 
+#include "test_support.h"
 #include "winuser.h"
 #include "zip_test_util.h"
 
@@ -83,8 +84,7 @@ TEST_F(Update, CancelWhileGrowingRestoresTheArchive) {
   ASSERT_EQ(zip("g.zip a.txt"), 0);
   const std::string first = read_file("g.zip");
   answers_->Push(IDYES);
-  HWND caller = CreateWindowExW(0, u"STATIC", u"黒板", WS_POPUP | WS_VISIBLE, 0, 0, 1024, 768, nullptr, nullptr,
-                                nullptr, nullptr);
+  HWND caller = test_support::CreateOwnerWindow(u"黒板");
   winplat::screen::Headless()->PressKey(VK_ESCAPE);
   int r = zip("-g g.zip b.bin", caller);
   DestroyWindow(caller);
