@@ -169,4 +169,28 @@ TEST(DXTimer, ActivationSuspendsAndResumes) {
   Activate(true);
 }
 
+// The message loop waits until the next tick is due instead of calling the idle work again at
+// once: over a quarter of a second at an interval of 40 ms the idle work runs a few times per
+// tick, not thousands of times.
+TEST(DXTimer, TheLoopWaitsForTheNextTick) {
+  Activate(true);
+  TDXTimer timer(nullptr);
+  timer.SetInterval(40);
+  timer.SetEnabled(false);
+  timer.SetEnabled(true);
+  Ticks t;
+  t.Attach(timer);
+  int passes = 0;
+  const TIdleEvent tick = Application->OnIdle;
+  Application->OnIdle = [&](TObject* Sender, bool& Done) {
+    ++passes;
+    tick(Sender, Done);
+  };
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < 250) Application->HandleMessage();
+  EXPECT_GE(t.lags.size(), 1u);
+  EXPECT_LE(passes, 3 * static_cast<int>(t.lags.size()) + 10);
+  timer.SetEnabled(false);
+}
+
 }  // namespace
