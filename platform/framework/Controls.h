@@ -521,6 +521,11 @@ class TWinControl : public TControl {
   virtual void SetFocus();
   // The children that take the focus, in tab order (recursively).
   void GetTabOrderList(std::vector<TWinControl*>& List);
+  // Moves the focus from CurControl to the next (previous) control in tab order among this
+  // control's children, wrapping; CheckTabStop: only controls with TabStop.
+  void SelectNext(TWinControl* CurControl, bool GoForward, bool CheckTabStop);
+  // The control after (before) CurControl in tab order, or nullptr.
+  TWinControl* FindNextControl(TWinControl* CurControl, bool GoForward, bool CheckTabStop);
   // Whether the window shows: visible, with every parent showing.
   bool Showing() const { return showing_; }
 
@@ -583,6 +588,8 @@ class TWinControl : public TControl {
   virtual bool IsControlMouseMsg(TMessage& Message);
   void SetWindowHandle(HWND Value) { handle_ = Value; }
   void SelectFirst();
+  // Sends Message to every child until one answers it (non-zero result).
+  void Broadcast(TMessage& Message);
   // Windows that are not framework controls (a subclassed system class) paint themselves.
   bool HasOwnPainting() const { return def_wnd_proc_ != DefWindowProcA && def_wnd_proc_ != nullptr; }
 
@@ -605,7 +612,7 @@ class TWinControl : public TControl {
   void CMColorChangedWin(TMessage& Message);
   void CMFontChangedWin(TMessage& Message);
   void CNKeyDown(TMessage& Message);
-  void CMDialogKey(TMessage& Message) { Message.Result = 0; }
+  void CNChar(TMessage& Message);
 
   HWND handle_ = nullptr;
 

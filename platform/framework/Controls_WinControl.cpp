@@ -390,7 +390,10 @@ void TWinControl::Dispatch(TMessage& Message) {
     case CM_EXIT: DoExit(); return;
     case CN_KEYDOWN:
     case CN_SYSKEYDOWN: CNKeyDown(Message); return;
-    case CM_DIALOGKEY: CMDialogKey(Message); return;
+    case CN_CHAR: CNChar(Message); return;
+    // Dialog keys and mnemonics go to every child until one takes them.
+    case CM_DIALOGKEY:
+    case CM_DIALOGCHAR: Broadcast(Message); return;
     default: break;
   }
   if (HWND from = NotifyingWindow(handle_, Message)) {
@@ -756,9 +759,43 @@ void TWinControl::SetFocus() {
 }
 
 void TWinControl::SelectFirst() {
+  if (TWinControl* c = FindNextControl(nullptr, true, true)) c->SetFocus();
+}
+
+TWinControl* TWinControl::FindNextControl(TWinControl* CurControl, bool GoForward, bool CheckTabStop) {
   std::vector<TWinControl*> list;
   GetTabOrderList(list);
-  if (!list.empty()) list.front()->SetFocus();
+  // GetTabOrderList keeps only tab stops; arrow keys move among every focusable child.
+  if (!CheckTabStop) {
+    list.clear();
+    std::function<void(TWinControl*)> all = [&](TWinControl* p) {
+      for (TWinControl* c : p->tab_list_) {
+        if (c->CanFocus()) list.push_back(c);
+        all(c);
+      }
+    };
+    all(this);
+  }
+  if (list.empty()) return nullptr;
+  const std::ptrdiff_t n = static_cast<std::ptrdiff_t>(list.size());
+  auto it = std::find(list.begin(), list.end(), CurControl);
+  std::ptrdiff_t i = it == list.end() ? (GoForward ? -1 : 0) : it - list.begin();
+  i = ((GoForward ? i + 1 : i - 1) % n + n) % n;
+  TWinControl* next = list[static_cast<std::size_t>(i)];
+  return next == CurControl ? nullptr : next;
+}
+
+void TWinControl::SelectNext(TWinControl* CurControl, bool GoForward, bool CheckTabStop) {
+  if (TWinControl* c = FindNextControl(CurControl, GoForward, CheckTabStop)) c->SetFocus();
+}
+
+void TWinControl::Broadcast(TMessage& Message) {
+  const std::vector<TControl*> children = controls_;
+  for (TControl* c : children) {
+    if (std::find(controls_.begin(), controls_.end(), c) == controls_.end()) continue;
+    Message.Result = c->Perform(Message.Msg, Message.WParam, Message.LParam);
+    if (Message.Result != 0) return;
+  }
 }
 
 void TWinControl::WMSetFocus(TMessage& Message) {
@@ -844,6 +881,16 @@ void TWinControl::CNKeyDown(TMessage& Message) {
       (Perform(WM_GETDLGCODE, 0, 0) & mask) == 0) {
     TCustomForm* form = GetParentForm(this);
     if (form && form->Perform(CM_DIALOGKEY, Message.WParam, Message.LParam) != 0) return;
+  }
+  Message.Result = 0;
+}
+
+// A character the window does not want may be a mnemonic: the form offers it to its controls.
+void TWinControl::CNChar(TMessage& Message) {
+  Message.Result = 1;
+  if ((Perform(WM_GETDLGCODE, 0, 0) & DLGC_WANTCHARS) == 0) {
+    TCustomForm* form = GetParentForm(this);
+    if (form && form->Perform(CM_DIALOGCHAR, Message.WParam, Message.LParam) != 0) return;
   }
   Message.Result = 0;
 }

@@ -472,23 +472,31 @@ void TCustomForm::WMSizeForm(TMessage& Message) {
   TWinControl::Dispatch(Message);
 }
 
+// Tab moves the focus through the form in tab order (Shift: backwards); the arrow keys move it
+// among the active control's neighbours. Every other key is offered to the controls.
 void TCustomForm::CMDialogKeyForm(TMessage& Message) {
-  // Tab moves the focus to the next (Shift: previous) control in tab order.
-  if (Message.WParam == VK_TAB && GetKeyState(VK_CONTROL) >= 0) {
-    std::vector<TWinControl*> list;
-    GetTabOrderList(list);
-    if (!list.empty()) {
-      const bool back = GetKeyState(VK_SHIFT) < 0;
-      auto it = std::find(list.begin(), list.end(), active_control_);
-      std::ptrdiff_t i = it == list.end() ? (back ? 0 : -1) : it - list.begin();
-      const std::ptrdiff_t n = static_cast<std::ptrdiff_t>(list.size());
-      i = ((back ? i - 1 : i + 1) % n + n) % n;
-      list[static_cast<std::size_t>(i)]->SetFocus();
-      Message.Result = 1;
-      return;
+  if (GetKeyState(VK_MENU) >= 0) {
+    switch (Message.WParam) {
+      case VK_TAB:
+        if (GetKeyState(VK_CONTROL) >= 0) {
+          SelectNext(active_control_, GetKeyState(VK_SHIFT) >= 0, true);
+          Message.Result = 1;
+          return;
+        }
+        break;
+      case VK_LEFT:
+      case VK_RIGHT:
+      case VK_UP:
+      case VK_DOWN:
+        if (active_control_ && active_control_->Parent())
+          active_control_->Parent()->SelectNext(active_control_,
+                                                Message.WParam == VK_RIGHT || Message.WParam == VK_DOWN, false);
+        Message.Result = active_control_ ? 1 : 0;
+        return;
+      default: break;
     }
   }
-  Message.Result = 0;
+  Broadcast(Message);
 }
 
 void TCustomForm::Dispatch(TMessage& Message) {
