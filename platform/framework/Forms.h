@@ -351,6 +351,8 @@ class TApplication : public TComponent {
   TRect hint_cursor_rect_{0, 0, 0, 0};
   UINT_PTR hint_timer_ = 0;
   int hint_timer_kind_ = 0;  // 1: show pending, 2: hide pending
+  bool hint_timed_out_ = false;
+  POINT hint_timed_out_at_{0, 0};
 };
 
 // ---------------------------------------------------------------------------------------------

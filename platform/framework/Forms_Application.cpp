@@ -421,6 +421,9 @@ void TApplication::HintTimerExpired() {
     GetCursorPos(&p);
     ActivateHint(p);
   } else {
+    // Timed out: it stays away until the pointer really moves.
+    GetCursorPos(&hint_timed_out_at_);
+    hint_timed_out_ = true;
     CancelHint();
   }
 }
@@ -432,6 +435,9 @@ void TApplication::HintMouseMessage(TControl* Control, TMessage& Message) {
   } catch (EInvalidOperation&) {
     return;  // a control without a parent window has no place on the screen
   }
+  // Windows appearing or going synthesize moves where the pointer stands still.
+  if (hint_timed_out_ && screen_pos.x == hint_timed_out_at_.x && screen_pos.y == hint_timed_out_at_.y) return;
+  hint_timed_out_ = false;
   TControl* next = GetHintControl(FindDragTarget(screen_pos, true));
   if (!next || !next->ShowHint()) {
     CancelHint();
