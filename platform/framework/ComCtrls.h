@@ -260,6 +260,23 @@ class TListItems : public TPersistent {
 enum TViewStyle : uint8_t { vsIcon, vsSmallIcon, vsList, vsReport };
 enum TIconArrangement : uint8_t { iaTop, iaLeft };
 
+// How the icon view places its items: the list view's own properties, grouped.
+class TIconOptions : public TPersistent {
+ public:
+  explicit TIconOptions(TCustomListView* AOwner) : owner_(AOwner) {}
+  void Assign(TPersistent* Source) override;
+  TIconArrangement Arrangement() const;
+  void SetArrangement(TIconArrangement Value);
+  bool AutoArrange() const;
+  void SetAutoArrange(bool Value);
+  bool WrapText() const { return wrap_text_; }
+  void SetWrapText(bool Value) { wrap_text_ = Value; }
+
+ private:
+  TCustomListView* owner_;
+  bool wrap_text_ = true;
+};
+
 class TCustomListView : public TWinControl {
  public:
   explicit TCustomListView(TComponent* AOwner);
@@ -293,6 +310,7 @@ class TCustomListView : public TWinControl {
   void SetAutoArrange(bool Value);
   TIconArrangement Arrangement() const { return arrangement_; }
   void SetArrangement(TIconArrangement Value);
+  TIconOptions* IconOptions() const { return icon_options_.get(); }
 
   TNotifyEvent OnChange;
 
@@ -311,8 +329,11 @@ class TCustomListView : public TWinControl {
   void ResetPlatformItems();
   void ImageListChange(TObject* Sender);
   void CNNotify(TMessage& Message);
+  UINT ItemState(int Index, UINT Mask) const;
+  void SetItemState(int Index, UINT State, UINT Mask);
 
   std::unique_ptr<TListItems> items_;
+  std::unique_ptr<TIconOptions> icon_options_;
   TViewStyle view_style_ = vsIcon;
   TCustomImageList* large_images_ = nullptr;
   TCustomImageList* small_images_ = nullptr;
@@ -320,7 +341,7 @@ class TCustomListView : public TWinControl {
   bool multi_select_ = false;
   bool read_only_ = false;
   bool hide_selection_ = true;
-  bool auto_arrange_ = true;
+  bool auto_arrange_ = false;
   TIconArrangement arrangement_ = iaTop;
   // Selection and focus kept while there is no window.
   std::vector<UINT> saved_states_;

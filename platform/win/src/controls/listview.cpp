@@ -266,6 +266,16 @@ void EnsureVisible(HWND h, ListViewData& d, int i) {
   InvalidateRect(h, nullptr, FALSE);
 }
 
+// The height all rows take, and the most the view can scroll down.
+int MaxScroll(HWND h, ListViewData& d) {
+  RECT r;
+  GetClientRect(h, &r);
+  SIZE c = CellSize(h, d);
+  int cols = Columns(h, d);
+  int rows = (static_cast<int>(d.items.size()) + cols - 1) / cols;
+  return std::max(0, rows * static_cast<int>(c.cy) - static_cast<int>(r.bottom - r.top));
+}
+
 LRESULT CALLBACK ListViewProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   ListViewData* d = StateOf<ListViewData>(h);
   if (msg == WM_NCCREATE) {
@@ -503,6 +513,19 @@ LRESULT CALLBACK ListViewProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       int i = static_cast<int>(wp);
       if (i < 0 || i >= static_cast<int>(d->items.size())) return FALSE;
       EnsureVisible(h, *d, i);
+      return TRUE;
+    }
+    case LVM_SCROLL: {
+      // The items are arranged in rows: only the vertical part scrolls, within the rows.
+      int before = d->scrollY;
+      d->scrollY = std::clamp(d->scrollY + static_cast<int>(static_cast<int32_t>(lp)), 0, MaxScroll(h, *d));
+      if (d->scrollY != before) InvalidateRect(h, nullptr, FALSE);
+      return TRUE;
+    }
+    case LVM_GETORIGIN: {
+      auto* p = reinterpret_cast<POINT*>(lp);
+      if (!p) return FALSE;
+      *p = POINT{0, d->scrollY};
       return TRUE;
     }
     case LVM_ARRANGE:
