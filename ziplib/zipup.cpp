@@ -98,7 +98,17 @@ ptrdiff_t CZip::file_read(uint8_t* buf, size_t size) {
             eol_pending_ = next;
         }
       }
-      if (o && buf[o - 1] == 0x1A) --o;
+      if (o && buf[o - 1] == 0x1A) {
+        // A Ctrl-Z ends a DOS text file: dropped only at the end of the input, never where a
+        // piece happens to end inside the file.
+        uint8_t next;
+        m = ifile_->read(&next, 1);
+        if (m < 0) return fail();
+        if (m == 0)
+          --o;
+        else
+          eol_pending_ = next;
+      }
       if (o == 0) {
         // Everything was dropped: deliver one more byte so the end is not mistaken.
         uint8_t one;

@@ -115,6 +115,10 @@ TEST_F(Options, LineEndTranslationBothWays) {
   std::string lf;
   for (size_t i = 0; i < crlf.size(); ++i)
     if (!(crlf[i] == '\r' && i + 1 < crlf.size() && crlf[i + 1] == '\n')) lf += crlf[i];
+  // Ctrl-Z: only the one that ends the file goes, however the pieces fall.
+  const std::string ctrlz(std::string("a") + std::string(40000, '\x1A'));
+  const std::string ctrlz_lf = ctrlz.substr(0, ctrlz.size() - 1);
+  write_file("ctrlz.txt", ctrlz);
   std::string unix_text = "a\nb\n\nc";
   std::string dos_text = "a\r\nb\r\n\r\nc";
   write_file("crlf.txt", crlf);
@@ -125,6 +129,7 @@ TEST_F(Options, LineEndTranslationBothWays) {
     const std::string* want;
   } cases[] = {
       {"-ll -0", "crlf.txt", &lf}, {"-ll -6", "crlf.txt", &lf}, {"-lll -1", "crlf.txt", &lf},
+      {"-ll -0", "ctrlz.txt", &ctrlz_lf}, {"-ll -6", "ctrlz.txt", &ctrlz_lf},
       {"-l -0", "unix.txt", &dos_text}, {"-l -9", "unix.txt", &dos_text}, {"-0", "crlf.txt", &crlf},
   };
   int n = 0;
