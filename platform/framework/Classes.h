@@ -105,6 +105,9 @@ class TPersistent : public TObject {
 // ---------------------------------------------------------------------------------------------
 // TComponent: owned components are freed with their owner; free notifications clear references.
 enum TOperation { opInsert, opRemove };
+// Horizontal alignment of a control's text; TLeftRight holds only the first two.
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+using TLeftRight = TAlignment;
 enum TComponentStateItem {
   csLoading, csReading, csWriting, csDestroying, csDesigning, csAncestor, csUpdating, csFixups,
   csFreeNotification, csInline, csDesignInstance

@@ -129,6 +129,7 @@ LRESULT CALLBACK ButtonProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_NCCREATE) {
     d = new ButtonData;
     SetState(h, d);
+    SetControlKind(h, u"BUTTON");
   }
   if (!d) return DefWindowProcW(h, msg, wp, lp);
   UINT kind = Kind(Style(h));

@@ -37,6 +37,8 @@ std::u16string WindowText(HWND h) {
   return s;
 }
 
+void SetControlKind(HWND h, const char16_t* kind) { user::SetControlKind(h, kind); }
+
 bool ShiftDown() { return GetKeyState(VK_SHIFT) < 0; }
 bool CtrlDown() { return GetKeyState(VK_CONTROL) < 0; }
 DWORD Style(HWND h) { return static_cast<DWORD>(GetWindowLongW(h, GWL_STYLE)); }

@@ -31,6 +31,9 @@ HFONT ControlFont(HFONT given);
 HBRUSH ParentBrush(HWND h, HDC dc, UINT ctlColorMsg);
 // The window's text.
 std::u16string WindowText(HWND h);
+// Records which standard control runs a window (at its WM_NCCREATE), so that the platform
+// treats a window of a class made from the control's class as that control.
+void SetControlKind(HWND h, const char16_t* kind);
 bool ShiftDown();
 bool CtrlDown();
 DWORD Style(HWND h);

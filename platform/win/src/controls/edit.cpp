@@ -406,6 +406,7 @@ LRESULT CALLBACK EditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_NCCREATE) {
     d = new EditData;
     SetState(h, d);
+    SetControlKind(h, u"EDIT");
     auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
     ApplyStyle(*d, static_cast<DWORD>(cs->style));
     if (cs->lpszName && !IS_INTRESOURCE(cs->lpszName)) d->m.SetText(cs->lpszName);

@@ -309,6 +309,7 @@ LRESULT CALLBACK ListBoxProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_NCCREATE) {
     d = new ListData;
     SetState(h, d);
+    SetControlKind(h, u"LISTBOX");
     DWORD style = static_cast<DWORD>(reinterpret_cast<CREATESTRUCTW*>(lp)->style);
     ListBoxModel::Selection kind = ListBoxModel::Selection::Single;
     if (style & LBS_NOSEL) kind = ListBoxModel::Selection::None;

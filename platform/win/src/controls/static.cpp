@@ -133,6 +133,7 @@ LRESULT CALLBACK StaticProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_NCCREATE) {
     d = new StaticData;
     SetState(h, d);
+    SetControlKind(h, u"STATIC");
   }
   if (!d) return DefWindowProcW(h, msg, wp, lp);
   switch (msg) {

@@ -62,7 +62,7 @@ DLGPROC DialogProcOf(HWND h) {
 
 bool IsButtonClass(HWND h) {
   auto w = PeekWnd(h);
-  return w && ClassIs(*w, u"BUTTON");
+  return w && IsControlKind(*w, u"BUTTON");
 }
 
 HWND FirstTabStop(HWND dlg) { return GetNextDlgTabItem(dlg, nullptr, FALSE); }

@@ -39,7 +39,7 @@ LRESULT Invoke(const Proc& p, HWND h, UINT msg, WPARAM wp, LPARAM lp) {
 
 bool ListHasStrings(HWND h) {
   auto w = PeekWnd(h);
-  if (!w || !(ClassIs(*w, u"LISTBOX") || ClassIs(*w, u"ComboLBox"))) return false;
+  if (!w || !(IsControlKind(*w, u"LISTBOX") || IsControlKind(*w, u"ComboLBox"))) return false;
   return !(w->style & (LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE)) || (w->style & LBS_HASSTRINGS);
 }
 

@@ -109,6 +109,9 @@ struct Window : HandleObject {
   // character conversion state (lead byte / high surrogate waiting for its partner)
   uint16_t pendingLead = 0;
   uint16_t pendingHigh = 0;
+  // The standard control whose procedure runs this window (also when its class is another
+  // name made from that control's class): the A/W conversions of its messages follow it.
+  std::u16string controlKind;
 };
 
 std::shared_ptr<Window> GetWnd(HWND h);  // null and ERROR_INVALID_WINDOW_HANDLE for stale handles
@@ -122,6 +125,10 @@ RECT ScreenRect(HWND h, bool client);
 std::vector<HWND> TopLevelWindows();     // z-order, topmost first
 // Is the window's class one of these names (case-insensitive)?
 bool ClassIs(const Window& w, const char16_t* name);
+// Whether the window is of the standard control `name`: by its class or by what the control's
+// procedure recorded with SetControlKind when it created the window.
+bool IsControlKind(const Window& w, const char16_t* name);
+void SetControlKind(HWND h, const char16_t* name);
 
 // Sends to the window's procedure, in the caller's kind, through the call hooks.
 LRESULT Send(HWND h, UINT msg, WPARAM wp, LPARAM lp, bool unicode);

@@ -68,8 +68,8 @@ HWND Desktop() {
 
 bool IsTopLevel(const Window& w) { return w.parent == g_desktop || w.parent == nullptr; }
 
-bool ClassIs(const Window& w, const char16_t* name) {
-  const std::u16string& n = w.cls->name;
+namespace {
+bool NameIs(const std::u16string& n, const char16_t* name) {
   size_t i = 0;
   for (; name[i] && i < n.size(); ++i) {
     char16_t a = n[i], b = name[i];
@@ -78,6 +78,17 @@ bool ClassIs(const Window& w, const char16_t* name) {
     if (a != b) return false;
   }
   return !name[i] && i == n.size();
+}
+}  // namespace
+
+bool ClassIs(const Window& w, const char16_t* name) { return NameIs(w.cls->name, name); }
+
+bool IsControlKind(const Window& w, const char16_t* name) {
+  return NameIs(w.cls->name, name) || NameIs(w.controlKind, name);
+}
+
+void SetControlKind(HWND h, const char16_t* name) {
+  if (auto w = PeekWnd(h)) w->controlKind = name;
 }
 
 bool IsReallyVisible(HWND h) {
