@@ -394,6 +394,8 @@ void TWinControl::Dispatch(TMessage& Message) {
     // Dialog keys and mnemonics go to every child until one takes them.
     case CM_DIALOGKEY:
     case CM_DIALOGCHAR: Broadcast(Message); return;
+    // A focus change tells the buttons which of them Return clicks now.
+    case CM_FOCUSCHANGED: Broadcast(Message); return;
     default: break;
   }
   if (HWND from = NotifyingWindow(handle_, Message)) {
