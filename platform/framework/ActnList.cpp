@@ -308,12 +308,7 @@ int TCustomActionList::IndexOf(TContainedAction* Action) const {
 
 void TCustomActionList::SetImages(TCustomImageList* Value) {
   if (Value == images_) return;
-  if (images_) images_->UnRegisterChanges(&images_link_);
-  images_ = Value;
-  if (images_) {
-    images_->RegisterChanges(&images_link_);
-    images_->FreeNotification(this);
-  }
+  RelinkImageList(images_, Value, images_link_, this);
   Change();
 }
 

@@ -302,26 +302,15 @@ void TCustomListView::SetArrangement(TIconArrangement Value) {
   if (HandleAllocated()) RecreateWnd();
 }
 
-namespace {
-void RelinkImages(TCustomImageList*& field, TCustomImageList* value, TChangeLink& link, TComponent* self) {
-  if (field) field->UnRegisterChanges(&link);
-  field = value;
-  if (value) {
-    value->RegisterChanges(&link);
-    value->FreeNotification(self);
-  }
-}
-}  // namespace
-
 void TCustomListView::SetLargeImages(TCustomImageList* Value) {
   if (Value == large_images_) return;
-  RelinkImages(large_images_, Value, large_link_, this);
+  RelinkImageList(large_images_, Value, large_link_, this);
   ImageListChange(this);
 }
 
 void TCustomListView::SetSmallImages(TCustomImageList* Value) {
   if (Value == small_images_) return;
-  RelinkImages(small_images_, Value, small_link_, this);
+  RelinkImageList(small_images_, Value, small_link_, this);
   ImageListChange(this);
 }
 

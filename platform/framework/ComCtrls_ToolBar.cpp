@@ -442,32 +442,21 @@ void TToolBar::ImageListChange(TObject*) {
   Invalidate();
 }
 
-namespace {
-void Relink(TCustomImageList*& field, TCustomImageList* value, TChangeLink& link, TComponent* self) {
-  if (field) field->UnRegisterChanges(&link);
-  field = value;
-  if (value) {
-    value->RegisterChanges(&link);
-    value->FreeNotification(self);
-  }
-}
-}  // namespace
-
 void TToolBar::SetImages(TCustomImageList* Value) {
   if (Value == images_) return;
-  Relink(images_, Value, image_link_, this);
+  RelinkImageList(images_, Value, image_link_, this);
   ImageListChange(this);
 }
 
 void TToolBar::SetDisabledImages(TCustomImageList* Value) {
   if (Value == disabled_images_) return;
-  Relink(disabled_images_, Value, disabled_link_, this);
+  RelinkImageList(disabled_images_, Value, disabled_link_, this);
   ImageListChange(this);
 }
 
 void TToolBar::SetHotImages(TCustomImageList* Value) {
   if (Value == hot_images_) return;
-  Relink(hot_images_, Value, hot_link_, this);
+  RelinkImageList(hot_images_, Value, hot_link_, this);
   ImageListChange(this);
 }
 

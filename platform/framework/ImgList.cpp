@@ -420,3 +420,13 @@ static const bool registered = DeclareClass<TImageList, TCustomImageList>("TImag
     .Integer("Width", &TImageList::Width, &TImageList::SetWidth, Default(16))
     .Event("OnChange", static_cast<TNotifyEvent TImageList::*>(&TCustomImageList::OnChange))
     .Done();
+
+void RelinkImageList(TCustomImageList*& Field, TCustomImageList* Value, TChangeLink& Link,
+                     TComponent* Client) {
+  if (Field) Field->UnRegisterChanges(&Link);
+  Field = Value;
+  if (Value) {
+    Value->RegisterChanges(&Link);
+    Value->FreeNotification(Client);
+  }
+}

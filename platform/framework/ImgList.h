@@ -27,6 +27,11 @@ class TChangeLink : public TObject {
   TCustomImageList* sender_ = nullptr;
 };
 
+// Points a client's image-list field at Value: the link leaves the old list and joins the new one,
+// and Client hears when the new list is freed.
+void RelinkImageList(TCustomImageList*& Field, TCustomImageList* Value, TChangeLink& Link,
+                     TComponent* Client);
+
 class TCustomImageList : public TComponent {
  public:
   explicit TCustomImageList(TComponent* AOwner);
