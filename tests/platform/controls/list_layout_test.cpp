@@ -177,7 +177,7 @@ TEST_F(ListDirectory, DirListsTheEntriesOfTheAskedKinds) {
     else EXPECT_TRUE(last >= 0 && last < static_cast<int>(want.size())) << last;
     DestroyWindow(l);
   }
-  // From an ANSI caller the specification is in the code page; a missing folder lists nothing.
+  // From an ANSI caller the file pattern is in the code page; a missing folder lists nothing.
   HWND l = List(0, 100, 100);
   EXPECT_GE(SendMessageA(l, LB_DIR, DDL_READWRITE, reinterpret_cast<LPARAM>("lbdir\\*.dat")), 0);
   EXPECT_EQ(Items(l), L{u"1.dat"});
