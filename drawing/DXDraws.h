@@ -586,13 +586,17 @@ class TPictureCollection : public THashCollection {
   bool Initialized() const;
   TCustomDXDraw* DXDraw() const { return FDXDraw; }
   TDirectDraw* DDraw() const { return FDDraw; }
+  // 256 four-byte colour entries, streamed as the binary property "ColorTable".
   uint8_t* ColorTable() { return FColorTable; }
 
  protected:
   TPersistent* GetOwner() override { return FOwner; }
+  void DefineProperties(TFiler* Filer) override;
 
  private:
   friend class TCustomDXImageList;
+  void ReadColorTable(TStream* Stream);
+  void WriteColorTable(TStream* Stream);
   // Every item builds its surfaces again (the control's surfaces were restored).
   void Rebuild();
   TPersistent* FOwner;

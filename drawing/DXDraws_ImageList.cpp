@@ -1,6 +1,8 @@
 // The picture collection: named pictures cut into patterns on DirectDraw surfaces.
 #include <algorithm>
+#include <cstring>
 
+#include "Classes_Streaming.h"
 #include "DXDraws.h"
 #include "TypInfo.h"
 
@@ -225,6 +227,22 @@ void TPictureCollection::Finalize() {
   FDXDraw = nullptr;
   FDDraw = nullptr;
 }
+
+void TPictureCollection::DefineProperties(TFiler* Filer) {
+  THashCollection::DefineProperties(Filer);
+  Filer->DefineBinaryProperty(
+      "ColorTable", [this](TStream* s) { ReadColorTable(s); }, [this](TStream* s) { WriteColorTable(s); }, true);
+}
+
+void TPictureCollection::ReadColorTable(TStream* Stream) {
+  // Exactly one whole table, or nothing of it is taken.
+  if (Stream->Size() - Stream->Position() != static_cast<int64_t>(sizeof FColorTable)) throw EReadError(SInvalidImage);
+  uint8_t table[sizeof FColorTable];
+  Stream->ReadBuffer(table, sizeof table);
+  std::memcpy(FColorTable, table, sizeof table);
+}
+
+void TPictureCollection::WriteColorTable(TStream* Stream) { Stream->WriteBuffer(FColorTable, sizeof FColorTable); }
 
 void TPictureCollection::Rebuild() {
   for (int i = 0; i < Count(); ++i) Items(i)->FBuiltStamp = 0;

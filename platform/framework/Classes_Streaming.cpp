@@ -1000,14 +1000,9 @@ void TWriter::WriteProperty(TPersistent* Instance, const TPropInfo* Prop) {
         return;
       }
       if (!obj) return;
-      if (auto* coll = dynamic_cast<TCollection*>(obj)) {
-        if (ap ? CollectionsEqual(coll, dynamic_cast<TCollection*>(aobj)) : coll->Count() == 0) return;
-        WritePropName(Prop->Name);
-        WriteCollection(coll);
-        return;
-      }
       auto* sub = dynamic_cast<TPersistent*>(obj);
       if (!sub || dynamic_cast<TComponent*>(obj)) return;
+      // The object's own properties under "Name." (a collection's too), then a collection's items.
       AnsiString saved_path = prop_path_;
       TPersistent* saved_anc = ancestor_;
       prop_path_ += Prop->Name + ".";
@@ -1015,6 +1010,11 @@ void TWriter::WriteProperty(TPersistent* Instance, const TPropInfo* Prop) {
       WriteProperties(sub);
       prop_path_ = saved_path;
       ancestor_ = saved_anc;
+      if (auto* coll = dynamic_cast<TCollection*>(obj)) {
+        if (ap ? CollectionsEqual(coll, dynamic_cast<TCollection*>(aobj)) : coll->Count() == 0) return;
+        WritePropName(Prop->Name);
+        WriteCollection(coll);
+      }
       return;
     }
     default: return;

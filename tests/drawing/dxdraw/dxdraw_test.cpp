@@ -11,21 +11,6 @@ namespace {
 uint16_t Word(TDXDrawOptions o) { return DXDrawOptionsWord(o); }
 std::vector<LONG> Edges(const TRect& r) { return {r.left, r.top, r.right, r.bottom}; }
 
-// A form with a drawing control filling it, not yet shown.
-struct Board {
-  HeadlessScreen screen;
-  TDXForm* form = nullptr;
-  TDXDraw* draw = nullptr;
-  Listener listener;
-
-  explicit Board(uint16_t options = 0x348C, int w = 640, int h = 480) : screen(w, h) {
-    form = NewDrawingForm(w, h, DXDrawOptionsOf(options), draw);
-    draw->RegisterNotifyEvent(listener.Event());
-    listener.Codes.clear();
-  }
-  ~Board() { FreeAndNil(form); }
-};
-
 TEST(DXDrawOptions, DerivedWhileStopped) {
   struct Case {
     uint16_t asked, effective;
@@ -219,6 +204,171 @@ TEST(DXDrawFlip, DestinationWithAndWithoutCentreAndStretch) {
     ASSERT_NE(driver, nullptr);
     const TRect d = driver->FlipDestination();
     EXPECT_EQ(Edges(d), Edges(c.dest)) << std::hex << c.options << std::dec << " " << c.surfaceW;
+  }
+}
+
+// A value no DirectDraw call answers: a call made on the object replaces it.
+constexpr HRESULT kUntouched = static_cast<HRESULT>(0x7E57C0DE);
+
+TEST(DXDrawFlip, AChainOnTheScreenExchangesItsBuffersWhileTheFormIsActive) {
+  Board b(0x0109, 320, 240);  // full screen, vertical blank, flipping chain
+  b.Show();
+  ASSERT_TRUE(b.draw->Initialized());
+  ASSERT_NE(dynamic_cast<TDXDrawDriverFlip*>(b.draw->Driver()), nullptr);
+  const DWORD frontCaps = b.draw->Primary()->SurfaceDesc().ddsCaps.dwCaps;
+  EXPECT_EQ(frontCaps & 0x218u, 0x218u);  // primary, flip, complex
+  TDirectDrawSurface* back = b.draw->Surface();
+  const DWORD backCaps = back->SurfaceDesc().ddsCaps.dwCaps;
+  EXPECT_TRUE(backCaps & DDSCAPS_BACKBUFFER);
+  EXPECT_EQ(back->Width(), 320);
+  EXPECT_EQ(back->Height(), 240);
+  EXPECT_EQ(b.draw->EffectiveOptions().Contains(doSystemMemory), (backCaps & DDSCAPS_SYSTEMMEMORY) != 0);
+  HWND bound = reinterpret_cast<HWND>(1);
+  ASSERT_EQ(b.draw->Clipper()->IClipper()->GetHWnd(&bound), DD_OK);
+  EXPECT_EQ(bound, nullptr);  // a chain needs no clipper
+
+  // Each flip brings the back buffer to the screen and hands back what the screen showed.
+  const uint32_t red = back->ColorMatch(TColor(0x0000FF)), blue = back->ColorMatch(TColor(0xFF0000));
+  back->Fill(red);
+  b.draw->Flip();
+  EXPECT_EQ(b.screen.Pixel(160, 120), 0xFF0000u);
+  back->Fill(blue);
+  b.draw->Flip();
+  EXPECT_EQ(b.screen.Pixel(160, 120), 0x0000FFu);
+  EXPECT_EQ(back->Pixels(160, 120), red);
+  EXPECT_EQ(b.draw->Primary()->Pixels(160, 120), blue);
+
+  // A chain keeps the screen's size: resizing the control changes nothing and tells nobody.
+  b.listener.Codes.clear();
+  b.draw->SetBounds(0, 0, 200, 100);
+  EXPECT_EQ(b.draw->Surface()->Width(), 320);
+  EXPECT_TRUE(b.listener.Codes.empty());
+
+  // While another form is active nothing is flipped.
+  TForm* other = CreateNewForm<TForm>(Application);
+  other->SetBorderStyle(bsNone);
+  other->SetBounds(300, 220, 20, 20);
+  other->Show();
+  other->SetFocus();
+  winplat::user::PumpMessages();
+  ASSERT_EQ(Screen->ActiveForm(), other);
+  const uint32_t before = b.screen.Pixel(10, 10);
+  back->Fill(back->ColorMatch(TColor(0x00FF00)));
+  b.draw->Primary()->SetErrorCode(kUntouched);
+  b.draw->Flip();
+  EXPECT_EQ(b.screen.Pixel(10, 10), before);
+  EXPECT_EQ(b.draw->Primary()->ErrorCode(), DD_OK);
+  FreeAndNil(other);
+  b.form->SetFocus();
+  winplat::user::PumpMessages();
+  ASSERT_EQ(Screen->ActiveForm(), b.form);
+  back->Fill(back->ColorMatch(TColor(0x00FF00)));
+  b.draw->Flip();
+  EXPECT_EQ(b.screen.Pixel(10, 10), 0x00FF00u);
+
+  // A lost chain is restored as a whole and flips again.
+  DirectDrawLoseSurface(b.draw->Primary()->IDDSurface());
+  b.listener.Codes.clear();
+  EXPECT_TRUE(b.draw->CheckSurfaces());
+  EXPECT_EQ(b.listener.Codes, (std::vector<int32_t>{6}));
+  back->Fill(back->ColorMatch(clWhite));
+  b.draw->Flip();
+  EXPECT_EQ(b.screen.Pixel(10, 10), 0xFFFFFFu);
+}
+
+TEST(DXDrawFlip, PaintPresentsTheFrameWithoutWaitingForTheDisplay) {
+  Board b(0x0088, 320, 240);  // vertical blank, centre
+  b.Show();
+  ASSERT_TRUE(b.draw->Initialized());
+  TDirectDrawSurface* s = b.draw->Surface();
+  s->Fill(s->ColorMatch(TColor(0x00FFFF)));
+  EXPECT_NE(b.screen.Pixel(160, 120), 0xFFFF00u);  // drawn, not presented
+  b.draw->DDraw()->SetErrorCode(kUntouched);
+  b.draw->Invalidate();
+  winplat::user::PumpMessages();
+  EXPECT_EQ(b.screen.Pixel(160, 120), 0xFFFF00u);
+  EXPECT_EQ(b.draw->DDraw()->ErrorCode(), kUntouched);  // no wait for the vertical blank
+  EXPECT_TRUE(b.draw->EffectiveOptions().Contains(doWaitVBlank));
+  b.draw->Flip();
+  EXPECT_EQ(b.draw->DDraw()->ErrorCode(), DD_OK);  // a frame of its own waits
+}
+
+TEST(DXDrawStages, PaletteChangesRestoreOnlyInTheForeground) {
+  Board b(0x0088, 320, 240);
+  b.draw->Initialize();
+  b.listener.Codes.clear();
+  EXPECT_FALSE(b.draw->PaletteChanged(false));
+  EXPECT_TRUE(b.listener.Codes.empty());
+  EXPECT_TRUE(b.draw->PaletteChanged(true));
+  EXPECT_EQ(b.listener.Codes, (std::vector<int32_t>{6}));
+  b.draw->Finalize();
+  b.listener.Codes.clear();
+  EXPECT_TRUE(b.draw->PaletteChanged(true));  // answered, nothing to restore
+  EXPECT_TRUE(b.listener.Codes.empty());
+}
+
+// Listeners that write into one log with their names.
+struct Named {
+  std::string name;
+  std::vector<std::string>* log;
+  void Notify(TCustomDXDraw*, int32_t c) { log->push_back(name + std::to_string(c)); }
+  TDXDrawNotifyEvent Event() { return TDXDrawNotifyEvent::Of<&Named::Notify>(this); }
+};
+
+TEST(DXDrawNotify, LastRegisteredFirstReRegisteringAndTheControlsEnd) {
+  std::vector<std::string> log;
+  Named a{"a", &log}, b2{"b", &log}, stranger{"c", &log};
+  Board b(0x0088, 320, 240);
+  b.draw->RegisterNotifyEvent(a.Event());
+  b.draw->RegisterNotifyEvent(b2.Event());
+  EXPECT_EQ(log, (std::vector<std::string>{"a7", "b7"}));
+  log.clear();
+  b.draw->Initialize();
+  EXPECT_EQ(log, (std::vector<std::string>{"b1", "a1", "b7", "a7", "b2", "a2", "b3", "a3", "b6", "a6"}));
+
+  // Registered again: it hears the end and the state again, and from then on is the last one.
+  log.clear();
+  b.draw->RegisterNotifyEvent(a.Event());
+  EXPECT_EQ(log, (std::vector<std::string>{"a5", "a4", "a7", "a2", "a3", "a6"}));
+  log.clear();
+  b.draw->Restore();
+  EXPECT_EQ(log, (std::vector<std::string>{"a6", "b6"}));
+  b.draw->UnregisterNotifyEvent(stranger.Event());
+  EXPECT_EQ(log.size(), 2u);
+
+  // Freed, the control finalises and then says so.
+  log.clear();
+  delete b.draw;
+  b.draw = nullptr;
+  EXPECT_EQ(log, (std::vector<std::string>{"a5", "b5", "a4", "b4", "a0", "b0"}));
+}
+
+TEST(DXDrawNotify, ListenersJoiningDuringTheStartHearEachStageOnce) {
+  struct Case {
+    const char* when;
+    TNotifyEvent TDXDraw::*event;
+    std::vector<int32_t> codes;
+  };
+  const Case cases[] = {
+      // Before the start: the state (7), then every stage.
+      {"initializing", &TDXDraw::OnInitializing, {7, 1, 7, 2, 3, 6}},
+      // While starting no restore is replayed: the real one follows.
+      {"initialize", &TDXDraw::OnInitialize, {7, 2, 3, 6}},
+      {"initialize surface", &TDXDraw::OnInitializeSurface, {7, 2, 3, 6}},
+      {"restore surface", &TDXDraw::OnRestoreSurface, {7, 2, 3, 6}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.when);
+    Listener late;
+    Board b(0x0088, 320, 240);
+    bool joined = false;
+    b.draw->*c.event = [&](TObject*) {
+      if (!joined) b.draw->RegisterNotifyEvent(late.Event());
+      joined = true;
+    };
+    b.draw->Initialize();
+    EXPECT_EQ(late.Codes, c.codes);
+    b.draw->UnregisterNotifyEvent(late.Event());
   }
 }
 

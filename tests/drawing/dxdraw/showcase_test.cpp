@@ -85,7 +85,7 @@ struct Showcase {
     for (int i = 0; i < 4; ++i) items->Find("stamp")->Draw(s, 40 + i * 80, 20, 0);
     items->Find("pane")->DrawAlpha(s, Rect(40, 120, 200, 240), 0, 128);
     items->Find("arrow")->DrawRotate(s, 400, 200, 200, 100, 0, 0.5, 0.5, 32);
-    items->Find("arrow")->DrawRotateAlpha(s, 400, 350, 200, 100, 0, 0.5, 0.5, 224, 160);
+    items->Find("arrow")->DrawRotateAlpha(s, 540, 360, 200, 100, 0, 0.5, 0.5, 224, 160);
     draw->Flip();
   }
 };
@@ -102,8 +102,15 @@ void CheckFrame(const std::function<uint32_t(int, int)>& at) {
   const uint32_t blend = at(100, 180);
   EXPECT_NEAR(static_cast<int>(blend & 0xFF), (0xFF + 0x20) / 2, 2);
   EXPECT_NEAR(static_cast<int>(blend >> 16), (0x00 + 0x20) / 2, 2);
-  // The arrow's shaft passes through its centre, whatever the angle.
+  // The arrows' shafts pass through their centres, whatever the angle; the second one's white
+  // at 160 of 255 over the green.
   EXPECT_EQ(at(400, 200), 0xFFFFFFu);
+  const uint32_t shaft = at(540, 360);
+  EXPECT_NEAR(static_cast<int>(shaft >> 16), 0x20 + (0xFF - 0x20) * 160 / 255, 2);
+  EXPECT_NEAR(static_cast<int>((shaft >> 8) & 0xFF), 0x40 + (0xFF - 0x40) * 160 / 255, 2);
+  // Its head points up and to the right, clear of the first arrow's.
+  EXPECT_NEAR(static_cast<int>(at(600, 300) >> 16), (0x20 * 95 + 0xFF * 160) / 255, 2);
+  EXPECT_NEAR(static_cast<int>((at(600, 300) >> 8) & 0xFF), 0x40 * 95 / 255, 2);
 }
 
 TEST(DrawingShowcase, HeadlessScreen) {

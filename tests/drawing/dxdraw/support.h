@@ -53,4 +53,24 @@ class Listener {
   std::vector<int32_t> Codes;
 };
 
+// A form with a drawing control filling it, not yet shown, and a listener on the control.
+struct Board {
+  HeadlessScreen screen;
+  TDXForm* form = nullptr;
+  TDXDraw* draw = nullptr;
+  Listener listener;
+
+  explicit Board(uint16_t options = 0x348C, int w = 640, int h = 480) : screen(w, h) {
+    form = NewDrawingForm(w, h, DXDrawOptionsOf(options), draw);
+    draw->RegisterNotifyEvent(listener.Event());
+    listener.Codes.clear();
+  }
+  ~Board() { FreeAndNil(form); }
+  // Shows the form, which brings the control up by itself the first time.
+  void Show() {
+    form->Show();
+    winplat::user::PumpMessages();
+  }
+};
+
 }  // namespace dxdrawtest
