@@ -189,3 +189,34 @@ class TColorDialog : public TCommonDialog {
   std::unique_ptr<TStringList> custom_colors_;
   TColorDialogOptions options_;
 };
+
+// ---------------------------------------------------------------------------------------------
+// Message dialogs: a form with the type's icon, the message and a row of buttons.
+
+class TForm;
+
+enum TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
+enum TMsgDlgBtn { mbYes, mbNo, mbOK, mbCancel, mbAbort, mbRetry, mbIgnore, mbAll, mbNoToAll, mbYesToAll, mbHelp };
+using TMsgDlgButtons = TSet<TMsgDlgBtn>;
+inline constexpr TMsgDlgButtons mbYesNoCancel{mbYes, mbNo, mbCancel};
+inline constexpr TMsgDlgButtons mbYesAllNoAllCancel{mbYes, mbYesToAll, mbNo, mbNoToAll, mbCancel};
+inline constexpr TMsgDlgButtons mbOKCancel{mbOK, mbCancel};
+inline constexpr TMsgDlgButtons mbAbortRetryIgnore{mbAbort, mbRetry, mbIgnore};
+inline constexpr TMsgDlgButtons mbAbortIgnore{mbAbort, mbIgnore};
+
+// A new dialog form, owned by nobody (the caller frees it), centred on the screen and not yet
+// shown. Its components: "Image" (a TImage with the type's standard icon; none for mtCustom),
+// "Message" (a word-wrapped TLabel showing Msg as it is, ampersands included) and one TButton
+// per button in the order above, named "Yes", "No", "OK", "Cancel", "Abort", "Retry", "Ignore",
+// "All", "NoToAll", "YesToAll", "Help", each with its modal result (Help has none). The first
+// button is the default one; the Cancel button, else No, else OK answers Escape. The caption is
+// the type's ("警告", "エラー", "情報", "確認"), the application's title for mtCustom.
+TForm* CreateMessageDialog(const AnsiString& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons);
+// Shows the dialog modally at (X, Y) (a negative coordinate: centred on the screen) and answers
+// the modal result of the button chosen (mrCancel when it was closed otherwise). HelpCtx is
+// accepted for the callers' sake; there is no help system to show it. When a message box
+// answerer is installed, the dialog is shown and the answerer's answer returned.
+int MessageDlgPos(const AnsiString& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons, int HelpCtx, int X, int Y);
+int MessageDlg(const AnsiString& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons, int HelpCtx);
+// A dialog with Msg and an OK button, captioned with the application's title.
+void ShowMessage(const AnsiString& Msg);

@@ -51,6 +51,47 @@ class TPanel : public TCustomPanel {
 };
 
 // ---------------------------------------------------------------------------------------------
+// A picture shown on its parent's surface: at its own size from the top left, centred, or
+// stretched over the control (keeping its proportions when asked). Any change of the picture
+// repaints it.
+class TImage : public TGraphicControl {
+ public:
+  explicit TImage(TComponent* AOwner);
+  ~TImage() override;
+
+  TPicture* Picture() const { return picture_.get(); }
+  void SetPicture(TPicture* Value) { picture_->Assign(Value); }
+  // The control takes the picture's size whenever the picture changes.
+  bool AutoSize() const { return auto_size_; }
+  void SetAutoSize(bool Value);
+  bool Center() const { return center_; }
+  void SetCenter(bool Value);
+  bool Stretch() const { return stretch_; }
+  void SetStretch(bool Value);
+  // Stretching (and shrinking a picture larger than the control) keeps the picture's proportions.
+  bool Proportional() const { return proportional_; }
+  void SetProportional(bool Value);
+  // Handed on to the picture's graphic (an icon is always transparent).
+  bool Transparent() const { return transparent_; }
+  void SetTransparent(bool Value);
+
+  // Where the picture is drawn, in client coordinates.
+  TRect DestRect();
+
+ protected:
+  void Paint() override;
+
+ private:
+  void PictureChanged(TObject* Sender);
+  std::unique_ptr<TPicture> picture_;
+  bool auto_size_ = false;
+  bool center_ = false;
+  bool stretch_ = false;
+  bool proportional_ = false;
+  bool transparent_ = false;
+};
+
+// ---------------------------------------------------------------------------------------------
 // Where the radio buttons of a radio group go: Count buttons in Columns columns, filling each
 // column top to bottom, inside a group of ClientWidth x ClientHeight whose font is TextHeight
 // pixels high. Button i gets Rects[i] (the group's client coordinates).

@@ -253,6 +253,9 @@ class TApplication : public TComponent {
   void SetTitle(const AnsiString& Value);
   // The program's full file name.
   AnsiString ExeName() const;
+  // The application's icon: the platform's standard application icon until another is given.
+  TIcon* Icon();
+  void SetIcon(TIcon* Value) { Icon()->Assign(Value); }
   TForm* MainForm() const { return main_form_; }
   bool ShowMainForm() const { return show_main_form_; }
   void SetShowMainForm(bool Value) { show_main_form_ = Value; }
@@ -326,6 +329,7 @@ class TApplication : public TComponent {
   HWND handle_ = nullptr;
   WNDPROC object_instance_ = nullptr;
   AnsiString title_;
+  std::unique_ptr<TIcon> icon_;  // made on first use
   TForm* main_form_ = nullptr;
   bool show_main_form_ = true;
   bool terminated_ = false;

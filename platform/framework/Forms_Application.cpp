@@ -63,6 +63,14 @@ AnsiString TApplication::ExeName() const {
   }
 }
 
+TIcon* TApplication::Icon() {
+  if (!icon_) {
+    icon_ = std::make_unique<TIcon>();
+    icon_->SetHandle(LoadIconA(nullptr, IDI_APPLICATION));
+  }
+  return icon_.get();
+}
+
 void TApplication::Initialize() { Handle(); }
 
 HWND TApplication::Handle() {

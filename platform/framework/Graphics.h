@@ -486,6 +486,51 @@ class TBitmap : public TGraphic {
   TTransparentMode FTransparentMode = tmAuto;
 };
 
+// An icon: a picture with a mask (the background shows through where the mask is set), held as
+// an HICON and drawn with DrawIconEx. It reads and writes the .ico format; an icon read from a
+// stream writes back the very bytes it was read from (every image of the file).
+class TIcon : public TGraphic {
+ public:
+  TIcon();
+  ~TIcon() override;
+  // From another icon: a copy of its handle and its file image; nullptr empties.
+  void Assign(TPersistent* source) override;
+
+  bool Empty() const override { return FHandle == nullptr; }
+  int32_t Width() const override { return FHandle ? FWidth : 0; }
+  int32_t Height() const override { return FHandle ? FHeight : 0; }
+  // While empty: the size to choose from the images of the next file read (0: the system's
+  // icon size). An icon's size cannot change: raises EInvalidGraphicOperation otherwise.
+  void SetWidth(int32_t value) override;
+  void SetHeight(int32_t value) override;
+
+  // The icon; nullptr while empty.
+  HICON Handle() const { return FHandle; }
+  // Adopts `value` (destroyed with the icon; the shared standard icons survive that).
+  void SetHandle(HICON value);
+  // Hands the icon over to the caller and leaves this one empty.
+  HICON ReleaseHandle();
+  bool HandleAllocated() const { return FHandle != nullptr; }
+
+  // Reads one .ico file from the stream's position: of its images, the one nearest the size
+  // asked for (the most colours among equals) becomes the icon. Bad data raises EInvalidGraphic.
+  void LoadFromStream(TStream* stream) override;
+  void SaveToStream(TStream* stream) override;
+
+ protected:
+  void Draw(TCanvas* canvas, const TRect& r) override;
+
+ private:
+  void FreeHandle();
+  void TakeHandle(HICON value);
+  HICON FHandle = nullptr;
+  int32_t FWidth = 0;
+  int32_t FHeight = 0;
+  int32_t FRequestedWidth = 0;
+  int32_t FRequestedHeight = 0;
+  std::vector<uint8_t> FImage;  // the .ico file the icon was read from; empty when made otherwise
+};
+
 // A holder of any graphic, loading files by extension through the registry of file formats.
 class TPicture : public TPersistent {
  public:
@@ -535,3 +580,5 @@ extern const char* const SScanLine;               // "スキャン ラインの�
 extern const char* const SNoCanvasHandle;         // "キャンバスに描画できません"
 extern const char* const SInvalidPixelFormat;     // "ピクセル形式が無効です"
 extern const char* const SOutOfResources;         // "システム リソースが不足しています"
+extern const char* const SInvalidIcon;            // "アイコン イメージは無効です"
+extern const char* const SChangeIconSize;         // "アイコンのサイズは変更できません"

@@ -86,6 +86,7 @@ std::vector<ClipboardFormat>& ClipboardFormats() {
 std::vector<FileFormat>& Formats() {
   static std::vector<FileFormat> formats = {
       {"bmp", "Bitmaps", &GraphicClassOf<TBitmap>},
+      {"ico", "Icons", &GraphicClassOf<TIcon>},
       {"jpeg", "JPEG Image File", &GraphicClassOf<TJPEGImage>},
       {"jpg", "JPEG Image File", &GraphicClassOf<TJPEGImage>},
   };

@@ -140,5 +140,6 @@ void RegisterFrameworkClasses() {
   DeclareClass<TGraphic, TPersistent>("TGraphic").Done();
   DeclareClass<TBitmap, TGraphic>("TBitmap").Define(&DefineBitmapData).Done();
   DeclareClass<TJPEGImage, TGraphic>("TJPEGImage").Done();
+  DeclareClass<TIcon, TGraphic>("TIcon").Done();
   DeclareClass<TPicture, TPersistent>("TPicture").Define(&DefinePictureData).Done();
 }
