@@ -252,6 +252,35 @@ TEST_F(MessageDialogTest, AnInstalledAnswererAnswersTheDialogsAndSeesWhatTheySho
   EXPECT_FALSE(IsWindow(shown[1].owner));
 }
 
+TEST_F(MessageDialogTest, AJapaneseQuestionWithThreeButtonsOnTheScreen) {
+  winplat::gdi::UseTestFontForAll(false);
+  const AnsiString msg =
+      "黒板の内容はまだ保存されていません。このまま新しい黒板を開くと、いま書かれているチョークの線と"
+      "貼り付けた絵はすべて消えてしまいます。保存してから新しい黒板を開きますか？";
+  std::unique_ptr<TForm> dlg(CreateMessageDialog(msg, mtConfirmation, mbYesNoCancel));
+  auto* text = dynamic_cast<TLabel*>(dlg->FindComponent("message"));
+  ASSERT_NE(text, nullptr);
+  // Japanese text breaks between characters, within half the screen.
+  EXPECT_LE(text->Width(), 320);
+  EXPECT_GT(text->Width(), 240);
+  EXPECT_GT(text->Height(), 3 * text->Font()->Size());
+  bool looked = false;
+  Application->OnIdle = [&](TObject*, bool&) {
+    if (looked) return;
+    looked = true;
+    winplat::user::PresentScreen();
+    EXPECT_TRUE(test_support::WriteScreenshotPng("question_dialog.png"));
+    // The question sign's disc.
+    auto* image = dynamic_cast<TImage*>(dlg->FindComponent("image"));
+    const TPoint at = image->ClientToScreen(Point(16, 4));
+    EXPECT_EQ(Px(at.x, at.y), 0x0046C8u);
+    Input().PressKey(VK_ESCAPE);
+  };
+  EXPECT_EQ(dlg->ShowModal(), mrCancel);
+  Application->OnIdle = nullptr;
+  EXPECT_TRUE(looked);
+}
+
 // The blackboard's about box: a message dialog with OK, its own caption, a transparent message
 // and the application's icon in place of the type's.
 TEST_F(MessageDialogTest, TheAboutBoxShowsTheApplicationIconAndItsJapaneseText) {
