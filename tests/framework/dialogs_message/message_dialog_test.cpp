@@ -150,6 +150,10 @@ TEST_F(MessageDialogTest, ALongMessageWrapsWithinHalfTheScreenAndTheDialogGrowsD
   text->SetCaption(long_text);
   EXPECT_EQ(text->Width(), w);
   EXPECT_EQ(text->Height(), h);
+  // An empty message takes no width: the icon and the button decide it.
+  std::unique_ptr<TForm> empty(CreateMessageDialog("", mtWarning, {mbOK}));
+  EXPECT_LE(empty->Width(), small->Width());
+  EXPECT_EQ(dynamic_cast<TLabel*>(empty->FindComponent("message"))->Caption(), "");
   // The message ends where the client area's margin starts.
   EXPECT_EQ(big->ClientWidth() - (text->Left() + text->Width()),
             dynamic_cast<TImage*>(big->FindComponent("image"))->Left());
