@@ -265,6 +265,13 @@ void TBitBtn::SetKind(TBitBtnKind Value) {
   SetNumGlyphs(2);
 }
 
+// The caption a kind gives is the kind's: written only for a custom button or another text,
+// and never while the action supplies it.
+bool TBitBtn::IsCaptionStored() {
+  if (kind_ != bkCustom && Caption() == KindCaption(kind_)) return false;
+  return TControl::IsCaptionStored();
+}
+
 void TBitBtn::Loaded() {
   TButton::Loaded();
   if (kind_ != bkCustom && Glyph()->Empty()) {
@@ -382,6 +389,7 @@ void TBitBtn::Dispatch(TMessage& Message) {
 
 static const bool registered =
     DeclareClass<TBitBtn, TButton>("TBitBtn")
+        .String("Caption", &TBitBtn::Caption, &TBitBtn::SetCaption, &TBitBtn::IsCaptionStored)
         .Object("Glyph", &TBitBtn::Glyph, [](TBitBtn* b) { return b->Kind() == bkCustom && !b->Glyph()->Empty(); })
         .Enum("Kind", {"bkCustom", "bkOK", "bkCancel", "bkHelp", "bkYes", "bkNo", "bkClose", "bkAbort", "bkRetry",
                        "bkIgnore", "bkAll"},

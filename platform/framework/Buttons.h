@@ -78,6 +78,8 @@ class TBitBtn : public TButton {
   // The caption, modal result and default and cancel roles a kind gives.
   static AnsiString KindCaption(TBitBtnKind Kind);
   static TModalResult KindModalResult(TBitBtnKind Kind);
+  // The stored test of the published Caption.
+  bool IsCaptionStored();
 
  protected:
   void CreateParams(TCreateParams& Params) override;

@@ -240,7 +240,8 @@ class TControlActionLink : public TBasicActionLink {
   explicit TControlActionLink(TObject* AClient);
   TControl* Client() const { return client_; }
   // Whether the client's property follows the action: the action is assigned, publishes the
-  // property, and both hold the same value.
+  // property, and both hold the same value (OnClick: the same handler as the action's
+  // OnExecute).
   virtual bool IsCaptionLinked();
   virtual bool IsEnabledLinked();
   virtual bool IsHintLinked();
@@ -370,6 +371,13 @@ class TControl : public TComponent {
   TBasicAction* Action() const;
   void SetAction(TBasicAction* Value);
   TControlActionLink* ActionLink() const { return action_link_.get(); }
+  // Stored tests of the published properties an action can supply: a value the action link
+  // gives the control is the action's, not written with the control.
+  bool IsCaptionStored() const;
+  bool IsEnabledStored() const;
+  bool IsHintStored() const;
+  bool IsVisibleStored() const;
+  bool IsOnClickStored() const;
 
   virtual void Invalidate();
   virtual void Repaint();

@@ -600,7 +600,15 @@ bool TControlActionLink::IsCaptionLinked() { return client_ && StrLinked(action_
 bool TControlActionLink::IsEnabledLinked() { return client_ && OrdLinked(action_, "Enabled", client_->Enabled()); }
 bool TControlActionLink::IsHintLinked() { return client_ && StrLinked(action_, "Hint", client_->Hint()); }
 bool TControlActionLink::IsVisibleLinked() { return client_ && OrdLinked(action_, "Visible", client_->Visible()); }
-bool TControlActionLink::IsOnExecuteLinked() { return action_ != nullptr; }
+// The client's Click runs its own OnClick before the action, so only the action's own handler
+// in OnClick is the action's.
+bool TControlActionLink::IsOnExecuteLinked() {
+  if (!client_ || !action_) return false;
+  const TPropInfo* execute = GetPropInfo(action_, "OnExecute");
+  const TPropInfo* click = GetPropInfo(client_, "OnClick");
+  if (!execute || !click || !execute->GetMethod || !click->GetMethod) return false;
+  return GetMethodProp(client_, click) == GetMethodProp(action_, execute);
+}
 
 void TControlActionLink::SetCaption(const AnsiString& Value) {
   if (IsCaptionLinked() || (client_ && action_)) client_->SetCaption(Value);
@@ -617,6 +625,12 @@ void TControlActionLink::SetVisible(bool Value) {
 // The client's Click runs the action through the link, so nothing is copied.
 void TControlActionLink::SetOnExecute(const TNotifyEvent&) {}
 
+bool TControl::IsCaptionStored() const { return !action_link_ || !action_link_->IsCaptionLinked(); }
+bool TControl::IsEnabledStored() const { return !action_link_ || !action_link_->IsEnabledLinked(); }
+bool TControl::IsHintStored() const { return !action_link_ || !action_link_->IsHintLinked(); }
+bool TControl::IsVisibleStored() const { return !action_link_ || !action_link_->IsVisibleLinked(); }
+bool TControl::IsOnClickStored() const { return !action_link_ || !action_link_->IsOnExecuteLinked(); }
+
 // ---------------------------------------------------------------------------------------------
 
 static const bool registered = DeclareClass<TControl, TComponent>("TControl")
@@ -626,7 +640,7 @@ static const bool registered = DeclareClass<TControl, TComponent>("TControl")
     .Integer("Height", &TControl::Height, &TControl::SetHeight)
     .Enum("Align", {"alNone", "alTop", "alBottom", "alLeft", "alRight", "alClient", "alCustom"},
           &TControl::Align, &TControl::SetAlign, Default(alNone))
-    .String("Caption", &TControl::Caption, &TControl::SetCaption)
+    .String("Caption", &TControl::Caption, &TControl::SetCaption, &TControl::IsCaptionStored)
     .Component("Action", &TControl::Action, &TControl::SetAction)
     .Integer("Color", &TControl::Color, &TControl::SetColor, Default(clWindow),
              [](TControl* c) { return !c->ParentColor(); })
@@ -636,13 +650,13 @@ static const bool registered = DeclareClass<TControl, TComponent>("TControl")
     .Boolean("ParentFont", &TControl::ParentFont, &TControl::SetParentFont, Default(1))
     .Integer("Cursor", [](TControl* c) { return static_cast<int>(c->Cursor()); },
              [](TControl* c, int v) { c->SetCursor(static_cast<TCursor>(v)); }, Default(crDefault))
-    .Boolean("Enabled", &TControl::Enabled, &TControl::SetEnabled, Default(1))
-    .String("Hint", &TControl::Hint, &TControl::SetHint)
+    .Boolean("Enabled", &TControl::Enabled, &TControl::SetEnabled, Default(1), &TControl::IsEnabledStored)
+    .String("Hint", &TControl::Hint, &TControl::SetHint, &TControl::IsHintStored)
     .Boolean("ShowHint", &TControl::ShowHint, &TControl::SetShowHint, NoDefault,
              [](TControl* c) { return !c->ParentShowHint(); })
     .Boolean("ParentShowHint", &TControl::ParentShowHint, &TControl::SetParentShowHint, Default(1))
-    .Boolean("Visible", &TControl::Visible, &TControl::SetVisible, Default(1))
-    .Event("OnClick", &TControl::OnClick)
+    .Boolean("Visible", &TControl::Visible, &TControl::SetVisible, Default(1), &TControl::IsVisibleStored)
+    .Event("OnClick", &TControl::OnClick, &TControl::IsOnClickStored)
     .Event("OnDblClick", &TControl::OnDblClick)
     .Event("OnMouseDown", &TControl::OnMouseDown)
     .Event("OnMouseMove", &TControl::OnMouseMove)

@@ -14,7 +14,8 @@ using TBorderStyle = TFormBorderStyle;  // bsNone or bsSingle for controls
 enum TTextLayout { tlTop, tlCenter, tlBottom };
 enum TEditCharCase { ecNormal, ecUpperCase, ecLowerCase };
 enum TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
-// The virtual styles are owner-drawn fixed lists here; their text is whatever Items hold.
+// The virtual styles are owner-drawn fixed lists without data (LBS_NODATA): the list has a
+// Count of rows and the OnData events give their texts and objects.
 enum TListBoxStyle { lbStandard, lbOwnerDrawFixed, lbOwnerDrawVariable, lbVirtual, lbVirtualOwnerDraw };
 enum TOwnerDrawStateItem {
   odSelected, odGrayed, odDisabled, odChecked, odFocused, odDefault, odHotLight, odInactive,
@@ -159,6 +160,13 @@ class TEdit : public TCustomEdit {
 class TCustomListBox;
 using TDrawItemEvent = std::function<void(TWinControl* Control, int Index, TRect Rect, TOwnerDrawState State)>;
 using TMeasureItemEvent = std::function<void(TWinControl* Control, int Index, int& Height)>;
+// The data of a virtual list's row: its text, its object, and the row a text leads to (-1: none).
+using TLBGetDataEvent = std::function<void(TWinControl* Control, int Index, AnsiString& Data)>;
+using TLBGetDataObjectEvent = std::function<void(TWinControl* Control, int Index, TObject*& DataObject)>;
+using TLBFindDataEvent = std::function<int(TWinControl* Control, const AnsiString& FindString)>;
+
+// Setting Count of a list box that is not virtual.
+inline constexpr const char* SListBoxMustBeVirtual = "リスト ボックス (%s) の Count を設定するにはスタイルが仮想でなければなりません";
 
 class TCustomListBox : public TWinControl {
  public:
@@ -184,6 +192,11 @@ class TCustomListBox : public TWinControl {
   TBorderStyle BorderStyle() const { return border_style_; }
   void SetBorderStyle(TBorderStyle Value);
   TCanvas* Canvas() const { return canvas_.get(); }
+  // The rows of a list: a virtual list's own count (settable only for the virtual styles),
+  // else the count of Items.
+  int Count();
+  void SetCount(int Value);
+  bool IsVirtual() const { return style_ == lbVirtual || style_ == lbVirtualOwnerDraw; }
 
   int ItemIndex();
   void SetItemIndex(int Value);
@@ -204,9 +217,18 @@ class TCustomListBox : public TWinControl {
 
   TDrawItemEvent OnDrawItem;
   TMeasureItemEvent OnMeasureItem;
+  TLBGetDataEvent OnData;
+  TLBGetDataObjectEvent OnDataObject;
+  TLBFindDataEvent OnDataFind;
 
  protected:
   friend class TListBoxStrings;
+  // A virtual list's data, from the events (empty text, no object, -1 without a handler).
+  virtual AnsiString DoGetData(int Index);
+  virtual TObject* DoGetDataObject(int Index);
+  virtual int DoFindData(const AnsiString& Data);
+  // Typing into a virtual list looks up what was typed lately through DoFindData.
+  void KeyPress(char& Key) override;
   void CreateParams(TCreateParams& Params) override;
   void CreateWnd() override;
   void DestroyWnd() override;
@@ -221,6 +243,8 @@ class TCustomListBox : public TWinControl {
   void CNCommand(TMessage& Message);
   void CNDrawItem(TMessage& Message);
   void CNMeasureItem(TMessage& Message);
+  // LB_GETTEXTLEN and LB_GETTEXT of a virtual window, answered from DoGetData.
+  void AnswerVirtualText(TMessage& Message);
   std::unique_ptr<TStrings> items_;
   std::unique_ptr<TStringList> saved_items_;  // the items while there is no window
   std::unique_ptr<TControlCanvas> canvas_;
@@ -235,6 +259,12 @@ class TCustomListBox : public TWinControl {
   int saved_top_ = 0;
   int saved_index_ = -1;
   bool moving_ = false;
+  int count_ = 0;                 // virtual styles: the rows
+  bool window_virtual_ = false;   // the window was made without data
+  int text_index_ = -1;           // the row LB_GETTEXTLEN last measured, and its text, so that
+  AnsiString text_;               // the LB_GETTEXT that follows fills no more than it promised
+  AnsiString filter_;             // what was typed into a virtual list lately
+  DWORD filter_time_ = 0;
 };
 
 class TListBox : public TCustomListBox {

@@ -240,7 +240,7 @@ static const bool registered =
         .Char("PasswordChar", &TCustomEdit::PasswordChar, &TCustomEdit::SetPasswordChar, Default(0))
         .Boolean("ReadOnly", &TCustomEdit::ReadOnly, &TCustomEdit::SetReadOnly, Default(0))
         .String("Text", [](TCustomEdit* e) { return e->Text(); },
-                [](TCustomEdit* e, const AnsiString& v) { e->SetText(v); })
+                [](TCustomEdit* e, const AnsiString& v) { e->SetText(v); }, &TCustomEdit::IsCaptionStored)
         .Event("OnChange", &TCustomEdit::OnChange)
         .Done() &&
     DeclareClass<TEdit, TCustomEdit>("TEdit").Done();

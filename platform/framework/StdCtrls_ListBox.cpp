@@ -1,6 +1,8 @@
 // TCustomListBox: the platform's "LISTBOX" window. Its Items are the window's strings while the
 // window exists and a string list while it does not, so they survive window recreation with
-// their objects, the selection and the scroll position.
+// their objects, the selection and the scroll position. A virtual list has only a count of rows;
+// its texts come from OnData, asked through the window's LB_GETTEXT so that a subclass of the
+// window can answer them instead.
 #include "StdCtrls.h"
 
 #include <algorithm>
@@ -22,10 +24,15 @@ class TListBoxStrings : public TStrings {
   explicit TListBoxStrings(TCustomListBox* ListBox) : list_(ListBox) {}
 
   int Count() override {
+    if (Virtual()) return list_->count_;
     if (!Window()) return list_->saved_items_->Count();
     return static_cast<int>(SendMessageA(Window(), LB_GETCOUNT, 0, 0));
   }
   AnsiString Strings(int Index) override {
+    if (Virtual() && !Window()) {
+      if (Index < 0 || Index >= list_->count_) Error(SListIndexError, Index);
+      return list_->DoGetData(Index);
+    }
     if (!Window()) return list_->saved_items_->Strings(Index);
     LRESULT len = SendMessageA(Window(), LB_GETTEXTLEN, static_cast<WPARAM>(Index), 0);
     if (len == LB_ERR) Error(SListIndexError, Index);
@@ -36,12 +43,18 @@ class TListBoxStrings : public TStrings {
     return s;
   }
   TObject* Objects(int Index) override {
+    if (Virtual()) {
+      if (Index < 0 || Index >= list_->count_) Error(SListIndexError, Index);
+      return list_->DoGetDataObject(Index);
+    }
     if (!Window()) return list_->saved_items_->Objects(Index);
     LRESULT data = SendMessageA(Window(), LB_GETITEMDATA, static_cast<WPARAM>(Index), 0);
     if (data == LB_ERR) Error(SListIndexError, Index);
     return reinterpret_cast<TObject*>(data);
   }
+  // A virtual list's rows are its events': they cannot be changed through Items.
   void SetObjects(int Index, TObject* AObject) override {
+    if (Virtual()) return;
     if (!Window()) {
       list_->saved_items_->SetObjects(Index, AObject);
       return;
@@ -51,6 +64,7 @@ class TListBoxStrings : public TStrings {
   }
   // A new text for an item keeps its object and the selection.
   void SetStrings(int Index, const AnsiString& S) override {
+    if (Virtual()) return;
     int selected = list_->ItemIndex();
     TObject* data = Objects(Index);
     Delete(Index);
@@ -58,12 +72,14 @@ class TListBoxStrings : public TStrings {
     list_->SetItemIndex(selected);
   }
   int Add(const AnsiString& S) override {
+    if (Virtual()) return -1;
     if (!Window()) return list_->saved_items_->Add(S);
     LRESULT r = SendMessageA(Window(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(S.c_str()));
     if (r < 0) throw EOutOfResources(SInsertLineError);
     return static_cast<int>(r);
   }
   void Insert(int Index, const AnsiString& S) override {
+    if (Virtual()) return;
     if (!Window()) {
       list_->saved_items_->Insert(Index, S);
       return;
@@ -72,6 +88,7 @@ class TListBoxStrings : public TStrings {
     if (r < 0) throw EOutOfResources(SInsertLineError);
   }
   void Delete(int Index) override {
+    if (Virtual()) return;
     if (!Window()) {
       list_->saved_items_->Delete(Index);
       return;
@@ -79,11 +96,13 @@ class TListBoxStrings : public TStrings {
     if (SendMessageA(Window(), LB_DELETESTRING, static_cast<WPARAM>(Index), 0) == LB_ERR) Error(SListIndexError, Index);
   }
   void Clear() override {
-    if (!Window()) list_->saved_items_->Clear();
+    if (Virtual()) list_->SetCount(0);
+    else if (!Window()) list_->saved_items_->Clear();
     else SendMessageA(Window(), LB_RESETCONTENT, 0, 0);
   }
   // Swaps the texts and objects; the selection goes with its item.
   void Exchange(int Index1, int Index2) override {
+    if (Virtual()) return;
     BeginUpdate();
     try {
       int selected = list_->ItemIndex();
@@ -102,7 +121,7 @@ class TListBoxStrings : public TStrings {
   }
   // Moves an item with its object; the list box knows it is being moved meanwhile.
   void Move(int CurIndex, int NewIndex) override {
-    if (CurIndex == NewIndex) return;
+    if (CurIndex == NewIndex || Virtual()) return;
     BeginUpdate();
     list_->SetMoving(true);
     try {
@@ -119,6 +138,7 @@ class TListBoxStrings : public TStrings {
     EndUpdate();
   }
   int IndexOf(const AnsiString& S) override {
+    if (Virtual()) return list_->DoFindData(S);
     if (!Window()) return list_->saved_items_->IndexOf(S);
     return static_cast<int>(SendMessageA(Window(), LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(S.c_str())));
   }
@@ -132,6 +152,8 @@ class TListBoxStrings : public TStrings {
 
  private:
   HWND Window() const { return list_->HandleAllocated() ? list_->handle_ : nullptr; }
+  // The rows are data events' (while a window exists: the window was made so).
+  bool Virtual() const { return Window() ? list_->window_virtual_ : list_->IsVirtual(); }
   // Replaces an item's text in place (no selection bookkeeping).
   void PutText(int Index, const AnsiString& S, TObject* O) {
     Delete(Index);
@@ -149,7 +171,9 @@ TCustomListBox::TCustomListBox(TComponent* AOwner)
   width_ = 121;
   height_ = 97;
   SetTabStop(true);
+  // A list shows the window colour, not its parent's.
   SetColor(clWindow);
+  SetParentColor(false);
   canvas_->SetControl(this);
 }
 
@@ -160,18 +184,31 @@ void TCustomListBox::CreateParams(TCreateParams& Params) {
   CreateSubClass(Params, "LISTBOX");
   static constexpr DWORD kStyles[] = {0, LBS_OWNERDRAWFIXED, LBS_OWNERDRAWVARIABLE, LBS_OWNERDRAWFIXED,
                                       LBS_OWNERDRAWFIXED};
-  Params.Style |= LBS_HASSTRINGS | LBS_NOTIFY | kStyles[style_];
+  Params.Style |= LBS_NOTIFY | kStyles[style_];
+  // A virtual list's rows have no strings to keep or sort.
+  Params.Style |= IsVirtual() ? LBS_NODATA : LBS_HASSTRINGS;
   Params.Style |= columns_ > 0 ? (LBS_MULTICOLUMN | WS_HSCROLL) : WS_VSCROLL;
   if (multi_select_) Params.Style |= extended_select_ ? LBS_EXTENDEDSEL : LBS_MULTIPLESEL;
-  if (sorted_) Params.Style |= LBS_SORT;
+  if (sorted_ && !IsVirtual()) Params.Style |= LBS_SORT;
   if (!integral_height_) Params.Style |= LBS_NOINTEGRALHEIGHT;
   if (border_style_ == bsSingle) Params.ExStyle |= WS_EX_CLIENTEDGE;
 }
 
 void TCustomListBox::CreateWnd() {
   TWinControl::CreateWnd();
-  if (style_ == lbOwnerDrawFixed) SendMessageA(handle_, LB_SETITEMHEIGHT, 0, MAKELPARAM(item_height_, 0));
+  window_virtual_ = IsVirtual();
+  text_index_ = -1;
+  if (style_ == lbOwnerDrawFixed || window_virtual_) SendMessageA(handle_, LB_SETITEMHEIGHT, 0, MAKELPARAM(item_height_, 0));
   if (columns_ > 0) SendMessageA(handle_, LB_SETCOLUMNWIDTH, static_cast<WPARAM>(std::max(1, width_ / columns_)), 0);
+  if (window_virtual_) {
+    // The rows come back by their count; the kept items wait for a list that is not virtual.
+    SendMessageA(handle_, LB_SETCOUNT, static_cast<WPARAM>(count_), 0);
+    if (count_ > 0) {
+      SetTopIndex(saved_top_);
+      SetItemIndex(saved_index_);
+    }
+    return;
+  }
   // The kept items go into the window, then the kept selection and scroll position.
   int n = saved_items_->Count();
   for (int i = 0; i < n; ++i) {
@@ -189,6 +226,17 @@ void TCustomListBox::CreateWnd() {
 }
 
 void TCustomListBox::DestroyWnd() {
+  if (window_virtual_) {
+    // Nothing to copy: the next window asks the events again.
+    if (!ComponentState().Contains(csDestroying) && count_ > 0) {
+      saved_top_ = TopIndex();
+      saved_index_ = ItemIndex();
+    }
+    TWinControl::DestroyWnd();
+    window_virtual_ = false;
+    text_index_ = -1;
+    return;
+  }
   if (!ComponentState().Contains(csDestroying) && SendMessageA(handle_, LB_GETCOUNT, 0, 0) > 0) {
     saved_top_ = TopIndex();
     saved_index_ = ItemIndex();
@@ -261,8 +309,131 @@ void TCustomListBox::SetBorderStyle(TBorderStyle Value) {
   RecreateWnd();
 }
 
+int TCustomListBox::Count() {
+  if (IsVirtual()) return count_;
+  return items_->Count();
+}
+
+void TCustomListBox::SetCount(int Value) {
+  if (!IsVirtual()) throw EListError(Format(SListBoxMustBeVirtual, {Name()}));
+  if (Value < 0) Value = 0;
+  count_ = Value;
+  text_index_ = -1;
+  if (HandleAllocated() && window_virtual_) {
+    if (SendMessageA(handle_, LB_SETCOUNT, static_cast<WPARAM>(Value), 0) < 0) {
+      count_ = static_cast<int>(SendMessageA(handle_, LB_GETCOUNT, 0, 0));
+      throw EOutOfResources(SInsertLineError);
+    }
+  }
+}
+
+AnsiString TCustomListBox::DoGetData(int Index) {
+  AnsiString data;
+  if (OnData) OnData(this, Index, data);
+  return data;
+}
+
+TObject* TCustomListBox::DoGetDataObject(int Index) {
+  TObject* object = nullptr;
+  if (OnDataObject) OnDataObject(this, Index, object);
+  return object;
+}
+
+int TCustomListBox::DoFindData(const AnsiString& Data) {
+  return OnDataFind ? OnDataFind(this, Data) : -1;
+}
+
+void TCustomListBox::AnswerVirtualText(TMessage& Message) {
+  int index = static_cast<int>(Message.WParam);
+  if (index < 0 || index >= count_) {
+    Message.Result = LB_ERR;
+    return;
+  }
+  AnsiString text;
+  if (text_index_ == index) {
+    text = text_;
+  } else {
+    text = DoGetData(index);
+  }
+  if (Message.Msg == LB_GETTEXTLEN) {
+    text_index_ = index;
+    text_ = text;
+  } else {
+    text_index_ = -1;
+    text_.clear();
+  }
+  // In the window's own characters: a wide window's callers were given wide procedures.
+  if (IsWindowUnicode(handle_)) {
+    WideString w = AnsiToWide(text);
+    if (Message.Msg == LB_GETTEXT) {
+      if (!Message.LParam) {
+        Message.Result = LB_ERR;
+        return;
+      }
+      auto* out = reinterpret_cast<char16_t*>(Message.LParam);
+      std::copy(w.begin(), w.end(), out);
+      out[w.size()] = 0;
+    }
+    Message.Result = static_cast<LRESULT>(w.size());
+    return;
+  }
+  if (Message.Msg == LB_GETTEXT) {
+    if (!Message.LParam) {
+      Message.Result = LB_ERR;
+      return;
+    }
+    auto* out = reinterpret_cast<char*>(Message.LParam);
+    std::copy(text.begin(), text.end(), out);
+    out[text.size()] = 0;
+  }
+  Message.Result = static_cast<LRESULT>(text.size());
+}
+
+void TCustomListBox::KeyPress(char& Key) {
+  TWinControl::KeyPress(Key);
+  if (Key == 0 || !IsVirtual() || !HandleAllocated()) return;
+  const auto ch = static_cast<uint8_t>(Key);
+  if (ch < 0x20 && ch != VK_BACK) return;  // Enter, Escape, Tab keep their meaning
+  // What is typed within half a second of the key before adds to the text looked for.
+  DWORD now = GetTickCount();
+  if (now - filter_time_ >= 500) filter_.clear();
+  filter_time_ = now;
+  if (ch == VK_BACK) {
+    // Takes off the last character (both bytes of a double-byte one).
+    size_t i = 0, last = 0;
+    while (i < filter_.size()) {
+      last = i;
+      i += IsDBCSLeadByte(static_cast<BYTE>(filter_[i])) && i + 1 < filter_.size() ? 2 : 1;
+    }
+    filter_.resize(last);
+  } else {
+    filter_ += Key;
+  }
+  Key = 0;
+  // A lead byte waits for its trail byte before anything is looked for.
+  size_t i = 0;
+  bool complete = true;
+  while (i < filter_.size()) {
+    if (IsDBCSLeadByte(static_cast<BYTE>(filter_[i]))) {
+      if (i + 1 >= filter_.size()) complete = false;
+      i += 2;
+    } else {
+      ++i;
+    }
+  }
+  if (filter_.empty() || !complete) return;
+  int found = DoFindData(filter_);
+  if (found < 0 || found >= count_) return;
+  if (multi_select_) {
+    SendMessageA(handle_, LB_SETSEL, 0, -1);
+    SendMessageA(handle_, LB_SETSEL, 1, found);
+  }
+  SetItemIndex(found);
+  Click();
+}
+
 int TCustomListBox::ItemIndex() {
-  if (!HandleAllocated()) return saved_items_->Count() ? saved_index_ : -1;
+  if (!HandleAllocated()) return (IsVirtual() ? count_ : saved_items_->Count()) ? saved_index_ : -1;
   return static_cast<int>(SendMessageA(handle_, multi_select_ ? LB_GETCARETINDEX : LB_GETCURSEL, 0, 0));
 }
 
@@ -427,6 +598,13 @@ void TCustomListBox::Dispatch(TMessage& Message) {
     case CN_COMMAND: CNCommand(Message); return;
     case CN_DRAWITEM: CNDrawItem(Message); return;
     case CN_MEASUREITEM: CNMeasureItem(Message); return;
+    case LB_GETTEXT:
+    case LB_GETTEXTLEN:
+      if (HandleAllocated() && window_virtual_) {
+        AnswerVirtualText(Message);
+        return;
+      }
+      break;
     default: break;
   }
   TWinControl::Dispatch(Message);
@@ -442,9 +620,12 @@ static const bool registered =
         .Boolean("IntegralHeight", &TCustomListBox::IntegralHeight, &TCustomListBox::SetIntegralHeight, Default(0))
         .Integer("ItemHeight", [](TCustomListBox* l) { return l->ItemHeight(); }, &TCustomListBox::SetItemHeight,
                  Default(16))
-        .Object("Items", &TCustomListBox::Items)
+        .Object("Items", &TCustomListBox::Items, [](TCustomListBox* l) { return !l->IsVirtual(); })
         .Event("OnDrawItem", &TCustomListBox::OnDrawItem)
         .Event("OnMeasureItem", &TCustomListBox::OnMeasureItem)
+        .Event("OnData", &TCustomListBox::OnData)
+        .Event("OnDataFind", &TCustomListBox::OnDataFind)
+        .Event("OnDataObject", &TCustomListBox::OnDataObject)
         .Boolean("MultiSelect", &TCustomListBox::MultiSelect, &TCustomListBox::SetMultiSelect, Default(0))
         .Boolean("Sorted", &TCustomListBox::Sorted, &TCustomListBox::SetSorted, Default(0))
         .Enum("Style", {"lbStandard", "lbOwnerDrawFixed", "lbOwnerDrawVariable", "lbVirtual", "lbVirtualOwnerDraw"},

@@ -163,6 +163,20 @@ bool IsStoredProp(TObject* Instance, const TPropInfo* Prop) {
   return Prop->StoredConst;
 }
 
+bool IsStoredProp(TObject* Instance, const AnsiString& PropName) {
+  return IsStoredProp(Instance, Need(Instance, PropName));
+}
+
+bool IsStoredPropOf(TObject* Instance, const AnsiString& ClassName, const AnsiString& PropName) {
+  const TClassInfo* cls = FindClassInfo(ClassName);
+  const TClassInfo* own = ClassInfoOf(Instance);
+  // The test is a function of that class: it may only be asked of one of its instances.
+  if (!cls || !own || !own->InheritsFrom(cls)) throw EPropertyError(SPropertyNotFound);
+  const TPropInfo* p = GetPropInfo(cls, PropName);
+  if (!p) throw EPropertyError(SPropertyNotFound);
+  return IsStoredProp(Instance, p);
+}
+
 int64_t GetOrdProp(TObject* Instance, const TPropInfo* Prop) {
   if (!Prop->GetOrd) BadKind();
   return Prop->GetOrd(Instance);

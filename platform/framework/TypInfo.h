@@ -148,6 +148,12 @@ bool IsPublishedProp(const TObject* Instance, const AnsiString& PropName);
 // Property access. A property without the needed accessor, or of another kind, raises
 // EPropertyError.
 bool IsStoredProp(TObject* Instance, const TPropInfo* Prop);
+// The stored test of PropName on Instance (EPropertyError SUnknownProperty when it has none).
+bool IsStoredProp(TObject* Instance, const AnsiString& PropName);
+// The stored test of PropName as the class ClassName (Instance's class or one of its bases)
+// declares it, asked of Instance: a base's test, whatever a descendant redeclares. A class that
+// is unknown, not Instance's, or without the property raises EPropertyError SPropertyNotFound.
+bool IsStoredPropOf(TObject* Instance, const AnsiString& ClassName, const AnsiString& PropName);
 int64_t GetOrdProp(TObject* Instance, const TPropInfo* Prop);
 void SetOrdProp(TObject* Instance, const TPropInfo* Prop, int64_t Value);
 AnsiString GetStrProp(TObject* Instance, const TPropInfo* Prop);  // string kinds (wide narrowed)
@@ -182,6 +188,7 @@ bool SetComponentField(TObject* Root, const AnsiString& FieldName, TComponent* C
 VSE_EXCEPTION_CLASS(EPropertyError, Exception);
 
 inline constexpr const char* SUnknownProperty = "プロパティ %s は存在しません";
+inline constexpr const char* SPropertyNotFound = "プロパティが存在しません";
 inline constexpr const char* SClassNotFound = "クラス %s が見つかりません";
 inline constexpr const char* SMethodNotFound = "メソッド %s が見つかりません";
 inline constexpr const char* SReadOnlyProperty = "プロパティ %s は読み込み専用です";

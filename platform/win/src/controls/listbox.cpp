@@ -1,6 +1,7 @@
 // The LISTBOX class: strings and item data, sorted lists, single, multiple and extended
 // selection by keyboard and mouse, scrolling, several columns, owner-drawn items of fixed or
-// variable height, and folder listings (LB_DIR).
+// variable height, lists without data (LBS_NODATA: only a count of rows, LB_SETCOUNT), and
+// folder listings (LB_DIR).
 #include <algorithm>
 #include <cstring>
 
@@ -25,6 +26,7 @@ struct ListData {
   bool focused = false;
   bool tracking = false;
   bool redraw = true;
+  bool nodata = false;  // LBS_NODATA: rows without text or data, drawn by the owner
 };
 
 bool OwnerDraw(DWORD style) { return (style & (LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE)) != 0; }
@@ -227,7 +229,7 @@ void Report(HWND h, ListData& d, const ListBoxModel::Change& c) {
 // Owner-drawn items of lists without strings are the parent's: it hears of each one removed.
 void DeleteItemNotice(HWND h, ListData& d, int index) {
   DWORD style = Style(h);
-  if (!OwnerDraw(style) || (style & LBS_HASSTRINGS)) return;
+  if (d.nodata || !OwnerDraw(style) || (style & LBS_HASSTRINGS)) return;
   const auto* item = d.m.At(index);
   if (!item) return;
   DELETEITEMSTRUCT ds{};
@@ -255,7 +257,7 @@ int MeasureItem(HWND h, ListData& d, int index, ULONG_PTR data) {
 int AddItem(HWND h, ListData& d, UINT msg, WPARAM wp, LPARAM lp) {
   bool strings = d.m.HasStrings();
   std::u16string_view text = strings && lp ? std::u16string_view(reinterpret_cast<const char16_t*>(lp)) : std::u16string_view();
-  ULONG_PTR data = strings ? 0 : static_cast<ULONG_PTR>(lp);
+  ULONG_PTR data = strings || d.nodata ? 0 : static_cast<ULONG_PTR>(lp);
   int r = msg == LB_ADDSTRING ? d.m.Add(text, data) : d.m.Insert(static_cast<int>(wp), text, data);
   if (r >= 0 && d.m.VariableHeight()) d.m.SetItemHeight(r, MeasureItem(h, d, r, static_cast<ULONG_PTR>(lp)));
   Redraw(h, d);
@@ -320,6 +322,8 @@ LRESULT CALLBACK ListBoxProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     d->m.SetHasStrings(!OwnerDraw(style) || (style & LBS_HASSTRINGS));
     d->m.SetMultiColumn((style & LBS_MULTICOLUMN) != 0);
     d->m.SetVariableHeight(Variable(style));
+    // Rows without data need the owner to draw them at one height, and nothing to sort by.
+    d->nodata = (style & LBS_NODATA) && (style & LBS_OWNERDRAWFIXED) && !(style & (LBS_HASSTRINGS | LBS_SORT));
   }
   if (!d) return DefWindowProcW(h, msg, wp, lp);
   DWORD style = Style(h);
@@ -488,12 +492,19 @@ LRESULT CALLBACK ListBoxProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case LB_GETCOUNT:
       return d->m.Count();
+    case LB_SETCOUNT: {
+      if (!d->nodata) return LB_ERR;
+      int r = d->m.SetCount(static_cast<int>(wp));
+      Redraw(h, *d);
+      return r;
+    }
     case LB_GETTEXTLEN:
+      if (d->nodata) return LB_ERR;
       if (!d->m.HasStrings()) return d->m.At(static_cast<int>(wp)) ? static_cast<LRESULT>(sizeof(ULONG_PTR)) : LB_ERR;
       return d->m.TextLength(static_cast<int>(wp));
     case LB_GETTEXT: {
       const auto* item = d->m.At(static_cast<int>(wp));
-      if (!item || !lp) return LB_ERR;
+      if (!item || !lp || d->nodata) return LB_ERR;
       if (!d->m.HasStrings()) {
         std::memcpy(reinterpret_cast<void*>(lp), &item->data, sizeof(item->data));
         return static_cast<LRESULT>(sizeof(item->data));
@@ -508,11 +519,12 @@ LRESULT CALLBACK ListBoxProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       return item ? static_cast<LRESULT>(item->data) : LB_ERR;
     }
     case LB_SETITEMDATA:
+      if (d->nodata) return LB_ERR;
       return d->m.SetData(static_cast<int>(wp), static_cast<ULONG_PTR>(lp)) ? 0 : LB_ERR;
     case LB_FINDSTRING:
     case LB_FINDSTRINGEXACT:
     case LB_SELECTSTRING: {
-      if (!lp) return LB_ERR;
+      if (!lp || d->nodata) return LB_ERR;
       std::u16string_view text(reinterpret_cast<const char16_t*>(lp));
       int after = static_cast<int>(wp);
       int i = msg == LB_FINDSTRINGEXACT ? d->m.FindExact(after, text) : d->m.FindPrefix(after, text);

@@ -2,6 +2,8 @@
 #include "controls/listbox_model.h"
 
 #include <algorithm>
+#include <new>
+#include <stdexcept>
 
 #include "codepages/casemap.h"
 #include "winuser.h"
@@ -53,6 +55,25 @@ void ListBoxModel::Reset() {
   items_.clear();
   cur_ = -1;
   caret_ = anchor_ = top_ = 0;
+}
+
+int ListBoxModel::SetCount(int count) {
+  if (count < 0) return kErr;
+  // Each row keeps its selection and height: a bound keeps a wild count from taking the memory.
+  if (count > kMaxRows) return LB_ERRSPACE;
+  try {
+    items_.resize(static_cast<size_t>(count));
+  } catch (const std::bad_alloc&) {
+    return LB_ERRSPACE;
+  } catch (const std::length_error&) {
+    return LB_ERRSPACE;
+  }
+  int last = count - 1;
+  if (cur_ > last) cur_ = -1;
+  if (caret_ > last) caret_ = std::max(0, last);
+  if (anchor_ > last) anchor_ = std::max(0, last);
+  if (top_ > last) top_ = std::max(0, last);
+  return 0;
 }
 
 int ListBoxModel::TextLength(int index) const {

@@ -14,6 +14,7 @@ namespace winplat::controls {
 class ListBoxModel {
  public:
   static constexpr int kErr = -1;
+  static constexpr int kMaxRows = 1 << 24;  // rows a list without data may be given
 
   enum class Selection { Single, Multiple, Extended, None };
 
@@ -65,6 +66,9 @@ class ListBoxModel {
   // LB_DELETESTRING: answers the count left, or LB_ERR.
   int Delete(int index);
   void Reset();
+  // LB_SETCOUNT of a list without data: Count() rows, the selection of the rows kept. LB_ERR
+  // for a negative count, LB_ERRSPACE for more than kMaxRows or when they do not fit in memory.
+  int SetCount(int count);
 
   // LB_GETTEXTLEN / LB_GETTEXT.
   int TextLength(int index) const;

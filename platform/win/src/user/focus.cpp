@@ -1,5 +1,5 @@
 // Activation, focus and capture, with the platform's message orders; the caret; cursors;
-// keyboard helpers.
+// keyboard state.
 #include <algorithm>
 #include <cstring>
 
@@ -238,109 +238,6 @@ BOOL WINAPI SetKeyboardState(BYTE* keys) {
   return TRUE;
 }
 
-namespace {
-// Scan codes of the PC/AT keyboard (set 1) for the keys that have one.
-struct KeyName { UINT vk; UINT scan; const char16_t* name; };
-const KeyName kKeys[] = {
-    {VK_ESCAPE, 0x01, u"Esc"}, {'1', 0x02, u"1"}, {'2', 0x03, u"2"}, {'3', 0x04, u"3"}, {'4', 0x05, u"4"},
-    {'5', 0x06, u"5"}, {'6', 0x07, u"6"}, {'7', 0x08, u"7"}, {'8', 0x09, u"8"}, {'9', 0x0A, u"9"},
-    {'0', 0x0B, u"0"}, {VK_OEM_MINUS, 0x0C, u"-"}, {VK_OEM_7, 0x0D, u"^"}, {VK_BACK, 0x0E, u"Backspace"},
-    {VK_TAB, 0x0F, u"Tab"}, {'Q', 0x10, u"Q"}, {'W', 0x11, u"W"}, {'E', 0x12, u"E"}, {'R', 0x13, u"R"},
-    {'T', 0x14, u"T"}, {'Y', 0x15, u"Y"}, {'U', 0x16, u"U"}, {'I', 0x17, u"I"}, {'O', 0x18, u"O"},
-    {'P', 0x19, u"P"}, {VK_OEM_3, 0x1A, u"@"}, {VK_OEM_4, 0x1B, u"["}, {VK_RETURN, 0x1C, u"Enter"},
-    {VK_CONTROL, 0x1D, u"Ctrl"}, {'A', 0x1E, u"A"}, {'S', 0x1F, u"S"}, {'D', 0x20, u"D"}, {'F', 0x21, u"F"},
-    {'G', 0x22, u"G"}, {'H', 0x23, u"H"}, {'J', 0x24, u"J"}, {'K', 0x25, u"K"}, {'L', 0x26, u"L"},
-    {VK_OEM_PLUS, 0x27, u";"}, {VK_OEM_1, 0x28, u":"}, {VK_SHIFT, 0x2A, u"Shift"}, {VK_OEM_6, 0x2B, u"]"},
-    {'Z', 0x2C, u"Z"}, {'X', 0x2D, u"X"}, {'C', 0x2E, u"C"}, {'V', 0x2F, u"V"}, {'B', 0x30, u"B"},
-    {'N', 0x31, u"N"}, {'M', 0x32, u"M"}, {VK_OEM_COMMA, 0x33, u","}, {VK_OEM_PERIOD, 0x34, u"."},
-    {VK_OEM_2, 0x35, u"/"}, {VK_MULTIPLY, 0x37, u"Num *"}, {VK_MENU, 0x38, u"Alt"}, {VK_SPACE, 0x39, u"Space"},
-    {VK_CAPITAL, 0x3A, u"Caps Lock"}, {VK_F1, 0x3B, u"F1"}, {VK_F2, 0x3C, u"F2"}, {VK_F3, 0x3D, u"F3"},
-    {VK_F4, 0x3E, u"F4"}, {VK_F5, 0x3F, u"F5"}, {VK_F6, 0x40, u"F6"}, {VK_F7, 0x41, u"F7"}, {VK_F8, 0x42, u"F8"},
-    {VK_F9, 0x43, u"F9"}, {VK_F10, 0x44, u"F10"}, {VK_NUMLOCK, 0x45, u"Num Lock"}, {VK_SCROLL, 0x46, u"Scroll Lock"},
-    {VK_HOME, 0x47, u"Home"}, {VK_UP, 0x48, u"Up"}, {VK_PRIOR, 0x49, u"Page Up"}, {VK_SUBTRACT, 0x4A, u"Num -"},
-    {VK_LEFT, 0x4B, u"Left"}, {VK_CLEAR, 0x4C, u"Num 5"}, {VK_RIGHT, 0x4D, u"Right"}, {VK_ADD, 0x4E, u"Num +"},
-    {VK_END, 0x4F, u"End"}, {VK_DOWN, 0x50, u"Down"}, {VK_NEXT, 0x51, u"Page Down"}, {VK_INSERT, 0x52, u"Insert"},
-    {VK_DELETE, 0x53, u"Delete"}, {VK_F11, 0x57, u"F11"}, {VK_F12, 0x58, u"F12"}, {VK_OEM_102, 0x73, u"\\"},
-    {VK_OEM_5, 0x7D, u"\\"}, {VK_CONVERT, 0x79, u"Convert"}, {VK_NONCONVERT, 0x7B, u"Non Convert"},
-};
-}  // namespace
-
-UINT WINAPI MapVirtualKeyW(UINT code, UINT type) {
-  if (VSE_WIDE_CALL_REFUSED()) return 0;
-  switch (type) {
-    case MAPVK_VK_TO_VSC:
-      if (code == VK_LSHIFT) return 0x2A;
-      if (code == VK_RSHIFT) return 0x36;
-      for (auto& k : kKeys) if (k.vk == code) return k.scan;
-      return 0;
-    case MAPVK_VSC_TO_VK:
-    case MAPVK_VSC_TO_VK_EX:
-      for (auto& k : kKeys) if (k.scan == code) return k.vk;
-      return 0;
-    case MAPVK_VK_TO_CHAR:
-      if ((code >= '0' && code <= '9') || (code >= 'A' && code <= 'Z') || code == VK_SPACE) return code;
-      if (code == VK_BACK || code == VK_TAB || code == VK_RETURN || code == VK_ESCAPE) return code == VK_ESCAPE ? 0x1B : code;
-      for (auto& k : kKeys)
-        if (k.vk == code && k.name[1] == 0) return k.name[0];
-      return 0;
-    default:
-      return 0;
-  }
-}
-UINT WINAPI MapVirtualKeyA(UINT code, UINT type) { return MapVirtualKeyW(code, type); }
-
-int WINAPI GetKeyNameTextW(LONG lp, LPWSTR out, int size) {
-  if (VSE_WIDE_CALL_REFUSED()) return 0;
-  if (!out || size <= 0) return 0;
-  const UINT scan = (static_cast<UINT>(lp) >> 16) & 0xFF;
-  const bool ext = (lp >> 24) & 1;
-  const char16_t* name = nullptr;
-  if (ext) {
-    switch (scan) {
-      case 0x1C: name = u"Num Enter"; break;
-      case 0x1D: name = u"Right Ctrl"; break;
-      case 0x38: name = u"Right Alt"; break;
-      case 0x35: name = u"Num /"; break;
-      default: break;
-    }
-  }
-  if (!name && scan == 0x36) name = u"Right Shift";
-  if (!name)
-    for (auto& k : kKeys) if (k.scan == scan) { name = k.name; break; }
-  if (!name) return 0;
-  std::u16string s(name);
-  const size_t n = std::min(s.size(), static_cast<size_t>(size - 1));
-  s.copy(out, n);
-  out[n] = 0;
-  return static_cast<int>(n);
-}
-int WINAPI GetKeyNameTextA(LONG lp, LPSTR out, int size) {
-  if (!out || size <= 0) return 0;
-  WCHAR buf[64];
-  if (!GetKeyNameTextW(lp, buf, 64)) return 0;
-  const std::string a = winplat::WideToAnsi(buf);
-  const size_t n = std::min(a.size(), static_cast<size_t>(size - 1));
-  a.copy(out, n);
-  out[n] = 0;
-  return static_cast<int>(n);
-}
-
-SHORT WINAPI VkKeyScanW(WCHAR ch) {
-  if (VSE_WIDE_CALL_REFUSED()) return -1;
-  if (ch >= u'a' && ch <= u'z') return static_cast<SHORT>(ch - u'a' + 'A');
-  if (ch >= u'A' && ch <= u'Z') return static_cast<SHORT>(0x100 | ch);
-  if (ch >= u'0' && ch <= u'9') return static_cast<SHORT>(ch);
-  if (ch == u' ') return VK_SPACE;
-  if (ch == u'\r') return VK_RETURN;
-  if (ch == u'\t') return VK_TAB;
-  if (ch == 8) return VK_BACK;
-  if (ch == 0x1B) return VK_ESCAPE;
-  for (auto& k : kKeys)
-    if (k.name[0] == ch && k.name[1] == 0) return static_cast<SHORT>(k.vk);
-  return -1;
-}
-SHORT WINAPI VkKeyScanA(CHAR ch) { return VkKeyScanW(static_cast<WCHAR>(static_cast<unsigned char>(ch))); }
-
 // The Japanese keyboard layout: LANGID 0x0411 in both words.
 HKL WINAPI GetKeyboardLayout(DWORD) { return reinterpret_cast<HKL>(static_cast<uintptr_t>(0x04110411u)); }
 
@@ -437,10 +334,6 @@ VSE_EXPORT("user32.dll", GetForegroundWindow);
 VSE_EXPORT("user32.dll", SetCapture);
 VSE_EXPORT("user32.dll", GetCapture);
 VSE_EXPORT("user32.dll", ReleaseCapture);
-VSE_EXPORT("user32.dll", MapVirtualKeyA);
-VSE_EXPORT("user32.dll", MapVirtualKeyW);
-VSE_EXPORT("user32.dll", GetKeyNameTextA);
-VSE_EXPORT("user32.dll", GetKeyNameTextW);
 VSE_EXPORT("user32.dll", GetKeyboardLayout);
 VSE_EXPORT("user32.dll", LoadCursorA);
 VSE_EXPORT("user32.dll", LoadCursorW);

@@ -43,6 +43,14 @@ bool ListHasStrings(HWND h) {
   return !(w->style & (LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE)) || (w->style & LBS_HASSTRINGS);
 }
 
+// A list without data holds no item data a caller could mean: the text of a row, when a
+// procedure of the window answers it, is text, converted like a list's strings.
+bool ListAnswersText(HWND h) {
+  if (ListHasStrings(h)) return true;
+  auto w = PeekWnd(h);
+  return w && IsControlKind(*w, u"LISTBOX") && (w->style & LBS_NODATA);
+}
+
 bool IsStringInMessage(HWND h, UINT msg) {
   switch (msg) {
     case WM_SETTEXT: case WM_SETTINGCHANGE: case EM_REPLACESEL: return true;
@@ -127,7 +135,7 @@ LRESULT CallAtoW(const Proc& p, HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     }
     case LB_GETTEXT:
     case LB_GETTEXTLEN: {
-      if (!ListHasStrings(h)) return Invoke(p, h, msg, wp, lp);
+      if (!ListAnswersText(h)) return Invoke(p, h, msg, wp, lp);
       const LRESULT units = Invoke(p, h, LB_GETTEXTLEN, wp, 0);
       if (units < 0) return units;
       std::u16string buf(static_cast<size_t>(units) + 1, u'\0');
@@ -219,7 +227,7 @@ LRESULT CallWtoA(const Proc& p, HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     }
     case LB_GETTEXT:
     case LB_GETTEXTLEN: {
-      if (!ListHasStrings(h)) return Invoke(p, h, msg, wp, lp);
+      if (!ListAnswersText(h)) return Invoke(p, h, msg, wp, lp);
       const LRESULT bytes = Invoke(p, h, LB_GETTEXTLEN, wp, 0);
       if (bytes < 0) return bytes;
       std::string buf(static_cast<size_t>(bytes) + 1, '\0');
