@@ -4,6 +4,7 @@
 #pragma once
 #include <memory>
 
+#include "ActnList.h"
 #include "Classes.h"
 #include "Controls.h"
 #include "Forms.h"
@@ -274,6 +275,17 @@ class TListBox : public TCustomListBox {
 
 // ---------------------------------------------------------------------------------------------
 // Buttons and the boxes of the "BUTTON" class.
+
+// The link of a button control to its action: a check box or radio button also follows the
+// action's Checked.
+class TButtonActionLink : public TControlActionLink, public TActionClientLink {
+ public:
+  explicit TButtonActionLink(TObject* AClient) : TControlActionLink(AClient) {}
+  // A custom action whose Checked the client holds.
+  bool IsCheckedLinked() override;
+  void SetChecked(bool Value) override;
+};
+
 class TButtonControl : public TWinControl {
  public:
   explicit TButtonControl(TComponent* AOwner);
@@ -282,6 +294,8 @@ class TButtonControl : public TWinControl {
   // Check boxes and radio buttons: whether the box is ticked.
   bool Checked() { return GetChecked(); }
   virtual void SetChecked(bool Value) {}
+  // The stored test of a published Checked: not while the action supplies it.
+  bool IsCheckedStored();
 
  protected:
   virtual bool GetChecked() { return false; }
@@ -289,8 +303,14 @@ class TButtonControl : public TWinControl {
   bool ClicksDisabled() const { return clicks_disabled_; }
   void SetClicksDisabled(bool Value) { clicks_disabled_ = Value; }
   void Dispatch(TMessage& Message) override;
+  // Takes the action's Checked too (with CheckDefaults only while unchecked).
+  void ActionChange(TObject* Sender, bool CheckDefaults) override;
+  TControlActionLinkClass GetActionLinkClass() override;
 
  private:
+  friend class TButtonActionLink;
+  // Checked as the action gives it: no click, which would run the action again.
+  void SetCheckedQuietly(bool Value);
   bool word_wrap_ = false;
   bool clicks_disabled_ = false;
 };

@@ -10,7 +10,44 @@ void AnswerCtlColor(TWinControl* Control, TMessage& Message);
 bool IsCtlColor(UINT Msg);
 }  // namespace stdctrls_detail
 
+bool TButtonActionLink::IsCheckedLinked() {
+  auto* action = dynamic_cast<TCustomAction*>(action_);
+  auto* button = dynamic_cast<TButtonControl*>(client_);
+  return action && button && button->Checked() == action->Checked();
+}
+
+void TButtonActionLink::SetChecked(bool Value) {
+  if (IsCheckedLinked()) static_cast<TButtonControl*>(client_)->SetCheckedQuietly(Value);
+}
+
 TButtonControl::TButtonControl(TComponent* AOwner) : TWinControl(AOwner) {}
+
+TControlActionLinkClass TButtonControl::GetActionLinkClass() {
+  return [](TControl* c) -> TControlActionLink* { return new TButtonActionLink(c); };
+}
+
+void TButtonControl::ActionChange(TObject* Sender, bool CheckDefaults) {
+  TWinControl::ActionChange(Sender, CheckDefaults);
+  if (auto* action = dynamic_cast<TCustomAction*>(Sender))
+    if (!CheckDefaults || !Checked()) SetCheckedQuietly(action->Checked());
+}
+
+void TButtonControl::SetCheckedQuietly(bool Value) {
+  bool was = clicks_disabled_;
+  clicks_disabled_ = true;
+  try {
+    SetChecked(Value);
+  } catch (...) {
+    clicks_disabled_ = was;
+    throw;
+  }
+  clicks_disabled_ = was;
+}
+
+bool TButtonControl::IsCheckedStored() {
+  auto* link = dynamic_cast<TActionClientLink*>(ActionLink());
+  return !link || !link->IsCheckedLinked();
+}
 
 void TButtonControl::SetWordWrap(bool Value) {
   if (word_wrap_ == Value) return;
@@ -253,7 +290,7 @@ static const bool registered =
         .Boolean("AllowGrayed", &TCustomCheckBox::AllowGrayed, &TCustomCheckBox::SetAllowGrayed, Default(0))
         .Boolean("Checked", [](TCustomCheckBox* c) { return c->Checked(); },
                  [](TCustomCheckBox* c, bool v) { c->SetChecked(v); }, Default(0),
-                 [](TCustomCheckBox* c) { return c->State() != cbGrayed; })
+                 [](TCustomCheckBox* c) { return c->State() != cbGrayed && c->IsCheckedStored(); })
         .Enum("State", {"cbUnchecked", "cbChecked", "cbGrayed"}, &TCustomCheckBox::State, &TCustomCheckBox::SetState,
               Default(cbUnchecked))
         .Done() &&
@@ -262,5 +299,5 @@ static const bool registered =
         .Enum("Alignment", {"taLeftJustify", "taRightJustify"}, &TRadioButton::Alignment, &TRadioButton::SetAlignment,
               Default(taRightJustify))
         .Boolean("Checked", [](TRadioButton* c) { return c->Checked(); },
-                 [](TRadioButton* c, bool v) { c->SetChecked(v); }, Default(0))
+                 [](TRadioButton* c, bool v) { c->SetChecked(v); }, Default(0), &TRadioButton::IsCheckedStored)
         .Done();

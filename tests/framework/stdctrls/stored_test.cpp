@@ -224,6 +224,46 @@ TEST_F(StoredProps, ABitButtonsCaptionIsStoredWhenItIsNotItsKindsOwn) {
   FreeAndNil(form);
 }
 
+TEST_F(StoredProps, ACheckBoxFollowsItsActionsCheckedWhichIsThenLeftOut) {
+  TStoredForm* form = CreateNewForm<TStoredForm>(Application);
+  auto* grid = new TAction(form);
+  grid->SetCaption("方眼");
+  grid->SetAutoCheck(true);
+  grid->SetChecked(true);
+  int runs = 0;
+  grid->OnExecute = [&](TObject*) { ++runs; };
+  auto* box = Make<TCheckBox>(form, "chkGrid", 10);
+  box->SetAction(grid);
+  EXPECT_TRUE(box->Checked());
+  EXPECT_EQ(box->Caption(), "方眼");
+  EXPECT_EQ(runs, 0) << "taking the action's state is no click";
+  EXPECT_FALSE(IsStoredProp(box, "Checked"));
+  // The action's changes reach the box, quietly.
+  grid->SetChecked(false);
+  EXPECT_FALSE(box->Checked());
+  EXPECT_EQ(runs, 0);
+  // A click runs the action once; checking itself, the action checks the box along.
+  box->Click();
+  EXPECT_EQ(runs, 1);
+  EXPECT_TRUE(grid->Checked());
+  EXPECT_TRUE(box->Checked());
+  // A box of its own state keeps it in the form.
+  auto* own = Make<TCheckBox>(form, "chkOwn", 40);
+  own->SetChecked(true);
+  EXPECT_TRUE(IsStoredProp(own, "Checked"));
+  own->SetAction(grid);  // the action's Checked is the box's too: linked
+  EXPECT_FALSE(IsStoredProp(own, "Checked"));
+  grid->SetAutoCheck(false);
+  own->SetChecked(false);
+  EXPECT_TRUE(IsStoredProp(own, "Checked")) << "a state apart from the action's";
+  // Radio buttons alike.
+  auto* radio = Make<TRadioButton>(form, "rbGrid", 70);
+  radio->SetAction(grid);
+  EXPECT_TRUE(radio->Checked());
+  EXPECT_FALSE(IsStoredProp(radio, "Checked"));
+  FreeAndNil(form);
+}
+
 TEST_F(StoredProps, AVirtualListsRowsAreNotWritten) {
   TStoredForm* form = CreateNewForm<TStoredForm>(Application);
   auto* l = Make<TListBox>(form, "lstRows", 10);
