@@ -1,5 +1,6 @@
 // TCustomDXDraw: the drawing control's stages, options, notifications and surface size.
 #include <algorithm>
+#include <exception>
 
 #include "DXDraws.h"
 #include "TypInfo.h"
@@ -323,14 +324,21 @@ void TCustomDXDraw::Finalize() {
     }
     Notify(code);
   };
+  // Both stages run even when the first one's event raised, so listeners always hear that the
+  // control is going; the first exception passes on.
+  std::exception_ptr failure;
   try {
     stage(FSurfaceInitialized, &TCustomDXDraw::DoFinalizeSurface, dxntFinalizeSurface);
+  } catch (...) {
+    failure = std::current_exception();
+  }
+  try {
     stage(FInitializeFired, &TCustomDXDraw::DoFinalize, dxntFinalize);
   } catch (...) {
-    finish();
-    throw;
+    if (!failure) failure = std::current_exception();
   }
   finish();
+  if (failure) std::rethrow_exception(failure);
 }
 
 bool TCustomDXDraw::CheckSurfaces() {

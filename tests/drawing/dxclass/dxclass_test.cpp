@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
+#include <string>
 
+#include "Controls.h"
 #include "DXClass.h"
 
 namespace {
@@ -121,6 +124,62 @@ TEST(LibraryLoader, LoadsOnceAndNamesTheLibraryOnFailure) {
   } catch (const Exception& e) {
     EXPECT_EQ(e.Message(), AnsiString("kernel32.dll を読み込めません"));
   }
+}
+
+// A control that counts the messages its own procedure gets.
+class TCountingControl : public TControl {
+ public:
+  using TControl::TControl;
+  int Own = 0;
+  void Dispatch(TMessage& Message) override {
+    if (Message.Msg == WM_USER + 1) ++Own;
+    TControl::Dispatch(Message);
+  }
+};
+
+struct HookLog {
+  std::vector<std::string>* log;
+  std::string name;
+  bool pass = true;
+  static void Callback(void* Data, TMessage& Message, const TWndMethod& DefWindowProc) {
+    auto* self = static_cast<HookLog*>(Data);
+    if (Message.Msg != WM_USER + 1) {
+      DefWindowProc(Message);
+      return;
+    }
+    self->log->push_back(self->name);
+    if (self->pass) DefWindowProc(Message);
+  }
+};
+
+TEST(ControlSubClass, PutsItsCallbackInFrontUntilDestroyed) {
+  TCountingControl c(nullptr);
+  const TWndMethod original = c.WindowProc();
+  std::vector<std::string> log;
+  HookLog outer{&log, "outer"}, inner{&log, "inner"};
+  {
+    TControlSubClass first(&c, &HookLog::Callback, &inner);
+    {
+      TControlSubClass second(&c, &HookLog::Callback, &outer);
+      c.Perform(WM_USER + 1);
+      EXPECT_EQ(log, (std::vector<std::string>{"outer", "inner"}));  // the newer hook first
+      EXPECT_EQ(c.Own, 1);
+      // A callback that does not pass the message on keeps it from the control.
+      outer.pass = false;
+      c.Perform(WM_USER + 1);
+      EXPECT_EQ(c.Own, 1);
+      EXPECT_EQ(log.size(), 3u);
+    }
+    log.clear();
+    c.Perform(WM_USER + 1);
+    EXPECT_EQ(log, (std::vector<std::string>{"inner"}));
+    EXPECT_EQ(c.Own, 2);
+  }
+  EXPECT_TRUE(c.WindowProc() == original);
+  log.clear();
+  c.Perform(WM_USER + 1);
+  EXPECT_TRUE(log.empty());
+  EXPECT_EQ(c.Own, 3);
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 // Initialize, lost surfaces, the flip destination, display modes.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "support.h"
 
 using namespace dxdrawtest;
@@ -370,6 +372,161 @@ TEST(DXDrawNotify, ListenersJoiningDuringTheStartHearEachStageOnce) {
     EXPECT_EQ(late.Codes, c.codes);
     b.draw->UnregisterNotifyEvent(late.Event());
   }
+}
+
+TEST(DXDrawStages, FinalisingGoesOnWhenAStageEventRaises) {
+  struct Case {
+    const char* what;
+    bool surfaceRaises, finalizeRaises;
+    const char* message;  // the exception that passes on: the first one
+  };
+  const Case cases[] = {
+      {"surface event", true, false, "surface"},
+      {"finalize event", false, true, "finalize"},
+      {"both", true, true, "surface"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    bool finalizeFired = false;
+    Board b(0x0088, 320, 240);
+    TDXImageList images(nullptr);
+    images.SetDXDraw(b.draw);
+    b.draw->Initialize();
+    ASSERT_TRUE(images.Items()->Initialized());
+    b.listener.Codes.clear();
+    b.draw->OnFinalizeSurface = [&](TObject*) {
+      if (c.surfaceRaises) throw Exception("surface");
+    };
+    b.draw->OnFinalize = [&](TObject*) {
+      finalizeFired = true;
+      if (c.finalizeRaises) throw Exception("finalize");
+    };
+    try {
+      b.draw->Finalize();
+      ADD_FAILURE() << "no exception";
+    } catch (const Exception& e) {
+      EXPECT_EQ(e.Message(), AnsiString(c.message));
+    }
+    // Every listener heard both stages: the image list let go of the DirectDraw object.
+    EXPECT_TRUE(finalizeFired);
+    EXPECT_EQ(b.listener.Codes, (std::vector<int32_t>{5, 4}));
+    EXPECT_FALSE(images.Items()->Initialized());
+    EXPECT_FALSE(b.draw->Initialized());
+    EXPECT_EQ(b.draw->Driver(), nullptr);
+    b.draw->OnFinalizeSurface = nullptr;
+    b.draw->OnFinalize = nullptr;
+    b.draw->Finalize();  // nothing owed any more
+    EXPECT_EQ(b.listener.Codes.size(), 2u);
+    b.draw->Initialize();
+    EXPECT_TRUE(images.Items()->Initialized());
+    images.SetDXDraw(nullptr);
+  }
+}
+
+TEST(DXDrawStages, AResizeThatFailsFinalisesTheControl) {
+  Board b(0x0088, 320, 240);
+  b.draw->Initialize();
+  b.draw->SetAutoSize(false);
+  b.listener.Codes.clear();
+  try {
+    b.draw->SetSurfaceSize(40000, 10);
+    ADD_FAILURE() << "no exception";
+  } catch (const EDXDrawError& e) {
+    EXPECT_EQ(e.Message(), AnsiString("サーフェース を作成できません"));
+  }
+  // The surface went (5), then the control finalised (5, 4).
+  EXPECT_EQ(b.listener.Codes, (std::vector<int32_t>{5, 5, 4}));
+  EXPECT_FALSE(b.draw->Initialized());
+  EXPECT_EQ(b.draw->Surface(), nullptr);
+  EXPECT_FALSE(b.draw->CanDraw());
+}
+
+TEST(DXDrawOptions, TheDriverGuidIsCopiedUnlessItIsASelector) {
+  TDXDraw d(nullptr);
+  EXPECT_EQ(d.DriverGUID(), nullptr);
+  GUID g{0x12345678, 0x9ABC, 0xDEF0, {1, 2, 3, 4, 5, 6, 7, 8}};
+  const GUID original = g;
+  d.SetDriverGUID(&g);
+  ASSERT_NE(d.DriverGUID(), nullptr);
+  EXPECT_NE(d.DriverGUID(), &g);
+  g.Data1 = 99;  // the caller's GUID may go away or change
+  EXPECT_EQ(std::memcmp(d.DriverGUID(), &original, sizeof original), 0);
+  GUID* const selectors[] = {nullptr, reinterpret_cast<GUID*>(1), reinterpret_cast<GUID*>(2)};
+  for (GUID* s : selectors) {
+    d.SetDriverGUID(s);
+    EXPECT_EQ(d.DriverGUID(), s);
+  }
+}
+
+TEST(DXDrawPalette, TheSystemColoursStayUnlessAllAreAllowed) {
+  PALETTEENTRY system[256] = {};
+  HDC dc = GetDC(nullptr);
+  GetSystemPaletteEntries(dc, 0, 256, system);
+  ReleaseDC(nullptr, dc);
+  auto same = [](const PALETTEENTRY& e, const RGBQUAD& q) {
+    return e.peRed == q.rgbRed && e.peGreen == q.rgbGreen && e.peBlue == q.rgbBlue;
+  };
+  {
+    // A new control's tables are the system palette.
+    TDXDraw fresh(nullptr);
+    for (int i = 0; i < 256; ++i) {
+      EXPECT_TRUE(same(system[i], fresh.ColorTable()[i])) << i;
+      EXPECT_TRUE(same(system[i], fresh.DefaultColorTable()[i])) << i;
+    }
+  }
+  struct Case {
+    uint16_t options;
+    bool all;  // doAllowPalette256 in effect
+  };
+  const Case cases[] = {{0x0088, false}, {0x0089, false}, {0x0099, true}, {0x0098, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.options);
+    Board b(c.options, 320, 240);
+    for (int i = 0; i < 256; ++i)
+      b.draw->ColorTable()[i] = RGBQUAD{static_cast<BYTE>(i), static_cast<BYTE>(255 - i), static_cast<BYTE>(i * 7), 0};
+    auto entries = [&] {
+      std::vector<PALETTEENTRY> e(256);
+      EXPECT_EQ(b.draw->Palette()->IPalette()->GetEntries(0, 0, 256, e.data()), DD_OK);
+      return e;
+    };
+    std::vector<PALETTEENTRY> during;
+    b.draw->OnRestoreSurface = [&](TObject*) { during = entries(); };
+    b.draw->Initialize();
+    const std::vector<PALETTEENTRY> after = entries();
+    ASSERT_EQ(during.size(), 256u);
+    for (int i = 0; i < 256; ++i) {
+      const bool fixed = !c.all && (i < 10 || i >= 246);
+      EXPECT_TRUE(fixed ? std::memcmp(&after[i], &system[i], 3) == 0 : same(after[i], b.draw->ColorTable()[i])) << i;
+      EXPECT_EQ(after[i].peFlags, PC_NOCOLLAPSE) << i;
+      // While the listeners restore, the default table is loaded.
+      if (!fixed) {
+        EXPECT_TRUE(same(during[i], b.draw->DefaultColorTable()[i])) << i;
+      }
+    }
+  }
+}
+
+TEST(DXDrawStages, SurfaceSizeWhileStopped) {
+  Board b(0x0088, 320, 240);
+  b.draw->SetBounds(0, 0, 300, 200);  // follows the control
+  EXPECT_EQ(b.listener.Codes, (std::vector<int32_t>{7}));
+  EXPECT_EQ(b.draw->SurfaceWidth(), 300);
+  EXPECT_EQ(b.draw->SurfaceHeight(), 200);
+  b.draw->SetSurfaceSize(300, 200);  // the same size: nothing
+  EXPECT_EQ(b.listener.Codes.size(), 1u);
+  b.draw->SetAutoSize(false);
+  b.draw->SetBounds(0, 0, 100, 100);
+  EXPECT_EQ(b.draw->SurfaceWidth(), 300);
+  b.draw->SetSurfaceWidth(50);
+  EXPECT_EQ(b.draw->SurfaceWidth(), 50);
+  EXPECT_EQ(b.draw->SurfaceHeight(), 200);
+  EXPECT_EQ(b.listener.Codes, (std::vector<int32_t>{7, 7}));
+  // Switched on again, the size follows the control at once.
+  b.draw->SetAutoSize(true);
+  EXPECT_EQ(b.draw->SurfaceWidth(), 100);
+  EXPECT_EQ(b.draw->SurfaceHeight(), 100);
+  b.draw->Initialize();
+  EXPECT_EQ(b.draw->Surface()->Width(), 100);
 }
 
 }  // namespace

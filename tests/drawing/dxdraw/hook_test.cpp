@@ -34,7 +34,9 @@ struct FormProcedure {
     f->SetWindowProc(TWndMethod::Of<&FormProcedure::Proc>(this));
   }
   void Proc(TMessage& m) {
-    if (m.Msg == WM_ACTIVATE || m.Msg == WM_INITMENU || m.Msg == WM_DESTROY)
+    const bool shown = m.Msg == WM_WINDOWPOSCHANGED && m.LParam &&
+                       (reinterpret_cast<const WINDOWPOS*>(m.LParam)->flags & SWP_SHOWWINDOW);
+    if (m.Msg == WM_ACTIVATE || m.Msg == WM_INITMENU || m.Msg == WM_DESTROY || shown)
       seen.push_back({m.Msg, draw && draw->DDraw() ? draw->DDraw()->ErrorCode() : kUntouched,
                       draw && draw->Initialized()});
     own(m);
@@ -129,12 +131,18 @@ TEST(DXDrawHook, FlipToGDIBeforeTheFormOnlyOverAFullScreenFlippingChain) {
   }
 }
 
-TEST(DXDrawHook, TheFormsDestroyFinalisesBeforeTheFormHearsIt) {
+TEST(DXDrawHook, TheFormHearsItsShowBeforeTheStartAndItsDestroyAfterTheEnd) {
   WatchedBoard b(0x0088);
   ASSERT_TRUE(b.draw->Initialized());
+  auto first = [&](UINT msg) {
+    return std::find_if(b.proc.seen.begin(), b.proc.seen.end(), [&](const FormProcedure::Seen& s) { return s.msg == msg; });
+  };
+  auto shown = first(WM_WINDOWPOSCHANGED);
+  ASSERT_NE(shown, b.proc.seen.end());
+  EXPECT_FALSE(shown->initialized);
+  b.proc.seen.clear();
   b.form->RecreateWnd();
-  auto destroy = std::find_if(b.proc.seen.begin(), b.proc.seen.end(),
-                              [](const FormProcedure::Seen& s) { return s.msg == WM_DESTROY; });
+  auto destroy = first(WM_DESTROY);
   ASSERT_NE(destroy, b.proc.seen.end());
   EXPECT_FALSE(destroy->initialized);
   EXPECT_EQ(b.listener.Codes, (std::vector<int32_t>{5, 4}));
