@@ -271,4 +271,35 @@ TEST(DXDrawHook, TheHookFollowsTheControlToItsNewForm) {
   FreeAndNil(first);  // owns the control
 }
 
+// A start that fails when the form is first shown reaches the application's exception handler
+// through the form's window procedure; the control stays finalised and the form shown.
+TEST(DXDrawHook, AFailedAutomaticStartReachesTheApplicationsHandler) {
+  struct Case {
+    const char* what;
+    uint16_t options;
+    int displayWidth;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"display mode", 0x0089, 1234, "ディスプレイモードを変更できません (1234x240 32bit)"},
+      {"3D", 0x0288, 320, "3D デバイスが見つかりません"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::vector<AnsiString> caught;
+    Application->OnException = [&](TObject*, Exception* e) { caught.push_back(e->Message()); };
+    {
+      Board b(c.options, 320, 240);
+      b.draw->Display()->SetWidth(c.displayWidth);
+      b.Show();
+      EXPECT_EQ(caught, (std::vector<AnsiString>{AnsiString(c.message)}));
+      EXPECT_TRUE(b.form->Visible());
+      EXPECT_FALSE(b.draw->Initialized());
+      EXPECT_EQ(b.draw->Driver(), nullptr);
+      EXPECT_EQ(b.listener.Codes, (std::vector<int32_t>{1, 5, 4}));
+    }
+    Application->OnException = nullptr;
+  }
+}
+
 }  // namespace
