@@ -7,6 +7,7 @@
 
 #include "Controls.h"
 #include "Forms.h"
+#include "Menus.h"
 #include "TypInfo.h"
 #include "winplat_user.h"
 
@@ -868,10 +869,24 @@ void TWinControl::WMChar(TMessage& Message) {
   if (!DoKeyPress(Message)) DefaultHandler(Message);
 }
 
+namespace {
+// A key bound to an item of the pop-up menus of the control and its parents, or to the form's
+// menu or actions, runs that and is taken.
+bool IsMenuKey(TWinControl* Self, TMessage& Message) {
+  if (Self->ComponentState().Contains(csDesigning)) return false;
+  const TShortCut key = ShortCut(static_cast<Word>(Message.WParam), KeyDataToShiftState(Message.LParam));
+  for (TWinControl* c = Self; c; c = c->Parent())
+    if (TPopupMenu* p = c->PopupMenu(); p && p->IsShortCut(key)) return true;
+  TCustomForm* form = GetParentForm(Self);
+  return form && form->IsShortCut(Message);
+}
+}  // namespace
+
 // A key the application found before dispatching: the form may take it as a dialog key (Tab,
 // arrows, Return, Escape) unless this window wants it. Result 1: taken.
 void TWinControl::CNKeyDown(TMessage& Message) {
   Message.Result = 1;
+  if (IsMenuKey(this, Message)) return;
   if (Perform(CM_CHILDKEY, Message.WParam, reinterpret_cast<LPARAM>(this)) != 0) return;
   LRESULT mask = 0;
   switch (Message.WParam) {

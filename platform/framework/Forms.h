@@ -89,8 +89,12 @@ class TCustomForm : public TWinControl {
   void SetActiveControl(TWinControl* Control);
   TFormState FormState() const { return form_state_; }
   bool Active() const { return active_; }
+  // The form's menu bar (none on a dialog's frame); a menu serves one form.
   TMainMenu* Menu() const { return menu_; }
-  void SetMenu(TMainMenu* Value) { menu_ = Value; }
+  void SetMenu(TMainMenu* Value);
+  // A key down on the form or one of its controls: runs the item of the form's menu, or the
+  // action of one of its action lists, bound to it; true when one ran.
+  virtual bool IsShortCut(TMessage& Message);
   bool OldCreateOrder() const { return old_create_order_; }
   void SetOldCreateOrder(bool Value) { old_create_order_ = Value; }
   // Layered-window settings, recorded for the window's extended style.
@@ -132,6 +136,15 @@ class TCustomForm : public TWinControl {
   void CreateParams(TCreateParams& Params) override;
   void CreateWnd() override;
   void PaintWindow(HDC DC) override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  // Puts the menu bar on the window (or takes it off).
+  void ApplyMenu();
+  void WMCommand(TMessage& Message);
+  void WMInitMenuPopup(TMessage& Message);
+  void WMMenuSelect(TMessage& Message);
+  void WMMenuChar(TMessage& Message);
+  void WMMeasureItem(TMessage& Message);
+  void WMDrawItem(TMessage& Message);
   void Loaded() override;
   virtual void DoCreate();
   virtual void DoDestroy();

@@ -2,7 +2,9 @@
 // focus bookkeeping, closing, the modal loop.
 #include <algorithm>
 
+#include "ActnList.h"
 #include "Forms.h"
+#include "Menus.h"
 #include "TypInfo.h"
 
 TCustomForm::TCustomForm(TComponent* AOwner)
@@ -154,14 +156,117 @@ void TCustomForm::CreateParams(TCreateParams& Params) {
 
 void TCustomForm::CreateWnd() {
   TWinControl::CreateWnd();
+  ApplyMenu();
   // The first layout happens with the real client area.
   Realign();
+}
+
+// ---- the menu ----
+
+inline constexpr const char* SDuplicateMenus = "メニュー '%s' は既に別のフォームで使用されています";
+
+void TCustomForm::SetMenu(TMainMenu* Value) {
+  if (Value == menu_) return;
+  if (Value)
+    for (int i = 0; i < Screen->CustomFormCount(); ++i)
+      if (TCustomForm* f = Screen->CustomForms(i); f != this && f->menu_ == Value)
+        throw EInvalidOperation(Format(SDuplicateMenus, {Value->Name()}));
+  if (menu_) {
+    menu_->RemoveFreeNotification(this);
+    if (handle_ && menu_->WindowHandle() == handle_) menu_->SetWindowHandle(nullptr);
+  }
+  menu_ = Value;
+  if (menu_) menu_->FreeNotification(this);
+  ApplyMenu();
+}
+
+void TCustomForm::ApplyMenu() {
+  if (!handle_ || ComponentState().Contains(csDestroying)) return;
+  const bool shown = menu_ && border_style_ != bsDialog;
+  if (shown) {
+    if (menu_->WindowHandle() != handle_ || GetMenu(handle_) != menu_->Handle()) menu_->SetWindowHandle(handle_);
+  } else if (GetMenu(handle_)) {
+    ::SetMenu(handle_, nullptr);
+  }
+}
+
+void TCustomForm::Notification(TComponent* AComponent, TOperation Operation) {
+  TWinControl::Notification(AComponent, Operation);
+  if (Operation == opRemove && menu_ && AComponent == menu_) {
+    if (handle_ && GetMenu(handle_)) ::SetMenu(handle_, nullptr);
+    menu_ = nullptr;
+  }
+}
+
+bool TCustomForm::IsShortCut(TMessage& Message) {
+  const TShortCut key = ShortCut(static_cast<Word>(Message.WParam), KeyDataToShiftState(Message.LParam));
+  if (key == 0) return false;
+  if (menu_ && menu_->WindowHandle() && menu_->IsShortCut(key)) return true;
+  for (int i = 0; i < ComponentCount(); ++i)
+    if (auto* list = dynamic_cast<TCustomActionList*>(Components(i)); list && list->IsShortCut(key)) return true;
+  return false;
+}
+
+// A menu's command (no control sent it) goes to the menu's item.
+void TCustomForm::WMCommand(TMessage& Message) {
+  if (Message.LParam == 0 && menu_ && menu_->DispatchCommand(Message.WParamLo())) return;
+  TWinControl::Dispatch(Message);
+}
+
+void TCustomForm::WMInitMenuPopup(TMessage& Message) {
+  if (menu_) menu_->DispatchPopup(reinterpret_cast<HMENU>(Message.WParam));
+  TWinControl::Dispatch(Message);
+}
+
+// The selected item's long hint becomes the application's hint; none clears it.
+void TCustomForm::WMMenuSelect(TMessage& Message) {
+  if (!menu_) {
+    TWinControl::Dispatch(Message);
+    return;
+  }
+  TMenuItem* item = nullptr;
+  const UINT flags = Message.WParamHi();
+  const UINT id = Message.WParamLo();
+  if (flags != 0xFFFF || id != 0) {
+    if ((flags & MF_POPUP) && Message.LParam)
+      item = menu_->FindItem(reinterpret_cast<UINT_PTR>(GetSubMenu(reinterpret_cast<HMENU>(Message.LParam), static_cast<int>(id))), fkHandle);
+    else
+      item = menu_->FindItem(id, fkCommand);
+  }
+  Application->SetHint(item ? GetLongHint(item->Hint()) : AnsiString());
+}
+
+void TCustomForm::WMMenuChar(TMessage& Message) {
+  if (menu_) {
+    Message.Result = menu_->ProcessMenuChar(static_cast<char16_t>(Message.WParamLo()), reinterpret_cast<HMENU>(Message.LParam));
+    if (Message.Result) return;
+  }
+  TWinControl::Dispatch(Message);
+}
+
+void TCustomForm::WMMeasureItem(TMessage& Message) {
+  auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(Message.LParam);
+  if (mis && mis->CtlType == ODT_MENU && menu_ && menu_->MeasureItemMessage(*mis)) {
+    Message.Result = 1;
+    return;
+  }
+  TWinControl::Dispatch(Message);
+}
+
+void TCustomForm::WMDrawItem(TMessage& Message) {
+  auto* dis = reinterpret_cast<const DRAWITEMSTRUCT*>(Message.LParam);
+  if (dis && dis->CtlType == ODT_MENU && menu_ && menu_->DrawItemMessage(*dis)) {
+    Message.Result = 1;
+    return;
+  }
+  TWinControl::Dispatch(Message);
 }
 
 void TCustomForm::SetBorderStyle(TFormBorderStyle Value) {
   if (border_style_ == Value) return;
   border_style_ = Value;
   if (!ComponentState().Contains(csDesigning)) RecreateWnd();
+  ApplyMenu();
 }
 
 void TCustomForm::SetBorderIcons(TBorderIcons Value) {
@@ -515,6 +620,12 @@ void TCustomForm::Dispatch(TMessage& Message) {
       else Deactivate();
       return;
     case CM_DIALOGKEY: CMDialogKeyForm(Message); return;
+    case WM_COMMAND: WMCommand(Message); return;
+    case WM_INITMENUPOPUP: WMInitMenuPopup(Message); return;
+    case WM_MENUSELECT: WMMenuSelect(Message); return;
+    case WM_MENUCHAR: WMMenuChar(Message); return;
+    case WM_MEASUREITEM: WMMeasureItem(Message); return;
+    case WM_DRAWITEM: WMDrawItem(Message); return;
     case CM_ACTIONEXECUTE: CMAction(Message, &TControl::ExecuteAction); return;
     case CM_ACTIONUPDATE: CMAction(Message, &TControl::UpdateAction); return;
     case CM_RELEASE: {
@@ -579,6 +690,7 @@ static const bool registered =
                  Default(0))
         .Idents(IdentToColor, ColorToIdent)
         .Component("ActiveControl", &TCustomForm::ActiveControl, &TCustomForm::SetActiveControl)
+        .Component("Menu", &TCustomForm::Menu, &TCustomForm::SetMenu)
         // Written by the designer of the time; the screen here always has 96 dots per inch.
         .Integer("PixelsPerInch", [](TCustomForm*) { return 96; }, [](TCustomForm*, int) {}, NoDefault, false)
         .Integer("TextHeight", [](TCustomForm*) { return 13; }, [](TCustomForm*, int) {}, NoDefault, false)

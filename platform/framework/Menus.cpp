@@ -112,7 +112,8 @@ WORD UniqueCommand() {
 
 void ReleaseCommand(WORD c) { UsedCommands().erase(c); }
 
-AnsiString StripHotkey(const AnsiString& s) {
+// Only the "&" marks go ("&&" stays a literal "&").
+AnsiString StripMarks(const AnsiString& s) {
   AnsiString r;
   for (size_t i = 0; i < s.size(); ++i) {
     if (s[i] == '&') {
@@ -136,7 +137,9 @@ TCustomAction* AsCustom(TBasicAction* a) { return dynamic_cast<TCustomAction*>(a
 }  // namespace
 
 bool TMenuActionLink::IsCaptionLinked() {
-  return TActionLink::IsCaptionLinked() && client_ && client_->Caption() == AsCustom(action_)->Caption();
+  // The menu may have given the caption a mnemonic of its own.
+  return TActionLink::IsCaptionLinked() && client_ &&
+         AnsiSameText(StripHotkey(client_->Caption()), StripHotkey(AsCustom(action_)->Caption()));
 }
 bool TMenuActionLink::IsCheckedLinked() {
   return TActionLink::IsCheckedLinked() && client_ && client_->Checked() == AsCustom(action_)->Checked();
@@ -246,9 +249,10 @@ int TMenuItem::IndexOf(const TMenuItem* Item) const {
 }
 
 TMenuItem* TMenuItem::Find(const AnsiString& ACaption) const {
-  AnsiString want = StripHotkey(ACaption);
+  // "開く(&O)" is found as "開く" and as "開く(O)".
+  const AnsiString want = StripHotkey(ACaption), plain = StripMarks(ACaption);
   for (TMenuItem* c : items_)
-    if (AnsiSameText(StripHotkey(c->caption_), want)) return c;
+    if (AnsiSameText(StripHotkey(c->caption_), want) || AnsiSameText(StripMarks(c->caption_), plain)) return c;
   return nullptr;
 }
 
@@ -297,10 +301,12 @@ void TMenuItem::AppendTo(HMENU Menu, bool ARightToLeft) {
   mi.fMask = MIIM_ID | MIIM_STATE | MIIM_TYPE | MIIM_DATA | (Count() > 0 ? MIIM_SUBMENU : 0);
   if (IsLine()) {
     mi.fType = MFT_SEPARATOR;
-  } else {
+  } else if (!IsOwnerDraw()) {
     mi.fType = MFT_STRING;
     mi.dwTypeData = text.data();
   }
+  // The framework draws the item (WM_MEASUREITEM, WM_DRAWITEM); its data is the item.
+  if (IsOwnerDraw()) mi.fType |= MFT_OWNERDRAW;
   if (radio_item_) mi.fType |= MFT_RADIOCHECK;
   if (break_ == mbBreak) mi.fType |= MFT_MENUBREAK;
   if (break_ == mbBarBreak) mi.fType |= MFT_MENUBARBREAK;
@@ -324,6 +330,12 @@ void TMenuItem::RebuildHandle() {
 
 void TMenuItem::MenuChanged(bool Rebuild) {
   if (ComponentState().Contains(csLoading) || ComponentState().Contains(csDestroying)) return;
+  if (Rebuild) {
+    // Captions may take new mnemonics before the platform items are made again.
+    TMenuItem* root = this;
+    while (root->parent_) root = root->parent_;
+    if (root->menu_ && !root->menu_->ComponentState().Contains(csLoading)) root->InternalRethinkHotkeys(false);
+  }
   if (parent_ && parent_->handle_) parent_->RebuildHandle();
   if (TMenu* m = GetParentMenu()) m->MenuChanged(this, this, Rebuild);
 }
@@ -516,9 +528,24 @@ HMENU TMenu::Handle() { return items_->Handle(); }
 
 void TMenu::SetWindowHandle(HWND Value) { window_handle_ = Value; }
 
+namespace {
+// Every platform pop-up of the tree is filled again (item kinds or texts changed everywhere).
+void RebuildTree(TMenuItem* item, void (*rebuild)(TMenuItem*)) {
+  rebuild(item);
+  for (int i = 0; i < item->Count(); ++i) RebuildTree(item->Items(i), rebuild);
+}
+}  // namespace
+
+void TMenu::RebuildAll() {
+  if (ComponentState().Contains(csLoading) || ComponentState().Contains(csDestroying)) return;
+  items_->InternalRethinkHotkeys(false);
+  RebuildTree(items_.get(), [](TMenuItem* i) { i->RebuildHandle(); });
+}
+
 void TMenu::SetOwnerDraw(bool Value) {
   if (Value == owner_draw_) return;
   owner_draw_ = Value;
+  RebuildAll();
   MenuChanged(this, nullptr, true);
 }
 
@@ -530,12 +557,14 @@ void TMenu::SetImages(TCustomImageList* Value) {
     images_->RegisterChanges(&images_link_);
     images_->FreeNotification(this);
   }
+  RebuildAll();
   MenuChanged(this, nullptr, true);
 }
 
 void TMenu::SetBiDiMode(TMenuBiDiMode Value) {
   if (Value == bidi_mode_) return;
   bidi_mode_ = Value;
+  RebuildAll();
   MenuChanged(this, nullptr, true);
 }
 
@@ -546,6 +575,7 @@ void TMenu::Notification(TComponent* AComponent, TOperation Operation) {
   if (Operation == opRemove && AComponent == images_) {
     images_->UnRegisterChanges(&images_link_);
     images_ = nullptr;
+    RebuildAll();
   }
 }
 
@@ -686,6 +716,28 @@ void TPopupList::WndProc(TMessage& Message) {
         for (int i = 0; i < Count(); ++i)
           if (static_cast<TPopupMenu*>(Items(i))->DispatchPopup(reinterpret_cast<HMENU>(Message.WParam))) return;
         break;
+      case WM_MEASUREITEM:
+        for (int i = 0; i < Count(); ++i)
+          if (static_cast<TPopupMenu*>(Items(i))->MeasureItemMessage(*reinterpret_cast<MEASUREITEMSTRUCT*>(Message.LParam))) {
+            Message.Result = 1;
+            return;
+          }
+        break;
+      case WM_DRAWITEM:
+        for (int i = 0; i < Count(); ++i)
+          if (static_cast<TPopupMenu*>(Items(i))->DrawItemMessage(*reinterpret_cast<const DRAWITEMSTRUCT*>(Message.LParam))) {
+            Message.Result = 1;
+            return;
+          }
+        break;
+      case WM_MENUCHAR:
+        for (int i = 0; i < Count(); ++i)
+          if (LRESULT r = static_cast<TPopupMenu*>(Items(i))->ProcessMenuChar(static_cast<char16_t>(Message.WParamLo()),
+                                                                               reinterpret_cast<HMENU>(Message.LParam))) {
+            Message.Result = r;
+            return;
+          }
+        break;
       case WM_MENUSELECT: {
         // The selected item's long hint becomes the application's hint; none clears it.
         TMenuItem* item = nullptr;
@@ -725,6 +777,8 @@ bool NotLinked(TMenuItem* i) {
 static const bool registered_item = DeclareClass<TMenuItem, TComponent>("TMenuItem")
     .Component("Action", &TMenuItem::Action, &TMenuItem::SetAction)
     .Boolean("AutoCheck", &TMenuItem::AutoCheck, &TMenuItem::SetAutoCheck, Default(0))
+    .Enum("AutoHotkeys", {"maAutomatic", "maManual", "maParent"}, &TMenuItem::AutoHotkeys, &TMenuItem::SetAutoHotkeys,
+          Default(maParent))
     .Enum("Break", {"mbNone", "mbBreak", "mbBarBreak"}, &TMenuItem::Break, &TMenuItem::SetBreak, Default(mbNone))
     .String("Caption", &TMenuItem::Caption, &TMenuItem::SetCaption, NotLinked<&TMenuActionLink::IsCaptionLinked>)
     .Boolean("Checked", &TMenuItem::Checked, &TMenuItem::SetChecked, Default(0), NotLinked<&TMenuActionLink::IsCheckedLinked>)
@@ -739,11 +793,16 @@ static const bool registered_item = DeclareClass<TMenuItem, TComponent>("TMenuIt
     .Integer("ShortCut", &TMenuItem::ShortCut, &TMenuItem::SetShortCut, Default(0), NotLinked<&TMenuActionLink::IsShortCutLinked>)
     .Boolean("Visible", &TMenuItem::Visible, &TMenuItem::SetVisible, Default(1), NotLinked<&TMenuActionLink::IsVisibleLinked>)
     .Event("OnClick", &TMenuItem::OnClick)
+    .Event("OnDrawItem", &TMenuItem::OnDrawItem)
+    .Event("OnAdvancedDrawItem", &TMenuItem::OnAdvancedDrawItem)
+    .Event("OnMeasureItem", &TMenuItem::OnMeasureItem)
     .Done();
 
 static const bool registered_menu = DeclareClass<TMenu, TComponent>("TMenu").Done();
 
 static const bool registered_main = DeclareClass<TMainMenu, TMenu>("TMainMenu")
+    .Enum("AutoHotkeys", {"maAutomatic", "maManual"}, &TMainMenu::AutoHotkeys, &TMainMenu::SetAutoHotkeys,
+          Default(maAutomatic))
     .Component("Images", &TMainMenu::Images, &TMainMenu::SetImages)
     .Boolean("OwnerDraw", &TMainMenu::OwnerDraw, &TMainMenu::SetOwnerDraw, Default(0))
     .Event("OnChange", static_cast<TMenuChangeEvent TMainMenu::*>(&TMenu::OnChange))
@@ -751,6 +810,8 @@ static const bool registered_main = DeclareClass<TMainMenu, TMenu>("TMainMenu")
 
 static const bool registered_popup = DeclareClass<TPopupMenu, TMenu>("TPopupMenu")
     .Enum("Alignment", {"paLeft", "paRight", "paCenter"}, &TPopupMenu::Alignment, &TPopupMenu::SetAlignment, Default(paLeft))
+    .Enum("AutoHotkeys", {"maAutomatic", "maManual"}, &TPopupMenu::AutoHotkeys, &TPopupMenu::SetAutoHotkeys,
+          Default(maAutomatic))
     .Boolean("AutoPopup", &TPopupMenu::AutoPopup, &TPopupMenu::SetAutoPopup, Default(1))
     .Component("Images", &TPopupMenu::Images, &TPopupMenu::SetImages)
     .Boolean("OwnerDraw", &TPopupMenu::OwnerDraw, &TPopupMenu::SetOwnerDraw, Default(0))

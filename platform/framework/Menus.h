@@ -8,6 +8,7 @@
 #include "Controls.h"
 #include "Graphics.h"
 #include "ImgList.h"
+#include "StdCtrls.h"  // TOwnerDrawState
 #include "winmenu.h"
 
 // Key and modifiers as one value, and back.
@@ -33,7 +34,23 @@ enum TPopupAlignment : uint8_t { paLeft, paRight, paCenter };
 enum TTrackButton : uint8_t { tbRightButton, tbLeftButton };
 enum TMenuBiDiMode : uint8_t { bdLeftToRight, bdRightToLeft };
 
+// Who decides an item's mnemonic: the menu adds missing ones and drops repeated ones
+// (maAutomatic), the captions alone (maManual), or the parent's setting (maParent, items only).
+enum TMenuAutoFlag : uint8_t { maAutomatic, maManual, maParent };
+using TMenuItemAutoFlag = TMenuAutoFlag;
+
 using TMenuChangeEvent = std::function<void(TObject* Sender, TMenuItem* Source, bool Rebuild)>;
+using TMenuDrawItemEvent = std::function<void(TObject* Sender, TCanvas* ACanvas, TRect ARect, bool Selected)>;
+using TAdvancedMenuDrawItemEvent =
+    std::function<void(TObject* Sender, TCanvas* ACanvas, TRect ARect, TOwnerDrawState State)>;
+using TMenuMeasureItemEvent = std::function<void(TObject* Sender, TCanvas* ACanvas, int& Width, int& Height)>;
+
+// The characters automatic mnemonics are taken from, in the order they are tried.
+extern const char* const ValidMenuHotkeys;  // "1234567890QWERTYUIOPASDFGHJKLZXCVBNM"
+// The caption's mnemonic character (after the last single "&"), upper-cased; empty when none.
+AnsiString GetHotkey(const AnsiString& Text);
+// The caption without its "&" marks ("&&" stays a literal "&").
+AnsiString StripHotkey(const AnsiString& Text);
 
 // A menu item's link: the action's caption, checked and enabled state, hint, image, shortcut
 // and visibility reach the item while it holds the action's values.
@@ -132,7 +149,34 @@ class TMenuItem : public TComponent {
   void SetAction(TBasicAction* Value);
   TMenuActionLink* ActionLink() const { return action_link_.get(); }
 
+  // Whether the children's mnemonics are made by the menu; maParent follows the parent item
+  // (the root follows its menu).
+  TMenuItemAutoFlag AutoHotkeys() const { return auto_hotkeys_; }
+  void SetAutoHotkeys(TMenuItemAutoFlag Value);
+  bool IsAutoHotkeys() const;
+  // Gives the children (and theirs) the mnemonics they lack and drops repeated ones; true when
+  // a caption changed. Runs by itself when the menu is rebuilt and automatic mnemonics are on.
+  bool RethinkHotkeys();
+
+  // ---- owner drawing: the item is drawn by the framework (or its handlers) when its menu is
+  // OwnerDraw, has Images, or the item has a bitmap.
+  bool IsOwnerDraw() const;
+  // On a main menu's bar.
+  bool IsTopLevel() const { return IsOnMenuBar(); }
+  TCustomImageList* GetImageList() const;
+  // Runs OnDrawItem.
+  virtual void DrawItem(TCanvas* ACanvas, TRect ARect, bool Selected);
+  // With a handler (and an owner-drawn menu or images): DrawItem, then OnAdvancedDrawItem;
+  // otherwise the framework's drawing: background, check mark, image or bitmap, caption and
+  // shortcut.
+  virtual void AdvancedDrawItem(TCanvas* ACanvas, TRect ARect, TOwnerDrawState State, bool TopLevel);
+  // The framework's size of the item, then OnMeasureItem with it.
+  virtual void MeasureItem(TCanvas* ACanvas, int& Width, int& Height);
+
   TNotifyEvent OnClick;
+  TMenuDrawItemEvent OnDrawItem;
+  TAdvancedMenuDrawItemEvent OnAdvancedDrawItem;
+  TMenuMeasureItemEvent OnMeasureItem;
 
   // ---- streaming: the children are streamed inside their item
   bool HasParent() override { return true; }
@@ -157,6 +201,9 @@ class TMenuItem : public TComponent {
   virtual void AppendTo(HMENU Menu, bool ARightToLeft);
   // Puts the children into the platform pop-up again.
   void RebuildHandle();
+  // One piece of an item's text (caption or shortcut) drawn, or measured with DT_CALCRECT:
+  // clear background, bold for the default item, a disabled item embossed.
+  virtual void DoDrawText(TCanvas* ACanvas, const AnsiString& ACaption, TRect& Rect, bool Selected, int Flags);
 
  private:
   friend class TMenu;
@@ -165,6 +212,9 @@ class TMenuItem : public TComponent {
   void ChildrenChanged();
   void TurnSiblingsOff();
   bool IsOnMenuBar() const;
+  bool InternalRethinkHotkeys(bool Force);
+  void DrawDefault(TCanvas* ACanvas, TRect ARect, TOwnerDrawState State, bool TopLevel);
+  int TextFlags() const;
 
   std::vector<TMenuItem*> items_;
   TMenuItem* parent_ = nullptr;
@@ -182,6 +232,7 @@ class TMenuItem : public TComponent {
   AnsiString hint_;
   int image_index_ = -1;
   bool auto_check_ = false;
+  TMenuItemAutoFlag auto_hotkeys_ = maParent;
   TMenuBreak break_ = mbNone;
   int help_context_ = 0;
   std::unique_ptr<TBitmap> bitmap_;
@@ -213,6 +264,15 @@ class TMenu : public TComponent {
   TMenuItem* FindItem(UINT_PTR Value, TFindItemKind Kind);
   // Runs the enabled item bound to the key; true when there was one.
   bool IsShortCut(TShortCut Key);
+  // WM_MENUCHAR: the item of the pop-up Menu whose mnemonic is Ch (owner-drawn items have no
+  // platform text to find it by); the answer to give, 0 when none.
+  LRESULT ProcessMenuChar(char16_t Ch, HMENU Menu);
+  // WM_MEASUREITEM and WM_DRAWITEM of one of this menu's items; false when the item is not one.
+  bool MeasureItemMessage(MEASUREITEMSTRUCT& Measure);
+  bool DrawItemMessage(const DRAWITEMSTRUCT& Draw);
+
+  TMenuAutoFlag AutoHotkeys() const { return auto_hotkeys_; }
+  void SetAutoHotkeys(TMenuAutoFlag Value);
 
   void GetChildren(const std::function<void(TComponent*)>& Proc, TComponent* Root) override;
 
@@ -224,6 +284,8 @@ class TMenu : public TComponent {
   virtual HMENU CreateMenuHandle() = 0;
   virtual void MenuChanged(TObject* Sender, TMenuItem* Source, bool Rebuild);
   void Notification(TComponent* AComponent, TOperation Operation) override;
+  // Mnemonics made again and every platform pop-up filled again.
+  void RebuildAll();
 
  private:
   void ImagesChanged(TObject* Sender);
@@ -234,6 +296,7 @@ class TMenu : public TComponent {
   TCustomImageList* images_ = nullptr;
   TChangeLink images_link_;
   TMenuBiDiMode bidi_mode_ = bdLeftToRight;
+  TMenuAutoFlag auto_hotkeys_ = maAutomatic;
 };
 
 // The menu bar of a form's window.

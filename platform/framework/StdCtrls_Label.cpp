@@ -15,6 +15,9 @@ TOwnerDrawState OwnerDrawStateOf(UINT ItemState) {
   if (ItemState & ODS_CHECKED) s.Include(odChecked);
   if (ItemState & ODS_FOCUS) s.Include(odFocused);
   if (ItemState & ODS_DEFAULT) s.Include(odDefault);
+  if (ItemState & ODS_HOTLIGHT) s.Include(odHotLight);
+  if (ItemState & ODS_INACTIVE) s.Include(odInactive);
+  if (ItemState & ODS_NOACCEL) s.Include(odNoAccel);
   return s;
 }
 

@@ -86,6 +86,12 @@ using LPCMENUITEMINFOW = const MENUITEMINFOW*;
 #define TPM_NONOTIFY 0x0080u
 #define TPM_RETURNCMD 0x0100u
 
+// What the owner answers to WM_MENUCHAR (high word; the low word is the item's position).
+#define MNC_IGNORE 0
+#define MNC_CLOSE 1
+#define MNC_EXECUTE 2
+#define MNC_SELECT 3
+
 HMENU WINAPI CreateMenu();
 HMENU WINAPI CreatePopupMenu();
 BOOL WINAPI DestroyMenu(HMENU hMenu);

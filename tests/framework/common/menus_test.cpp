@@ -160,6 +160,7 @@ TEST_F(MenusTest, ItemsFollowTheirActions) {
   int runs = 0;
   act->OnExecute = [&](TObject*) { ++runs; };
   auto* menu = new TPopupMenu(owner);
+  menu->SetAutoHotkeys(maManual);  // the captions as the action has them
   auto* item = new TMenuItem(owner);
   menu->Items()->Add(item);
   item->SetAction(act);
@@ -189,6 +190,7 @@ TEST_F(MenusTest, ItemsFollowTheirActions) {
 TEST_F(MenusTest, MainMenuOnAWindow) {
   TForm* form = CreateNewForm<TForm>(Application);
   auto* menu = new TMainMenu(form);
+  menu->SetAutoHotkeys(maManual);  // the captions as written
   auto* file = new TMenuItem(form);
   file->SetCaption("ファイル(&F)");
   menu->Items()->Add(file);

@@ -5,12 +5,15 @@
 #include "internal/text.h"
 #include "internal/wide_calls.h"
 #include "user_internal.h"
+#include "user/menus_internal.h"
 #include "winbase.h"
 #include "winnls.h"
 
 using namespace winplat::user;
 
 namespace {
+
+UINT g_menu_key = 0;  // VK_MENU or VK_F10 while it is down alone
 
 LRESULT HitTest(HWND h, POINT screen) {
   auto w = PeekWnd(h);
@@ -37,6 +40,11 @@ LRESULT HitTest(HWND h, POINT screen) {
   if (cap > 0 && screen.y >= wr.top + b && screen.y < wr.top + b + cap) {
     if ((w->style & WS_SYSMENU) && screen.x >= wr.right - b - cap) return HTCLOSE;
     return HTCAPTION;
+  }
+  if (MenuBarHeight(h) > 0) {
+    RECT bar = MenuBarRect(h);
+    OffsetRect(&bar, wr.left, wr.top);
+    if (PtInRect(&bar, screen)) return HTMENU;
   }
   if ((w->style & WS_VSCROLL) && screen.x >= cr.right) return HTVSCROLL;
   if ((w->style & WS_HSCROLL) && screen.y >= cr.bottom) return HTHSCROLL;
@@ -90,6 +98,7 @@ LRESULT DefCore(HWND h, UINT msg, WPARAM wp, LPARAM lp, bool unicode) {
       r->top += in.top;
       r->right -= in.right;
       r->bottom -= in.bottom;
+      r->top += MenuBarHeight(h);
       if (r->right < r->left) r->right = r->left;
       if (r->bottom < r->top) r->bottom = r->top;
       return 0;
@@ -192,6 +201,7 @@ LRESULT DefCore(HWND h, UINT msg, WPARAM wp, LPARAM lp, bool unicode) {
       // The close box acts on release; scroll bars, the caption and the frame on the press.
       if (wp == HTVSCROLL || wp == HTHSCROLL) ScrollBarClick(h, static_cast<int>(wp), POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
       else if (wp == HTCAPTION) SendW(h, WM_SYSCOMMAND, SC_MOVE | HTCAPTION, lp);
+      else if (wp == HTMENU) SendW(h, WM_SYSCOMMAND, SC_MOUSEMENU, lp);
       else if (wp >= HTLEFT && wp <= HTBOTTOMRIGHT && (w->style & WS_THICKFRAME))
         SendW(h, WM_SYSCOMMAND, SC_SIZE | (wp - HTLEFT + WMSZ_LEFT), lp);
       return 0;
@@ -211,16 +221,36 @@ LRESULT DefCore(HWND h, UINT msg, WPARAM wp, LPARAM lp, bool unicode) {
         case SC_RESTORE: ShowWindow(h, SW_RESTORE); break;
         case SC_MOVE:
         case SC_SIZE: TrackMoveSize(h, wp, POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}); break;
+        case SC_MOUSEMENU:
+        case SC_KEYMENU: TrackMenuBar(h, static_cast<UINT>(wp & 0xFFF0), lp); break;
         default: break;
       }
       return 0;
     case WM_SYSKEYDOWN:
+      // Alt or F10 pressed and let go with no other key between them opens the menu bar.
+      g_menu_key = (wp == VK_MENU || wp == VK_F10) && !(lp & (1L << 30)) ? static_cast<UINT>(wp) : 0;
       if (wp == VK_F4 && (lp & (1 << 29))) SendW(RootOfWindow(h), WM_SYSCOMMAND, SC_CLOSE, 0);
       return 0;
-    case WM_SYSCHAR:
     case WM_SYSKEYUP:
-    case WM_KEYDOWN:
     case WM_KEYUP:
+      if (wp == VK_MENU || wp == VK_F10) {
+        const bool alone = g_menu_key == wp;
+        g_menu_key = 0;
+        if (alone) SendW(RootOfWindow(h), WM_SYSCOMMAND, SC_KEYMENU, 0);
+      }
+      return 0;
+    case WM_SYSCHAR:
+      // Alt and a character: the mnemonic of an item of the menu bar.
+      g_menu_key = 0;
+      if (wp != VK_RETURN && wp != VK_ESCAPE && wp != ' ' && (lp & (1 << 29))) {
+        HWND root = RootOfWindow(h);
+        // An ANSI window's character is a byte: only the single-byte ones name an item.
+        if (GetMenu(root) && (unicode || wp < 0x80)) SendW(root, WM_SYSCOMMAND, SC_KEYMENU, static_cast<LPARAM>(wp));
+      }
+      return 0;
+    case WM_KEYDOWN:
+      g_menu_key = 0;
+      return 0;
     case WM_CHAR:
     case WM_DEADCHAR:
     case WM_SYSDEADCHAR:

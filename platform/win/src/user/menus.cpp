@@ -512,7 +512,8 @@ HMENU WINAPI GetMenu(HWND h) {
   return nullptr;
 }
 
-// A child window cannot have a menu; the previous menu is not destroyed.
+// A child window cannot have a menu; the previous menu is not destroyed. The frame is laid out
+// again: the client area makes room for the bar, or takes its place.
 BOOL WINAPI SetMenu(HWND h, HMENU menu) {
   auto w = GetWnd(h);
   if (!w) return FALSE;
@@ -525,17 +526,25 @@ BOOL WINAPI SetMenu(HWND h, HMENU menu) {
   auto& v = WindowMenus();
   v.erase(std::remove_if(v.begin(), v.end(), [h](const auto& p) { return p.first == h; }), v.end());
   if (menu) v.emplace_back(h, menu);
+  if (w->created)
+    SetWindowPos(h, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
   return TRUE;
 }
 
-// The menu bar is not drawn in the window frame: nothing is painted, but the window must have
-// its menu, as on the platform.
+// Draws the bar again now (its items changed); the window must have its menu.
 BOOL WINAPI DrawMenuBar(HWND h) {
   if (!IsWindow(h)) {
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return FALSE;
   }
-  return GetMenu(h) ? TRUE : FALSE;
+  if (!GetMenu(h)) return FALSE;
+  if (MenuBarHeight(h) > 0 && IsReallyVisible(h)) {
+    if (HDC dc = GetWindowDC(h)) {
+      PaintMenuBar(h, dc);
+      ReleaseDC(h, dc);
+    }
+  }
+  return TRUE;
 }
 
 // ---------------------------------------------------------------- accelerators

@@ -29,6 +29,13 @@ struct Tracker {
   std::vector<Level> levels;
   bool done = false;
   UINT chosen = 0;
+  // The loop of a window's menu bar: the bar, its selected item (its drop-down open while
+  // `levels` holds it) and the hidden window that holds the capture and ends the loop when
+  // closed.
+  HMENU bar = nullptr;
+  int barItem = -1;
+  HWND anchor = nullptr;
+  bool keyboard = false;  // drop-downs opened from the keyboard select their first item
 };
 
 Tracker* g_tracker = nullptr;
@@ -72,10 +79,12 @@ void Layout(Tracker& t, Level& l) {
   HGDIOBJ old = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
   std::vector<SIZE> sizes;
   int textW = 0, shortcutW = 0, ownerW = 0;
+  // Owner-drawn items start from the height of a text item.
+  const UINT textHeight = static_cast<UINT>(std::max<LONG>(TextSize(dc, std::u16string()).cy + 6, 19));
   for (const auto& it : m->items) {
     SIZE s{0, 0};
     if (it.type & MFT_OWNERDRAW) {
-      MEASUREITEMSTRUCT mis{ODT_MENU, 0, it.id, 0, 0, it.data};
+      MEASUREITEMSTRUCT mis{ODT_MENU, 0, it.id, 0, textHeight, it.data};
       SendMessageW(t.owner, WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&mis));
       s = SIZE{static_cast<LONG>(mis.itemWidth), static_cast<LONG>(mis.itemHeight)};
       ownerW = std::max<int>(ownerW, s.cx);
@@ -294,24 +303,19 @@ void OnMouse(Tracker& t, UINT msg, POINT screenPt) {
   }
 }
 
-// The item whose "&" marks this character, in the deepest level.
-int MnemonicItem(const Level& l, char16_t ch) {
-  auto fold = [](char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c; };
-  for (int i = 0; i < ItemCount(l); ++i) {
-    const MenuItemRecord* it = ItemOf(l, i);
-    if (!it || !Selectable(*it)) continue;
-    const std::u16string& s = it->text;
-    for (size_t k = 0; k + 1 < s.size(); ++k) {
-      if (s[k] != u'&') continue;
-      if (s[k + 1] == u'&') {
-        ++k;
-        continue;
-      }
-      if (fold(s[k + 1]) == fold(ch)) return i;
-      break;
-    }
-  }
-  return -1;
+// The item a typed character names in `menu`: its "&" mnemonic, or what the owner answers to
+// WM_MENUCHAR (owner-drawn items have no text of their own). Sets *execute when the item is to
+// be chosen at once.
+int CharItem(Tracker& t, HMENU menu, char16_t ch, bool popup, bool* execute) {
+  *execute = true;
+  int i = MenuMnemonicItem(menu, ch);
+  if (i >= 0 || !IsWindow(t.owner)) return i;
+  const LRESULT r = SendMessageW(t.owner, WM_MENUCHAR, MAKEWPARAM(ch, popup ? MF_POPUP : 0), reinterpret_cast<LPARAM>(menu));
+  const UINT how = HIWORD(static_cast<DWORD>(r));
+  if (how == MNC_CLOSE) Cancel(t);
+  if (how != MNC_EXECUTE && how != MNC_SELECT) return -1;
+  *execute = how == MNC_EXECUTE;
+  return static_cast<int>(LOWORD(static_cast<DWORD>(r)));
 }
 
 void Step(Tracker& t, int dir) {
@@ -341,15 +345,134 @@ void Activate(Tracker& t) {
   }
 }
 
+// ---- the menu bar's loop
+
+const MenuItemRecord* BarItem(const Tracker& t, int i) {
+  auto m = HandleTable::Instance().Get<MenuObject>(t.bar, HandleKind::Menu);
+  if (!m || i < 0 || static_cast<size_t>(i) >= m->items.size()) return nullptr;
+  return &m->items[static_cast<size_t>(i)];
+}
+
+// Selects bar item `index` (its drop-down opened when `open`, with its first item selected
+// when `first`).
+void SelectBar(Tracker& t, int index, bool open, bool first) {
+  const MenuItemRecord* it = BarItem(t, index);
+  if (!it || !Selectable(*it)) return;
+  const bool changed = index != t.barItem;
+  CloseLevelsAfter(t, 0);
+  t.barItem = index;
+  SetMenuBarHot(t.owner, index);
+  if (changed) {
+    UINT flags = (it->state & (MF_GRAYED | MF_DISABLED | MF_CHECKED)) | MF_HILITE | (it->sub ? MF_POPUP : 0) |
+                 ((it->type & MFT_OWNERDRAW) ? MF_OWNERDRAW : 0);
+    Notify(t, WM_MENUSELECT, MAKEWPARAM(it->sub ? static_cast<UINT>(index) : it->id, flags), reinterpret_cast<LPARAM>(t.bar));
+    it = BarItem(t, index);  // the owner may have changed the bar
+    if (!it) return;
+  }
+  if (!open || !it->sub || !Enabled(*it) || t.done) return;
+  const std::vector<RECT> rects = MenuBarItemRects(t.owner);
+  if (static_cast<size_t>(index) >= rects.size()) return;
+  const POINT o = WindowOrigin(t.owner);
+  OpenLevel(t, it->sub, POINT{o.x + rects[static_cast<size_t>(index)].left, o.y + rects[static_cast<size_t>(index)].bottom},
+            index, TPM_LEFTALIGN);
+  if (first && !t.levels.empty()) Step(t, 1);
+}
+
+void StepBar(Tracker& t, int dir, bool open) {
+  const int n = GetMenuItemCount(t.bar);
+  if (n <= 0) return;
+  int i = t.barItem;
+  for (int k = 0; k < n; ++k) {
+    i = i < 0 ? (dir > 0 ? 0 : n - 1) : (i + dir + n) % n;
+    const MenuItemRecord* it = BarItem(t, i);
+    if (it && Selectable(*it)) {
+      SelectBar(t, i, open, t.keyboard);
+      return;
+    }
+  }
+}
+
+// Chooses the selected bar item: a command item is chosen, a drop-down opens.
+void ActivateBar(Tracker& t) {
+  const MenuItemRecord* it = BarItem(t, t.barItem);
+  if (!it || !Enabled(*it)) return;
+  if (it->sub) SelectBar(t, t.barItem, true, true);
+  else Choose(t, *it);
+}
+
+// The keys while the bar is selected and no drop-down is open.
+bool OnBarKey(Tracker& t, const MSG& m) {
+  if (m.message == WM_KEYDOWN || m.message == WM_SYSKEYDOWN) {
+    switch (m.wParam) {
+      case VK_LEFT: StepBar(t, -1, false); break;
+      case VK_RIGHT: StepBar(t, 1, false); break;
+      case VK_UP:
+      case VK_DOWN:
+      case VK_RETURN: t.keyboard = true; ActivateBar(t); break;
+      case VK_ESCAPE:
+      case VK_MENU:
+      case VK_F10: Cancel(t); break;
+      default:
+        if (m.message == WM_SYSKEYDOWN) {
+          MSG copy = m;
+          TranslateMessage(&copy);
+        }
+        break;
+    }
+  } else if (m.message == WM_CHAR || m.message == WM_SYSCHAR) {
+    bool execute = true;
+    int i = CharItem(t, t.bar, static_cast<char16_t>(m.wParam), false, &execute);
+    if (i >= 0 && !t.done) {
+      t.keyboard = true;
+      SelectBar(t, i, false, false);
+      if (execute) ActivateBar(t);
+    }
+  }
+  return true;
+}
+
+// Mouse messages while the bar is tracked, wherever they are sent: the point decides.
+bool OnBarMouse(Tracker& t, const MSG& m) {
+  UINT msg = m.message;
+  if (msg >= WM_NCMOUSEMOVE && msg <= WM_NCMBUTTONDBLCLK) msg = msg - WM_NCMOUSEMOVE + WM_MOUSEMOVE;
+  else if (msg < WM_MOUSEFIRST || msg > WM_MOUSELAST) return false;
+  if (msg == WM_LBUTTONDBLCLK || msg == WM_RBUTTONDBLCLK || msg == WM_MBUTTONDBLCLK) --msg;  // a second press
+  const int item = MenuBarItemAt(t.owner, m.pt);
+  if (item >= 0) {
+    const bool press = msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN;
+    if (msg == WM_MOUSEMOVE) {
+      if (item != t.barItem) SelectBar(t, item, !t.levels.empty(), false);
+    } else if (press) {
+      t.keyboard = false;
+      const MenuItemRecord* it = BarItem(t, item);
+      if (item == t.barItem && !t.levels.empty()) Cancel(t);  // a second click closes it
+      else if (it && !it->sub) SelectBar(t, item, false, false);
+      else SelectBar(t, item, true, false);
+    } else if (msg == WM_LBUTTONUP && item == t.barItem) {
+      const MenuItemRecord* it = BarItem(t, item);
+      if (it && !it->sub && Enabled(*it) && Selectable(*it)) Choose(t, *it);
+    }
+    return true;
+  }
+  if (msg == WM_MOUSEMOVE || msg == WM_LBUTTONDOWN || msg == WM_LBUTTONUP || msg == WM_RBUTTONDOWN ||
+      msg == WM_RBUTTONUP || msg == WM_MBUTTONDOWN)
+    OnMouse(t, msg, m.pt);
+  return true;
+}
+
 // Keyboard messages while a menu is tracked are the menu's.
 bool OnKey(Tracker& t, const MSG& m) {
   if (m.message < WM_KEYFIRST || m.message > WM_KEYLAST) return false;
+  if (t.bar && t.levels.empty()) return OnBarKey(t, m);
   if (m.message == WM_KEYDOWN || m.message == WM_SYSKEYDOWN) {
     switch (m.wParam) {
       case VK_ESCAPE:
         if (t.levels.size() > 1) {
           CloseLevelsAfter(t, t.levels.size() - 1);
           InvalidateRect(t.levels.back().wnd, nullptr, FALSE);
+        } else if (t.bar) {
+          CloseLevelsAfter(t, 0);  // back to the bar, its item still selected
+          t.keyboard = true;
         } else {
           Cancel(t);
         }
@@ -362,21 +485,36 @@ bool OnKey(Tracker& t, const MSG& m) {
         if (it && it->sub) {
           OpenSelectedSub(t);
           Step(t, 1);
+        } else if (t.bar) {
+          t.keyboard = true;
+          StepBar(t, 1, true);
         }
         break;
       }
       case VK_LEFT:
-        if (t.levels.size() > 1) CloseLevelsAfter(t, t.levels.size() - 1);
+        if (t.levels.size() > 1) {
+          CloseLevelsAfter(t, t.levels.size() - 1);
+        } else if (t.bar) {
+          t.keyboard = true;
+          StepBar(t, -1, true);
+        }
         break;
       case VK_RETURN: Activate(t); break;
-      case VK_MENU: Cancel(t); break;
-      default: break;
+      case VK_MENU:
+      case VK_F10: Cancel(t); break;
+      default:
+        if (m.message == WM_SYSKEYDOWN) {
+          MSG copy = m;
+          TranslateMessage(&copy);  // Alt and a letter: the character comes next
+        }
+        break;
     }
   } else if (m.message == WM_CHAR || m.message == WM_SYSCHAR) {
-    int i = MnemonicItem(t.levels.back(), static_cast<char16_t>(m.wParam));
-    if (i >= 0) {
+    bool execute = true;
+    int i = CharItem(t, t.levels.back().menu, static_cast<char16_t>(m.wParam), true, &execute);
+    if (i >= 0 && !t.done) {
       Select(t, t.levels.size() - 1, i);
-      Activate(t);
+      if (execute) Activate(t);
     }
   }
   return true;
@@ -413,7 +551,8 @@ LRESULT CALLBACK MenuWindowProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       }
       return 0;
     case WM_CAPTURECHANGED:
-      if (t && !t->done && !t->levels.empty() && t->levels.front().wnd == h) Cancel(*t);
+      if (t && !t->done && ((!t->bar && !t->levels.empty() && t->levels.front().wnd == h) || (t->bar && t->anchor == h)))
+        Cancel(*t);
       return 0;
     case WM_CLOSE:
     case WM_CANCELMODE:
@@ -473,6 +612,64 @@ BOOL WINAPI TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int, HWND owner
   if (t.chosen && !(flags & TPM_NONOTIFY) && IsWindow(owner)) PostMessageW(owner, WM_COMMAND, MAKEWPARAM(t.chosen, 0), 0);
   return TRUE;
 }
+
+namespace winplat::user {
+
+void TrackMenuBar(HWND h, UINT command, LPARAM lp) {
+  HMENU bar = GetMenu(h);
+  if (!bar || MenuBarHeight(h) == 0 || g_tracker || GetMenuItemCount(bar) <= 0) return;
+  RegisterMenuClass();
+  Tracker t;
+  t.owner = h;
+  t.bar = bar;
+  int first = -1;
+  bool open = false;
+  if (command == SC_MOUSEMENU) {
+    first = MenuBarItemAt(h, POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
+    open = true;
+  } else if (lp != 0) {
+    // Alt and a letter: that item, its drop-down open (or nothing happens).
+    first = MenuMnemonicItem(bar, static_cast<char16_t>(lp));
+    if (first < 0) {
+      const LRESULT r = SendMessageW(h, WM_MENUCHAR, MAKEWPARAM(static_cast<WORD>(lp), 0), reinterpret_cast<LPARAM>(bar));
+      if (HIWORD(static_cast<DWORD>(r)) == MNC_EXECUTE || HIWORD(static_cast<DWORD>(r)) == MNC_SELECT)
+        first = static_cast<int>(LOWORD(static_cast<DWORD>(r)));
+    }
+    if (first < 0) {
+      MessageBeep(0);
+      return;
+    }
+    open = true;
+    t.keyboard = true;
+  } else {
+    first = 0;  // Alt or F10: the bar's first item, nothing open
+    t.keyboard = true;
+  }
+  if (first < 0) return;
+  t.anchor = CreateWindowExW(WS_EX_TOOLWINDOW, u"#32768", u"", WS_POPUP, 0, 0, 0, 0, h, nullptr, nullptr, nullptr);
+  if (!t.anchor) return;
+  g_tracker = &t;
+  Notify(t, WM_ENTERMENULOOP, FALSE, 0);
+  Notify(t, WM_INITMENU, reinterpret_cast<WPARAM>(bar), 0);
+  SetCapture(t.anchor);
+  if (!t.done) {
+    if (BarItem(t, first) && Selectable(*BarItem(t, first))) SelectBar(t, first, open, t.keyboard);
+    else StepBar(t, 1, open);
+  }
+  const HWND anchor = t.anchor;
+  RunModalLoop(anchor, [&t] { return t.done || !IsWindow(t.anchor) || !IsWindow(t.owner); },
+               [&t](const MSG& m) { return !t.done && (OnBarMouse(t, m) || OnKey(t, m)); });
+  g_tracker = nullptr;
+  if (GetCapture() == anchor) ReleaseCapture();
+  CloseLevelsAfter(t, 0);
+  if (IsWindow(anchor)) DestroyWindow(anchor);
+  SetMenuBarHot(h, -1);
+  Notify(t, WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
+  Notify(t, WM_EXITMENULOOP, FALSE, 0);
+  if (t.chosen && IsWindow(h)) PostMessageW(h, WM_COMMAND, MAKEWPARAM(t.chosen, 0), 0);
+}
+
+}  // namespace winplat::user
 
 BOOL WINAPI EndMenu() {
   if (!g_tracker) return FALSE;

@@ -4,6 +4,7 @@
 #include <map>
 
 #include "user_internal.h"
+#include "user/menus_internal.h"
 #include "winbase.h"
 #include "winplat_screen.h"
 
@@ -681,7 +682,8 @@ void PaintNonClient(HWND h) {
   auto w = PeekWnd(h);
   if (!w) return;
   const RECT in = FrameInsets(w->style & ~(WS_VSCROLL | WS_HSCROLL), w->exStyle);
-  if (in.left == 0 && in.top == 0 && !(w->style & (WS_VSCROLL | WS_HSCROLL))) return;
+  const int bar = MenuBarHeight(h);
+  if (in.left == 0 && in.top == 0 && bar == 0 && !(w->style & (WS_VSCROLL | WS_HSCROLL))) return;
   HDC dc = GetWindowDC(h);
   if (!dc) return;
   RECT r{0, 0, w->rect.right - w->rect.left, w->rect.bottom - w->rect.top};
@@ -728,6 +730,10 @@ void PaintNonClient(HWND h) {
     SelectObject(dc, of);
     DeleteObject(f);
     r.top += cap;
+  }
+  if (bar > 0) {
+    PaintMenuBar(h, dc);
+    r.top += bar;
   }
   if (w->exStyle & WS_EX_CLIENTEDGE) DrawEdge(dc, &r, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
   else if (w->exStyle & WS_EX_STATICEDGE) DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT | BF_ADJUST);
