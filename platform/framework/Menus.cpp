@@ -542,6 +542,13 @@ void TMenu::RebuildAll() {
   RebuildTree(items_.get(), [](TMenuItem* i) { i->RebuildHandle(); });
 }
 
+// Items read with the menu took no mnemonics while it was loading.
+void TMenu::Loaded() {
+  TComponent::Loaded();
+  RebuildAll();
+  MenuChanged(this, nullptr, true);
+}
+
 void TMenu::SetOwnerDraw(bool Value) {
   if (Value == owner_draw_) return;
   owner_draw_ = Value;

@@ -286,6 +286,7 @@ class TMenu : public TComponent {
   void Notification(TComponent* AComponent, TOperation Operation) override;
   // Mnemonics made again and every platform pop-up filled again.
   void RebuildAll();
+  void Loaded() override;
 
  private:
   void ImagesChanged(TObject* Sender);
