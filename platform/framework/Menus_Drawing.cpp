@@ -395,7 +395,7 @@ void TMenuItem::MeasureItem(TCanvas* ACanvas, int& Width, int& Height) {
     if (!top) Height = std::max(ACanvas->TextHeight("W"), 16) + 4;
     glyph = true;
   } else {
-    Width = -7;
+    Width = top ? 5 : -7;  // on the bar: 6 pixels either side of the caption
   }
   if (glyph && !top) Width += 15;
   if (!top) Height += 3;
