@@ -275,12 +275,13 @@ void DrawCheckMark(TCanvas* c, const TRect& g, TColor color) {
   for (int k = 0; k < 3; ++k) c->Polyline({TPoint{cx - 4, cy - 1 + k}, TPoint{cx - 2, cy + 1 + k}, TPoint{cx + 3, cy - 4 + k}});
 }
 
-// A checked image sits in a sunken square.
-void DrawSunken(TCanvas* c, const TRect& g) {
+// A checked image sits in a sunken square around it (x, y, w, h: the image).
+void DrawSunken(TCanvas* c, int x, int y, int w, int h) {
+  c->Pen()->SetWidth(1);
   c->Pen()->SetColor(clBtnShadow);
-  c->Polyline({TPoint{g.left, g.bottom - 1}, TPoint{g.left, g.top}, TPoint{g.right, g.top}});
+  c->Polyline({TPoint{x - 1, y + h}, TPoint{x - 1, y - 1}, TPoint{x + w + 1, y - 1}});
   c->Pen()->SetColor(clBtnHighlight);
-  c->Polyline({TPoint{g.right, g.top + 1}, TPoint{g.right, g.bottom - 1}, TPoint{g.left, g.bottom - 1}});
+  c->Polyline({TPoint{x + w, y}, TPoint{x + w, y + h}, TPoint{x - 2, y + h}});
 }
 }  // namespace
 
@@ -326,13 +327,15 @@ void TMenuItem::DrawDefault(TCanvas* ACanvas, TRect ARect, TOwnerDrawState State
   if (glyph) {
     const TRect cell = g;
     if (show_image && valid_index) {
-      images->Draw(ACanvas, cell.left, cell.top + (cell.bottom - cell.top - images->Height()) / 2, image_index_, enabled_);
-      if (checked_) DrawSunken(ACanvas, TRect{cell.left - 1, cell.top + 1, cell.right, cell.bottom - 1});
+      const int y = cell.top + (cell.bottom - cell.top - images->Height()) / 2;
+      images->Draw(ACanvas, cell.left, y, image_index_, enabled_);
+      if (checked_) DrawSunken(ACanvas, cell.left, y, images->Width(), images->Height());
     } else if (show_image) {
       DrawCheckMark(ACanvas, cell, ACanvas->Font()->Color());
     } else {
-      ACanvas->Draw(cell.left, cell.top + (cell.bottom - cell.top - bitmap_->Height()) / 2, bitmap_.get());
-      if (checked_) DrawSunken(ACanvas, TRect{cell.left - 1, cell.top + 1, cell.right, cell.bottom - 1});
+      const int y = cell.top + (cell.bottom - cell.top - bitmap_->Height()) / 2;
+      ACanvas->Draw(cell.left, y, bitmap_.get());
+      if (checked_) DrawSunken(ACanvas, cell.left, y, bitmap_->Width(), bitmap_->Height());
     }
   }
   g.left -= 1;

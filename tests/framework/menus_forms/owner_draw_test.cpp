@@ -303,6 +303,123 @@ TEST_F(OwnerDrawTest, TheFrameworksDrawing) {
   delete owner;
 }
 
+TEST_F(OwnerDrawTest, AltAndAMnemonicFindsTheOwnerDrawnBarItemThroughTheForm) {
+  TForm* form = CreateNewForm<TForm>(Application);
+  form->SetBounds(20, 20, 300, 200);
+  auto* menu = new TMainMenu(form);
+  menu->SetOwnerDraw(true);
+  auto* file = Add(menu->Items(), form, "&File");
+  auto* view = Add(menu->Items(), form, "&View");
+  Add(file, form, "&Open");
+  auto* grid = Add(view, form, "&Grid");
+  int grids = 0;
+  grid->OnClick = [&](TObject*) { ++grids; };
+  form->SetMenu(menu);
+  form->Show();
+  Application->ProcessMessages();
+  // The platform items have no text: Alt+V and then G are found by the framework (WM_MENUCHAR).
+  Script({[] { Input().TypeText(u"g"); }});
+  Input().KeyDown(VK_MENU);
+  Input().PressKey('V');
+  Input().KeyUp(VK_MENU);
+  Application->ProcessMessages();
+  EXPECT_EQ(grids, 1);
+  EXPECT_TRUE(MenuWindows().empty());
+  FreeAndNil(form);
+}
+
+TEST_F(OwnerDrawTest, AnImageOfTheMenusImagesBesideTheCaption) {
+  auto* owner = new TComponent(nullptr);
+  auto* popup = new TPopupMenu(owner);
+  auto* images = new TImageList(owner);
+  images->SetWidth(16);
+  images->SetHeight(16);
+  TBitmap red;
+  red.SetSize(16, 16);
+  red.Canvas()->Brush()->SetColor(clRed);
+  red.Canvas()->FillRect(Rect(0, 0, 16, 16));
+  ASSERT_EQ(images->Add(&red, nullptr), 0);
+  popup->SetImages(images);  // images alone make the items the framework's to draw
+  auto* item = Add(popup->Items(), owner, "&Open");
+  item->SetImageIndex(0);
+  EXPECT_TRUE(item->IsOwnerDraw());
+  EXPECT_EQ(GetMenuState(popup->Handle(), item->Command(), MF_BYCOMMAND) & MF_OWNERDRAW, MF_OWNERDRAW);
+  const int W = 120, H = 23;
+  for (bool checked : {false, true}) {
+    SCOPED_TRACE(checked ? "checked" : "not checked");
+    item->SetChecked(checked);
+    TBitmap bmp;
+    bmp.SetSize(W, H);
+    item->AdvancedDrawItem(bmp.Canvas(), Rect(0, 0, W, H), TOwnerDrawState{}, false);
+    SavePicture(bmp, checked ? "image_checked" : "image");
+    // The image in the column from x 1 (2 when checked), centred in the height.
+    const Extent image = ExtentOf(*bmp.Canvas(), ColorToRGB(clRed), 0, W, H);
+    EXPECT_EQ(image.left, checked ? 2 : 1);
+    EXPECT_EQ(image.right, image.left + 15);
+    EXPECT_EQ(image.top, (H - 16) / 2);
+    // The caption right of the column.
+    const Extent caption = ExtentOf(*bmp.Canvas(), ColorToRGB(clMenuText), image.right + 1, W, H);
+    EXPECT_GE(caption.left, 1 + 16 + 2 + 1 + 2);
+  }
+  delete owner;
+}
+
+// The framework's drawing in a real drop-down, with the real fonts: images, a check, Japanese
+// captions with their mnemonics, shortcuts, a disabled item and a separator.
+TEST_F(OwnerDrawTest, TheFrameworksDrawingOfADropDownOnTheScreen) {
+  winplat::gdi::UseTestFontForAll(false);
+  TForm* form = CreateNewForm<TForm>(Application);
+  form->SetBounds(20, 20, 360, 220);
+  form->SetCaption("描画するメニュー");
+  auto* images = new TImageList(form);
+  images->SetWidth(16);
+  images->SetHeight(16);
+  for (TColor c : {clRed, clGreen}) {
+    TBitmap b;
+    b.SetSize(16, 16);
+    b.Canvas()->Brush()->SetColor(c);
+    b.Canvas()->Ellipse(1, 1, 15, 15);
+    images->AddMasked(&b, clWhite);
+  }
+  auto* menu = new TMainMenu(form);
+  menu->SetImages(images);
+  auto* board = Add(menu->Items(), form, "黒板(&B)");
+  auto* open = Add(board, form, "開く(&O)...");
+  open->SetImageIndex(0);
+  open->SetShortCut(ShortCut('O', TShiftState{ssCtrl}));
+  auto* save = Add(board, form, "保存(&S)");
+  save->SetImageIndex(1);
+  save->SetEnabled(false);
+  Add(board, form, "-");
+  auto* grid = Add(board, form, "グリッド(&G)");
+  grid->SetChecked(true);
+  grid->SetShortCut(ShortCut('G', TShiftState{ssCtrl}));
+  form->SetMenu(menu);
+  form->Show();
+  Application->ProcessMessages();
+  bool shot = false;
+  std::vector<HWND> open_windows;
+  int red = 0;
+  Script({[&] {
+    open_windows = MenuWindows();
+    shot = test_support::WriteScreenshotPng("menu_owner_drawn.png");
+    // The first item is selected (the keyboard opened it): its image is on the highlight.
+    RECT r;
+    if (open_windows.size() == 1 && GetWindowRect(open_windows[0], &r))
+      for (int x = r.left; x < r.left + 30; ++x)
+        for (int y = r.top; y < r.top + 30; ++y) red += Px(x, y) == 0xFF0000u;
+    Input().PressKey(VK_ESCAPE);
+  }});
+  Input().KeyDown(VK_MENU);
+  Input().PressKey('B');
+  Input().KeyUp(VK_MENU);
+  Application->ProcessMessages();
+  EXPECT_TRUE(shot);
+  EXPECT_EQ(open_windows.size(), 1u);
+  EXPECT_GT(red, 50);
+  FreeAndNil(form);
+}
+
 TEST_F(OwnerDrawTest, APopupsOwnerDrawnItemsAreDrawnThroughItsWindowAndTheirMnemonicsWork) {
   HWND window = test_support::CreateOwnerWindow(u"owner");
   auto* owner = new TComponent(nullptr);
