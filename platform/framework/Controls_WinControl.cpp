@@ -870,15 +870,17 @@ void TWinControl::WMChar(TMessage& Message) {
 }
 
 namespace {
-// A key bound to an item of the pop-up menus of the control and its parents, or to the form's
-// menu or actions, runs that and is taken.
+// A key bound to an item of the pop-up menus of the control and its parents, to the form's menu
+// or actions, or to the main form's, runs that and is taken.
 bool IsMenuKey(TWinControl* Self, TMessage& Message) {
   if (Self->ComponentState().Contains(csDesigning)) return false;
   const TShortCut key = ShortCut(static_cast<Word>(Message.WParam), KeyDataToShiftState(Message.LParam));
   for (TWinControl* c = Self; c; c = c->Parent())
     if (TPopupMenu* p = c->PopupMenu(); p && p->IsShortCut(key)) return true;
   TCustomForm* form = GetParentForm(Self);
-  return form && form->IsShortCut(Message);
+  if (form && form->IsShortCut(Message)) return true;
+  return Application && Application->HandleAllocated() &&
+         SendMessageA(Application->Handle(), CM_APPKEYDOWN, Message.WParam, Message.LParam) != 0;
 }
 }  // namespace
 

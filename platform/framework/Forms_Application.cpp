@@ -338,6 +338,12 @@ void TApplication::WndProc(TMessage& Message) {
           case SC_RESTORE: Restore(); return;
           default: Default(); return;
         }
+      case CM_APPKEYDOWN:
+        // A key no control or form took: the main form's shortcuts.
+        if (main_form_ && main_form_->HandleAllocated() && IsWindowEnabled(main_form_->Handle()) &&
+            main_form_->IsShortCut(Message))
+          Message.Result = 1;
+        return;
       case CM_ACTIONEXECUTE:
       case CM_ACTIONUPDATE: {
         TCustomForm* form = Screen->ActiveCustomForm();

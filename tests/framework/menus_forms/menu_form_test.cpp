@@ -282,6 +282,17 @@ TEST_F(MenuFormTest, ShortCutsRunTheItemBeforeTheControlSeesTheKey) {
   ctrl('K');
   Run();
   EXPECT_EQ(runs, 1);
+  // On another form, a key none of its own items has reaches the main form's menu.
+  ASSERT_EQ(Application->MainForm(), form);
+  TForm* tool = CreateNewForm<TForm>(Application);
+  tool->SetBounds(300, 300, 200, 100);
+  tool->Show();
+  tool->SetFocus();
+  Run();
+  ctrl('O');
+  Run();
+  EXPECT_EQ(form->Opened, 2);
+  FreeAndNil(tool);
 }
 
 TEST_F(MenuFormTest, TheMenuFollowsTheWindowWhenItIsMadeAgain) {
