@@ -85,6 +85,8 @@ TControl::~TControl() {
 }
 
 LRESULT TControl::Perform(UINT Msg, WPARAM WParam, LPARAM LParam) {
+  // The framework's own buffers are byte strings.
+  winplat::user::AnsiCallScope ansi;
   TMessage m{Msg, WParam, LParam, 0};
   if (window_proc_) window_proc_(m);
   else WndProc(m);

@@ -10,6 +10,7 @@
 #include "SysConst.h"
 #include "SysUtils.h"
 #include "TypInfo.h"
+#include "winplat_user.h"
 
 namespace stdctrls_detail {
 void AnswerCtlColor(TWinControl* Control, TMessage& Message);
@@ -362,8 +363,9 @@ void TCustomListBox::AnswerVirtualText(TMessage& Message) {
     text_index_ = -1;
     text_.clear();
   }
-  // In the window's own characters: a wide window's callers were given wide procedures.
-  if (IsWindowUnicode(handle_)) {
+  // In the characters the message came in: a Unicode subclass may call the framework's
+  // procedure with its own buffers.
+  if (winplat::user::CallIsUnicode()) {
     WideString w = AnsiToWide(text);
     if (Message.Msg == LB_GETTEXT) {
       if (!Message.LParam) {

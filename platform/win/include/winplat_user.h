@@ -21,6 +21,21 @@ WNDPROC RegisterProcedure(std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)> cal
 WNDPROC RegisterCallerKindProcedure(std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)> callable);
 // Forgets a registered callable; calls through its value answer 0 afterwards.
 void UnregisterProcedure(WNDPROC proc);
+// Whether the window procedure running now on this thread was called with Unicode messages
+// (a caller-kind procedure learns the characters of its buffers from it).
+bool CallIsUnicode();
+// While it lives, the calls made on this thread count as ANSI ones: for a framework that calls
+// its own procedure directly with byte-string buffers.
+class AnsiCallScope {
+ public:
+  AnsiCallScope();
+  ~AnsiCallScope();
+  AnsiCallScope(const AnsiCallScope&) = delete;
+  AnsiCallScope& operator=(const AnsiCallScope&) = delete;
+
+ private:
+  bool saved_;
+};
 
 // Dialog templates by name (or MAKEINTRESOURCE number) for DialogBoxParam and CreateDialogParam.
 // The template and what it points to must stay alive while it is registered.

@@ -29,6 +29,16 @@ TEST(ShortCuts, TextsBothWays) {
       {static_cast<TShortCut>(VK_LEFT | scShift), "Shift+Left"},
       {static_cast<TShortCut>('5'), "5"},
       {static_cast<TShortCut>(VK_NUMPAD3), "3"},
+      // Keys the framework does not name: the keyboard's names.
+      {static_cast<TShortCut>(VK_OEM_1 | scCtrl), "Ctrl+;"},
+      {static_cast<TShortCut>(VK_OEM_PLUS), "="},
+      {static_cast<TShortCut>(VK_OEM_3 | scShift), "Shift+`"},
+      {static_cast<TShortCut>(VK_OEM_7 | scAlt), "Alt+'"},
+      {static_cast<TShortCut>(VK_MULTIPLY), "Num *"},
+      {static_cast<TShortCut>(VK_ADD | scCtrl), "Ctrl+Num +"},
+      {static_cast<TShortCut>(VK_DECIMAL), "Num Del"},
+      {static_cast<TShortCut>(VK_CAPITAL), "Caps Lock"},
+      {static_cast<TShortCut>(VK_PAUSE), "Pause"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(ShortCutToText(c.sc), c.text);

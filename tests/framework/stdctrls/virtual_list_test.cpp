@@ -225,6 +225,11 @@ struct Replacer {
   TWndMethod saved;
 };
 
+WNDPROC g_framework_proc = nullptr;
+LRESULT CALLBACK PassOnWide(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  return CallWindowProcW(g_framework_proc, h, msg, wp, lp);
+}
+
 // Dark pixels of a row of the list on the screen.
 int InkOfRow(TListBox* list, int row) {
   int w = 0, h = 0;
@@ -260,6 +265,20 @@ TEST_F(VirtualList, ASubclassAnsweringTheRowTextsIsWhatItemsAndTheDrawingSee) {
   EXPECT_EQ(SendMessageW(list->Handle(), LB_GETTEXT, 8, reinterpret_cast<LPARAM>(wide)), 4);
   EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(wide)), u"項目 8");
   EXPECT_EQ(SendMessageA(list->Handle(), LB_GETTEXTLEN, kRows, 0), LB_ERR);
+  // Behind a Unicode subclass that passes the texts on, both kinds of caller get their own
+  // characters from the framework.
+  g_framework_proc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(list->Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PassOnWide)));
+  ASSERT_TRUE(IsWindowUnicode(list->Handle()));
+  ASSERT_EQ(SendMessageW(list->Handle(), LB_GETTEXTLEN, 9, 0), 4);
+  EXPECT_EQ(SendMessageW(list->Handle(), LB_GETTEXT, 9, reinterpret_cast<LPARAM>(wide)), 4);
+  EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(wide)), u"項目 9");
+  char ansi[32] = {};
+  ASSERT_EQ(SendMessageA(list->Handle(), LB_GETTEXTLEN, 10, 0), 7);
+  EXPECT_EQ(SendMessageA(list->Handle(), LB_GETTEXT, 10, reinterpret_cast<LPARAM>(ansi)), 7);
+  EXPECT_EQ(AnsiString(ansi), "項目 10");
+  EXPECT_EQ(list->Items()->Strings(11), "項目 11");
+  SetWindowLongPtrW(list->Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_framework_proc));
   // An owner-drawn virtual list's handler reads the same texts.
   std::vector<AnsiString> drawn;
   list->SetStyle(lbVirtualOwnerDraw);

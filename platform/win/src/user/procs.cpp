@@ -31,7 +31,15 @@ std::map<const Callable*, size_t>& CallableIndex() {
   return *m;
 }
 
+thread_local bool t_call_unicode = false;
+
 LRESULT Invoke(const Proc& p, HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  // The kind of this call while it runs; the caller's again after it.
+  struct KindScope {
+    bool saved;
+    explicit KindScope(bool unicode) : saved(t_call_unicode) { t_call_unicode = unicode; }
+    ~KindScope() { t_call_unicode = saved; }
+  } scope(p.unicode);
   if (p.callable) return (*p.callable)(h, msg, wp, lp);
   if (p.fn) return p.fn(h, msg, wp, lp);
   return 0;
@@ -342,6 +350,11 @@ WNDPROC RegisterCallerKindProcedure(std::function<LRESULT(HWND, UINT, WPARAM, LP
   p.followsCaller = true;
   return reinterpret_cast<WNDPROC>(ProcHandleOf(p));
 }
+
+bool CallIsUnicode() { return t_call_unicode; }
+
+AnsiCallScope::AnsiCallScope() : saved_(t_call_unicode) { t_call_unicode = false; }
+AnsiCallScope::~AnsiCallScope() { t_call_unicode = saved_; }
 
 void UnregisterProcedure(WNDPROC proc) {
   const LONG_PTR v = reinterpret_cast<LONG_PTR>(proc);
