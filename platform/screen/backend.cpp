@@ -5,6 +5,7 @@
 #include <map>
 
 #include "internal/text.h"
+#include "winbase.h"
 #include "winplat_screen.h"
 
 namespace winplat::screen {
@@ -128,6 +129,8 @@ bool HeadlessBackend::CursorVisible() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return cursorVisible_;
 }
+uint64_t Backend::TimerClock() const { return GetTickCount64(); }
+
 std::vector<ScreenMode> Backend::ScreenModes() const {
   std::vector<ScreenMode> out;
   for (const SIZE& s : DisplayModes())
@@ -194,6 +197,10 @@ bool HeadlessBackend::PollEvent(InputEvent* event) {
   if (events_.empty()) return false;
   *event = std::move(events_.front());
   events_.pop_front();
+  if (event->kind == InputEvent::Elapse) {
+    if (scriptedClock_) clock_ += event->ms;
+    else offset_ += event->ms;
+  }
   // The pointer is where the scripted user put it, as on a real display.
   if (event->kind == InputEvent::MouseMove || event->kind == InputEvent::MouseButton ||
       event->kind == InputEvent::MouseWheel)
@@ -232,6 +239,21 @@ void HeadlessBackend::Push(const InputEvent& event) {
 size_t HeadlessBackend::PendingEvents() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return events_.size();
+}
+void HeadlessBackend::Elapse(UINT ms) {
+  InputEvent e;
+  e.kind = InputEvent::Elapse;
+  e.ms = ms;
+  Push(e);
+}
+void HeadlessBackend::SetScriptedClock(bool scripted) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (scripted && !scriptedClock_) clock_ = GetTickCount64() + offset_;
+  scriptedClock_ = scripted;
+}
+uint64_t HeadlessBackend::TimerClock() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return scriptedClock_ ? clock_ : GetTickCount64() + offset_;
 }
 void HeadlessBackend::MouseMove(int x, int y) {
   InputEvent e;

@@ -68,7 +68,7 @@ struct ScreenMode {
 
 // What the user did, as a backend reports it. Positions are screen (framebuffer) pixels.
 struct InputEvent {
-  enum Kind { MouseMove, MouseButton, MouseWheel, Key, Text, FocusGained, FocusLost, Quit, Expose } kind = MouseMove;
+  enum Kind { MouseMove, MouseButton, MouseWheel, Key, Text, FocusGained, FocusLost, Quit, Expose, Elapse } kind = MouseMove;
   POINT pt{0, 0};
   int button = 0;            // MouseButton: 0 left, 1 right, 2 middle, 3 and 4 the extra buttons
   bool down = false;         // MouseButton, Key
@@ -78,6 +78,7 @@ struct InputEvent {
   bool repeat = false;       // Key: auto-repeat
   bool extended = false;     // Key: extended key (arrows, right Ctrl...)
   std::u16string text;       // Text: UTF-16, any character (surrogate pairs for those above U+FFFF)
+  UINT ms = 0;               // Elapse: milliseconds of the timers' clock that pass here
 };
 
 // The screen's pixels: 32-bit XRGB (0x00RRGGBB), row 0 at the top.
@@ -114,6 +115,8 @@ class Backend {
   virtual void Wake() = 0;
   // The pointer's shape (the IDC_* number of a standard cursor; 0 for none).
   virtual void SetCursorShape(int /*idc*/) {}
+  // The clock the message queue's timers run by, in milliseconds: the system's tick count.
+  virtual uint64_t TimerClock() const;
   // The display modes (the current one first); the headless screen has only its size.
   virtual std::vector<SIZE> DisplayModes() const { return {DisplaySize()}; }
   // The modes DirectDraw offers: every display mode at 8, 16, 24 and 32 bits.
@@ -173,6 +176,14 @@ class HeadlessBackend : public Backend {
   void FocusLost();
   void FocusGained();
   void Quit();                                   // the user closed the program's window
+  // Time passing in the script: the timers' clock moves on by `ms` when the queue reaches this
+  // point, and the timers that came due then fire before the input queued after it.
+  void Elapse(UINT ms);
+  // With a scripted clock the timers' clock stands still except where the script says Elapse,
+  // so what timers drive (auto-repeat, blinking) is tested without waiting. A message loop
+  // waiting for such a timer waits for the next scripted event.
+  void SetScriptedClock(bool scripted);
+  uint64_t TimerClock() const override;
   size_t PendingEvents() const;
 
  private:
@@ -187,6 +198,9 @@ class HeadlessBackend : public Backend {
   std::deque<InputEvent> events_;
   std::vector<ScreenMode> modes_;
   SIZE desktop_{1024, 768};
+  bool scriptedClock_ = false;
+  uint64_t clock_ = 0;   // the scripted clock
+  uint64_t offset_ = 0;  // what Elapse added to the system's clock
 };
 
 // The SDL2 screen: one real window (desktop full screen when the program asks for the

@@ -1482,6 +1482,15 @@ int WINAPI GetScrollPos(HWND hWnd, int nBar);
 BOOL WINAPI SetScrollRange(HWND hWnd, int nBar, int nMinPos, int nMaxPos, BOOL bRedraw);
 BOOL WINAPI GetScrollRange(HWND hWnd, int nBar, LPINT lpMinPos, LPINT lpMaxPos);
 BOOL WINAPI ShowScrollBar(HWND hWnd, int wBar, BOOL bShow);
+#define ESB_ENABLE_BOTH 0x0000u
+#define ESB_DISABLE_BOTH 0x0003u
+#define ESB_DISABLE_LEFT 0x0001u
+#define ESB_DISABLE_RIGHT 0x0002u
+#define ESB_DISABLE_UP 0x0001u
+#define ESB_DISABLE_DOWN 0x0002u
+#define ESB_DISABLE_LTUP ESB_DISABLE_LEFT
+#define ESB_DISABLE_RTDN ESB_DISABLE_RIGHT
+BOOL WINAPI EnableScrollBar(HWND hWnd, UINT wSBflags, UINT wArrows);
 
 // The caret (one per thread, as on the platform).
 BOOL WINAPI CreateCaret(HWND hWnd, HBITMAP hBitmap, int nWidth, int nHeight);

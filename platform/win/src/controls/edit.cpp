@@ -26,6 +26,7 @@ struct EditData {
   int marginL = 1, marginR = 1;
   bool focused = false;
   bool tracking = false;
+  bool vbar = false;  // made with WS_VSCROLL: shown while the lines overflow
   // One level of undo: the state before the last change.
   bool canUndo = false;
   std::u16string undoText;
@@ -183,9 +184,10 @@ int VisibleLines(HWND h, EditData& d) {
   return std::max(1, static_cast<int>(r.bottom - r.top) / LineHeight(h, d));
 }
 
-// The vertical scroll bar of a multi-line edit follows the first shown line.
+// The vertical scroll bar of a multi-line edit follows the first shown line; it shows while the
+// text has more lines than the view and hides when they fit.
 void UpdateScrollBar(HWND h, EditData& d) {
-  if (!d.m.Multiline() || !(Style(h) & WS_VSCROLL)) return;
+  if (!d.m.Multiline() || !d.vbar) return;
   SCROLLINFO si{};
   si.cbSize = sizeof(si);
   si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
@@ -409,6 +411,7 @@ LRESULT CALLBACK EditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     SetControlKind(h, u"EDIT");
     auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
     ApplyStyle(*d, static_cast<DWORD>(cs->style));
+    d->vbar = (cs->style & WS_VSCROLL) != 0;
     if (cs->lpszName && !IS_INTRESOURCE(cs->lpszName)) d->m.SetText(cs->lpszName);
   }
   if (!d) return DefWindowProcW(h, msg, wp, lp);

@@ -27,6 +27,7 @@ struct ListData {
   bool tracking = false;
   bool redraw = true;
   bool nodata = false;  // LBS_NODATA: rows without text or data, drawn by the owner
+  DWORD bars = 0;  // WS_VSCROLL / WS_HSCROLL it was made with: shown while the items overflow
 };
 
 bool OwnerDraw(DWORD style) { return (style & (LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE)) != 0; }
@@ -121,10 +122,12 @@ int IndexAt(HWND h, ListData& d, int x, int y) {
   return std::min(d.m.Count(), top + y / ItemHeight(h, d));
 }
 
+// The bar shows while the items overflow the view and hides when they fit; LBS_DISABLENOSCROLL
+// keeps it, disabled.
 void UpdateScroll(HWND h, ListData& d) {
   DWORD style = Style(h);
   bool multi = d.m.MultiColumn();
-  if (!(style & (multi ? WS_HSCROLL : WS_VSCROLL))) return;
+  if (!(d.bars & (multi ? WS_HSCROLL : WS_VSCROLL))) return;
   SCROLLINFO si{};
   si.cbSize = sizeof(si);
   si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | ((style & LBS_DISABLENOSCROLL) ? SIF_DISABLENOSCROLL : 0);
@@ -324,6 +327,7 @@ LRESULT CALLBACK ListBoxProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     d->m.SetVariableHeight(Variable(style));
     // Rows without data need the owner to draw them at one height, and nothing to sort by.
     d->nodata = (style & LBS_NODATA) && (style & LBS_OWNERDRAWFIXED) && !(style & (LBS_HASSTRINGS | LBS_SORT));
+    d->bars = style & (WS_VSCROLL | WS_HSCROLL);
   }
   if (!d) return DefWindowProcW(h, msg, wp, lp);
   DWORD style = Style(h);
@@ -332,6 +336,7 @@ LRESULT CALLBACK ListBoxProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       // The parent tells the height of the items of a fixed owner-drawn list.
       if (OwnerDraw(style) && !Variable(style)) d->itemHeight = MeasureItem(h, *d, -1, 0);
       UpdateRows(h, *d);
+      UpdateScroll(h, *d);
       return 0;
     case WM_NCDESTROY:
       for (int i = 0; i < d->m.Count(); ++i) DeleteItemNotice(h, *d, i);

@@ -80,6 +80,9 @@ RECT CellRect(HWND h, ListViewData& d, int i) {
   return RECT{x, y, x + c.cx, y + c.cy};
 }
 
+// After the items, the view's size or the scrolling changed: the scroll bar and the picture.
+void Refresh(HWND h, ListViewData& d);
+
 void ItemRects(HWND h, ListViewData& d, int i, RECT* icon, RECT* label) {
   RECT cell = CellRect(h, d, i);
   if (SmallIcons(h)) {
@@ -231,7 +234,7 @@ int InsertOrSet(HWND h, ListViewData& d, const LVITEMW* in, bool wide, bool inse
   at = std::clamp(at, 0, static_cast<int>(d.items.size()));
   d.items.insert(d.items.begin() + at, it);
   NotifyLv(h, LVN_INSERTITEM, at);
-  InvalidateRect(h, nullptr, FALSE);
+  Refresh(h, d);
   return at;
 }
 
@@ -263,7 +266,7 @@ void EnsureVisible(HWND h, ListViewData& d, int i) {
   if (c.top < 0) d.scrollY += c.top;
   else if (c.bottom > r.bottom) d.scrollY += c.bottom - r.bottom;
   d.scrollY = std::max(0, d.scrollY);
-  InvalidateRect(h, nullptr, FALSE);
+  Refresh(h, d);
 }
 
 // The height all rows take, and the most the view can scroll down.
@@ -274,6 +277,39 @@ int MaxScroll(HWND h, ListViewData& d) {
   int cols = Columns(h, d);
   int rows = (static_cast<int>(d.items.size()) + cols - 1) / cols;
   return std::max(0, rows * static_cast<int>(c.cy) - static_cast<int>(r.bottom - r.top));
+}
+
+// The vertical bar shows while the rows are taller than the view and hides when they fit
+// (none with LVS_NOSCROLL); its positions are pixels.
+void UpdateScrollBar(HWND h, ListViewData& d) {
+  if (Style(h) & LVS_NOSCROLL) return;
+  RECT r;
+  GetClientRect(h, &r);
+  SIZE c = CellSize(h, d);
+  int cols = Columns(h, d);
+  int rows = (static_cast<int>(d.items.size()) + cols - 1) / cols;
+  SCROLLINFO si{};
+  si.cbSize = sizeof(si);
+  si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+  si.nMin = 0;
+  si.nMax = std::max(0, rows * static_cast<int>(c.cy) - 1);
+  si.nPage = static_cast<UINT>(std::max<LONG>(0, r.bottom - r.top));
+  si.nPos = d.scrollY;
+  SetScrollInfo(h, SB_VERT, &si, TRUE);
+}
+
+void Refresh(HWND h, ListViewData& d) {
+  d.scrollY = std::clamp(d.scrollY, 0, MaxScroll(h, d));
+  UpdateScrollBar(h, d);
+  // The bar coming or going changes the width, and with it the rows.
+  d.scrollY = std::clamp(d.scrollY, 0, MaxScroll(h, d));
+  InvalidateRect(h, nullptr, FALSE);
+}
+
+void ScrollTo(HWND h, ListViewData& d, int y) {
+  int before = d.scrollY;
+  d.scrollY = std::clamp(y, 0, MaxScroll(h, d));
+  if (d.scrollY != before) Refresh(h, d);
 }
 
 LRESULT CALLBACK ListViewProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
@@ -303,13 +339,35 @@ LRESULT CALLBACK ListViewProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_ERASEBKGND:
       return 1;
     case WM_SIZE:
-      InvalidateRect(h, nullptr, FALSE);
+      Refresh(h, *d);
       return 0;
+    case WM_VSCROLL: {
+      RECT r;
+      GetClientRect(h, &r);
+      const int line = static_cast<int>(CellSize(h, *d).cy), page = std::max<int>(line, r.bottom - r.top);
+      switch (LOWORD(wp)) {
+        case SB_LINEUP: ScrollTo(h, *d, d->scrollY - line); break;
+        case SB_LINEDOWN: ScrollTo(h, *d, d->scrollY + line); break;
+        case SB_PAGEUP: ScrollTo(h, *d, d->scrollY - page); break;
+        case SB_PAGEDOWN: ScrollTo(h, *d, d->scrollY + page); break;
+        case SB_THUMBTRACK:
+        case SB_THUMBPOSITION: {
+          SCROLLINFO si{sizeof(si), SIF_TRACKPOS, 0, 0, 0, 0, 0};
+          GetScrollInfo(h, SB_VERT, &si);  // all 32 bits of the position
+          ScrollTo(h, *d, si.nTrackPos);
+          break;
+        }
+        case SB_TOP: ScrollTo(h, *d, 0); break;
+        case SB_BOTTOM: ScrollTo(h, *d, MaxScroll(h, *d)); break;
+        default: break;
+      }
+      return 0;
+    }
     case WM_GETDLGCODE:
       return DLGC_WANTARROWS | DLGC_WANTCHARS;
     case WM_SETFONT:
       d->font = reinterpret_cast<HFONT>(wp);
-      InvalidateRect(h, nullptr, FALSE);
+      Refresh(h, *d);
       return 0;
     case WM_GETFONT:
       return reinterpret_cast<LRESULT>(d->font);
@@ -364,8 +422,7 @@ LRESULT CALLBACK ListViewProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_MOUSEWHEEL: {
       int delta = GET_WHEEL_DELTA_WPARAM(wp);
-      d->scrollY = std::max(0, d->scrollY - delta / WHEEL_DELTA * static_cast<int>(CellSize(h, *d).cy));
-      InvalidateRect(h, nullptr, FALSE);
+      ScrollTo(h, *d, d->scrollY - delta / WHEEL_DELTA * static_cast<int>(CellSize(h, *d).cy));
       return 0;
     }
     case LVM_GETITEMCOUNT:
@@ -403,21 +460,21 @@ LRESULT CALLBACK ListViewProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       if (i < 0 || i >= static_cast<int>(d->items.size())) return FALSE;
       NotifyLv(h, LVN_DELETEITEM, i, 0, 0, 0, d->items[static_cast<size_t>(i)].param);
       d->items.erase(d->items.begin() + i);
-      InvalidateRect(h, nullptr, FALSE);
+      Refresh(h, *d);
       return TRUE;
     }
     case LVM_DELETEALLITEMS:
       NotifyLv(h, LVN_DELETEALLITEMS, -1);
       d->items.clear();
       d->scrollY = 0;
-      InvalidateRect(h, nullptr, FALSE);
+      Refresh(h, *d);
       return TRUE;
     case LVM_SETIMAGELIST: {
       HIMAGELIST old = nullptr;
       HIMAGELIST* slot = wp == LVSIL_NORMAL ? &d->large : wp == LVSIL_SMALL ? &d->small : &d->stateImages;
       old = *slot;
       *slot = reinterpret_cast<HIMAGELIST>(lp);
-      InvalidateRect(h, nullptr, FALSE);
+      Refresh(h, *d);
       return reinterpret_cast<LRESULT>(old);
     }
     case LVM_GETIMAGELIST:
@@ -517,9 +574,7 @@ LRESULT CALLBACK ListViewProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     }
     case LVM_SCROLL: {
       // The items are arranged in rows: only the vertical part scrolls, within the rows.
-      int before = d->scrollY;
-      d->scrollY = std::clamp(d->scrollY + static_cast<int>(static_cast<int32_t>(lp)), 0, MaxScroll(h, *d));
-      if (d->scrollY != before) InvalidateRect(h, nullptr, FALSE);
+      ScrollTo(h, *d, d->scrollY + static_cast<int>(static_cast<int32_t>(lp)));
       return TRUE;
     }
     case LVM_GETORIGIN: {

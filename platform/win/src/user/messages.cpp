@@ -54,7 +54,11 @@ struct Hook : winplat::HandleObject {
 };
 std::vector<std::shared_ptr<Hook>> g_hooks;  // newest first
 
-uint64_t Now() { return GetTickCount64(); }
+uint64_t Now() { return screen::CurrentBackend()->TimerClock(); }
+
+// The screen's clock moved on (a scripted Elapse): timers that came due fire before the input
+// queued after it.
+bool g_time_passed = false;
 
 bool Matches(const MSG& m, HWND filter, UINT lo, UINT hi) {
   if (filter == reinterpret_cast<HWND>(static_cast<intptr_t>(-1))) {
@@ -544,6 +548,7 @@ bool PumpOneEvent() {
     case screen::InputEvent::FocusGained: ApplicationFocus(true); break;
     case screen::InputEvent::FocusLost: ApplicationFocus(false); break;
     case screen::InputEvent::Quit: ConvertQuit(); break;
+    case screen::InputEvent::Elapse: g_time_passed = true; break;
     case screen::InputEvent::Expose: {
       const SIZE s = screen::CurrentBackend()->DisplaySize();
       InvalidateScreen(Region::FromRect(RECT{0, 0, s.cx, s.cy}));
@@ -643,6 +648,10 @@ bool TryGet(MSG* out, HWND filter, UINT lo, UINT hi, UINT flags, bool unicode) {
   }
   for (;;) {
     if (TakeFrom(g_input, out, filter, lo, hi, remove, unicode)) return true;
+    if (g_time_passed) {
+      if (TimerMessage(out, filter, lo, hi, remove)) return true;
+      g_time_passed = false;
+    }
     if (!PumpOneEvent()) break;
     if (TakeFrom(g_posted, out, filter, lo, hi, remove, unicode)) return true;
   }

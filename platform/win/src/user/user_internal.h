@@ -106,6 +106,7 @@ struct Window : HandleObject {
   HFONT dlgFont = nullptr;
   // standard scroll bars (WS_HSCROLL, WS_VSCROLL)
   SCROLLINFO scroll[2]{{sizeof(SCROLLINFO), 0, 0, 100, 0, 0, 0}, {sizeof(SCROLLINFO), 0, 0, 100, 0, 0, 0}};
+  UINT scrollDisabled[2]{};       // ESB_DISABLE_* arrows; kScrollKeptDisabled when nothing to scroll
   // character conversion state (lead byte / high surrogate waiting for its partner)
   uint16_t pendingLead = 0;
   uint16_t pendingHigh = 0;
@@ -155,8 +156,31 @@ void PaintScrollBars(HWND h, HDC windowDC);
 bool ScrollBarClick(HWND h, int hit, POINT screen);
 // The thumb of a bar `length` pixels long between its two arrow buttons of `arrow` pixels.
 void ScrollThumbGeometry(const SCROLLINFO& s, int length, int arrow, int* start, int* size);
+// The part of a window's bar under a screen point: SB_LINEUP, SB_PAGEUP, SB_THUMBTRACK (the
+// thumb), SB_PAGEDOWN, SB_LINEDOWN, or -1 off the bar. The thumb is where the bar shows it.
+int ScrollBarPartAt(HWND h, bool vert, POINT screen);
+// Draws the bars now (not at the next paint), as a drag moves the thumb.
+void DrawScrollBarsNow(HWND h);
+// Set by SetScrollInfo's SIF_DISABLENOSCROLL when the range needs no bar: cleared when it does.
+constexpr UINT kScrollKeptDisabled = 0x100;
+// The bar part held down with the mouse: drawn pushed while the pointer is over it; a dragged
+// thumb is drawn at `trackPos`.
+struct ScrollPress {
+  HWND hwnd = nullptr;
+  int bar = -1;   // SB_HORZ, SB_VERT
+  int part = -1;  // as ScrollBarPartAt
+  bool over = false;
+  int trackPos = 0;
+};
+ScrollPress& CurrentScrollPress();
 // The drags, each in a loop of its own until the button goes up.
 void TrackScrollThumb(HWND h, bool vert, POINT start);
+// An arrow or page area held down: `code` is sent at once, then again after a delay and at a
+// steady rate while the pointer stays over that part, and SB_ENDSCROLL on release.
+void TrackScrollRepeat(HWND h, bool vert, int code);
+constexpr UINT kScrollFirstDelay = 250, kScrollRepeatDelay = 50;  // milliseconds
+// SC_MOVE / SC_SIZE: with the mouse from a caption or frame press (the command's low bits say
+// which), else from the keyboard with the arrow keys.
 void TrackMoveSize(HWND h, WPARAM command, POINT start);
 void BumpVisGeneration();
 void ReleaseWindowDCs(HWND h);
@@ -172,6 +196,7 @@ constexpr UINT kSystemTimerMessage = 0x0118;
 void SetSystemTimer(HWND h, UINT_PTR id, UINT elapse);
 void KillSystemTimer(HWND h, UINT_PTR id);
 constexpr UINT_PTR kCaretTimerId = 0xFFFF;
+constexpr UINT_PTR kScrollTimerId = 0xFFFE;  // a held scroll bar arrow's repeat
 void BlinkCaret(HWND h);
 void CaretWindowDestroyed(HWND h);
 // Calls the hooks of a chain; answers their result (0 when none).
