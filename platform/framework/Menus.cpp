@@ -30,9 +30,9 @@ void ShortCutToKey(TShortCut ShortCut, Word& Key, TShiftState& Shift) {
 
 namespace {
 
-const char* const kShift = "Shift+";
-const char* const kCtrl = "Ctrl+";
-const char* const kAlt = "Alt+";
+const char* const kShift = SmkcShift;
+const char* const kCtrl = SmkcCtrl;
+const char* const kAlt = SmkcAlt;
 
 // The key's name: the framework's own for the keys it names, else the keyboard's.
 AnsiString KeyName(BYTE key) {
@@ -162,6 +162,16 @@ bool TMenuActionLink::IsVisibleLinked() {
 bool TMenuActionLink::IsGroupIndexLinked() {
   return TActionLink::IsGroupIndexLinked() && client_ && client_->GroupIndex() == AsCustom(action_)->GroupIndex();
 }
+bool TMenuActionLink::IsHelpContextLinked() {
+  return TActionLink::IsHelpContextLinked() && client_ && client_->HelpContext() == AsCustom(action_)->HelpContext();
+}
+bool TMenuActionLink::IsOnExecuteLinked() {
+  if (!TActionLink::IsOnExecuteLinked() || !client_) return false;
+  const TPropInfo* execute = GetPropInfo(action_, "OnExecute");
+  const TPropInfo* click = GetPropInfo(client_, "OnClick");
+  if (!execute || !click || !execute->GetMethod || !click->GetMethod) return false;
+  return GetMethodProp(client_, click) == GetMethodProp(action_, execute);
+}
 void TMenuActionLink::SetCaption(const AnsiString& Value) {
   if (IsCaptionLinked()) client_->SetCaption(Value);
 }
@@ -185,6 +195,9 @@ void TMenuActionLink::SetVisible(bool Value) {
 }
 void TMenuActionLink::SetGroupIndex(int Value) {
   if (IsGroupIndexLinked()) client_->SetGroupIndex(static_cast<uint8_t>(Value));
+}
+void TMenuActionLink::SetHelpContext(int Value) {
+  if (IsHelpContextLinked()) client_->SetHelpContext(Value);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -792,14 +805,15 @@ static const bool registered_item = DeclareClass<TMenuItem, TComponent>("TMenuIt
     .Boolean("Default", &TMenuItem::Default, &TMenuItem::SetDefault, Default(0))
     .Boolean("Enabled", &TMenuItem::Enabled, &TMenuItem::SetEnabled, Default(1), NotLinked<&TMenuActionLink::IsEnabledLinked>)
     .Integer("GroupIndex", &TMenuItem::GroupIndex, &TMenuItem::SetGroupIndex, Default(0))
-    .Integer("HelpContext", &TMenuItem::HelpContext, &TMenuItem::SetHelpContext, Default(0))
+    .Integer("HelpContext", &TMenuItem::HelpContext, &TMenuItem::SetHelpContext, Default(0),
+             NotLinked<&TMenuActionLink::IsHelpContextLinked>)
     .String("Hint", &TMenuItem::Hint, &TMenuItem::SetHint, NotLinked<&TMenuActionLink::IsHintLinked>)
     .Integer("ImageIndex", &TMenuItem::ImageIndex, &TMenuItem::SetImageIndex, Default(-1),
              NotLinked<&TMenuActionLink::IsImageIndexLinked>)
     .Boolean("RadioItem", &TMenuItem::RadioItem, &TMenuItem::SetRadioItem, Default(0))
     .Integer("ShortCut", &TMenuItem::ShortCut, &TMenuItem::SetShortCut, Default(0), NotLinked<&TMenuActionLink::IsShortCutLinked>)
     .Boolean("Visible", &TMenuItem::Visible, &TMenuItem::SetVisible, Default(1), NotLinked<&TMenuActionLink::IsVisibleLinked>)
-    .Event("OnClick", &TMenuItem::OnClick)
+    .Event("OnClick", &TMenuItem::OnClick, NotLinked<&TMenuActionLink::IsOnExecuteLinked>)
     .Event("OnDrawItem", &TMenuItem::OnDrawItem)
     .Event("OnAdvancedDrawItem", &TMenuItem::OnAdvancedDrawItem)
     .Event("OnMeasureItem", &TMenuItem::OnMeasureItem)

@@ -19,6 +19,10 @@ void ShortCutToKey(TShortCut ShortCut, Word& Key, TShiftState& Shift);
 AnsiString ShortCutToText(TShortCut ShortCut);
 // The shortcut a text names (modifiers in any order and case); 0 when it names none.
 TShortCut TextToShortCut(AnsiString Text);
+// The modifiers' texts of shortcut texts.
+inline constexpr const char* SmkcShift = "Shift+";
+inline constexpr const char* SmkcCtrl = "Ctrl+";
+inline constexpr const char* SmkcAlt = "Alt+";
 
 VSE_EXCEPTION_CLASS(EMenuError, Exception);
 
@@ -65,6 +69,9 @@ class TMenuActionLink : public TActionLink {
   bool IsShortCutLinked() override;
   bool IsVisibleLinked() override;
   bool IsGroupIndexLinked() override;
+  bool IsHelpContextLinked() override;
+  // The item's own OnClick runs before the action: only the action's own handler is linked.
+  bool IsOnExecuteLinked() override;
   void SetCaption(const AnsiString& Value) override;
   void SetChecked(bool Value) override;
   void SetEnabled(bool Value) override;
@@ -73,6 +80,7 @@ class TMenuActionLink : public TActionLink {
   void SetShortCut(TShortCut Value) override;
   void SetVisible(bool Value) override;
   void SetGroupIndex(int Value) override;
+  void SetHelpContext(int Value) override;
 
  protected:
   TMenuItem* client_;

@@ -11,6 +11,7 @@
 #include "Buttons.h"
 #include "Classes_Streaming.h"
 #include "Forms.h"
+#include "Menus.h"
 #include "StdCtrls.h"
 #include "TypInfo.h"
 #include "ui_fixture.h"
@@ -261,6 +262,42 @@ TEST_F(StoredProps, ACheckBoxFollowsItsActionsCheckedWhichIsThenLeftOut) {
   radio->SetAction(grid);
   EXPECT_TRUE(radio->Checked());
   EXPECT_FALSE(IsStoredProp(radio, "Checked"));
+  FreeAndNil(form);
+}
+
+TEST_F(StoredProps, AMenuItemLeavesOutWhatItsActionSupplies) {
+  TStoredForm* form = CreateNewForm<TStoredForm>(Application);
+  auto* save = new TAction(form);
+  save->SetCaption("保存(&S)");
+  save->SetHelpContext(12);
+  save->SetShortCut(static_cast<TShortCut>('S' | scCtrl));
+  SetHandler(save, "OnExecute", form, "SaveExecute");
+  auto* menu = new TPopupMenu(form);
+  menu->SetAutoHotkeys(maManual);
+  auto* linked = new TMenuItem(form);
+  menu->Items()->Add(linked);
+  linked->SetAction(save);
+  SetHandler(linked, "OnClick", form, "SaveExecute");
+  auto* own = new TMenuItem(form);
+  menu->Items()->Add(own);
+  own->SetAction(save);
+  own->SetHelpContext(40);
+  SetHandler(own, "OnClick", form, "OtherClick");
+  EXPECT_EQ(linked->HelpContext(), 12);
+  struct Case { TMenuItem* item; const char* prop; bool stored; };
+  const std::vector<Case> cases = {
+      {linked, "Caption", false}, {linked, "HelpContext", false}, {linked, "OnClick", false},
+      {linked, "ShortCut", false}, {own, "HelpContext", true}, {own, "OnClick", true},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(IsStoredProp(c.item, c.prop), c.stored) << (c.item == linked ? "linked." : "own.") << c.prop;
+  // The action's help context reaches the item that follows it.
+  save->SetHelpContext(13);
+  EXPECT_EQ(linked->HelpContext(), 13);
+  // The item with a handler of its own runs it, the other the action.
+  own->Click();
+  EXPECT_EQ(form->others, 1);
+  EXPECT_EQ(form->saves, 0);
   FreeAndNil(form);
 }
 
