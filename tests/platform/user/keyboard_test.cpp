@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "windows.h"
+#include "winplat_screen.h"
+#include "winplat_user.h"
 
 namespace {
 
@@ -207,6 +209,41 @@ TEST(Keyboard, BuffersCharactersOfTheAnsiCallsAndTheKeyOfACharacter) {
   for (const auto& c : cases) EXPECT_EQ(VkKeyScanW(c.ch), c.key) << static_cast<int>(c.ch);
   EXPECT_EQ(VkKeyScanA('_'), 0x100 | VK_OEM_MINUS);
   EXPECT_EQ(VkKeyScanA('\x82'), -1);
+}
+
+std::vector<LPARAM> g_key_params;
+LRESULT CALLBACK KeyRecorder(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN) g_key_params.push_back(lp);
+  return DefWindowProcW(h, msg, wp, lp);
+}
+
+TEST(Keyboard, KeyMessagesNameTheirKeys) {
+  winplat::screen::SetBackend(nullptr);
+  winplat::screen::ResetKeyState();
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = KeyRecorder;
+  wc.lpszClassName = u"KeyNameRecorder";
+  ASSERT_NE(RegisterClassW(&wc), 0);
+  HWND w = CreateWindowExW(0, u"KeyNameRecorder", u"", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100, nullptr, nullptr,
+                           nullptr, nullptr);
+  ASSERT_NE(w, nullptr);
+  SetFocus(w);
+  winplat::user::PumpMessages();
+  struct Case { UINT vk; const char16_t* name; };
+  const std::vector<Case> cases = {
+      {VK_LSHIFT, u"Shift"}, {VK_RSHIFT, u"Right Shift"}, {VK_LCONTROL, u"Ctrl"}, {VK_RCONTROL, u"Right Ctrl"},
+      {VK_RMENU, u"Right Alt"}, {'Q', u"Q"}, {VK_F5, u"F5"}, {VK_OEM_1, u";"},
+  };
+  for (const auto& c : cases) {
+    g_key_params.clear();
+    winplat::screen::Headless()->PressKey(c.vk);
+    winplat::user::PumpMessages();
+    ASSERT_EQ(g_key_params.size(), 1u) << c.vk;
+    EXPECT_EQ(NameOf(g_key_params[0]), c.name) << c.vk;
+  }
+  DestroyWindow(w);
+  winplat::user::PumpMessages();
+  winplat::screen::ResetKeyState();
 }
 
 }  // namespace

@@ -493,9 +493,11 @@ void ConvertKey(const screen::InputEvent& e) {
   if (!h) return;
   const bool alt = screen::KeyDown(VK_MENU);
   const bool sys = (alt && !screen::KeyDown(VK_CONTROL)) || sendVk == VK_F10 || !GetFocus();
-  const UINT scan = e.scan ? e.scan : MapVirtualKeyW(sendVk, MAPVK_VK_TO_VSC);
+  // The side-specific key tells its scan code: the right Shift has one of its own, the right
+  // Ctrl and Alt are extended keys.
+  const UINT scan = e.scan ? e.scan : MapVirtualKeyW(vk, MAPVK_VK_TO_VSC);
   LPARAM lp = 1 | (static_cast<LPARAM>(scan & 0xFF) << 16);
-  if (e.extended) lp |= 1 << 24;
+  if (e.extended || vk == VK_RCONTROL || vk == VK_RMENU) lp |= 1 << 24;
   if (alt) lp |= 1 << 29;
   if (!e.down) lp |= (1L << 30) | (1L << 31);
   else if (wasDown) lp |= 1L << 30;
