@@ -6,6 +6,8 @@
 //   [rsp + 16 * step + 4 * channel]   working values of the plan's steps
 #include <cstddef>
 #include <cstring>
+#include <memory>
+#include <mutex>
 #include <vector>
 #include "DXRender_Ops.h"
 #include "DXRender_Plan.h"
@@ -119,6 +121,8 @@ class Assembler {
   void Punpcklbw(uint8_t dst, uint8_t src) { SseRR(0x66, 0x60, dst, src); }
   void Punpckhbw(uint8_t dst, uint8_t src) { SseRR(0x66, 0x68, dst, src); }
   void Punpcklqdq(uint8_t dst, uint8_t src) { SseRR(0x66, 0x6C, dst, src); }
+  void Punpckldq(uint8_t dst, uint8_t src) { SseRR(0x66, 0x62, dst, src); }
+  void MovdLoad(uint8_t xmm, uint8_t base, int32_t disp) { SseRM(0x66, 0x6E, xmm, base, disp); }
   void Pmullw(uint8_t dst, uint8_t src) { SseRR(0x66, 0xD5, dst, src); }
   void Paddw(uint8_t dst, uint8_t src) { SseRR(0x66, 0xFD, dst, src); }
   void Packuswb(uint8_t dst, uint8_t src) { SseRR(0x66, 0x67, dst, src); }
@@ -338,10 +342,12 @@ class Generator {
     a_.Jcc(CC_E, done);
   }
 
-  // The blend of a constant or a walking same-format texture over a 32-bit destination whose
-  // channels are whole bytes, with a constant alpha, four pixels at a time. Per channel both
-  // forms of the blend are (l * a + r * k) >> 8 with k = 255 - a for a paired channel and
-  // k = 256 - a for a single one (r + floor((l - r) a / 256) == (l a + r (256 - a)) >> 8).
+  // The blend of a constant or a same-format texture over a 32-bit destination whose channels
+  // are whole bytes, with a constant alpha, four pixels at a time. Per channel both forms of the
+  // blend are (l * a + r * k) >> 8 with k = 255 - a for a paired channel and k = 256 - a for a
+  // single one (r + floor((l - r) a / 256) == (l a + r (256 - a)) >> 8). A texture that walks
+  // one texel per pixel is read sixteen bytes at a time; any other (stretched, rotated) has its
+  // four texels fetched one by one from U and V, which live in r10 and r11 meanwhile.
   void EmitVectorBlend(int done) {
     const TPixelDescriptor& d = *m_.Dest;
     if (plan_.StepCount != 3 || destBytes_ != 4 || d.Kind != pdkRGB) return;
@@ -360,7 +366,8 @@ class Generator {
     }
     const bool texture = l.Kind == nkTexture;
     if (!texture && l.Kind != nkColor) return;
-    if (texture && (!walk_[l.Stage] || !SameFormat(*m_.Stages[l.Stage].Source, d))) return;
+    if (texture && !SameFormat(*m_.Stages[l.Stage].Source, d)) return;
+    const bool gather = texture && !walk_[l.Stage];
     int32_t lAlpha;
     if (texture) {
       if (DescriptorChannels(*m_.Stages[l.Stage].Source) & chAlpha) return;  // alpha varies per texel
@@ -400,6 +407,12 @@ class Generator {
       a_.MovdToXmm(3, RAX);
       a_.Pshufd(3, 3, 0);
     }
+    const int32_t fieldU = texture ? StageField(l.Stage, offsetof(SpanArgs::Stage, U)) : 0;
+    const int32_t fieldV = texture ? StageField(l.Stage, offsetof(SpanArgs::Stage, V)) : 0;
+    if (gather) {
+      a_.Load32(R10, RDI, fieldU);
+      a_.Load32(R11, RDI, fieldV);
+    }
     const int loop = a_.NewLabel(), tail = a_.NewLabel();
     a_.Bind(loop);
     a_.AluImm64(ALU_CMP, RCX, 4);
@@ -411,8 +424,13 @@ class Generator {
     a_.Pmullw(0, 6);
     a_.Pmullw(1, 6);
     if (texture) {
-      a_.Load64(R9, RDI, ptr);
-      a_.Movdqu(2, R9, 0);
+      if (gather) {
+        GatherTexels(l.Stage, 2);
+      } else {
+        a_.Load64(R9, RDI, ptr);
+        a_.Movdqu(2, R9, 0);
+      }
+      if (key) a_.Movdqa(10, 2);
       a_.Movdqa(8, 2);
       a_.Punpcklbw(2, 7);
       a_.Punpckhbw(8, 7);
@@ -430,7 +448,6 @@ class Generator {
     a_.Pand(0, 4);
     if (key) {  // keyed texels leave the destination as it was
       a_.Movdqu(9, R8, 0);
-      a_.Movdqu(10, R9, 0);
       a_.Pcmpeqd(10, 3);
       a_.Pand(9, 10);
       a_.Pandn(10, 0);
@@ -440,12 +457,44 @@ class Generator {
       a_.MovdquStore(R8, 0, 0);
     }
     a_.AluImm64(ALU_ADD, R8, 16);
-    if (texture) a_.AddMem64Imm(RDI, ptr, 16);
+    if (texture && !gather) a_.AddMem64Imm(RDI, ptr, 16);
     a_.AluImm64(ALU_SUB, RCX, 4);
     a_.Jmp(loop);
     a_.Bind(tail);
+    if (gather) {  // the pixel loop goes on from where the texels are
+      a_.Store32(RDI, fieldU, R10);
+      a_.Store32(RDI, fieldV, R11);
+    }
     a_.AluImm64(ALU_CMP, RCX, 0);
     a_.Jcc(CC_E, done);
+  }
+
+  // xmm`to` := the four 32-bit texels of the stage at (U, V), (U + DU, V + DV), ... with U in
+  // r10 and V in r11, both moved on four steps. Uses rax, rdx and xmm11 to xmm14.
+  void GatherTexels(int stage, uint8_t to) {
+    const int32_t base = StageField(stage, offsetof(SpanArgs::Stage, Base));
+    const int32_t pitch = StageField(stage, offsetof(SpanArgs::Stage, Pitch));
+    const int32_t du = StageField(stage, offsetof(SpanArgs::Stage, DU));
+    const int32_t dv = StageField(stage, offsetof(SpanArgs::Stage, DV));
+    for (uint8_t i = 0; i < 4; ++i) {
+      a_.Mov32(RAX, R10);
+      a_.Sar32(RAX, 16);
+      a_.Movsxd(RAX, RAX);
+      a_.Shl64(RAX, 2);
+      a_.Mov32(RDX, R11);
+      a_.Sar32(RDX, 16);
+      a_.Movsxd(RDX, RDX);
+      a_.Imul64Mem(RDX, RDI, pitch);
+      a_.Add64Mem(RDX, RDI, base);
+      a_.Add64(RAX, RDX);
+      a_.MovdLoad(static_cast<uint8_t>(11 + i), RAX, 0);
+      a_.Add32Mem(R10, RDI, du);
+      a_.Add32Mem(R11, RDI, dv);
+    }
+    a_.Punpckldq(11, 12);
+    a_.Punpckldq(13, 14);
+    a_.Punpcklqdq(11, 13);
+    a_.Movdqa(to, 11);
   }
 
   // eax := texel of the stage (skipping the pixel on a colour-key match); r9 := its address.
@@ -755,14 +804,59 @@ class Generator {
 
 class NativeSpan final : public CompiledSpanBase {
  public:
-  explicit NativeSpan(void* memory) : memory_(memory) {}
-  ~NativeSpan() override { VirtualFree(memory_, 0, MEM_RELEASE); }
+  explicit NativeSpan(std::shared_ptr<void> memory) : memory_(std::move(memory)) {}
   bool Native() const override { return true; }
-  void Run(SpanArgs& args) override { reinterpret_cast<void (*)(SpanArgs*)>(memory_)(&args); }
+  void Run(SpanArgs& args) override { reinterpret_cast<void (*)(SpanArgs*)>(memory_.get())(&args); }
 
  private:
-  void* memory_;
+  std::shared_ptr<void> memory_;
 };
+
+// Routines made lately, by their code: drawing calls compile the same few operations again and
+// again, and a routine depends on nothing but its bytes (it holds no addresses), so equal code
+// runs from the same page instead of a fresh mapping each time.
+class RoutineCache {
+ public:
+  std::shared_ptr<void> Find(const Assembler& code) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (Entry& e : entries_)
+      if (e.code.size() == code.Size() && std::memcmp(e.code.data(), code.Data(), code.Size()) == 0) {
+        e.used = ++clock_;
+        return e.memory;
+      }
+    return nullptr;
+  }
+  void Add(const Assembler& code, std::shared_ptr<void> memory) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    Entry* slot = nullptr;
+    if (entries_.size() < kEntries) {
+      slot = &entries_.emplace_back();
+    } else {
+      slot = &entries_[0];
+      for (Entry& e : entries_)
+        if (e.used < slot->used) slot = &e;
+    }
+    slot->code.assign(code.Data(), code.Data() + code.Size());
+    slot->memory = std::move(memory);
+    slot->used = ++clock_;
+  }
+
+ private:
+  static constexpr size_t kEntries = 16;
+  struct Entry {
+    std::vector<uint8_t> code;
+    std::shared_ptr<void> memory;
+    uint64_t used = 0;
+  };
+  std::mutex mutex_;
+  std::vector<Entry> entries_;
+  uint64_t clock_ = 0;
+};
+
+RoutineCache& Cache() {
+  static auto* cache = new RoutineCache;  // kept to the end: routines may run while statics go
+  return *cache;
+}
 
 }  // namespace
 
@@ -770,6 +864,7 @@ std::unique_ptr<CompiledSpanBase> CompileNative(const Plan& plan, const TDXRMach
   Generator g(plan, machine);
   if (!g.Emit()) return nullptr;
   const Assembler& code = g.Code();
+  if (std::shared_ptr<void> known = Cache().Find(code)) return std::make_unique<NativeSpan>(std::move(known));
   // Mapped writable, filled, then made executable and read-only: never writable and executable.
   void* mem = VirtualAlloc(nullptr, kCapacity, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
   if (!mem) return nullptr;
@@ -779,7 +874,9 @@ std::unique_ptr<CompiledSpanBase> CompileNative(const Plan& plan, const TDXRMach
     VirtualFree(mem, 0, MEM_RELEASE);
     return nullptr;
   }
-  return std::make_unique<NativeSpan>(mem);
+  std::shared_ptr<void> memory(mem, [](void* p) { VirtualFree(p, 0, MEM_RELEASE); });
+  Cache().Add(code, memory);
+  return std::make_unique<NativeSpan>(std::move(memory));
 }
 
 #else

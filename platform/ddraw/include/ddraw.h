@@ -337,3 +337,7 @@ HRESULT WINAPI DirectDrawColorToPixel(LPDIRECTDRAWSURFACE7 surface, COLORREF col
 
 // Test hook: marks a surface lost, as a mode switch would; Restore brings it back (cleared).
 void DirectDrawLoseSurface(LPDIRECTDRAWSURFACE7 surface);
+
+// Test hook: the widest vector code the blits may use (2 AVX2, 1 SSE2, 0 one pixel at a time),
+// never above what the processor has; answers the level now in use.
+int DirectDrawSetVectorLevel(int level);

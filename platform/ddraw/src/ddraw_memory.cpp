@@ -9,6 +9,7 @@
 #include <vector>
 #include "ddraw.h"
 #include "ddraw_display.h"
+#include "ddraw_rows.h"
 #include "gdi/gdi_internal.h"
 #include "internal/modules.h"
 #include "winplat_screen.h"
@@ -657,25 +658,25 @@ class MemorySurface final : public RefCounted<IDirectDrawSurface7> {
       columns[static_cast<size_t>(x - clipped.left)] =
           static_cast<int32_t>(mirrorX ? from.right - 1 - i : from.left + i);
     }
+    // Whole rows onto the screen go around the cache; the screen surface is never its own source
+    // here (that copy reads from a snapshot).
+    const bool stream = screen_ && !converted_ && !useKey && !mirrorX && sw == dw && columns.size() * bpp >= 4096;
     for (LONG y = clipped.top; y < clipped.bottom; ++y) {
       const int64_t j = (y - dest.top) * sh / dh;
       const int64_t sy = mirrorY ? from.bottom - 1 - j : from.top + j;
       const uint8_t* srow = srcBits + static_cast<ptrdiff_t>(sy) * src.pitch_;
       uint8_t* drow = RowAt(y);
       if (!useKey && !mirrorX && sw == dw) {
-        std::memmove(drow + clipped.left * bpp, srow + columns[0] * bpp, columns.size() * bpp);
+        if (stream)
+          winplat::ddraw::StreamRow(drow + clipped.left * bpp, srow + columns[0] * bpp, columns.size() * bpp);
+        else
+          std::memmove(drow + clipped.left * bpp, srow + columns[0] * bpp, columns.size() * bpp);
         continue;
       }
       if (bpp == 4 && !mirrorX && sw == dw) {
         // The common keyed copy of 32-bit pixels, one row straight through.
-        // Rows start on 4-byte boundaries; written without branches so that it vectorises.
-        const auto* from = reinterpret_cast<const uint32_t*>(srow + columns[0] * 4);
-        auto* to = reinterpret_cast<uint32_t*>(drow + clipped.left * 4);
-        const size_t n = columns.size();
-        for (size_t c = 0; c < n; ++c) {
-          const uint32_t v = from[c];
-          to[c] = (v & mask) == key ? to[c] : v;
-        }
+        winplat::ddraw::KeyedRow32(reinterpret_cast<uint32_t*>(drow + clipped.left * 4),
+                                   reinterpret_cast<const uint32_t*>(srow + columns[0] * 4), columns.size(), mask, key);
         continue;
       }
       for (size_t c = 0; c < columns.size(); ++c) {
@@ -684,6 +685,7 @@ class MemorySurface final : public RefCounted<IDirectDrawSurface7> {
         WriteAt(drow + (clipped.left + static_cast<LONG>(c)) * bpp, bpp, v);
       }
     }
+    if (stream) winplat::ddraw::StreamFence();
   }
 
   bool DescribeForGdi(gdi::Surface& s, std::vector<RGBQUAD>& colors) const {
@@ -911,6 +913,8 @@ HRESULT WINAPI DirectDrawColorToPixel(LPDIRECTDRAWSURFACE7 surface, COLORREF col
 void DirectDrawLoseSurface(LPDIRECTDRAWSURFACE7 surface) {
   if (surface) dynamic_cast<MemorySurface*>(surface)->Lose();
 }
+
+int DirectDrawSetVectorLevel(int level) { return winplat::ddraw::SetVectorLevel(level); }
 
 namespace {
 char g_driver_description[] = "Display";
