@@ -350,12 +350,9 @@ void TCustomListBox::AnswerVirtualText(TMessage& Message) {
     Message.Result = LB_ERR;
     return;
   }
-  AnsiString text;
-  if (text_index_ == index) {
-    text = text_;
-  } else {
-    text = DoGetData(index);
-  }
+  // LB_GETTEXTLEN always asks the event; the LB_GETTEXT of the same row that follows it fills
+  // in that text.
+  AnsiString text = Message.Msg == LB_GETTEXT && text_index_ == index ? text_ : DoGetData(index);
   if (Message.Msg == LB_GETTEXTLEN) {
     text_index_ = index;
     text_ = text;

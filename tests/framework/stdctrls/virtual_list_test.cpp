@@ -84,6 +84,17 @@ TEST_F(VirtualList, ItemsAreReadThroughTheDataEvents) {
   list->Items()->SetStrings(0, "別");
   EXPECT_EQ(list->Count(), kRows);
   EXPECT_EQ(list->Items()->Strings(0), "項目 0");
+  // The length of a row follows its data; the text given after it is the one measured.
+  AnsiString row = "短い";
+  list->OnData = [&](TWinControl*, int, AnsiString& data) { data = row; };
+  EXPECT_EQ(SendMessageA(list->Handle(), LB_GETTEXTLEN, 3, 0), 4);
+  row = "もっと長い行";
+  EXPECT_EQ(SendMessageA(list->Handle(), LB_GETTEXTLEN, 3, 0), 12);
+  row = "もっともっと長い行";
+  char buf[13] = {};
+  EXPECT_EQ(SendMessageA(list->Handle(), LB_GETTEXT, 3, reinterpret_cast<LPARAM>(buf)), 12);
+  EXPECT_EQ(AnsiString(buf), "もっと長い行");
+  EXPECT_EQ(list->Items()->Strings(3), "もっともっと長い行");
   // Without a window the events answer directly.
   TListBox loose(nullptr);
   loose.SetStyle(lbVirtual);
