@@ -303,10 +303,10 @@ TEST_F(MenuFormTest, TheMenuFollowsTheWindowWhenItIsMadeAgain) {
   ASSERT_NE(form->Handle(), before);
   EXPECT_EQ(GetMenu(form->Handle()), bar);
   EXPECT_EQ(form->MainMenu1->WindowHandle(), form->Handle());
-  // A dialog's frame has no bar; the client area takes its place.
-  const int height = form->ClientHeight();
+  // A dialog's frame has no bar.
   form->SetBorderStyle(bsDialog);
   EXPECT_EQ(GetMenu(form->Handle()), nullptr);
+  EXPECT_EQ(form->Menu(), form->MainMenu1);  // still the form's, for another frame
   form->SetBorderStyle(bsSingle);
   EXPECT_EQ(GetMenu(form->Handle()), bar);
   // No menu: the bar goes and the client grows by its height.
@@ -314,7 +314,6 @@ TEST_F(MenuFormTest, TheMenuFollowsTheWindowWhenItIsMadeAgain) {
   form->SetMenu(nullptr);
   EXPECT_EQ(GetMenu(form->Handle()), nullptr);
   EXPECT_EQ(form->ClientHeight(), with_bar + GetSystemMetrics(SM_CYMENU));
-  (void)height;
   // A menu serves one form.
   form->SetMenu(form->MainMenu1);
   TForm* other = CreateNewForm<TForm>(Application);

@@ -191,6 +191,12 @@ TEST_F(MenuBar, TheBarsKeysAndMouse) {
          Screen().Click(r.left + 20, r.top + 3 + 9);
        }}, 11},
       {"a second click on the open item closes", [p] { Screen().Click(p.x, p.y); }, {[p] { Screen().Click(p.x, p.y); }}, 0},
+      {"Alt held for a click opens nothing", [this] {
+         const RECT c = Client();
+         Screen().KeyDown(VK_MENU);
+         Screen().Click(c.left + 50, c.top + 50);
+         Screen().KeyUp(VK_MENU);
+       }, {}, 0},
       {"a mnemonic no item has: nothing opens", [] {
          Screen().KeyDown(VK_MENU);
          Screen().PressKey('Q');
@@ -213,6 +219,7 @@ TEST_F(MenuBar, TheBarsKeysAndMouse) {
       EXPECT_EQ(command, nullptr);
     }
     EXPECT_EQ(FindWindowExW(nullptr, nullptr, u"#32768", nullptr), nullptr);  // every menu window gone
+    if (c.steps.empty()) EXPECT_TRUE(Messages(WM_ENTERMENULOOP).empty());
     winplat::user::SetModalIdleHandler({});
   }
 }

@@ -197,7 +197,13 @@ LRESULT DefCore(HWND h, UINT msg, WPARAM wp, LPARAM lp, bool unicode) {
       SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(idc)));
       return ht == HTERROR ? FALSE : TRUE;
     }
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+      g_menu_key = 0;  // Alt held for a click is no menu key
+      return 0;
     case WM_NCLBUTTONDOWN:
+      g_menu_key = 0;
       // The close box acts on release; scroll bars, the caption and the frame on the press.
       if (wp == HTVSCROLL || wp == HTHSCROLL) ScrollBarClick(h, static_cast<int>(wp), POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
       else if (wp == HTCAPTION) SendW(h, WM_SYSCOMMAND, SC_MOVE | HTCAPTION, lp);
