@@ -1,8 +1,13 @@
 // Image lists: strips cut into images, masks by colour and by bitmap, the drawing styles.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
 #include "canvas.h"
 #include "commctrl.h"
+#include "wintext.h"
 
 namespace {
 
@@ -184,4 +189,59 @@ TEST(ImageList, StandardIconsPicture) {
   for (int k = 0; k < 6; ++k) EXPECT_TRUE(DrawIcon(c.dc, 4 + k * 40, 4, LoadIconW(nullptr, MAKEINTRESOURCEW(32512 + k))));
   EXPECT_TRUE(SavePixelsPng("standard_icons.png", c.width, c.height, static_cast<const uint32_t*>(c.bits)));
   EXPECT_EQ(LoadIconW(nullptr, MAKEINTRESOURCEW(32518)), nullptr);
+}
+
+namespace {
+
+// Loads the standard icons with signs with the test font switched on and counts those whose sign
+// is not a real one. The test font's glyphs are solid boxes: every pixel within the bounds of the
+// sign's ink is fully inked. A real sign's strokes leave most of their bounds to the disc or to
+// their smoothed edges.
+int SignsThatAreBoxesUnderTheTestFont() {
+  winplat::gdi::UseTestFontForAll(true);
+  struct Sign {
+    int id;
+    COLORREF disc, sign;
+  } signs[] = {{32513, RGB(200, 0, 0), RGB(255, 255, 255)},
+               {32514, RGB(0, 70, 200), RGB(255, 255, 255)},
+               {32515, RGB(230, 180, 0), RGB(0, 0, 0)},
+               {32516, RGB(0, 70, 200), RGB(255, 255, 255)}};
+  Canvas all(4 * 40, 40, RGB(212, 208, 200));
+  int faults = 0;
+  for (int k = 0; k < 4; ++k) {
+    const Sign& s = signs[k];
+    Canvas c(32, 32, RGB(212, 208, 200));
+    HICON icon = LoadIconW(nullptr, MAKEINTRESOURCEW(s.id));
+    DrawIcon(c.dc, 0, 0, icon);
+    DrawIcon(all.dc, 4 + k * 40, 4, icon);
+    RECT box{32, 32, 0, 0};  // the ink: what is not the disc, well inside the disc's edge
+    for (int y = 0; y < 32; ++y)
+      for (int x = 0; x < 32; ++x) {
+        const int dx = 2 * x - 31, dy = 2 * y - 31;
+        if (dx * dx + dy * dy < 26 * 26 && c.At(x, y) != s.disc) {
+          box.left = std::min<LONG>(box.left, x);
+          box.top = std::min<LONG>(box.top, y);
+          box.right = std::max<LONG>(box.right, x + 1);
+          box.bottom = std::max<LONG>(box.bottom, y + 1);
+        }
+      }
+    const int area = std::max<LONG>(box.right - box.left, 0) * std::max<LONG>(box.bottom - box.top, 0);
+    const int full = area ? c.Count(box, s.sign) : 0;
+    if (full < 10 || full * 4 > area * 3) {
+      std::fprintf(stderr, "icon %d: %d of %d pixels fully inked\n", s.id, full, area);
+      ++faults;
+    }
+  }
+  all.SavePng("standard_icons_under_test_font.png");
+  return faults;
+}
+
+}  // namespace
+
+// The standard icons are painted at their first load and kept for the process: a first load while
+// the test font stands in for every face (as the UI tests have it) must still give real signs.
+// In a process of its own, so that no icon is loaded yet.
+TEST(ImageList, StandardIconSignsAreRealEvenWhenFirstLoadedUnderTheTestFont) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(std::exit(SignsThatAreBoxesUnderTheTestFont()), testing::ExitedWithCode(0), "");
 }

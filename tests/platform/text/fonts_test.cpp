@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <numeric>
+#include <string>
+#include <thread>
 
 #include "gdi/fonts_realise.h"
+#include "windows.h"
 #include "wintext.h"
 
 using namespace winplat::gdi;
@@ -79,6 +82,48 @@ TEST(TestFont, SwitchMakesEveryFaceTheTestFont) {
   UseTestFontForAll(before);
   auto g = RealiseFont(Req(u"MS UI ゴシック", -12, 700));
   EXPECT_NE(g->FaceName(), kTestFontFace);
+}
+
+// Pictures painted once and kept take the installed faces while the switch is on; only on the
+// thread that asks, and only while it asks: a font selected meanwhile is the test font again after.
+TEST(TestFont, AnInstalledFontsScopeSetsTheSwitchAsideOnItsThreadAlone) {
+  bool before = UseTestFontForAll(true);
+  LOGFONTW lf{};
+  lf.lfHeight = -20;
+  lf.lfWeight = FW_BOLD;
+  std::u16string(u"MS UI Gothic").copy(lf.lfFaceName, 12);
+  HFONT font = CreateFontIndirectW(&lf);
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, font);
+  auto face = [&] {
+    WCHAR name[LF_FACESIZE] = {};
+    GetTextFaceW(dc, LF_FACESIZE, name);
+    return std::u16string(name);
+  };
+  auto faceOnAnotherThread = [] {
+    std::u16string other;
+    std::thread([&] { other = RealiseFont(Req(u"MS UI Gothic", -20, 700))->FaceName(); }).join();
+    return other;
+  };
+  EXPECT_EQ(face(), kTestFontFace);
+  {
+    InstalledFontsOnly installed;
+    EXPECT_NE(face(), kTestFontFace);
+    EXPECT_NE(RealiseFont(Req(u"MS UI Gothic", -20, 700))->FaceName(), kTestFontFace);
+    EXPECT_EQ(faceOnAnotherThread(), kTestFontFace);
+    {
+      InstalledFontsOnly nested;
+    }
+    EXPECT_NE(face(), kTestFontFace);  // still inside the outer scope
+    // The test font asked for by name stays the test font.
+    EXPECT_EQ(RealiseFont(Req(kTestFontFace, -20))->FaceName(), kTestFontFace);
+  }
+  EXPECT_EQ(face(), kTestFontFace);
+  EXPECT_EQ(RealiseFont(Req(u"MS UI Gothic", -20, 700))->FaceName(), kTestFontFace);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  DeleteObject(font);
+  UseTestFontForAll(before);
 }
 
 TEST(InstalledFont, JapaneseFaceNamesMapToAJapaneseGothic) {

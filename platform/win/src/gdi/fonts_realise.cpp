@@ -13,6 +13,7 @@ namespace {
 std::atomic<bool> g_testFontForAll{false};
 std::atomic<uint64_t> g_nextSerial{1};
 std::atomic<uint64_t> g_switchGeneration{1};
+thread_local int t_installedOnly = 0;  // depth of InstalledFontsOnly scopes
 
 constexpr size_t kMaxFonts = 64;
 constexpr size_t kDefaultGlyphBytes = 32u << 20;
@@ -69,7 +70,10 @@ bool UseTestFontForAll(bool on) {
   ++g_switchGeneration;
   return previous;
 }
-uint64_t FontSwitchGeneration() { return g_switchGeneration.load(); }
+// Odd inside an InstalledFontsOnly scope, so fonts realised there are realised again outside it.
+uint64_t FontSwitchGeneration() { return g_switchGeneration.load() * 2 + (t_installedOnly ? 1 : 0); }
+InstalledFontsOnly::InstalledFontsOnly() { ++t_installedOnly; }
+InstalledFontsOnly::~InstalledFontsOnly() { --t_installedOnly; }
 bool UsingTestFontForAll() { return g_testFontForAll.load(); }
 
 void RealFont::Advances(const char32_t* codes, size_t count, int* out) {
@@ -116,7 +120,8 @@ void RealFont::Glyphs(const char32_t* codes, size_t count, GlyphPtr* out) {
 std::shared_ptr<RealFont> RealiseFont(const FontRequest& request) {
   std::lock_guard<std::recursive_mutex> hold(FontLock());
   Caches& c = TheCaches();
-  bool test = g_testFontForAll.load() || std::u16string_view(request.faceName) == kTestFontFace;
+  bool test = (g_testFontForAll.load() && t_installedOnly == 0) ||
+              std::u16string_view(request.faceName) == kTestFontFace;
   for (auto it = c.fonts.begin(); it != c.fonts.end(); ++it) {
     if (it->testFont == test && it->request == request) {
       if (it != c.fonts.begin()) c.fonts.splice(c.fonts.begin(), c.fonts, it);

@@ -101,8 +101,20 @@ inline constexpr int kDefaultCellHeight = 16;
 // Pixel sizes are kept to this, so a wild height cannot ask for gigabytes of glyph memory.
 inline constexpr int kMaxPixelSize = 2048;
 
-// Changes whenever the test-font switch does, so realisations kept elsewhere can be redone.
+// Changes whenever the test-font switch does (or the thread's InstalledFontsOnly scope starts or
+// ends), so realisations kept elsewhere can be redone.
 uint64_t FontSwitchGeneration();
+
+// While one lives, fonts realised on this thread are the installed faces even when the test
+// switch is on: for pictures painted once and kept (the standard icons), which must not depend on
+// the switch's state at the moment they happen to be made.
+class InstalledFontsOnly {
+ public:
+  InstalledFontsOnly();
+  ~InstalledFontsOnly();
+  InstalledFontsOnly(const InstalledFontsOnly&) = delete;
+  InstalledFontsOnly& operator=(const InstalledFontsOnly&) = delete;
+};
 
 // The lock of every font and glyph cache and of FreeType itself.
 std::recursive_mutex& FontLock();

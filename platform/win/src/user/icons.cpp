@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "gdi/fonts_realise.h"
 #include "internal/wide_calls.h"
 #include "user/user_internal.h"
 #include "winerror.h"
@@ -34,7 +35,9 @@ HICON AddIcon(std::shared_ptr<IconObject> o) {
 }
 
 // The standard icons: a coloured disc with its sign (the application's is a small window).
+// Painted once and kept for the process, so the sign never takes the test font.
 std::shared_ptr<IconObject> PaintStandardIcon(ULONG_PTR id) {
+  gdi::InstalledFontsOnly realFonts;
   constexpr int kSize = 32;
   constexpr COLORREF kKey = RGB(255, 0, 255);
   HBITMAP bm = CreatePixelsBitmap(kSize, kSize, nullptr);
