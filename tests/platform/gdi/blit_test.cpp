@@ -122,10 +122,12 @@ TEST(GdiBlit, StretchMirrorsWithNegativeExtentsAndScalesNearest) {
   }
   TestCanvas dst(8, 4);
   SetStretchBltMode(dst.dc, COLORONCOLOR);
-  ASSERT_TRUE(StretchBlt(dst.dc, 4, 0, -4, 1, src.dc, 0, 0, 4, 1, SRCCOPY));
+  // A negative extent runs back from its anchor pixel: columns 3 down to 0.
+  ASSERT_TRUE(StretchBlt(dst.dc, 3, 0, -4, 1, src.dc, 0, 0, 4, 1, SRCCOPY));
   for (int x = 0; x < 4; ++x) EXPECT_EQ(dst.At(x, 0), row[3 - x]) << x;
-  // Mirrored by the source extents, and vertically.
-  ASSERT_TRUE(StretchBlt(dst.dc, 0, 1, 4, 2, src.dc, 0, 2, 4, -2, SRCCOPY));
+  EXPECT_EQ(dst.At(4, 0), K);
+  // Mirrored by the source extents (rows 1 and 0), and vertically.
+  ASSERT_TRUE(StretchBlt(dst.dc, 0, 1, 4, 2, src.dc, 0, 1, 4, -2, SRCCOPY));
   EXPECT_EQ(dst.At(2, 1), RGB(2, 2, 2));
   EXPECT_EQ(dst.At(2, 2), row[2]);
   // Doubling repeats each pixel.
@@ -271,7 +273,7 @@ TEST(GdiBlit, HalftoneAveragesWhenShrinking) {
   EXPECT_EQ(dst.At(1, 0), RGB(64, 64, 64));
   // Mirrored, and growing stays nearest.
   SetPixel(src.dc, 2, 0, RGB(0, 0, 0));
-  ASSERT_TRUE(StretchBlt(dst.dc, 2, 0, -2, 1, src.dc, 0, 0, 4, 2, SRCCOPY));
+  ASSERT_TRUE(StretchBlt(dst.dc, 1, 0, -2, 1, src.dc, 0, 0, 4, 2, SRCCOPY));
   EXPECT_EQ(dst.At(0, 0), RGB(0, 0, 0));
   EXPECT_EQ(dst.At(1, 0), RGB(64, 64, 64));
   TestCanvas big(8, 4, 24);

@@ -392,6 +392,23 @@ LONG WINAPI SetBitmapBits(HBITMAP bitmap, DWORD size, const void* bits) {
   return static_cast<LONG>(total);
 }
 
+namespace winplat::gdi {
+namespace {
+// The scans a DIB call moves between a bitmap of `bitmapHeight` rows and a buffer holding
+// `lines` scans from `start` of an image `imageHeight` high: start .. start + count - 1.
+int64_t ScansToCopy(UINT start, UINT lines, int64_t bitmapHeight, int64_t imageHeight) {
+  const int64_t end = std::min({int64_t{start} + lines, bitmapHeight, imageHeight});
+  return std::max<int64_t>(0, end - start);
+}
+
+// Bitmap row (device row 0 at the top) of scan `scan`: scans count from the bottom row of a
+// bottom-up image and from the top row of a top-down one.
+int BitmapRowOfScan(int64_t scan, bool topDown, int bitmapHeight) {
+  return static_cast<int>(topDown ? scan : bitmapHeight - 1 - scan);
+}
+}  // namespace
+}  // namespace winplat::gdi
+
 int WINAPI GetDIBits(HDC hdc, HBITMAP bitmap, UINT start, UINT lines, LPVOID bits, BITMAPINFO* info, UINT usage) {
   auto dc = DCOrFail(hdc);
   if (!dc) return 0;
@@ -420,38 +437,47 @@ int WINAPI GetDIBits(HDC hdc, HBITMAP bitmap, UINT start, UINT lines, LPVOID bit
     }
     return s.height;
   }
-  DibView view;
-  if (!MakeDibView(info, DIB_RGB_COLORS, bits, dc.get(), &view)) {
+  // The format asked for; the bits come only from uncompressed layouts.
+  DibView format;
+  if ((h.biCompression != BI_RGB && h.biCompression != BI_BITFIELDS) ||
+      !MakeDibView(info, DIB_RGB_COLORS, nullptr, dc.get(), &format)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
   // The colours of the result: the bitmap's own table at its own depth, else the default one.
-  if (view.bpp <= 8) {
-    view.colors = view.bpp == s.format.bpp && s.colors ? std::vector<RGBQUAD>(s.colors, s.colors + s.colorCount)
-                                                       : DefaultColors(view.bpp);
-    view.colors.resize(size_t{1} << view.bpp);
+  std::vector<RGBQUAD> colors;
+  if (format.bpp <= 8) {
+    colors = format.bpp == s.format.bpp && s.colors ? std::vector<RGBQUAD>(s.colors, s.colors + s.colorCount)
+                                                    : DefaultColors(format.bpp);
+    colors.resize(size_t{1} << format.bpp);
+    if (h.biSize == sizeof(BITMAPINFOHEADER)) {
+      h.biClrUsed = 0;
+      std::memcpy(info->bmiColors, colors.data(), colors.size() * sizeof(RGBQUAD));
+    }
+  }
+  if (h.biSizeImage == 0 && h.biCompression == BI_RGB) h.biSizeImage = static_cast<DWORD>(format.imageSize);
+  if (!bits) return s.height;
+  const int64_t count = ScansToCopy(start, lines, s.height, format.height);
+  if (count <= 0) return 0;
+  // The buffer holds `count` rows, its first row being scan `start`.
+  DibView view;
+  if (!MakeDibView(info, DIB_RGB_COLORS, bits, dc.get(), &view, format.topDown ? -count : count)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  if (!colors.empty()) {
+    view.colors = colors;
     view.surface.colors = view.colors.data();
     view.surface.colorCount = static_cast<int>(view.colors.size());
     ColorTablesChanged();
-    if (h.biSize == sizeof(BITMAPINFOHEADER)) {
-      h.biClrUsed = 0;
-      std::memcpy(info->bmiColors, view.colors.data(), view.colors.size() * sizeof(RGBQUAD));
-    }
   }
-  if (h.biSizeImage == 0 && h.biCompression == BI_RGB) h.biSizeImage = static_cast<DWORD>(view.imageSize);
-  if (!bits) return s.height;
-  if (start >= static_cast<UINT>(s.height)) return 0;
-  const int count = static_cast<int>(std::min<int64_t>({int64_t{lines}, int64_t{s.height} - start,
-                                                         int64_t{view.height} - start}));
-  if (count <= 0) return 0;
   const int w = std::min(view.width, s.width);
-  for (int i = 0; i < count; ++i) {
-    const int scan = static_cast<int>(start) + i;
-    const int srcRow = view.topDown ? scan : s.height - 1 - scan;
-    const int dstRow = view.topDown ? scan : view.height - 1 - scan;
+  for (int64_t i = 0; i < count; ++i) {
+    const int srcRow = BitmapRowOfScan(int64_t{start} + i, view.topDown, s.height);
+    const int dstRow = BitmapRowOfScan(i, view.topDown, static_cast<int>(count));
     ConvertRect(s, 0, srcRow, view.surface, 0, dstRow, w, 1);
   }
-  return count;
+  return static_cast<int>(count);
 }
 
 int WINAPI SetDIBits(HDC hdc, HBITMAP bitmap, UINT start, UINT lines, const void* bits, const BITMAPINFO* info,
@@ -463,24 +489,37 @@ int WINAPI SetDIBits(HDC hdc, HBITMAP bitmap, UINT start, UINT lines, const void
   }
   auto bm = BitmapOrFail(bitmap);
   if (!bm) return 0;
+  // Run-length data always holds the whole image: start and lines do not apply to it.
+  const bool rle = info && info->bmiHeader.biSize >= sizeof(BITMAPINFOHEADER) &&
+                   (info->bmiHeader.biCompression == BI_RLE8 || info->bmiHeader.biCompression == BI_RLE4);
   DibView view;
-  if (!bits || !MakeDibView(info, usage, bits, dc.get(), &view)) {
+  if (!bits || !MakeDibView(info, usage, rle ? bits : nullptr, dc.get(), &view)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
   const Surface& s = bm->surface;
-  if (start >= static_cast<UINT>(s.height)) return 0;
-  const int count = static_cast<int>(std::min<int64_t>({int64_t{lines}, int64_t{s.height} - start,
-                                                         int64_t{view.height} - start}));
+  int64_t first = 0, count = 0;
+  if (rle) {
+    count = ScansToCopy(0, static_cast<UINT>(view.height), s.height, view.height);
+  } else {
+    first = start;
+    count = ScansToCopy(start, lines, s.height, view.height);
+    if (count <= 0) return 0;
+    // The buffer holds `count` rows, its first row being scan `start`.
+    const bool topDown = view.topDown;
+    if (!MakeDibView(info, usage, bits, dc.get(), &view, topDown ? -count : count)) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return 0;
+    }
+  }
   if (count <= 0) return 0;
   const int w = std::min(view.width, s.width);
-  for (int i = 0; i < count; ++i) {
-    const int scan = static_cast<int>(start) + i;
-    const int dstRow = view.topDown ? scan : s.height - 1 - scan;
-    const int srcRow = view.topDown ? scan : view.height - 1 - scan;
+  for (int64_t i = 0; i < count; ++i) {
+    const int dstRow = BitmapRowOfScan(first + i, view.topDown, s.height);
+    const int srcRow = BitmapRowOfScan(i, view.topDown, view.height);
     ConvertRect(view.surface, 0, srcRow, s, 0, dstRow, w, 1);
   }
-  return count;
+  return static_cast<int>(count);
 }
 
 UINT WINAPI GetDIBColorTable(HDC hdc, UINT start, UINT count, RGBQUAD* colors) {

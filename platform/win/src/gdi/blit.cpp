@@ -242,9 +242,24 @@ void HalftoneShrink(const DC& d, const RECT& area, const Surface& src, int64_t x
 }
 thread_local std::vector<int> t_xmap;
 
-// The blit of all calls. Rectangles are device coordinates; negative extents mirror.
+// A negative extent mirrors: the rectangle runs back from its anchor pixel, so (1, -2) covers
+// pixels 1 and 0. Returns whether the extent was negative.
+inline bool MirrorExtent(int64_t& origin, int64_t& extent) {
+  if (extent >= 0) return false;
+  origin += extent + 1;
+  extent = -extent;
+  return true;
+}
+
+// How a call reads a negative destination extent.
+enum class Extents {
+  Mirror,  // the stretching calls: a mirrored rectangle anchored at (x, y)
+  Plain    // PatBlt: an ordinary rectangle between x and x + width
+};
+
+// The blit of all calls. Rectangles are device coordinates.
 bool BlitCore(DC& d, int dx, int dy, int dw, int dh, const SourceInfo* si, int sx, int sy, int sw, int sh,
-              DWORD rop) {
+              DWORD rop, Extents extents = Extents::Mirror) {
   const unsigned t = (rop >> 16) & 0xFFu;
   const bool needS = NeedsSource(t), needP = NeedsPattern(t), needD = NeedsDest(t);
   if (needS && (!si || !si->s || !si->s->Valid())) {
@@ -252,30 +267,19 @@ bool BlitCore(DC& d, int dx, int dy, int dw, int dh, const SourceInfo* si, int s
     return false;
   }
   if (!d.surface.Valid()) return true;
-  bool flipX = false, flipY = false;
   int64_t x = dx, y = dy, w = dw, h = dh;
-  if (w < 0) {
-    x += w;
-    w = -w;
-    flipX = !flipX;
-  }
-  if (h < 0) {
-    y += h;
-    h = -h;
-    flipY = !flipY;
+  bool flipX = false, flipY = false;
+  if (extents == Extents::Mirror) {
+    flipX = MirrorExtent(x, w);
+    flipY = MirrorExtent(y, h);
+  } else {
+    if (w < 0) x += w, w = -w;
+    if (h < 0) y += h, h = -h;
   }
   int64_t ssx = sx, ssy = sy, ssw = sw, ssh = sh;
   if (needS) {
-    if (ssw < 0) {
-      ssx += ssw;
-      ssw = -ssw;
-      flipX = !flipX;
-    }
-    if (ssh < 0) {
-      ssy += ssh;
-      ssh = -ssh;
-      flipY = !flipY;
-    }
+    if (MirrorExtent(ssx, ssw)) flipX = !flipX;
+    if (MirrorExtent(ssy, ssh)) flipY = !flipY;
     if (ssw == 0 || ssh == 0) return true;
   }
   if (w == 0 || h == 0) return true;
@@ -516,7 +520,7 @@ BOOL WINAPI PatBlt(HDC hdc, int x, int y, int width, int height, DWORD rop) {
     return FALSE;
   }
   const POINT p = d->ToDevice(x, y);
-  return BlitCore(*d, p.x, p.y, width, height, nullptr, 0, 0, 0, 0, rop) ? TRUE : FALSE;
+  return BlitCore(*d, p.x, p.y, width, height, nullptr, 0, 0, 0, 0, rop, Extents::Plain) ? TRUE : FALSE;
 }
 
 int WINAPI StretchDIBits(HDC hdc, int xDest, int yDest, int destWidth, int destHeight, int xSrc, int ySrc,
@@ -550,15 +554,18 @@ int WINAPI SetDIBitsToDevice(HDC hdc, int xDest, int yDest, DWORD width, DWORD h
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
-  // The buffer holds scans startScan .. startScan + lines - 1 of the whole image.
   const BITMAPINFOHEADER& hdr = info->bmiHeader;
   const bool topDown = hdr.biHeight < 0;
   const int64_t fullHeight = topDown ? -int64_t{hdr.biHeight} : hdr.biHeight;
-  const int64_t bufLines = std::min<int64_t>(lines, fullHeight - int64_t{startScan});
+  // The buffer holds scans first .. first + bufLines - 1 of the whole image, buffer row 0 being
+  // scan `first`. Run-length data always holds the whole image.
+  const bool rle = hdr.biCompression == BI_RLE8 || hdr.biCompression == BI_RLE4;
+  const int64_t first = rle ? 0 : startScan;
+  const int64_t bufLines = rle ? fullHeight : std::min<int64_t>(lines, fullHeight - first);
   if (bufLines <= 0) return 0;
   // View the buffer as an image of `bufLines` rows with the original colours.
   DibView view;
-  if (!MakeDibView(info, usage, bits, d.get(), &view, topDown ? -bufLines : bufLines)) {
+  if (!MakeDibView(info, usage, bits, d.get(), &view, rle ? 0 : topDown ? -bufLines : bufLines)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
@@ -566,13 +573,16 @@ int WINAPI SetDIBitsToDevice(HDC hdc, int xDest, int yDest, DWORD width, DWORD h
   si.s = &view.surface;
   si.bkColor = d->bkColor;
   const POINT p = d->ToDevice(xDest, yDest);
-  for (int64_t j = 0; j < static_cast<int64_t>(height); ++j) {
-    // Destination row j shows image scan k.
-    const int64_t k = topDown ? int64_t{ySrc} + j : int64_t{ySrc} + int64_t{height} - 1 - j;
-    if (k < startScan || k >= int64_t{startScan} + bufLines) continue;
-    const int64_t bufRow = topDown ? k - startScan : bufLines - 1 - (k - startScan);
+  // Scans inside both the buffer and the source rectangle; destination row j shows scan k.
+  const int64_t kLo = std::max<int64_t>(first, ySrc);
+  const int64_t kHi = width == 0 ? kLo : std::min<int64_t>(first + bufLines, int64_t{ySrc} + int64_t{height});
+  for (int64_t k = kLo; k < kHi; ++k) {
+    const int64_t j = topDown ? k - ySrc : int64_t{ySrc} + int64_t{height} - 1 - k;
+    const int64_t bufRow = topDown ? k - first : bufLines - 1 - (k - first);
     BlitCore(*d, p.x, ClampInt(p.y + j), static_cast<int>(width), 1, &si, xSrc, static_cast<int>(bufRow),
              static_cast<int>(width), 1, SRCCOPY);
   }
-  return static_cast<int>(bufLines);
+  // The number of scans taken from the buffer.
+  const int copied = kHi > kLo ? static_cast<int>(kHi - kLo) : 0;
+  return copied;
 }
