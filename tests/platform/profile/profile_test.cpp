@@ -148,7 +148,7 @@ TEST_F(Profile, ListsSectionsKeysAndLines) {
   const std::u16string f = Fixture("ansi932.ini");
   EXPECT_EQ(ListW(f, nullptr), (std::vector<std::u16string>{u"General", u"表ポ", u"Colors"}));
   EXPECT_EQ(ListW(f, u"general"), (std::vector<std::u16string>{u"Title", u"Width", u"quoted", u"single",
-                                                               u"unbalanced", u"empty", u"NoEquals", u"Extra"}));
+                                                               u"unbalanced", u"empty", u"Extra"}));
   EXPECT_TRUE(ListW(f, u"Nowhere").empty());
   EXPECT_TRUE(ListW(Path("nofile.ini"), nullptr).empty());
 
@@ -368,4 +368,83 @@ TEST_F(Profile, FileNamesFollowThePathRules) {
   // File names beyond ASCII reach Linux as UTF-8.
   ASSERT_TRUE(WritePrivateProfileStringW(u"s", u"k", u"v", (Path("") + u"黒板.ini").c_str()));
   EXPECT_TRUE(fs::exists(dir_ / "\xE9\xBB\x92\xE6\x9D\xBF.ini"));
+}
+
+TEST_F(Profile, AnswersAsThePlatformDoesAtTheEdges) {
+  // Key lists name only lines with "=" (an empty name would end the list); the section itself
+  // still lists every line.
+  WriteBytes(dir_ / "keys.ini", "[s]\r\na=1\r\nbare\r\n;c=1\r\n b = \r\n=x\r\n[]\r\n");
+  EXPECT_EQ(ListW(Path("keys.ini"), u"s"), (std::vector<std::u16string>{u"a", u"b"}));
+  EXPECT_EQ(ListW(Path("keys.ini"), nullptr), (std::vector<std::u16string>{u"s"}));
+  char16_t lines[64];
+  const DWORD n = GetPrivateProfileSectionW(u"s", lines, 64, Path("keys.ini").c_str());
+  EXPECT_EQ(std::u16string(lines, n), std::u16string(u"a=1\0bare\0b=\0=x\0", n));
+
+  // A NUL ends the text, in byte files and in UTF-16 files; a write keeps what follows it.
+  struct NulCase {
+    const char* name;
+    std::string bytes;
+    std::string tail;  // from the NUL on
+  };
+  const auto utf16 = [](std::u16string_view t, bool bom) {
+    std::string b = bom ? "\xFF\xFE" : "";
+    for (char16_t c : t) b += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+    return b;
+  };
+  const std::string text("[s]\r\na=1\r\nb=2\0c=3\r\n[t]\r\nd=4\r\n", 29);
+  const std::u16string wide(u"[s]\r\na=1\r\nb=2\0c=3\r\n[t]\r\nd=4\r\n", 29);
+  const NulCase nulCases[] = {
+      {"nul.ini", text, text.substr(13)},
+      {"nulbom.ini", "\xEF\xBB\xBF" + text, text.substr(13)},
+      {"nul16.ini", utf16(wide, true), utf16(wide.substr(13), false)},
+  };
+  for (const NulCase& c : nulCases) {
+    SCOPED_TRACE(c.name);
+    WriteBytes(dir_ / c.name, c.bytes);
+    const std::u16string f = Path(c.name);
+    EXPECT_EQ(GetW(f, u"s", u"a"), u"1");
+    EXPECT_EQ(GetW(f, u"s", u"b"), u"2");
+    EXPECT_EQ(GetW(f, u"s", u"c"), u"<none>");
+    EXPECT_EQ(GetW(f, u"t", u"d"), u"<none>");
+    EXPECT_EQ(ListW(f, nullptr), (std::vector<std::u16string>{u"s"}));
+    ASSERT_TRUE(WritePrivateProfileStringW(u"s", u"e", u"5", f.c_str()));
+    EXPECT_EQ(GetW(f, u"s", u"e"), u"5");
+    const std::string after = ReadBytes(dir_ / c.name);
+    ASSERT_GE(after.size(), c.tail.size());
+    EXPECT_EQ(after.substr(after.size() - c.tail.size()), c.tail);
+  }
+
+  // Section names: a buffer of exactly the names plus one answers size - 2, the names whole.
+  WriteBytes(dir_ / "names.ini", "[ab]\r\n[c]\r\n");
+  struct NamesCase {
+    DWORD size;
+    DWORD answer;
+    std::u16string content;  // the first `size` units
+  };
+  const NamesCase namesCases[] = {
+      {8, 5, std::u16string(u"ab\0c\0\0", 6)},
+      {7, 5, std::u16string(u"ab\0c\0\0", 6)},
+      {6, 4, std::u16string(u"ab\0c\0\0", 6)},  // exactly the names ("ab\0c\0") plus one
+      {5, 3, std::u16string(u"ab\0\0\0", 5)},
+      {4, 2, std::u16string(u"ab\0\0", 4)},
+      {3, 1, std::u16string(u"a\0\0", 3)},
+      {2, 0, std::u16string(u"\0\0", 2)},
+  };
+  for (const NamesCase& c : namesCases) {
+    char16_t buf[16];
+    std::fill(std::begin(buf), std::end(buf), u'#');
+    EXPECT_EQ(GetPrivateProfileSectionNamesW(buf, c.size, Path("names.ini").c_str()), c.answer) << c.size;
+    EXPECT_EQ(std::u16string(buf, c.content.size()), c.content) << c.size;
+    char abuf[16];
+    EXPECT_EQ(GetPrivateProfileSectionNamesA(abuf, c.size, PathA("names.ini").c_str()), c.answer) << c.size;
+  }
+  // The key list of GetPrivateProfileString fills an exact buffer whole.
+  char16_t keys[6];
+  WriteBytes(dir_ / "two.ini", "[s]\r\nab=1\r\nc=2\r\n");
+  EXPECT_EQ(GetPrivateProfileStringW(u"s", nullptr, u"", keys, 6, Path("two.ini").c_str()), 5u);
+
+  // Without a file name GetPrivateProfileInt answers 0, not the default.
+  EXPECT_EQ(GetPrivateProfileIntW(u"s", u"a", 7, nullptr), 0u);
+  EXPECT_EQ(GetPrivateProfileIntA("s", "a", 7, nullptr), 0u);
+  EXPECT_EQ(GetPrivateProfileIntW(u"s", u"zz", 7, Path("keys.ini").c_str()), 7u);
 }

@@ -60,18 +60,25 @@ DWORD CopyString(const std::basic_string<Ch>& s, Ch* buf, DWORD n) {
   return static_cast<DWORD>(len);
 }
 
+// How a list meets the end of the buffer.
+enum class ListFit {
+  Room,      // a list that fits exactly is whole
+  NeedsSpare // section names: a list that fills the buffer exactly still counts as cut
+};
+
 // NUL-ended strings and a final NUL. A list that does not fit is cut, still ends with two
 // NULs, and the count is then n - 2, as the platform reports it.
 template <typename Ch>
-DWORD CopyList(const std::vector<std::basic_string<Ch>>& items, Ch* buf, DWORD n) {
+DWORD CopyList(const std::vector<std::basic_string<Ch>>& items, Ch* buf, DWORD n, ListFit fit = ListFit::Room) {
   if (!buf || n == 0) return 0;
   if (n == 1) {
     buf[0] = 0;
     return 0;
   }
+  const size_t spare = fit == ListFit::NeedsSpare ? 1 : 0;
   size_t pos = 0;
   for (const auto& item : items) {
-    if (pos + item.size() + 2 > n) {
+    if (pos + item.size() + 2 + spare > n) {
       // The room left before the two final NULs; when an item just filled it, its own NUL
       // becomes the first of them.
       const size_t start = pos < n - 2 ? pos : n - 2;
@@ -100,7 +107,8 @@ std::vector<std::basic_string<Ch>> ToTexts(const std::vector<std::u16string>& it
 bool StubbedOnAnsiPlatform() { return RefuseWideCall(); }
 
 template <typename Ch>
-DWORD GetString(const Ch* app, const Ch* key, const Ch* def, Ch* buf, DWORD n, const Ch* fileName) {
+DWORD GetString(const Ch* app, const Ch* key, const Ch* def, Ch* buf, DWORD n, const Ch* fileName,
+                ListFit fit = ListFit::Room) {
   if (!buf || n == 0) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
@@ -112,7 +120,7 @@ DWORD GetString(const Ch* app, const Ch* key, const Ch* def, Ch* buf, DWORD n, c
   if (!app || !key) {
     const std::vector<std::u16string> list = !app ? file.SectionNames() : file.KeyNames(*Opt(app));
     SetLastError(loaded ? ERROR_SUCCESS : error);
-    return CopyList(ToTexts<Ch>(list), buf, n);
+    return CopyList(ToTexts<Ch>(list), buf, n, fit);
   }
   if (loaded) {
     if (const auto v = file.Value(*Opt(app), *Opt(key))) {
@@ -152,7 +160,12 @@ UINT ParseInt(const std::u16string& s, INT def) {
 template <typename Ch>
 UINT GetInt(const Ch* app, const Ch* key, INT def, const Ch* fileName) {
   const auto path = Opt(fileName);
-  if (!app || !key || !path) {
+  // Without a file there is nothing to read, not even the default.
+  if (!path) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  if (!app || !key) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return static_cast<UINT>(def);
   }
@@ -273,12 +286,12 @@ DWORD WINAPI GetPrivateProfileSectionW(LPCWSTR lpAppName, LPWSTR lpReturnedStrin
 }
 
 DWORD WINAPI GetPrivateProfileSectionNamesA(LPSTR lpszReturnBuffer, DWORD nSize, LPCSTR lpFileName) {
-  return GetString<char>(nullptr, nullptr, nullptr, lpszReturnBuffer, nSize, lpFileName);
+  return GetString<char>(nullptr, nullptr, nullptr, lpszReturnBuffer, nSize, lpFileName, ListFit::NeedsSpare);
 }
 
 DWORD WINAPI GetPrivateProfileSectionNamesW(LPWSTR lpszReturnBuffer, DWORD nSize, LPCWSTR lpFileName) {
   if (StubbedOnAnsiPlatform()) return 0;
-  return GetString<char16_t>(nullptr, nullptr, nullptr, lpszReturnBuffer, nSize, lpFileName);
+  return GetString<char16_t>(nullptr, nullptr, nullptr, lpszReturnBuffer, nSize, lpFileName, ListFit::NeedsSpare);
 }
 
 BOOL WINAPI WritePrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpString, LPCSTR lpFileName) {

@@ -77,6 +77,12 @@ ProfileFile ProfileFile::Parse(std::string_view bytes, UINT ansiCodePage) {
       const uint8_t a = static_cast<uint8_t>(bytes[2 + 2 * i]), b = static_cast<uint8_t>(bytes[3 + 2 * i]);
       text[i] = static_cast<char16_t>(le ? (a | (b << 8)) : ((a << 8) | b));
     }
+    // A NUL ends the text; what follows it is kept as it was but never read.
+    const size_t nul = text.find(u'\0');
+    if (nul != std::u16string::npos) {
+      f.tail_ = bytes.substr(2 + 2 * nul);
+      text.resize(nul);
+    }
     size_t start = 0;
     while (start < text.size()) {
       size_t end = start;
@@ -86,7 +92,7 @@ ProfileFile ProfileFile::Parse(std::string_view bytes, UINT ansiCodePage) {
       add(text.substr(start, end - start), {}, text.substr(end, next - end));
       start = next;
     }
-    if ((bytes.size() - 2) % 2) f.tail_ = bytes.substr(bytes.size() - 1);
+    if (nul == std::u16string::npos && (bytes.size() - 2) % 2) f.tail_ = bytes.substr(bytes.size() - 1);
     return f;
   }
   UINT codePage = ansiCodePage;
@@ -94,6 +100,12 @@ ProfileFile ProfileFile::Parse(std::string_view bytes, UINT ansiCodePage) {
     f.encoding_ = Encoding::Utf8;
     codePage = 65001;
     bytes.remove_prefix(3);
+  }
+  // A NUL ends the text; what follows it is kept as it was but never read.
+  const size_t nul = bytes.find('\0');
+  if (nul != std::string_view::npos) {
+    f.tail_ = std::string(bytes.substr(nul));
+    bytes = bytes.substr(0, nul);
   }
   // CR and LF are never trail bytes, so byte files split safely before decoding.
   size_t start = 0;
@@ -191,7 +203,8 @@ std::optional<std::u16string> ProfileFile::Value(std::u16string_view section, st
 std::vector<std::u16string> ProfileFile::SectionNames() const {
   std::vector<std::u16string> out;
   for (const Line& line : lines_) {
-    if (line.kind != Kind::Section) continue;
+    // An empty name would end the list of names early.
+    if (line.kind != Kind::Section || line.name.empty()) continue;
     bool seen = false;
     for (const auto& n : out) seen = seen || Same(n, line.name);
     if (!seen) out.push_back(line.name);
@@ -203,10 +216,13 @@ std::vector<std::u16string> ProfileFile::KeyNames(std::u16string_view section) c
   std::vector<std::u16string> out;
   for (size_t h : Headers(section))
     for (size_t i = h + 1, end = SectionEnd(h); i < end; ++i) {
-      if (lines_[i].kind != Kind::Entry) continue;
+      // Only lines with "=" name keys (a line without one is listed by the section, not here),
+      // and an empty name would end the list early.
+      const Line& line = lines_[i];
+      if (line.kind != Kind::Entry || line.name.empty() || line.text.find(u'=') == std::u16string::npos) continue;
       bool seen = false;
-      for (const auto& n : out) seen = seen || Same(n, lines_[i].name);
-      if (!seen) out.push_back(lines_[i].name);
+      for (const auto& n : out) seen = seen || Same(n, line.name);
+      if (!seen) out.push_back(line.name);
     }
   return out;
 }

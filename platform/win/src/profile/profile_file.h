@@ -55,7 +55,7 @@ class ProfileFile {
   UINT codePage_ = 0;  // of an ANSI file
   std::u16string newline_ = u"\r\n";
   std::vector<Line> lines_;
-  std::string tail_;  // an odd last byte of a UTF-16 file, kept as it was
+  std::string tail_;  // bytes after a NUL, or an odd last byte of a UTF-16 file, kept as they were
 };
 
 // Values as the read calls return them: one pair of matching enclosing quotes removed.
