@@ -2,6 +2,7 @@
 // as board_chalk.png in the test's scratch folder for a look.
 #include "test_support.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -141,6 +142,90 @@ TEST_F(Screenshot, ChalkOnTheBoard) {
   EXPECT_GT(chalk, 20000);
   EXPECT_GT(smear, 5000);
   EXPECT_GT(dust, 200);
+}
+
+// Pixels of `b` (from (x0, y0), w x h) clearly brighter than the board colour: chalk.
+int BrightPixels(TBitmap* b, int x0, int y0, int w, int h, TColor board) {
+  const int boardMax = std::max({board & 0xFF, (board >> 8) & 0xFF, (board >> 16) & 0xFF});
+  int n = 0;
+  for (int y = y0; y < y0 + h; ++y)
+    for (int x = x0; x < x0 + w; ++x) {
+      const TColor c = PixelAt(b, x, y);
+      n += std::max({c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF}) > boardMax + 60;
+    }
+  return n;
+}
+
+TEST_F(Screenshot, ThumbnailsKeepThinChalkLines) {
+  const fs::path bin = VSE_BIN_DIR;
+  if (!fs::exists(bin / "chalks/option.ini"))
+    GTEST_SKIP() << "the program folder's assets are not built";
+  fs::copy(bin / "chalks", File("chalks"), fs::copy_options::recursive);
+  TBlackBoard b;
+  b.LoadChalks("chalks\\option.ini", b.TrayHeight);
+  b.SetScreenWidth(1024);
+  b.SetScreenHeight(768);
+  ASSERT_GT(b.Chalks->Count(), 1);
+  RandSeed = 777;
+  LiveHand h{b};
+
+  // Four pages of thin chalk lines, each thumbnailed as the page strip does (StretchDraw of the
+  // page into 160 x 120), and, below, through a plain StretchBlt in the DC's default mode.
+  const int kPages = 4, kW = 160, kH = 120, kGap = 8;
+  TBitmap sheet;
+  sheet.SetPixelFormat(pf24bit);
+  sheet.SetSize(kPages * (kW + kGap) + kGap, 2 * kH + 3 * kGap);
+  sheet.Canvas()->Brush()->SetColor(static_cast<TColor>(0x303030));
+  sheet.Canvas()->FillRect(Rect(0, 0, sheet.Width(), sheet.Height()));
+  b.Chalk->Mode = 1;
+  for (int page = 0; page < kPages; ++page) {
+    b.Board->Canvas()->Brush()->SetColor(b.BackColor);
+    b.Board->Canvas()->FillRect(Rect(0, 0, b.Board->Width(), b.Board->Height()));
+    for (int i = 0; i < 14; ++i) {
+      b.Chalk->Index = (i + page) % b.Chalks->Count();
+      switch (page) {
+        case 0:  // writing-like diagonal strokes
+          h.Press(60 + 64 * i, 100);
+          h.Move(100 + 64 * i, 300);
+          h.Move(130 + 64 * i, 120);
+          break;
+        case 1:  // horizontal lines, the hardest for a shrink
+          h.Press(80, 60 + 45 * i);
+          h.Move(940, 60 + 45 * i);
+          break;
+        case 2:  // vertical lines (a 1-pixel line shows where a kept column falls on it)
+          h.Press(70 + 61 * i, 80);
+          h.Move(70 + 61 * i, 640);
+          break;
+        default:  // a fan of lines from one point
+          h.Press(512, 660);
+          h.Move(60 + 64 * i, 60);
+          break;
+      }
+    }
+    const int x = kGap + page * (kW + kGap);
+    TBitmap thumb;
+    thumb.SetPixelFormat(pf24bit);
+    thumb.SetSize(kW, kH);
+    thumb.Canvas()->StretchDraw(Rect(0, 0, kW, kH), b.Board.get());
+    BitBlt(sheet.Canvas()->Handle(), x, kGap, kW, kH, thumb.Canvas()->Handle(), 0, 0, SRCCOPY);
+    TBitmap plain;
+    plain.SetPixelFormat(pf24bit);
+    plain.SetSize(kW, kH);
+    StretchBlt(plain.Canvas()->Handle(), 0, 0, kW, kH, b.Board->Canvas()->Handle(), 0, 0, b.Board->Width(),
+               b.Board->Height(), SRCCOPY);
+    BitBlt(sheet.Canvas()->Handle(), x, 2 * kGap + kH, kW, kH, plain.Canvas()->Handle(), 0, 0, SRCCOPY);
+
+    // The chalk of the page shows in its thumbnail (COLORONCOLOR keeps whole pixels of it); the
+    // default mode would AND it into the board.
+    const int onPage = BrightPixels(b.Board.get(), 0, 0, b.Board->Width(), b.Board->Height(), b.BackColor);
+    const int inThumb = BrightPixels(&thumb, 0, 0, kW, kH, b.BackColor);
+    const int inPlain = BrightPixels(&plain, 0, 0, kW, kH, b.BackColor);
+    EXPECT_GT(onPage, 5000) << page;
+    EXPECT_GT(inThumb, onPage / 200) << page;
+    EXPECT_LT(inPlain, inThumb / 4) << page;
+  }
+  ASSERT_TRUE(SavePng("thumbnails_thin_chalk.png", &sheet));
 }
 
 }  // namespace

@@ -322,6 +322,26 @@ TEST(Bitmap, HandlesCanBeAdoptedAndReleased) {
   EXPECT_EQ(m.PixelFormat(), pf1bit);
   EXPECT_EQ(m.Width(), 5);
   DeleteDC(screen);
+  // Sections report a positive height whichever way their rows run: a top-down one keeps its
+  // picture the right way up, and a bottom-up one is adopted as it is.
+  for (int height : {-2, 2}) {
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    bi.bmiHeader.biWidth = 1;
+    bi.bmiHeader.biHeight = height;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 24;
+    void* bits = nullptr;
+    HBITMAP section = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    uint8_t* px = static_cast<uint8_t*>(bits);
+    px[2] = 255;      // first stored row: red
+    px[4 + 1] = 255;  // second stored row: green
+    TBitmap t;
+    t.SetHandle(section);
+    EXPECT_EQ(t.Canvas()->Pixels(0, 0), height < 0 ? clRed : clLime) << height;
+    EXPECT_EQ(t.Canvas()->Pixels(0, 1), height < 0 ? clLime : clRed) << height;
+    EXPECT_EQ(t.Handle() == section, height > 0) << height;
+  }
 }
 
 TEST(Bitmap, PaletteOfAnIndexedBitmap) {

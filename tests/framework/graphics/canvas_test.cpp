@@ -182,6 +182,27 @@ TEST(Canvas, StretchDrawAndCopyRect) {
   EXPECT_EQ(At(dst.get(), 4, 6), clWhite);
 }
 
+TEST(Canvas, StretchDrawShrinksColourPicturesByDroppingPixels) {
+  // A shrink in the target's default mode would AND each pair ({red, blue} here); a colour
+  // picture is drawn with COLORONCOLOR and keeps one pixel of each pair instead.
+  auto colour = NewBitmap(4, 1);
+  const TColor row[4] = {clRed, clWhite, clBlue, clWhite};
+  for (int x = 0; x < 4; ++x) colour->Canvas()->SetPixels(x, 0, row[x]);
+  auto dst = NewBitmap(2, 1, clBlack);
+  dst->Canvas()->StretchDraw(Rect(0, 0, 2, 1), colour.get());
+  EXPECT_EQ(At(dst.get(), 0, 0), clWhite);
+  EXPECT_EQ(At(dst.get(), 1, 0), clWhite);
+  EXPECT_EQ(GetStretchBltMode(dst->Canvas()->Handle()), COLORONCOLOR);
+  // A monochrome picture keeps the target's mode: black on white survives the shrink.
+  auto mono = NewBitmap(4, 1, clWhite, pf1bit);
+  mono->Canvas()->SetPixels(0, 0, clBlack);
+  auto dst2 = NewBitmap(2, 1, clBlue);
+  dst2->Canvas()->StretchDraw(Rect(0, 0, 2, 1), mono.get());
+  EXPECT_EQ(GetStretchBltMode(dst2->Canvas()->Handle()), BLACKONWHITE);
+  EXPECT_EQ(At(dst2.get(), 0, 0), clBlack);
+  EXPECT_EQ(At(dst2.get(), 1, 0), clWhite);
+}
+
 TEST(Canvas, TextUsesFontAndBrush) {
   auto b = NewBitmap(120, 40, clBlack);
   TCanvas* c = b->Canvas();

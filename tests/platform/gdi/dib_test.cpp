@@ -184,14 +184,18 @@ TEST(GdiDib, DeviceBitmapsBitsAndDescription) {
   EXPECT_EQ(bi.h.biHeight, 2);
   EXPECT_EQ(bi.h.biBitCount, 1);
   SelectObject(dc, old);
-  // A colour DC makes colour compatible bitmaps.
-  TestCanvas cv(2, 2, 24);
-  HBITMAP compat = CreateCompatibleBitmap(cv.dc, 7, 3);
+  // A colour DC makes colour compatible bitmaps: device bitmaps with WORD-aligned rows when it
+  // holds one (a DC holding a DIB section makes DIB sections).
+  HBITMAP ddb = CreateBitmap(2, 2, 1, 24, nullptr);
+  old = SelectObject(dc, ddb);
+  HBITMAP compat = CreateCompatibleBitmap(dc, 7, 3);
+  SelectObject(dc, old);
   BITMAP b{};
   GetObjectA(compat, sizeof(b), &b);
   EXPECT_EQ(b.bmBitsPixel, 24);
   EXPECT_EQ(b.bmWidthBytes, 22);
   EXPECT_EQ(b.bmBits, nullptr);
+  DeleteObject(ddb);
   DeleteObject(compat);
   DeleteObject(mono);
   DeleteDC(dc);

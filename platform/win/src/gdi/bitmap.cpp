@@ -23,18 +23,20 @@ std::vector<RGBQUAD> DefaultColors(int bpp) {
     add(0, 0, 0);
     add(255, 255, 255);
   } else if (bpp == 4) {
-    static const int vga[16][3] = {{0, 0, 0}, {128, 0, 0}, {0, 128, 0}, {128, 128, 0}, {0, 0, 128}, {128, 0, 128},
-                                   {0, 128, 128}, {192, 192, 192}, {128, 128, 128}, {255, 0, 0}, {0, 255, 0},
-                                   {255, 255, 0}, {0, 0, 255}, {255, 0, 255}, {0, 255, 255}, {255, 255, 255}};
-    for (const auto& v : vga) add(v[0], v[1], v[2]);
+    // The sixteen colours in the platform's order: the dark ones, dark grey, then silver and the
+    // bright ones.
+    static const int sixteen[16][3] = {{0, 0, 0}, {128, 0, 0}, {0, 128, 0}, {128, 128, 0}, {0, 0, 128},
+                                       {128, 0, 128}, {0, 128, 128}, {128, 128, 128}, {192, 192, 192},
+                                       {255, 0, 0}, {0, 255, 0}, {255, 255, 0}, {0, 0, 255}, {255, 0, 255},
+                                       {0, 255, 255}, {255, 255, 255}};
+    for (const auto& v : sixteen) add(v[0], v[1], v[2]);
   } else if (bpp == 8) {
+    // The first and last ten static colours around a 3-3-2 colour cube indexed by the entry
+    // number itself (red in bits 0-2, green in 3-5, blue in 6-7).
     PALETTEENTRY pal[20];
     GetPaletteEntries(static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE)), 0, 20, pal);
     for (int i = 0; i < 10; ++i) add(pal[i].peRed, pal[i].peGreen, pal[i].peBlue);
-    for (int r = 0; r < 6; ++r)
-      for (int g = 0; g < 6; ++g)
-        for (int b = 0; b < 6; ++b) add(r * 51, g * 51, b * 51);
-    for (int i = 0; i < 20; ++i) add((i + 1) * 12, (i + 1) * 12, (i + 1) * 12);
+    for (int i = 10; i < 246; ++i) add((i & 7) << 5, ((i >> 3) & 7) << 5, ((i >> 6) & 3) << 6);
     for (int i = 10; i < 20; ++i) add(pal[i].peRed, pal[i].peGreen, pal[i].peBlue);
   }
   return c;
@@ -80,11 +82,12 @@ std::shared_ptr<BitmapObject> NewBitmap(int width, int height, int bpp, uint32_t
   BITMAPINFOHEADER& h = bm->dibHeader;
   h.biSize = sizeof(BITMAPINFOHEADER);
   h.biWidth = width;
-  h.biHeight = topDown ? -height : height;
+  h.biHeight = height;  // positive for top-down sections too, as GetObject reports it
   h.biPlanes = 1;
   h.biBitCount = static_cast<WORD>(bpp);
   h.biCompression = (bpp == 16 && !s.format.Is555()) || (bpp == 32 && !s.format.IsXrgb32()) ? BI_BITFIELDS : BI_RGB;
   h.biSizeImage = static_cast<DWORD>(size);
+  h.biClrUsed = bpp <= 8 ? 1u << bpp : 0;
   return bm;
 }
 
@@ -94,13 +97,16 @@ HBITMAP AddBitmap(std::shared_ptr<BitmapObject> bm) {
 }
 
 namespace {
-// Expands RLE8/RLE4 data into bottom-up rows of `stride` bytes. Runs and deltas are cut at the
-// row and image edges; decoding stops at the end marker, the image end or the input end.
-void DecodeRle(const uint8_t* in, size_t size, bool four, int width, int height, ptrdiff_t stride, uint8_t* out) {
+// Expands RLE8/RLE4 data into bottom-up rows of `stride` bytes, marking each pixel it sets in
+// `written` (bottom-up rows of `width` bytes). Runs and deltas are cut at the row and image
+// edges; decoding stops at the end marker, the image end or the input end.
+void DecodeRle(const uint8_t* in, size_t size, bool four, int width, int height, ptrdiff_t stride, uint8_t* out,
+               uint8_t* written) {
   int64_t x = 0, y = 0;
   size_t i = 0;
   auto put = [&](uint8_t index) {
     if (x >= 0 && x < width && y >= 0 && y < height) {
+      written[y * width + x] = 1;
       uint8_t* row = out + y * stride;
       if (four) {
         uint8_t& byte = row[x >> 1];
@@ -231,11 +237,16 @@ bool MakeDibView(const BITMAPINFO* info, UINT usage, const void* bits, const DC*
   s.colorCount = static_cast<int>(v->colors.size());
   if (s.colors) ColorTablesChanged();
   uint8_t* b = static_cast<uint8_t*>(const_cast<void*>(bits));
+  v->written.clear();
   if (b && (compression == BI_RLE8 || compression == BI_RLE4)) {
     v->decoded.assign(v->imageSize, 0);
+    v->written.assign(static_cast<size_t>(v->width) * static_cast<size_t>(v->height), 0);
     DecodeRle(static_cast<const uint8_t*>(bits), info->bmiHeader.biSizeImage, compression == BI_RLE4, v->width,
-              v->height, v->stride, v->decoded.data());
+              v->height, v->stride, v->decoded.data(), v->written.data());
     b = v->decoded.data();
+    // Run-length images are bottom-up.
+    v->writtenPixels.row0 = v->written.data() + static_cast<size_t>(v->height - 1) * static_cast<size_t>(v->width);
+    v->writtenPixels.pitch = -static_cast<ptrdiff_t>(v->width);
   }
   if (b) {
     s.bits = v->topDown ? b : b + (v->height - 1) * v->stride;
@@ -305,6 +316,20 @@ HBITMAP WINAPI CreateCompatibleBitmap(HDC hdc, int width, int height) {
     return nullptr;
   }
   if (width == 0 || height == 0) return static_cast<HBITMAP>(DefaultBitmap()->handle);
+  const BitmapObject* selected = dc->bitmap.get();
+  if (selected && selected->dibSection) {
+    // A DC drawing on a DIB section makes (bottom-up) DIB sections of the same format.
+    const PixelFormat& f = selected->surface.format;
+    auto bm = NewBitmap(width, height, f.bpp, f.redMask, f.greenMask, f.blueMask, true, false);
+    if (!bm) return nullptr;
+    if (f.bpp <= 8) {
+      std::copy(selected->colors.begin(), selected->colors.end(), bm->colors.begin());
+      ColorTablesChanged();
+    }
+    bm->dibHeader.biCompression = selected->dibHeader.biCompression;
+    bm->dibHeader.biClrUsed = selected->dibHeader.biClrUsed;
+    return AddBitmap(bm);
+  }
   auto bm = CompatibleWith(*dc, width, height);
   return bm ? AddBitmap(bm) : nullptr;
 }
@@ -333,7 +358,9 @@ HBITMAP WINAPI CreateDIBSection(HDC hdc, const BITMAPINFO* info, UINT usage, voi
   if (info->bmiHeader.biSize >= sizeof(BITMAPINFOHEADER)) {
     bm->dibHeader.biXPelsPerMeter = info->bmiHeader.biXPelsPerMeter;
     bm->dibHeader.biYPelsPerMeter = info->bmiHeader.biYPelsPerMeter;
-    bm->dibHeader.biClrUsed = info->bmiHeader.biClrUsed;
+    // Palette formats report the size of their table.
+    const DWORD clrUsed = info->bmiHeader.biClrUsed;
+    if (view.bpp > 8 || (clrUsed != 0 && clrUsed < bm->dibHeader.biClrUsed)) bm->dibHeader.biClrUsed = clrUsed;
     bm->dibHeader.biClrImportant = info->bmiHeader.biClrImportant;
     bm->dibHeader.biCompression = info->bmiHeader.biCompression;
   }
@@ -421,12 +448,13 @@ int WINAPI GetDIBits(HDC hdc, HBITMAP bitmap, UINT start, UINT lines, LPVOID bit
   const Surface& s = bm->surface;
   BITMAPINFOHEADER& h = info->bmiHeader;
   if (h.biBitCount == 0) {
-    // Describe the bitmap.
+    // Describe the bitmap. 32-bit DIB sections always tell their masks.
     h.biWidth = s.width;
     h.biHeight = s.height;
     h.biPlanes = 1;
     h.biBitCount = static_cast<WORD>(s.format.bpp);
-    const bool fields = (s.format.bpp == 16 && !s.format.Is555()) || (s.format.bpp == 32 && !s.format.IsXrgb32());
+    const bool fields = (s.format.bpp == 16 && !s.format.Is555()) ||
+                        (s.format.bpp == 32 && (!s.format.IsXrgb32() || bm->dibSection));
     h.biCompression = fields ? BI_BITFIELDS : BI_RGB;
     h.biSizeImage = static_cast<DWORD>(StrideOf(s.width, s.format.bpp) * s.height);
     h.biXPelsPerMeter = h.biYPelsPerMeter = 0;
@@ -435,7 +463,7 @@ int WINAPI GetDIBits(HDC hdc, HBITMAP bitmap, UINT start, UINT lines, LPVOID bit
       const uint32_t m[3] = {s.format.redMask, s.format.greenMask, s.format.blueMask};
       std::memcpy(info->bmiColors, m, sizeof(m));
     }
-    return s.height;
+    return bits ? s.height : 1;
   }
   // The format asked for; the bits come only from uncompressed layouts.
   DibView format;
@@ -450,13 +478,13 @@ int WINAPI GetDIBits(HDC hdc, HBITMAP bitmap, UINT start, UINT lines, LPVOID bit
     colors = format.bpp == s.format.bpp && s.colors ? std::vector<RGBQUAD>(s.colors, s.colors + s.colorCount)
                                                     : DefaultColors(format.bpp);
     colors.resize(size_t{1} << format.bpp);
-    if (h.biSize == sizeof(BITMAPINFOHEADER)) {
-      h.biClrUsed = 0;
+    if (h.biSize == sizeof(BITMAPINFOHEADER))
       std::memcpy(info->bmiColors, colors.data(), colors.size() * sizeof(RGBQUAD));
-    }
   }
+  // The table written is always the whole one (and true-colour results have none).
+  h.biClrUsed = 0;
   if (h.biSizeImage == 0 && h.biCompression == BI_RGB) h.biSizeImage = static_cast<DWORD>(format.imageSize);
-  if (!bits) return s.height;
+  if (!bits) return 1;
   const int64_t count = ScansToCopy(start, lines, s.height, format.height);
   if (count <= 0) return 0;
   // The buffer holds `count` rows, its first row being scan `start`.
@@ -472,9 +500,13 @@ int WINAPI GetDIBits(HDC hdc, HBITMAP bitmap, UINT start, UINT lines, LPVOID bit
     ColorTablesChanged();
   }
   const int w = std::min(view.width, s.width);
+  // Bits of each row after the last pixel copied: the rest of the row and its padding.
+  const int64_t usedBits = int64_t{w} * view.bpp;
   for (int64_t i = 0; i < count; ++i) {
     const int srcRow = BitmapRowOfScan(int64_t{start} + i, view.topDown, s.height);
     const int dstRow = BitmapRowOfScan(i, view.topDown, static_cast<int>(count));
+    uint8_t* row = view.surface.Row(dstRow);
+    std::memset(row + usedBits / 8, 0, static_cast<size_t>(view.stride - usedBits / 8));
     ConvertRect(s, 0, srcRow, view.surface, 0, dstRow, w, 1);
   }
   return static_cast<int>(count);
@@ -517,7 +549,7 @@ int WINAPI SetDIBits(HDC hdc, HBITMAP bitmap, UINT start, UINT lines, const void
   for (int64_t i = 0; i < count; ++i) {
     const int dstRow = BitmapRowOfScan(first + i, view.topDown, s.height);
     const int srcRow = BitmapRowOfScan(i, view.topDown, view.height);
-    ConvertRect(view.surface, 0, srcRow, s, 0, dstRow, w, 1);
+    ConvertRect(view.surface, 0, srcRow, s, 0, dstRow, w, 1, view.Written());
   }
   return static_cast<int>(count);
 }

@@ -11,6 +11,9 @@ struct SourceInfo {
   const Surface* s = nullptr;
   COLORREF bkColor = RGB(255, 255, 255);  // of the source DC: colour-to-monochrome rule
   bool monoDDB = false;                   // monochrome device bitmap: monochrome-to-colour rule
+  const WrittenPixels* written = nullptr;  // run-length sources: only these pixels draw
+
+  bool Draws(int x, int y) const { return !written || written->At(x, y); }
 };
 
 inline bool NeedsSource(unsigned t) { return ((t >> 2) ^ t) & 0x33u; }
@@ -204,9 +207,10 @@ inline COLORREF ColorAt(const Surface& s, int x, int y) {
 
 // HALFTONE when shrinking: each destination pixel takes the average colour of the source
 // pixels it covers, so thin strokes survive in thumbnails.
-void HalftoneShrink(const DC& d, const RECT& area, const Surface& src, int64_t x, int64_t y, int64_t w, int64_t h,
+void HalftoneShrink(const DC& d, const RECT& area, const SourceInfo& si, int64_t x, int64_t y, int64_t w, int64_t h,
                     int64_t sx, int64_t sy, int64_t sw, int64_t sh, bool flipX, bool flipY) {
   const Surface& ds = d.surface;
+  const Surface& src = *si.s;
   for (const RECT& c : d.effectiveClip.rects) {
     const RECT q = Intersect(c, area);
     if (RectEmpty(q)) continue;
@@ -226,21 +230,43 @@ void HalftoneShrink(const DC& d, const RECT& area, const Surface& src, int64_t x
         x0 = std::max<int64_t>(x0, 0);
         x1 = std::min<int64_t>(x1, src.width);
         if (x0 >= x1) continue;
-        uint64_t r = 0, g = 0, b = 0;
+        uint64_t r = 0, g = 0, b = 0, n = 0;
         for (int64_t yy = y0; yy < y1; ++yy)
           for (int64_t xx = x0; xx < x1; ++xx) {
+            if (!si.Draws(static_cast<int>(xx), static_cast<int>(yy))) continue;
             const COLORREF cc = ColorAt(src, static_cast<int>(xx), static_cast<int>(yy));
             r += GetRValue(cc);
             g += GetGValue(cc);
             b += GetBValue(cc);
+            ++n;
           }
-        const uint64_t n = static_cast<uint64_t>((x1 - x0) * (y1 - y0));
+        if (n == 0) continue;
         WritePixel(ds, col, row, ColorToPixel(ds, RGB((r + n / 2) / n, (g + n / 2) / n, (b + n / 2) / n)));
       }
     }
   }
 }
-thread_local std::vector<int> t_xmap;
+
+// Shrinking n source pixels onto m (n > m), source pixel j goes to destination
+// floor((2j + 1) m / 2n); the first source pixel of destination k.
+inline int64_t GroupStart(int64_t k, int64_t n, int64_t m) {
+  const int64_t num = 2 * k * n - m;
+  return num <= 0 ? 0 : (num + 2 * m - 1) / (2 * m);
+}
+
+// The source pixels [lo, hi) that destination pixel k (0..m-1, already mirrored) takes along one
+// axis of n source pixels from `origin`: the nearest one, or all of them when a shrink combines.
+inline void SourceSpan(int64_t k, int64_t origin, int64_t n, int64_t m, bool combine, int64_t* lo, int64_t* hi) {
+  if (combine) {
+    *lo = origin + GroupStart(k, n, m);
+    *hi = origin + GroupStart(k + 1, n, m);
+  } else {
+    *lo = origin + ((2 * k + 1) * n) / (2 * m);
+    *hi = *lo + 1;
+  }
+}
+thread_local std::vector<int> t_xmap, t_xend;
+thread_local std::vector<uint8_t> t_have;
 
 // A negative extent mirrors: the rectangle runs back from its anchor pixel, so (1, -2) covers
 // pixels 1 and 0. Returns whether the extent was negative.
@@ -290,7 +316,14 @@ bool BlitCore(DC& d, int dx, int dy, int dw, int dh, const SourceInfo* si, int s
   const bool dstMonoDDB = ds.format.bpp == 1 && d.bitmap && !d.bitmap->dibSection;
   Converter conv;
   if (needS) conv.Init(*si, d, dstMonoDDB);
-  const bool identity = needS && ssw == w && ssh == h && !flipX && !flipY;
+  const bool identity = needS && ssw == w && ssh == h && !flipX && !flipY && !si->written;
+  // Shrinking in BLACKONWHITE (the default) ANDs the pixels that fall together, WHITEONBLACK ORs
+  // them; COLORONCOLOR keeps one of them, HALFTONE averages them.
+  const bool andShrink = d.stretchMode == BLACKONWHITE, orShrink = d.stretchMode == WHITEONBLACK;
+  const bool combineX = needS && (andShrink || orShrink) && ssw > w;
+  const bool combineY = needS && (andShrink || orShrink) && ssh > h;
+  // Each destination pixel gathers its source pixels one by one (else one source pixel each).
+  const bool gather = needS && !identity && (combineX || combineY || si->written);
   // Pattern of the destination's brush.
   FillPaint paint;
   bool havePat = false;
@@ -305,11 +338,13 @@ bool BlitCore(DC& d, int dx, int dy, int dw, int dh, const SourceInfo* si, int s
   if (t_dst.size() < maxW) t_dst.resize(maxW);
   if (t_pat.size() < maxW) t_pat.resize(maxW);
   if (t_xmap.size() < maxW) t_xmap.resize(maxW);
+  if (t_xend.size() < maxW) t_xend.resize(maxW);
+  if (t_have.size() < maxW) t_have.resize(maxW);
   const Surface* ss = needS ? si->s : nullptr;
   const bool sameSurface = ss && ss->bits == ds.bits;
   const bool fastCopy = identity && t == 0xCC && conv.kind == Converter::Same && ds.format.bpp >= 8;
   if (needS && t == 0xCC && d.stretchMode == HALFTONE && (ssw > w || ssh > h) && !dstMonoDDB && !si->monoDDB) {
-    HalftoneShrink(d, area, *ss, x, y, w, h, ssx, ssy, ssw, ssh, flipX, flipY);
+    HalftoneShrink(d, area, *si, x, y, w, h, ssx, ssy, ssw, ssh, flipX, flipY);
     d.Damage(area);
     return true;
   }
@@ -324,13 +359,18 @@ bool BlitCore(DC& d, int dx, int dy, int dw, int dh, const SourceInfo* si, int s
       if (RectEmpty(q)) continue;
     }
     const int qw = q.right - q.left;
-    // Source column of each destination column (-1: outside the source).
+    // Source columns [t_xmap, t_xend) of each destination column, kept to the source; a
+    // column with none (t_xmap -1) is left as it is.
     if (needS && !identity) {
       for (int i = 0; i < qw; ++i) {
         int64_t k = int64_t{q.left} + i - x;  // 0..w-1
         if (flipX) k = w - 1 - k;
-        const int64_t col = ssx + ((2 * k + 1) * ssw) / (2 * w);
-        t_xmap[static_cast<size_t>(i)] = col >= 0 && col < ss->width ? static_cast<int>(col) : -1;
+        int64_t lo, hi;
+        SourceSpan(k, ssx, ssw, w, combineX, &lo, &hi);
+        lo = std::max<int64_t>(lo, 0);
+        hi = std::min<int64_t>(hi, ss->width);
+        t_xmap[static_cast<size_t>(i)] = lo < hi ? static_cast<int>(lo) : -1;
+        t_xend[static_cast<size_t>(i)] = lo < hi ? static_cast<int>(hi) : -1;
       }
     }
     // Whole rows of two surfaces laid out alike are one block of memory.
@@ -347,15 +387,17 @@ bool BlitCore(DC& d, int dx, int dy, int dw, int dh, const SourceInfo* si, int s
     const bool upward = sameSurface && identity && ssy < y;
     for (int r = 0; r < q.bottom - q.top; ++r) {
       const int row = upward ? q.bottom - 1 - r : q.top + r;
-      int64_t srow = 0;
+      int64_t srow = 0, srowEnd = 0;
       if (needS) {
         int64_t k = row - y;
         if (identity) {
           srow = ssy + k;
         } else {
           if (flipY) k = h - 1 - k;
-          srow = ssy + ((2 * k + 1) * ssh) / (2 * h);
-          if (srow < 0 || srow >= ss->height) continue;
+          SourceSpan(k, ssy, ssh, h, combineY, &srow, &srowEnd);
+          srow = std::max<int64_t>(srow, 0);
+          srowEnd = std::min<int64_t>(srowEnd, ss->height);
+          if (srow >= srowEnd) continue;
         }
       }
       if (identity && t == 0xCC && (conv.kind == Converter::Rgb24To32 || conv.kind == Converter::Rgb32To24)) {
@@ -398,8 +440,23 @@ bool BlitCore(DC& d, int dx, int dy, int dw, int dh, const SourceInfo* si, int s
       uint32_t* S = t_src.data();
       uint32_t* D = t_dst.data();
       uint32_t* P = t_pat.data();
+      uint8_t* Have = t_have.data();  // per column: whether a source pixel reached it
       bool anySkip = false;
-      if (needS) {
+      if (gather) {
+        std::fill(Have, Have + qw, uint8_t{0});
+        for (int64_t sr = srow; sr < srowEnd; ++sr) {
+          const int srcRow = static_cast<int>(sr);
+          for (int i = 0; i < qw; ++i) {
+            for (int col = t_xmap[static_cast<size_t>(i)], end = t_xend[static_cast<size_t>(i)]; col < end; ++col) {
+              if (!si->Draws(col, srcRow)) continue;
+              const uint32_t v = conv(ReadPixel(*ss, col, srcRow));
+              S[i] = !Have[i] ? v : andShrink ? (S[i] & v) : orShrink ? (S[i] | v) : S[i];
+              Have[i] = 1;
+            }
+          }
+        }
+        for (int i = 0; i < qw; ++i) anySkip = anySkip || !Have[i];
+      } else if (needS) {
         if (identity) {
           const int scol = static_cast<int>(q.left + (ssx - x));
           if (conv.kind == Converter::Rgb24To32 || conv.kind == Converter::Rgb32To24 || ss->format.bpp >= 8) {
@@ -410,6 +467,7 @@ bool BlitCore(DC& d, int dx, int dy, int dw, int dh, const SourceInfo* si, int s
         } else {
           for (int i = 0; i < qw; ++i) {
             const int col = t_xmap[static_cast<size_t>(i)];
+            Have[i] = col >= 0;
             if (col < 0) {
               anySkip = true;
               S[i] = 0;
@@ -441,7 +499,7 @@ bool BlitCore(DC& d, int dx, int dy, int dw, int dh, const SourceInfo* si, int s
       }
       if (anySkip) {
         for (int i = 0; i < qw; ++i) {
-          if (t_xmap[static_cast<size_t>(i)] < 0) continue;
+          if (!Have[i]) continue;
           D[i] = Rop3(t, needP ? P[i] : 0, needS ? S[i] : 0, D[i]) & mask;
         }
       } else {
@@ -531,6 +589,8 @@ int WINAPI StretchDIBits(HDC hdc, int xDest, int yDest, int destWidth, int destH
   const unsigned t = (rop >> 16) & 0xFFu;
   const POINT p = d->ToDevice(xDest, yDest);
   if (!NeedsSource(t)) return BlitCore(*d, p.x, p.y, destWidth, destHeight, nullptr, 0, 0, 0, 0, rop) ? 1 : 0;
+  // A source rectangle of negative extent draws nothing (mirroring is by the destination).
+  if (srcWidth < 0 || srcHeight < 0) return 0;
   if (!bits || !MakeDibView(info, usage, bits, d.get(), &view)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
@@ -538,9 +598,9 @@ int WINAPI StretchDIBits(HDC hdc, int xDest, int yDest, int destWidth, int destH
   SourceInfo si;
   si.s = &view.surface;
   si.bkColor = d->bkColor;
-  // Bottom-up DIBs count source rows from their bottom edge.
-  int64_t top = ySrc;
-  if (!view.topDown) top = int64_t{view.height} - ySrc - srcHeight;
+  si.written = view.Written();
+  // Source rows count from the bottom edge of the image, whichever way it is stored.
+  const int64_t top = int64_t{view.height} - ySrc - srcHeight;
   if (!BlitCore(*d, p.x, p.y, destWidth, destHeight, &si, xSrc, ClampInt(top), srcWidth, srcHeight, rop)) return 0;
   return view.height;
 }
@@ -572,6 +632,7 @@ int WINAPI SetDIBitsToDevice(HDC hdc, int xDest, int yDest, DWORD width, DWORD h
   SourceInfo si;
   si.s = &view.surface;
   si.bkColor = d->bkColor;
+  si.written = view.Written();
   const POINT p = d->ToDevice(xDest, yDest);
   // Scans inside both the buffer and the source rectangle; destination row j shows scan k.
   const int64_t kLo = std::max<int64_t>(first, ySrc);

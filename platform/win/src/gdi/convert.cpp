@@ -4,7 +4,8 @@
 
 namespace winplat::gdi {
 
-void ConvertRect(const Surface& src, int sx, int sy, const Surface& dst, int dx, int dy, int w, int h) {
+void ConvertRect(const Surface& src, int sx, int sy, const Surface& dst, int dx, int dy, int w, int h,
+                 const WrittenPixels* written) {
   if (w <= 0 || h <= 0) return;
   const bool same = src.format == dst.format &&
                     (!src.format.Indexed() ||
@@ -13,7 +14,7 @@ void ConvertRect(const Surface& src, int sx, int sy, const Surface& dst, int dx,
                         return a.rgbRed == b.rgbRed && a.rgbGreen == b.rgbGreen && a.rgbBlue == b.rgbBlue;
                       })));
   const int bpp = src.format.bpp;
-  if (same && bpp >= 8) {
+  if (same && bpp >= 8 && !written) {
     const size_t bytes = static_cast<size_t>(w) * static_cast<size_t>(bpp / 8);
     for (int y = 0; y < h; ++y)
       std::memmove(dst.Row(dy + y) + static_cast<size_t>(dx) * (bpp / 8),
@@ -28,6 +29,7 @@ void ConvertRect(const Surface& src, int sx, int sy, const Surface& dst, int dx,
   }
   for (int y = 0; y < h; ++y) {
     for (int x = 0; x < w; ++x) {
+      if (written && !written->At(sx + x, sy + y)) continue;
       const uint32_t p = ReadPixel(src, sx + x, sy + y);
       const uint32_t q = src.format.Indexed() ? lut[p & 0xFF] : same ? p : ColorToPixel(dst, PixelToColor(src, p));
       WritePixel(dst, dx + x, dy + y, q);

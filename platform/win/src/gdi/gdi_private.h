@@ -76,6 +76,14 @@ uint32_t PixelMask(int bpp);
 
 namespace winplat::gdi {
 
+// The pixels a run-length image sets; the others (skipped by a delta, an end of line or the
+// end of the data) leave whatever is beneath them. Device row 0 is the top row.
+struct WrittenPixels {
+  const uint8_t* row0 = nullptr;
+  ptrdiff_t pitch = 0;
+  bool At(int x, int y) const { return row0[static_cast<ptrdiff_t>(y) * pitch + x] != 0; }
+};
+
 // A caller's packed DIB (header, colours, bits) seen as a surface.
 struct DibView {
   Surface surface;
@@ -86,6 +94,9 @@ struct DibView {
   ptrdiff_t stride = 0;
   size_t imageSize = 0;
   std::vector<uint8_t> decoded;  // expanded pixels of run-length encoded input
+  std::vector<uint8_t> written;  // of run-length input: 1 for each pixel its data set
+  WrittenPixels writtenPixels;   // over `written`, when the input was run-length encoded
+  const WrittenPixels* Written() const { return written.empty() ? nullptr : &writtenPixels; }
 };
 // Reads the header of `info` (BITMAPINFOHEADER or larger, or BITMAPCOREHEADER); `bits` may be
 // null to only check the header. DIB_PAL_COLORS indices resolve through the DC's palette.
@@ -94,7 +105,9 @@ bool MakeDibView(const BITMAPINFO* info, UINT usage, const void* bits, const DC*
                  int64_t heightOverride = 0);
 
 // Copies pixels converting formats by colour (nearest entry into indexed surfaces); no clipping.
-void ConvertRect(const Surface& src, int sx, int sy, const Surface& dst, int dx, int dy, int w, int h);
+// With `written`, only the source pixels it marks are copied.
+void ConvertRect(const Surface& src, int sx, int sy, const Surface& dst, int dx, int dy, int w, int h,
+                 const WrittenPixels* written = nullptr);
 
 // Default colour tables of indexed device bitmaps and of GetDIBits.
 std::vector<RGBQUAD> DefaultColors(int bpp);
