@@ -6,22 +6,6 @@
 
 namespace {
 
-struct Info {
-  BITMAPINFOHEADER h;
-  RGBQUAD colors[256];
-};
-
-Info MakeInfo(int w, int h, int bpp, DWORD compression = BI_RGB) {
-  Info bi{};
-  bi.h.biSize = sizeof(BITMAPINFOHEADER);
-  bi.h.biWidth = w;
-  bi.h.biHeight = h;
-  bi.h.biPlanes = 1;
-  bi.h.biBitCount = static_cast<WORD>(bpp);
-  bi.h.biCompression = compression;
-  return bi;
-}
-
 HBITMAP Section(Info& bi, void** bits = nullptr) {
   void* b = nullptr;
   return CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS, bits ? bits : &b, nullptr, 0);

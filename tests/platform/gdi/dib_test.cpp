@@ -4,22 +4,6 @@
 
 namespace {
 
-struct Info {
-  BITMAPINFOHEADER h;
-  RGBQUAD colors[256];
-};
-
-Info MakeInfo(int w, int h, int bpp, DWORD compression = BI_RGB) {
-  Info bi{};
-  bi.h.biSize = sizeof(BITMAPINFOHEADER);
-  bi.h.biWidth = w;
-  bi.h.biHeight = h;
-  bi.h.biPlanes = 1;
-  bi.h.biBitCount = static_cast<WORD>(bpp);
-  bi.h.biCompression = compression;
-  return bi;
-}
-
 struct DepthCase {
   const char* name;
   int bpp;

@@ -65,6 +65,23 @@ struct TestCanvas {
   }
 };
 
+// A BITMAPINFO with room for a whole colour table (or the three masks of BI_BITFIELDS).
+struct Info {
+  BITMAPINFOHEADER h;
+  RGBQUAD colors[256];
+};
+
+inline Info MakeInfo(int w, int h, int bpp, DWORD compression = BI_RGB) {
+  Info bi{};
+  bi.h.biSize = sizeof(BITMAPINFOHEADER);
+  bi.h.biWidth = w;
+  bi.h.biHeight = h;
+  bi.h.biPlanes = 1;
+  bi.h.biBitCount = static_cast<WORD>(bpp);
+  bi.h.biCompression = compression;
+  return bi;
+}
+
 // Selects a new pen (and deletes it on scope exit).
 struct ScopedPen {
   HDC dc;
