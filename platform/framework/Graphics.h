@@ -344,6 +344,11 @@ class TGraphic : public TPersistent {
   virtual void SaveToFile(const AnsiString& fileName);
   virtual void LoadFromStream(TStream* stream) = 0;
   virtual void SaveToStream(TStream* stream) = 0;
+  // Clipboard data: reads the picture from data of `format` (the data stays the clipboard's),
+  // or makes new data for the caller to place. A format the class does not know raises
+  // EInvalidGraphic "サポートされていないクリップボード形式です".
+  virtual void LoadFromClipboardFormat(uint16_t format, HANDLE data, HPALETTE palette);
+  virtual void SaveToClipboardFormat(uint16_t& format, HANDLE& data, HPALETTE& palette);
 
   std::function<void(TObject*)> OnChange;
 
@@ -453,6 +458,9 @@ class TBitmap : public TGraphic {
 
   void LoadFromStream(TStream* stream) override;
   void SaveToStream(TStream* stream) override;
+  // CF_BITMAP: a copy of the bitmap (and of the palette of an indexed one).
+  void LoadFromClipboardFormat(uint16_t format, HANDLE data, HPALETTE palette) override;
+  void SaveToClipboardFormat(uint16_t& format, HANDLE& data, HPALETTE& palette) override;
 
   // Bits per pixel of the storage, stride of a row, and the colour table (indexed formats).
   int32_t BitCount() const;
@@ -582,3 +590,4 @@ extern const char* const SInvalidPixelFormat;     // "ピクセル形式が無�
 extern const char* const SOutOfResources;         // "システム リソースが不足しています"
 extern const char* const SInvalidIcon;            // "アイコン イメージは無効です"
 extern const char* const SChangeIconSize;         // "アイコンのサイズは変更できません"
+extern const char* const SUnknownClipboardFormat; // "サポートされていないクリップボード形式です"

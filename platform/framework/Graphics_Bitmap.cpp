@@ -486,6 +486,73 @@ HBITMAP TBitmap::ReleaseHandle() {
   return h;
 }
 
+// ---- Clipboard ---------------------------------------------------------------------------------
+
+namespace {
+
+// A bottom-up DIB section with the pixels and colour table of `source` (1, 4, 8 and 24 bits per
+// pixel kept, any other depth as 32); nullptr when `source` is no bitmap.
+HBITMAP CopyToDibSection(HBITMAP source) {
+  BITMAP bm{};
+  if (!source || GetObjectA(source, sizeof bm, &bm) < static_cast<int>(sizeof bm) || bm.bmWidth <= 0 ||
+      bm.bmHeight == 0)
+    return nullptr;
+  const int bits = bm.bmBitsPixel == 1 || bm.bmBitsPixel == 4 || bm.bmBitsPixel == 8 || bm.bmBitsPixel == 24
+                       ? bm.bmBitsPixel
+                       : 32;
+  const int32_t w = bm.bmWidth, h = std::abs(bm.bmHeight);
+  std::vector<uint8_t> buf(sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD), 0);
+  auto* bi = reinterpret_cast<BITMAPINFO*>(buf.data());
+  bi->bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  bi->bmiHeader.biWidth = w;
+  bi->bmiHeader.biHeight = h;
+  bi->bmiHeader.biPlanes = 1;
+  bi->bmiHeader.biBitCount = static_cast<WORD>(bits);
+  bi->bmiHeader.biCompression = BI_RGB;
+  HDC dc = CreateCompatibleDC(nullptr);
+  // The first call fills the colour table of the description, the second the pixels.
+  GetDIBits(dc, source, 0, static_cast<UINT>(h), nullptr, bi, DIB_RGB_COLORS);
+  bi->bmiHeader.biHeight = h;
+  bi->bmiHeader.biBitCount = static_cast<WORD>(bits);
+  bi->bmiHeader.biCompression = BI_RGB;
+  void* pixels = nullptr;
+  HBITMAP copy = CreateDIBSection(dc, bi, DIB_RGB_COLORS, &pixels, nullptr, 0);
+  if (copy && GetDIBits(dc, source, 0, static_cast<UINT>(h), pixels, bi, DIB_RGB_COLORS) == 0) {
+    DeleteObject(copy);
+    copy = nullptr;
+  }
+  DeleteDC(dc);
+  return copy;
+}
+
+}  // namespace
+
+void TBitmap::LoadFromClipboardFormat(uint16_t format, HANDLE data, HPALETTE palette) {
+  if (format != CF_BITMAP || !data) throw EInvalidGraphic(SUnknownClipboardFormat);
+  HBITMAP copy = CopyToDibSection(static_cast<HBITMAP>(data));
+  if (!copy) throw EInvalidGraphic(SInvalidBitmap);
+  SetHandle(copy);
+  if (palette && BitCount() <= 8) SetPalette(palette);
+}
+
+void TBitmap::SaveToClipboardFormat(uint16_t& format, HANDLE& data, HPALETTE& palette) {
+  HBITMAP copy = CopyToDibSection(Handle());
+  if (!copy) throw EInvalidGraphic(SInvalidBitmap);
+  format = CF_BITMAP;
+  data = copy;
+  palette = nullptr;
+  if (HPALETTE own = Palette()) {
+    PALETTEENTRY entries[256];
+    const UINT n = GetPaletteEntries(own, 0, 256, entries);
+    std::vector<uint8_t> buf(sizeof(LOGPALETTE) + n * sizeof(PALETTEENTRY), 0);
+    auto* lp = reinterpret_cast<LOGPALETTE*>(buf.data());
+    lp->palVersion = 0x300;
+    lp->palNumEntries = static_cast<WORD>(n);
+    std::memcpy(buf.data() + offsetof(LOGPALETTE, palPalEntry), entries, n * sizeof(PALETTEENTRY));
+    palette = CreatePalette(lp);
+  }
+}
+
 HPALETTE TBitmap::Palette() {
   if (BitCount() > 8 || FColorTable.empty()) return nullptr;
   if (!FPalette) {

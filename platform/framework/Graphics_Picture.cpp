@@ -35,6 +35,12 @@ void TGraphic::SaveToFile(const AnsiString& fileName) {
   SaveToStream(&stream);
 }
 
+const char* const SUnknownClipboardFormat = "サポートされていないクリップボード形式です";
+
+void TGraphic::LoadFromClipboardFormat(uint16_t, HANDLE, HPALETTE) { throw EInvalidGraphic(SUnknownClipboardFormat); }
+
+void TGraphic::SaveToClipboardFormat(uint16_t&, HANDLE&, HPALETTE&) { throw EInvalidGraphic(SUnknownClipboardFormat); }
+
 void TGraphic::AssignTo(TPersistent* dest) {
   if (auto* b = dynamic_cast<TBitmap*>(dest)) {
     // Drawn onto a fresh (black) bitmap of this picture's size.

@@ -594,6 +594,11 @@ UINT WINAPI SetPaletteEntries(HPALETTE palette, UINT start, UINT count, const PA
 UINT WINAPI GetNearestPaletteIndex(HPALETTE palette, COLORREF color);
 COLORREF WINAPI GetNearestColor(HDC hdc, COLORREF color);
 UINT WINAPI GetSystemPaletteEntries(HDC hdc, UINT start, UINT count, PALETTEENTRY* entries);
+// 256 colours spread over the colour space: the twenty static colours at 0-9 and 246-255, a
+// 6 x 6 x 6 colour cube and a grey ramp between them.
+HPALETTE WINAPI CreateHalftonePalette(HDC hdc);
+// New entries are black; a stock palette cannot be resized.
+BOOL WINAPI ResizePalette(HPALETTE palette, UINT entries);
 
 // ---- Fonts (objects only; see wintext.h for realisation and text) ----------------------------
 

@@ -1,0 +1,599 @@
+// The image-data chunk: inflating and unfiltering the rows of every colour type and depth into
+// the store (plain and Adam7), and filtering and deflating them back into IDAT chunks.
+#include <zlib.h>
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "PngImage_internal.h"
+
+using namespace pngimage;
+
+namespace {
+
+struct Pass {
+  int32_t row0, col0, rowStep, colStep;
+};
+constexpr Pass kAdam7[7] = {{0, 0, 8, 8}, {0, 4, 8, 8}, {4, 0, 8, 4}, {0, 2, 4, 4},
+                            {2, 0, 4, 2}, {0, 1, 2, 2}, {1, 0, 2, 1}};
+constexpr Pass kWhole = {0, 0, 1, 1};
+
+int32_t PassWidth(int32_t width, const Pass& p) { return (width + p.colStep - p.col0 - 1) / p.colStep; }
+
+// Raw row length and bytes per complete pixel for `width` pixels at `depth` bits per sample.
+void RowGeometry(uint8_t colorType, uint32_t depth, int32_t width, uint32_t& rowLength, uint32_t& pixelStep) {
+  const uint64_t w = static_cast<uint64_t>(width);
+  switch (colorType) {
+    case 0:
+    case 3:
+      rowLength = static_cast<uint32_t>((w * depth + 7) / 8);
+      pixelStep = colorType == 0 && depth == 16 ? 2 : 1;
+      break;
+    case 2:
+      rowLength = static_cast<uint32_t>(w * depth * 3 / 8);
+      pixelStep = depth * 3 / 8;
+      break;
+    case 4:
+      rowLength = static_cast<uint32_t>(w * depth * 2 / 8);
+      pixelStep = depth / 4;
+      break;
+    case 6:
+      rowLength = static_cast<uint32_t>(w * depth * 4 / 8);
+      pixelStep = depth / 2;
+      break;
+    default: rowLength = pixelStep = 0;
+  }
+}
+
+inline uint8_t Paeth(uint8_t a, uint8_t b, uint8_t c) {
+  const int pa = std::abs(int(b) - int(c));
+  const int pb = std::abs(int(a) - int(c));
+  const int pc = std::abs(int(a) + int(b) - 2 * int(c));
+  if (pa <= pb && pa <= pc) return a;
+  return pb <= pc ? b : c;
+}
+
+// Undoes the row filter in place; an unknown filter type leaves the row as it is.
+void Unfilter(uint8_t type, uint8_t* row, const uint8_t* prev, size_t n, size_t bpp) {
+  switch (type) {
+    case 1:
+      for (size_t i = bpp; i < n; ++i) row[i] = static_cast<uint8_t>(row[i] + row[i - bpp]);
+      break;
+    case 2:
+      for (size_t i = 0; i < n; ++i) row[i] = static_cast<uint8_t>(row[i] + prev[i]);
+      break;
+    case 3:
+      for (size_t i = 0; i < bpp && i < n; ++i) row[i] = static_cast<uint8_t>(row[i] + (prev[i] >> 1));
+      for (size_t i = bpp; i < n; ++i) row[i] = static_cast<uint8_t>(row[i] + ((row[i - bpp] + prev[i]) >> 1));
+      break;
+    case 4:
+      for (size_t i = 0; i < bpp && i < n; ++i) row[i] = static_cast<uint8_t>(row[i] + prev[i]);
+      for (size_t i = bpp; i < n; ++i)
+        row[i] = static_cast<uint8_t>(row[i] + Paeth(row[i - bpp], prev[i], prev[i - bpp]));
+      break;
+    default: break;
+  }
+}
+
+// Where decoded samples go and where encoded ones come from.
+struct Store {
+  TPNGObject* owner;
+  TChunkIHDR* header;
+  const uint8_t* gamma;
+  const uint8_t* inverse;
+  bool identity;
+  uint8_t* Pixels(int32_t y) const { return owner->PixelRow(y); }
+  uint8_t* Alpha(int32_t y) const { return owner->AlphaRow(y); }
+  uint8_t* Low(int32_t y) const { return owner->LowByteRow(y); }
+};
+
+// Row routines: `n` pixels of raw row `raw` into image row y at columns x0, x0 + dx, ...
+using StoreRow = void (*)(const Store& s, const uint8_t* raw, int32_t y, int32_t x0, int32_t dx, int32_t n,
+                          uint32_t rowLength);
+
+void StorePackedCopy(const Store& s, const uint8_t* raw, int32_t y, int32_t, int32_t, int32_t, uint32_t len) {
+  std::memcpy(s.Pixels(y), raw, len);
+}
+
+template <int Depth>
+void StorePackedSpread(const Store& s, const uint8_t* raw, int32_t y, int32_t x0, int32_t dx, int32_t n, uint32_t) {
+  uint8_t* row = s.Pixels(y);
+  constexpr int perByte = 8 / Depth;
+  constexpr unsigned mask = (1u << Depth) - 1;
+  for (int32_t k = 0, x = x0; k < n; ++k, x += dx) {
+    const unsigned v = (raw[k / perByte] >> (8 - Depth - Depth * (k % perByte))) & mask;
+    row[x / perByte] |= static_cast<uint8_t>(v << (8 - Depth - Depth * (x % perByte)));
+  }
+}
+
+// 2-bit samples in 4-bit fields: grey levels as 5v (0, 5, 10, 15 of a 16-level ramp, the exact
+// levels 0, 85, 170, 255), palette indexes as they are.
+template <bool Grey>
+void StoreTwoBit(const Store& s, const uint8_t* raw, int32_t y, int32_t x0, int32_t dx, int32_t n, uint32_t) {
+  uint8_t* row = s.Pixels(y);
+  for (int32_t k = 0, x = x0; k < n; ++k, x += dx) {
+    const unsigned v = (raw[k >> 2] >> (6 - 2 * (k & 3))) & 3u;
+    row[x >> 1] |= static_cast<uint8_t>((Grey ? v * 5 : v) << ((x & 1) ? 0 : 4));
+  }
+}
+
+void StoreGrey16(const Store& s, const uint8_t* raw, int32_t y, int32_t x0, int32_t dx, int32_t n, uint32_t) {
+  uint8_t* row = s.Pixels(y);
+  uint8_t* low = s.Low(y);
+  for (int32_t k = 0, x = x0; k < n; ++k, x += dx) {
+    row[x] = raw[2 * k];
+    low[x] = raw[2 * k + 1];
+  }
+}
+
+template <bool WithAlpha>
+void StoreRgb8(const Store& s, const uint8_t* raw, int32_t y, int32_t x0, int32_t dx, int32_t n, uint32_t) {
+  uint8_t* row = s.Pixels(y) + 3 * x0;
+  uint8_t* alpha = WithAlpha ? s.Alpha(y) + x0 : nullptr;
+  constexpr int step = WithAlpha ? 4 : 3;
+  const ptrdiff_t out = 3 * dx;
+  if (s.identity) {
+    for (int32_t k = 0; k < n; ++k, raw += step, row += out) {
+      row[0] = raw[2];
+      row[1] = raw[1];
+      row[2] = raw[0];
+      if constexpr (WithAlpha) alpha[k * dx] = raw[3];
+    }
+  } else {
+    const uint8_t* g = s.gamma;
+    for (int32_t k = 0; k < n; ++k, raw += step, row += out) {
+      row[0] = g[raw[2]];
+      row[1] = g[raw[1]];
+      row[2] = g[raw[0]];
+      if constexpr (WithAlpha) alpha[k * dx] = raw[3];
+    }
+  }
+}
+
+template <bool WithAlpha>
+void StoreRgb16(const Store& s, const uint8_t* raw, int32_t y, int32_t x0, int32_t dx, int32_t n, uint32_t) {
+  uint8_t* row = s.Pixels(y);
+  uint8_t* low = s.Low(y);
+  uint8_t* alpha = WithAlpha ? s.Alpha(y) : nullptr;
+  const uint8_t* g = s.gamma;
+  constexpr int step = WithAlpha ? 8 : 6;
+  for (int32_t k = 0, x = x0; k < n; ++k, x += dx, raw += step) {
+    for (int c = 0; c < 3; ++c) {
+      row[3 * x + 2 - c] = g[raw[2 * c]];
+      low[3 * x + 2 - c] = g[raw[2 * c + 1]];
+    }
+    if constexpr (WithAlpha) alpha[x] = raw[6];
+  }
+}
+
+void StoreGreyAlpha8(const Store& s, const uint8_t* raw, int32_t y, int32_t x0, int32_t dx, int32_t n, uint32_t) {
+  uint8_t* row = s.Pixels(y);
+  uint8_t* alpha = s.Alpha(y);
+  for (int32_t k = 0, x = x0; k < n; ++k, x += dx) {
+    row[x] = raw[2 * k];
+    alpha[x] = raw[2 * k + 1];
+  }
+}
+
+void StoreGreyAlpha16(const Store& s, const uint8_t* raw, int32_t y, int32_t x0, int32_t dx, int32_t n, uint32_t) {
+  uint8_t* row = s.Pixels(y);
+  uint8_t* low = s.Low(y);
+  uint8_t* alpha = s.Alpha(y);
+  for (int32_t k = 0, x = x0; k < n; ++k, x += dx) {
+    row[x] = raw[4 * k];
+    low[x] = raw[4 * k + 1];
+    alpha[x] = raw[4 * k + 2];
+  }
+}
+
+StoreRow ChooseStoreRow(uint8_t colorType, uint8_t depth, bool interlaced) {
+  switch (colorType) {
+    case 0:
+    case 3:
+      if (depth == 2) return colorType == 0 ? &StoreTwoBit<true> : &StoreTwoBit<false>;
+      if (depth == 16) return &StoreGrey16;
+      if (!interlaced) return &StorePackedCopy;
+      return depth == 1 ? &StorePackedSpread<1> : depth == 4 ? &StorePackedSpread<4> : &StorePackedSpread<8>;
+    case 2: return depth == 8 ? &StoreRgb8<false> : &StoreRgb16<false>;
+    case 4: return depth == 8 ? &StoreGreyAlpha8 : &StoreGreyAlpha16;
+    case 6: return depth == 8 ? &StoreRgb8<true> : &StoreRgb16<true>;
+    default: return nullptr;
+  }
+}
+
+AnsiString ZlibMessage(const z_stream& zs, int code) { return AnsiString(zs.msg ? zs.msg : zError(code)); }
+
+// Reads the compressed data across consecutive IDAT chunks, checking each chunk's CRC.
+class ImageDataReader {
+ public:
+  ImageDataReader(TStream* stream, uint32_t firstSize) : stream_(stream), remaining_(firstSize) {
+    crc_ = UpdateCrc(0xFFFFFFFFu, reinterpret_cast<const uint8_t*>("IDAT"), 4);
+    if (inflateInit(&zs_) != Z_OK) throw EPNGOutMemory();
+    try {
+      input_.resize(65535);
+    } catch (const std::bad_alloc&) {
+      inflateEnd(&zs_);
+      throw EPNGOutMemory();
+    }
+  }
+  ~ImageDataReader() { inflateEnd(&zs_); }
+
+  // Inflates up to `want` bytes into `out`; fewer when the compressed data ends.
+  size_t ReadRow(uint8_t* out, size_t want) {
+    zs_.next_out = out;
+    zs_.avail_out = static_cast<uInt>(want);
+    while (zs_.avail_out > 0 && !ended_) {
+      if (zs_.avail_in == 0) {
+        if (remaining_ == 0) {
+          NextChunk();
+          continue;
+        }
+        zs_.next_in = input_.data();
+        zs_.avail_in = ReadBlock();
+      }
+      const uInt inBefore = zs_.avail_in, outBefore = zs_.avail_out;
+      const int code = inflate(&zs_, Z_NO_FLUSH);
+      if (code == Z_STREAM_END) {
+        ended_ = true;
+      } else if (code < 0 || code == Z_NEED_DICT) {
+        throw EPNGZLIBError(ZlibMessage(zs_, code == Z_NEED_DICT ? Z_DATA_ERROR : code));
+      } else if (zs_.avail_in == inBefore && zs_.avail_out == outBefore) {
+        ended_ = true;  // no progress: nothing more can come
+      }
+    }
+    return want - zs_.avail_out;
+  }
+
+  // Reads the rest of the current chunk and checks its CRC.
+  void Finish() {
+    while (remaining_ > 0) ReadBlock();
+    if (!crcChecked_) CheckCrc();
+  }
+
+ private:
+  // The next block of the current chunk's data into the input buffer. The CRC is checked as soon
+  // as the chunk's last block is in, before any of that block is inflated.
+  uint32_t ReadBlock() {
+    const uint32_t n = std::min<uint32_t>(remaining_, static_cast<uint32_t>(input_.size()));
+    ReadExact(stream_, input_.data(), n);
+    crc_ = UpdateCrc(crc_, input_.data(), n);
+    remaining_ -= n;
+    if (remaining_ == 0) CheckCrc();
+    return n;
+  }
+
+  void CheckCrc() {
+    uint8_t bytes[4];
+    ReadExact(stream_, bytes, 4);
+    if (~crc_ != GetBE32(bytes)) throw EPngInvalidCRC();
+    crcChecked_ = true;
+  }
+
+  void NextChunk() {
+    if (!crcChecked_) CheckCrc();
+    uint8_t head[8];
+    ReadExact(stream_, head, 8);
+    if (std::memcmp(head + 4, "IDAT", 4) != 0) throw EPNGMissingMultipleIDAT();
+    const uint32_t length = GetBE32(head);
+    CheckChunkLength(stream_, length);
+    crc_ = UpdateCrc(0xFFFFFFFFu, head + 4, 4);
+    remaining_ = length;
+    crcChecked_ = false;
+  }
+
+  TStream* stream_;
+  uint32_t remaining_;  // data bytes of the current chunk not yet read
+  uint32_t crc_;
+  z_stream zs_{};
+  std::vector<uint8_t> input_;
+  bool ended_ = false;
+  bool crcChecked_ = false;
+};
+
+// ---- Encoding ------------------------------------------------------------------------------------
+
+// Store pixels into a raw row: `n` pixels of image row y at columns x0, x0 + dx, ...
+using RawRow = void (*)(const Store& s, uint8_t* raw, int32_t y, int32_t x0, int32_t dx, int32_t n, uint32_t len);
+
+void RawPackedCopy(const Store& s, uint8_t* raw, int32_t y, int32_t, int32_t, int32_t, uint32_t len) {
+  std::memcpy(raw, s.Pixels(y), len);
+}
+
+template <int Depth>
+void RawPackedGather(const Store& s, uint8_t* raw, int32_t y, int32_t x0, int32_t dx, int32_t n, uint32_t len) {
+  const uint8_t* row = s.Pixels(y);
+  constexpr int perByte = 8 / Depth;
+  constexpr unsigned mask = (1u << Depth) - 1;
+  std::memset(raw, 0, len);
+  for (int32_t k = 0, x = x0; k < n; ++k, x += dx) {
+    const unsigned v = (row[x / perByte] >> (8 - Depth - Depth * (x % perByte))) & mask;
+    raw[k / perByte] |= static_cast<uint8_t>(v << (8 - Depth - Depth * (k % perByte)));
+  }
+}
+
+void RawGrey16(const Store& s, uint8_t* raw, int32_t y, int32_t x0, int32_t dx, int32_t n, uint32_t) {
+  const uint8_t* row = s.Pixels(y);
+  const uint8_t* low = s.Low(y);
+  for (int32_t k = 0, x = x0; k < n; ++k, x += dx) {
+    raw[2 * k] = row[x];
+    raw[2 * k + 1] = low ? low[x] : row[x];
+  }
+}
+
+template <bool WithAlpha>
+void RawRgb8(const Store& s, uint8_t* raw, int32_t y, int32_t x0, int32_t dx, int32_t n, uint32_t) {
+  const uint8_t* row = s.Pixels(y) + 3 * x0;
+  const uint8_t* alpha = WithAlpha ? s.Alpha(y) + x0 : nullptr;
+  constexpr int step = WithAlpha ? 4 : 3;
+  const ptrdiff_t in = 3 * dx;
+  if (s.identity) {
+    for (int32_t k = 0; k < n; ++k, raw += step, row += in) {
+      raw[0] = row[2];
+      raw[1] = row[1];
+      raw[2] = row[0];
+      if constexpr (WithAlpha) raw[3] = alpha[k * dx];
+    }
+  } else {
+    const uint8_t* inv = s.inverse;
+    for (int32_t k = 0; k < n; ++k, raw += step, row += in) {
+      raw[0] = inv[row[2]];
+      raw[1] = inv[row[1]];
+      raw[2] = inv[row[0]];
+      if constexpr (WithAlpha) raw[3] = alpha[k * dx];
+    }
+  }
+}
+
+// 16-bit RGB: the high bytes from the store and the low bytes from the low-byte plane, both back
+// through the inverse gamma table; a 16-bit alpha is the 8-bit one times 257.
+template <bool WithAlpha>
+void RawRgb16(const Store& s, uint8_t* raw, int32_t y, int32_t x0, int32_t dx, int32_t n, uint32_t) {
+  const uint8_t* row = s.Pixels(y);
+  const uint8_t* low = s.Low(y);
+  const uint8_t* alpha = WithAlpha ? s.Alpha(y) : nullptr;
+  const uint8_t* inv = s.inverse;
+  constexpr int step = WithAlpha ? 8 : 6;
+  for (int32_t k = 0, x = x0; k < n; ++k, x += dx, raw += step) {
+    for (int c = 0; c < 3; ++c) {
+      raw[2 * c] = inv[row[3 * x + 2 - c]];
+      raw[2 * c + 1] = low ? inv[low[3 * x + 2 - c]] : raw[2 * c];
+    }
+    if constexpr (WithAlpha) raw[6] = raw[7] = alpha[x];
+  }
+}
+
+void RawGreyAlpha8(const Store& s, uint8_t* raw, int32_t y, int32_t x0, int32_t dx, int32_t n, uint32_t) {
+  const uint8_t* row = s.Pixels(y);
+  const uint8_t* alpha = s.Alpha(y);
+  for (int32_t k = 0, x = x0; k < n; ++k, x += dx) {
+    raw[2 * k] = row[x];
+    raw[2 * k + 1] = alpha[x];
+  }
+}
+
+void RawGreyAlpha16(const Store& s, uint8_t* raw, int32_t y, int32_t x0, int32_t dx, int32_t n, uint32_t) {
+  const uint8_t* row = s.Pixels(y);
+  const uint8_t* low = s.Low(y);
+  const uint8_t* alpha = s.Alpha(y);
+  for (int32_t k = 0, x = x0; k < n; ++k, x += dx) {
+    raw[4 * k] = row[x];
+    raw[4 * k + 1] = low ? low[x] : row[x];
+    raw[4 * k + 2] = raw[4 * k + 3] = alpha[x];
+  }
+}
+
+RawRow ChooseRawRow(uint8_t colorType, uint8_t depth, bool interlaced) {
+  switch (colorType) {
+    case 0:
+    case 3:
+      if (depth == 16) return &RawGrey16;
+      if (!interlaced) return &RawPackedCopy;
+      return depth == 1 ? &RawPackedGather<1> : depth == 4 ? &RawPackedGather<4> : &RawPackedGather<8>;
+    case 2: return depth == 8 ? &RawRgb8<false> : &RawRgb16<false>;
+    case 4: return depth == 8 ? &RawGreyAlpha8 : &RawGreyAlpha16;
+    case 6: return depth == 8 ? &RawRgb8<true> : &RawRgb16<true>;
+    default: return nullptr;
+  }
+}
+
+// Counts the bytes equal to one of the two before them: rows that repeat compress well.
+uint32_t RepetitionScore(const uint8_t* row, uint32_t n) {
+  uint32_t score = 0;
+  for (uint32_t j = 2; j < n; ++j) score += row[j] == row[j - 1] || row[j] == row[j - 2];
+  return score;
+}
+
+// Filters the raw row with every allowed filter and picks one; `none` holds the previous raw row
+// on entry and this raw row on return.
+TFilter ChooseRowFilter(TFilters filters, const uint8_t* raw, uint8_t* none, uint8_t* const out[5], uint32_t n,
+                        uint32_t bpp) {
+  const uint8_t* prev = none;
+  if (filters.Contains(pfSub)) {
+    uint8_t* o = out[pfSub];
+    for (uint32_t i = 0; i < n; ++i) o[i] = static_cast<uint8_t>(raw[i] - (i >= bpp ? raw[i - bpp] : 0));
+  }
+  if (filters.Contains(pfUp)) {
+    uint8_t* o = out[pfUp];
+    for (uint32_t i = 0; i < n; ++i) o[i] = static_cast<uint8_t>(raw[i] - prev[i]);
+  }
+  if (filters.Contains(pfAverage)) {
+    uint8_t* o = out[pfAverage];
+    for (uint32_t i = 0; i < n; ++i)
+      o[i] = static_cast<uint8_t>(raw[i] - (((i >= bpp ? raw[i - bpp] : 0) + prev[i]) >> 1));
+  }
+  if (filters.Contains(pfPaeth)) {
+    uint8_t* o = out[pfPaeth];
+    for (uint32_t i = 0; i < n; ++i)
+      o[i] = static_cast<uint8_t>(
+          raw[i] - (i >= bpp ? Paeth(raw[i - bpp], prev[i], prev[i - bpp]) : Paeth(0, prev[i], 0)));
+  }
+  std::memcpy(none, raw, n);
+  if (filters.Empty() || filters == TFilters{pfNone}) return pfNone;
+  TFilter best = pfNone;
+  uint32_t bestScore = 0;
+  for (int f = pfNone; f <= pfPaeth; ++f) {
+    const auto filter = static_cast<TFilter>(f);
+    if (!filters.Contains(filter)) continue;
+    if (filters == TFilters{filter}) return filter;
+    const uint32_t score = RepetitionScore(filter == pfNone ? none : out[f], n);
+    if (score > bestScore) {
+      bestScore = score;
+      best = filter;
+    }
+  }
+  return best;
+}
+
+// Deflates into a buffer of MaxImageChunkSize bytes, written as one IDAT chunk whenever full.
+class ImageDataWriter {
+ public:
+  ImageDataWriter(TStream* stream, int level, int32_t chunkSize) : stream_(stream) {
+    const int code = deflateInit(&zs_, level);
+    if (code != Z_OK) throw EPNGZLIBError(ZlibMessage(zs_, code));
+    try {
+      out_.resize(static_cast<size_t>(chunkSize));
+    } catch (const std::bad_alloc&) {
+      deflateEnd(&zs_);
+      throw EPNGOutMemory();
+    }
+    zs_.next_out = out_.data();
+    zs_.avail_out = static_cast<uInt>(out_.size());
+  }
+  ~ImageDataWriter() { deflateEnd(&zs_); }
+
+  void Write(const uint8_t* data, uint32_t n) {
+    zs_.next_in = const_cast<Bytef*>(data);
+    zs_.avail_in = n;
+    while (zs_.avail_in > 0) Step(Z_NO_FLUSH);
+  }
+
+  void Finish() {
+    while (Step(Z_FINISH) != Z_STREAM_END) {
+    }
+    const size_t filled = out_.size() - zs_.avail_out;
+    if (filled) WriteChunkTo(stream_, "IDAT", out_.data(), static_cast<uint32_t>(filled));
+  }
+
+ private:
+  int Step(int flush) {
+    const int code = deflate(&zs_, flush);
+    if (code < 0 && code != Z_BUF_ERROR) throw EPNGZLIBError(ZlibMessage(zs_, code));
+    if (zs_.avail_out == 0) {
+      WriteChunkTo(stream_, "IDAT", out_.data(), static_cast<uint32_t>(out_.size()));
+      zs_.next_out = out_.data();
+      zs_.avail_out = static_cast<uInt>(out_.size());
+    }
+    return code;
+  }
+
+  TStream* stream_;
+  z_stream zs_{};
+  std::vector<uint8_t> out_;
+};
+
+}  // namespace
+
+void TPNGObject::RowInfo(int32_t width, uint32_t& rowLength, uint32_t& pixelStep) const {
+  if (!HasHeader()) {
+    rowLength = pixelStep = 0;
+    return;
+  }
+  const TChunkIHDR* h = HeaderChunk();
+  RowGeometry(h->ColorType, h->BitDepth, width, rowLength, pixelStep);
+}
+
+bool TChunkIDAT::ReadFromStream(TStream* stream, const char* chunkType, uint32_t size) {
+  TChunkIHDR* h = HeaderChunk();
+  // A gamma chunk read before the image data takes effect on the grey ramp.
+  if (h->HasPalette && h->ColorType != 3)
+    FOwner->SetPalette(NewGreyRamp(FOwner, 1u << h->BitmapInfo.bmiHeader.biBitCount));
+  const bool interlaced = FOwner->InterlaceMode() == 1;
+  const StoreRow store = ChooseStoreRow(h->ColorType, h->BitDepth, interlaced);
+  if (!store) throw EPngInvalidIHDR();
+  const Store target{FOwner, h, FOwner->GammaTable, FOwner->InverseGammaTable, FOwner->GammaIsIdentity()};
+
+  ImageDataReader reader(stream, size);
+  uint32_t fullLength = 0, bpp = 0;
+  FOwner->RowInfo(h->Width, fullLength, bpp);
+  std::vector<uint8_t> a, b;
+  try {
+    a.assign(size_t{fullLength} + 1, 0);
+    b.assign(size_t{fullLength} + 1, 0);
+  } catch (const std::bad_alloc&) {
+    throw EPNGOutMemory();
+  }
+  uint8_t* cur = a.data();
+  uint8_t* prev = b.data();
+  const Pass* passes = interlaced ? kAdam7 : &kWhole;
+  const int passCount = interlaced ? 7 : 1;
+  bool more = true;
+  for (int p = 0; p < passCount && more; ++p) {
+    const Pass& pass = passes[p];
+    const int32_t width = PassWidth(h->Width, pass);
+    uint32_t rowLength = 0, step = 0;
+    FOwner->RowInfo(width, rowLength, step);
+    if (rowLength == 0 || pass.row0 >= h->Height) continue;
+    std::memset(prev, 0, size_t{rowLength} + 1);
+    for (int32_t y = pass.row0; y < h->Height; y += pass.rowStep) {
+      const size_t want = size_t{rowLength} + 1;
+      const size_t got = reader.ReadRow(cur, want);
+      if (got == 0) {
+        more = false;
+        break;
+      }
+      // A row cut short by the end of the data is kept with zeroes for what is missing.
+      if (got < want) std::memset(cur + got, 0, want - got);
+      Unfilter(cur[0], cur + 1, prev + 1, rowLength, bpp);
+      store(target, cur + 1, y, pass.col0, pass.colStep, width, rowLength);
+      std::swap(cur, prev);
+      if (got < want) {
+        more = false;
+        break;
+      }
+    }
+  }
+  reader.Finish();
+  return true;
+}
+
+bool TChunkIDAT::WriteToStream(TStream* stream) {
+  TChunkIHDR* h = HeaderChunk();
+  // 2-bit images are written at the 4 bits per pixel the store holds them at.
+  const uint8_t depth = h->BitDepth == 2 ? 4 : h->BitDepth;
+  const bool interlaced = FOwner->InterlaceMode() == 1;
+  const RawRow toRaw = ChooseRawRow(h->ColorType, depth, interlaced);
+  if (!toRaw) throw EPngInvalidIHDR();
+  const Store source{FOwner, h, FOwner->GammaTable, FOwner->InverseGammaTable, FOwner->GammaIsIdentity()};
+  uint32_t fullLength = 0, bpp = 0;
+  RowGeometry(h->ColorType, depth, h->Width, fullLength, bpp);
+  const TFilters filters = FOwner->RowFilters();
+  std::vector<uint8_t> raw(fullLength + 1), none(fullLength + 1, 0);
+  std::vector<uint8_t> filtered[5];
+  uint8_t* out[5] = {none.data(), nullptr, nullptr, nullptr, nullptr};
+  for (int f = pfSub; f <= pfPaeth; ++f)
+    if (filters.Contains(static_cast<TFilter>(f))) {
+      filtered[f].assign(fullLength + 1, 0);
+      out[f] = filtered[f].data();
+    }
+  ImageDataWriter writer(stream, FOwner->DeflateLevel(), FOwner->MaxImageChunkSize());
+  const Pass* passes = interlaced ? kAdam7 : &kWhole;
+  const int passCount = interlaced ? 7 : 1;
+  for (int p = 0; p < passCount; ++p) {
+    const Pass& pass = passes[p];
+    const int32_t width = PassWidth(h->Width, pass);
+    uint32_t rowLength = 0, step = 0;
+    RowGeometry(h->ColorType, depth, width, rowLength, step);
+    if (rowLength == 0 || pass.row0 >= h->Height) continue;
+    std::memset(none.data(), 0, rowLength);
+    for (int32_t y = pass.row0; y < h->Height; y += pass.rowStep) {
+      toRaw(source, raw.data(), y, pass.col0, pass.colStep, width, rowLength);
+      const TFilter f = ChooseRowFilter(filters, raw.data(), none.data(), out, rowLength, bpp);
+      const uint8_t type = static_cast<uint8_t>(f);
+      writer.Write(&type, 1);
+      writer.Write(f == pfNone ? none.data() : out[f], rowLength);
+    }
+  }
+  writer.Finish();
+  return true;
+}
