@@ -321,6 +321,12 @@ def malformed(wr):
     first_row = zlib.compress(scanlines(image, 3, 3, 2, 8, 0)[:10])
     short = [list(image[0]), [(0, 0, 0)] * 3, [(0, 0, 0)] * 3]
     wr.add("data_ends_early", SIGNATURE + head + chunk(b"IDAT", first_row) + end, expected_form(short, 3, 3, 2, 8))
+    # Palette transparency: one clear entry is a colour key; anything else is partial.
+    keyed = [[(i % 4,) for i in range(y * 4, y * 4 + 4)] for y in range(4)]
+    kpal = [(200, 10, 10), (10, 200, 10), (10, 10, 200), (250, 250, 250)]
+    for name, values in [("trns_255_0_255", [255, 0, 255]), ("trns_0_0", [0, 0]), ("trns_128", [128])]:
+        wr.add(name, png_file(4, 4, 3, 8, 0, keyed, kpal, bytes(values)),
+               expected_form(keyed, 4, 4, 3, 8, kpal, values))
     # An image-data chunk of 65539 bytes whose last 4 bytes (the zlib check value) come after
     # every row has been decoded, in a block of their own.
     w, h = 8190, 8
