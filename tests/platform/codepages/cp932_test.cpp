@@ -50,11 +50,11 @@ TEST(Cp932, MalformedBytes) {
     std::string bytes;
     std::u16string wide;
   } cases[] = {
-      {"A\x81", u"A\uFFFD"},                      // lone lead byte at the end
-      {std::string("\x81\n", 2), u"\uFFFD\n"},    // lead before a byte that cannot trail
-      {std::string("\x81\0", 2), std::u16string(u"\uFFFD\0", 2)},
-      {"\x85\x40" "A", u"\uFFFD" "A"},            // an unassigned pair is one character
-      {"\x81\x7F", u"\uFFFD\u007F"},
+      {"A\x81", u"A\u30FB"},                      // lone lead byte at the end
+      {std::string("\x81\n", 2), u"\u30FB\n"},    // lead before a byte that cannot trail
+      {std::string("\x81\0", 2), std::u16string(u"\u30FB\0", 2)},
+      {"\x85\x40" "A", u"\u30FB" "A"},            // an unassigned pair is one character
+      {"\x81\x7F", u"\u30FB\u007F"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.bytes);
@@ -68,19 +68,22 @@ TEST(Cp932, MalformedBytes) {
 
 TEST(Cp932, UnmappableCharactersReportTheDefaultCharacter) {
   BOOL used = FALSE;
-  EXPECT_EQ(Narrow(932, u"a\u00E9b", &used), "a?b");
+  EXPECT_EQ(Narrow(932, u"a\u0100b", &used), "a?b");
   EXPECT_TRUE(used);
   used = FALSE;
-  EXPECT_EQ(Narrow(932, u"\u00E9", &used, "*"), "*");
+  EXPECT_EQ(Narrow(932, u"\u0100", &used, "*"), "*");
   EXPECT_TRUE(used);
-  EXPECT_EQ(Narrow(932, u"\u00E9", nullptr, "\x81\x45"), "\x81\x45");  // a double-byte default
+  EXPECT_EQ(Narrow(932, u"\u0100", nullptr, "\x81\x45"), "\x81\x45");  // a double-byte default
   used = FALSE;
-  EXPECT_EQ(Narrow(932, u"x\U0001F600y", &used), "x?y");  // one default for a surrogate pair
+  EXPECT_EQ(Narrow(932, u"x\U0001F600y", &used), "x??y");  // one default per unit of a surrogate pair
   EXPECT_TRUE(used);
   EXPECT_EQ(Narrow(932, u"\u301C"), "?");  // no best fit for the Unicode wave dash
-  // The flag changes nothing: there is never a best fit.
+  // Accented Latin best-fits unless the flag forbids it.
   char buf[8];
-  BOOL u2 = FALSE;
+  BOOL u2 = TRUE;
+  EXPECT_EQ(WideCharToMultiByte(932, 0, u"\u00E9", 1, buf, 8, nullptr, &u2), 1);
+  EXPECT_FALSE(u2);
+  EXPECT_EQ(buf[0], 'e');
   EXPECT_EQ(WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, u"\u00E9", 1, buf, 8, nullptr, &u2), 1);
   EXPECT_TRUE(u2);
   EXPECT_EQ(buf[0], '?');
@@ -91,9 +94,11 @@ TEST(Cp932, CompositeCheckCanDropNonSpacingMarks) {
   char buf[8];
   EXPECT_EQ(WideCharToMultiByte(932, WC_COMPOSITECHECK | WC_DISCARDNS, text.data(), 2, buf, 8, nullptr, nullptr), 1);
   EXPECT_EQ(buf[0], 'e');
-  BOOL used = FALSE;
-  EXPECT_EQ(WideCharToMultiByte(932, WC_COMPOSITECHECK | WC_DEFAULTCHAR, text.data(), 2, buf, 8, nullptr, &used), 2);
-  EXPECT_TRUE(used);
+  BOOL used = TRUE;
+  // The composed e-acute best-fits to "e".
+  EXPECT_EQ(WideCharToMultiByte(932, WC_COMPOSITECHECK | WC_DEFAULTCHAR, text.data(), 2, buf, 8, nullptr, &used), 1);
+  EXPECT_FALSE(used);
+  EXPECT_EQ(buf[0], 'e');
   SetLastError(0);
   EXPECT_EQ(WideCharToMultiByte(932, WC_COMPOSITECHECK | WC_DISCARDNS | WC_SEPCHARS, text.data(), 2, buf, 8,
                                 nullptr, nullptr), 0);

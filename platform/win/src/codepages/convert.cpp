@@ -5,13 +5,25 @@
 namespace winplat::cp {
 namespace {
 
+// Outputs that store whole characters only: once one does not fit, nothing more is stored, so a
+// short buffer never ends in half a double-byte character or half a surrogate pair.
 struct WideOut {
   char16_t* p;
   size_t cap;
   size_t n = 0;
   void Put(char16_t c) {
     if (n < cap) p[n] = c;
+    else cap = 0;
     ++n;
+  }
+  void PutPair(char16_t hi, char16_t lo) {
+    if (n + 2 <= cap) {
+      p[n] = hi;
+      p[n + 1] = lo;
+    } else {
+      cap = 0;
+    }
+    n += 2;
   }
 };
 
@@ -21,7 +33,24 @@ struct ByteOut {
   size_t n = 0;
   void Put(uint8_t c) {
     if (n < cap) p[n] = static_cast<char>(c);
+    else cap = 0;
     ++n;
+  }
+  void Put(const uint8_t* b, size_t k) {
+    if (n + k <= cap) {
+      for (size_t i = 0; i < k; ++i) p[n + i] = static_cast<char>(b[i]);
+    } else {
+      cap = 0;
+    }
+    n += k;
+  }
+  void PutCode(uint16_t code) {
+    if (code < 0x100) {
+      Put(static_cast<uint8_t>(code));
+    } else {
+      const uint8_t b[2] = {static_cast<uint8_t>(code >> 8), static_cast<uint8_t>(code)};
+      Put(b, 2);
+    }
   }
 };
 
@@ -29,7 +58,7 @@ constexpr char16_t kReplacement = 0xFFFD;
 
 bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
-bool IsNonSpacing(char16_t c) { return (c >= 0x0300 && c <= 0x036F) || (c >= 0x3099 && c <= 0x309A); }
+bool IsPrivateUse(char16_t c) { return c >= 0xE000 && c <= 0xF8FF; }
 
 constexpr char kBase64[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
@@ -42,9 +71,10 @@ int Base64Value(uint8_t c) {
   return -1;
 }
 
-// Written as themselves: the direct set of RFC 2152 and white space.
+// Written as themselves: the direct set of RFC 2152, white space and NUL.
 bool IsUtf7Direct(char16_t c) {
   if (c >= 0x80) return false;
+  if (c == 0) return true;
   if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')) return true;
   switch (c) {
     case '\'': case '(': case ')': case ',': case '-': case '.': case '/': case ':': case '?':
@@ -64,6 +94,8 @@ size_t DecodeTable(const Table& t, const uint8_t* s, size_t n, char16_t* out, si
     const uint8_t b = s[i];
     switch (t.byteKind[b]) {
       case 1:
+        // Bytes outside the code page's character set read as private-use characters.
+        if (IsPrivateUse(t.single[b])) invalid = true;
         o.Put(t.single[b]);
         ++i;
         break;
@@ -73,20 +105,20 @@ size_t DecodeTable(const Table& t, const uint8_t* s, size_t n, char16_t* out, si
           // A trail in range belongs to the lead even when the pair has no character.
           const char16_t w = t.dbcs[(b << 8) | trail];
           if (!w) invalid = true;
-          o.Put(w ? w : kReplacement);
+          o.Put(w ? w : t.uniDefault);
           i += 2;
         } else {
           // A lead byte at the end or before a byte that cannot trail: the lead alone is bad,
           // and the next byte is read afresh (a NUL or a line break is never swallowed).
           invalid = true;
-          o.Put(kReplacement);
+          o.Put(t.uniDefault);
           ++i;
         }
         break;
       }
       default:
         invalid = true;
-        o.Put(kReplacement);
+        o.Put(t.uniDefault);
         ++i;
         break;
     }
@@ -94,23 +126,50 @@ size_t DecodeTable(const Table& t, const uint8_t* s, size_t n, char16_t* out, si
   return o.n;
 }
 
-size_t EncodeTable(const Table& t, const char16_t* s, size_t n, char* out, size_t cap,
-                   const char* defChar, size_t defLen, bool& usedDefault, bool discardNonSpacing) {
+size_t EncodeTable(const Table& t, const char16_t* s, size_t n, char* out, size_t cap, const EncodeOptions& options,
+                   bool& usedDefault) {
   ByteOut o{out, out ? cap : 0};
+  const uint8_t* def = reinterpret_cast<const uint8_t*>(options.defChar);
+  // The code of c, or kUnmapped; best-fit codes only when allowed.
+  auto codeOf = [&](char16_t c) {
+    const uint16_t code = t.fromWide[c];
+    if (code != kUnmapped && !options.bestFit && !t.RoundTrips(c, code)) return kUnmapped;
+    return code;
+  };
   for (size_t i = 0; i < n; ++i) {
     const char16_t c = s[i];
-    const uint16_t code = t.fromWide[c];
+    if (options.composite != Composite::None && i + 1 < n && IsNonSpacingMark(s[i + 1])) {
+      const char16_t composed = Compose(c, s[i + 1]);
+      const uint16_t code = composed ? codeOf(composed) : kUnmapped;
+      if (code != kUnmapped) {
+        o.PutCode(code);
+        ++i;
+        continue;
+      }
+      if (options.composite == Composite::DefaultChar) {
+        usedDefault = true;
+        o.Put(def, options.defLen);
+        ++i;
+        continue;
+      }
+      if (options.composite == Composite::DiscardNs) {
+        const uint16_t base = codeOf(c);
+        if (base == kUnmapped) {
+          usedDefault = true;
+          o.Put(def, options.defLen);
+        } else {
+          o.PutCode(base);
+        }
+        ++i;
+        continue;
+      }
+    }
+    const uint16_t code = codeOf(c);
     if (code == kUnmapped) {
-      if (discardNonSpacing && i > 0 && IsNonSpacing(c)) continue;
-      // A surrogate pair is one character and gets one default character.
-      if (IsHighSurrogate(c) && i + 1 < n && IsLowSurrogate(s[i + 1])) ++i;
       usedDefault = true;
-      for (size_t k = 0; k < defLen; ++k) o.Put(static_cast<uint8_t>(defChar[k]));
-    } else if (code < 0x100) {
-      o.Put(static_cast<uint8_t>(code));
+      o.Put(def, options.defLen);
     } else {
-      o.Put(static_cast<uint8_t>(code >> 8));
-      o.Put(static_cast<uint8_t>(code));
+      o.PutCode(code);
     }
   }
   return o.n;
@@ -150,14 +209,16 @@ size_t DecodeUtf8(const uint8_t* s, size_t n, char16_t* out, size_t cap, bool& i
       ++i;
       continue;
     }
-    // One U+FFFD for the longest valid prefix of a broken sequence.
+    // One U+FFFD for the longest valid prefix of a broken sequence. A continuation byte that
+    // makes the sequence overlong, a surrogate or too large still belongs to it, as on the
+    // platform: ED A0 80 is two U+FFFD, F4 90 80 80 three.
     size_t j = i + 1;
     bool ok = true;
     for (size_t k = 0; k < need; ++k, ++j) {
       if (j >= n) { ok = false; break; }
       const uint8_t c = s[j];
-      const uint8_t l = k == 0 ? lo : 0x80, h = k == 0 ? hi : 0xBF;
-      if (c < l || c > h) { ok = false; break; }
+      if (c < 0x80 || c > 0xBF) { ok = false; break; }
+      if (k == 0 && (c < lo || c > hi)) { ok = false; ++j; break; }
       cp = (cp << 6) | (c & 0x3F);
     }
     if (!ok) {
@@ -168,8 +229,7 @@ size_t DecodeUtf8(const uint8_t* s, size_t n, char16_t* out, size_t cap, bool& i
     }
     if (cp >= 0x10000) {
       cp -= 0x10000;
-      o.Put(static_cast<char16_t>(0xD800 + (cp >> 10)));
-      o.Put(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+      o.PutPair(static_cast<char16_t>(0xD800 + (cp >> 10)), static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
     } else {
       o.Put(static_cast<char16_t>(cp));
     }
@@ -193,17 +253,23 @@ size_t EncodeUtf8(const char16_t* s, size_t n, char* out, size_t cap, bool& inva
       invalid = true;
       cp = kReplacement;
     }
+    uint8_t b[4];
+    size_t k;
     if (cp < 0x800) {
-      o.Put(static_cast<uint8_t>(0xC0 | (cp >> 6)));
+      b[0] = static_cast<uint8_t>(0xC0 | (cp >> 6));
+      k = 2;
     } else if (cp < 0x10000) {
-      o.Put(static_cast<uint8_t>(0xE0 | (cp >> 12)));
-      o.Put(static_cast<uint8_t>(0x80 | ((cp >> 6) & 0x3F)));
+      b[0] = static_cast<uint8_t>(0xE0 | (cp >> 12));
+      b[1] = static_cast<uint8_t>(0x80 | ((cp >> 6) & 0x3F));
+      k = 3;
     } else {
-      o.Put(static_cast<uint8_t>(0xF0 | (cp >> 18)));
-      o.Put(static_cast<uint8_t>(0x80 | ((cp >> 12) & 0x3F)));
-      o.Put(static_cast<uint8_t>(0x80 | ((cp >> 6) & 0x3F)));
+      b[0] = static_cast<uint8_t>(0xF0 | (cp >> 18));
+      b[1] = static_cast<uint8_t>(0x80 | ((cp >> 12) & 0x3F));
+      b[2] = static_cast<uint8_t>(0x80 | ((cp >> 6) & 0x3F));
+      k = 4;
     }
-    o.Put(static_cast<uint8_t>(0x80 | (cp & 0x3F)));
+    b[k - 1] = static_cast<uint8_t>(0x80 | (cp & 0x3F));
+    o.Put(b, k);
   }
   return o.n;
 }
@@ -226,11 +292,8 @@ size_t DecodeUtf7(const uint8_t* s, size_t n, char16_t* out, size_t cap, bool& i
         shifted = true;
         bits = 0;
         nbits = 0;
-      } else if (c >= 0x80) {
-        invalid = true;
-        o.Put(kReplacement);
       } else {
-        o.Put(c);
+        o.Put(c);  // bytes from 0x80 up read as U+0080.. as on the platform
       }
       ++i;
       continue;
@@ -261,36 +324,45 @@ size_t EncodeUtf7(const char16_t* s, size_t n, char* out, size_t cap) {
   bool shifted = false;
   uint32_t bits = 0;
   int nbits = 0;
+  uint8_t g[8];  // the bytes of one character, stored whole
+  size_t k = 0;
+  // Every base64 run is closed with '-', as the platform writes it.
+  auto close = [&] {
+    if (nbits > 0) g[k++] = static_cast<uint8_t>(kBase64[(bits << (6 - nbits)) & 0x3F]);
+    g[k++] = '-';
+    shifted = false;
+    bits = 0;
+    nbits = 0;
+  };
   for (size_t i = 0; i < n; ++i) {
     const char16_t c = s[i];
+    k = 0;
     if (IsUtf7Direct(c)) {
-      if (shifted) {
-        if (nbits > 0) o.Put(kBase64[(bits << (6 - nbits)) & 0x3F]);
-        // A '-' ends the run when the next byte could be read as part of it.
-        if (Base64Value(static_cast<uint8_t>(c)) >= 0 || c == '-') o.Put('-');
-        shifted = false;
-        bits = 0;
-        nbits = 0;
-      }
-      o.Put(static_cast<uint8_t>(c));
+      if (shifted) close();
+      g[k++] = static_cast<uint8_t>(c);
     } else if (c == '+' && !shifted) {
-      o.Put('+');
-      o.Put('-');
+      g[k++] = '+';
+      g[k++] = '-';
     } else {
       if (!shifted) {
-        o.Put('+');
+        g[k++] = '+';
         shifted = true;
       }
       bits = (bits << 16) | c;
       nbits += 16;
       while (nbits >= 6) {
         nbits -= 6;
-        o.Put(kBase64[(bits >> nbits) & 0x3F]);
+        g[k++] = static_cast<uint8_t>(kBase64[(bits >> nbits) & 0x3F]);
       }
       bits &= (1u << nbits) - 1;
     }
+    o.Put(g, k);
   }
-  if (shifted && nbits > 0) o.Put(kBase64[(bits << (6 - nbits)) & 0x3F]);
+  if (shifted) {
+    k = 0;
+    close();
+    o.Put(g, k);
+  }
   return o.n;
 }
 
@@ -313,7 +385,7 @@ bool FromWide(UINT codePage, const char16_t* s, size_t n, char* out, size_t cap,
   } else if (codePage == 65000) {
     count = EncodeUtf7(s, n, out, cap);
   } else if (const Table* t = GetTable(codePage)) {
-    count = EncodeTable(*t, s, n, out, cap, "?", 1, lossy, false);
+    count = EncodeTable(*t, s, n, out, cap, EncodeOptions{}, lossy);
   } else {
     return false;
   }

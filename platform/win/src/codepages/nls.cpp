@@ -1,5 +1,6 @@
 // MultiByteToWideChar, WideCharToMultiByte and the code-page queries.
 #include <cstring>
+#include <string>
 #include "codepages/codec.h"
 #include "winerror.h"
 #include "winnls.h"
@@ -18,8 +19,7 @@ int Fail(DWORD code) {
 
 int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteStr, int cbMultiByte,
                                LPWSTR lpWideCharStr, int cchWideChar) {
-  if (!lpMultiByteStr || cbMultiByte == 0 || cbMultiByte < -1 || cchWideChar < 0 ||
-      (cchWideChar > 0 && !lpWideCharStr))
+  if (!lpMultiByteStr || cbMultiByte == 0 || cchWideChar < 0 || (cchWideChar > 0 && !lpWideCharStr))
     return Fail(ERROR_INVALID_PARAMETER);
   const UINT cpage = cp::ResolveCodePage(CodePage);
   if (!cp::IsKnownCodePage(cpage)) return Fail(ERROR_INVALID_PARAMETER);
@@ -28,15 +28,24 @@ int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteS
   } else {
     if (dwFlags & ~static_cast<DWORD>(MB_PRECOMPOSED | MB_COMPOSITE | MB_USEGLYPHCHARS | MB_ERR_INVALID_CHARS))
       return Fail(ERROR_INVALID_FLAGS);
-    // Decomposed output has no tables here. MB_USEGLYPHCHARS changes nothing: none of these
-    // code pages has glyph forms for its control characters.
-    if (dwFlags & MB_COMPOSITE) return Fail(ERROR_INVALID_FLAGS);
+    // MB_USEGLYPHCHARS changes nothing: none of these code pages has glyph forms for its
+    // control characters.
+    if ((dwFlags & MB_PRECOMPOSED) && (dwFlags & MB_COMPOSITE)) return Fail(ERROR_INVALID_FLAGS);
   }
-  const size_t n = cbMultiByte == -1 ? std::strlen(lpMultiByteStr) + 1 : static_cast<size_t>(cbMultiByte);
+  // Any negative length means a NUL-terminated string.
+  const size_t n = cbMultiByte < 0 ? std::strlen(lpMultiByteStr) + 1 : static_cast<size_t>(cbMultiByte);
+  const auto* bytes = reinterpret_cast<const uint8_t*>(lpMultiByteStr);
   size_t count = 0;
   bool invalid = false;
-  cp::ToWide(cpage, reinterpret_cast<const uint8_t*>(lpMultiByteStr), n, cchWideChar ? lpWideCharStr : nullptr,
-             static_cast<size_t>(cchWideChar), count, invalid);
+  if (dwFlags & MB_COMPOSITE) {
+    std::u16string composed(n, u'\0');
+    cp::ToWide(cpage, bytes, n, composed.data(), composed.size(), count, invalid);
+    count = cp::Decompose(composed.data(), count, cchWideChar ? lpWideCharStr : nullptr,
+                          static_cast<size_t>(cchWideChar));
+  } else {
+    cp::ToWide(cpage, bytes, n, cchWideChar ? lpWideCharStr : nullptr, static_cast<size_t>(cchWideChar), count,
+               invalid);
+  }
   if (invalid && (dwFlags & MB_ERR_INVALID_CHARS)) return Fail(ERROR_NO_UNICODE_TRANSLATION);
   if (count > 0x7FFFFFFF) return Fail(ERROR_INSUFFICIENT_BUFFER);
   if (cchWideChar && count > static_cast<size_t>(cchWideChar)) return Fail(ERROR_INSUFFICIENT_BUFFER);
@@ -46,13 +55,12 @@ int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteS
 int WINAPI WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideCharStr, int cchWideChar,
                                LPSTR lpMultiByteStr, int cbMultiByte, LPCSTR lpDefaultChar,
                                LPBOOL lpUsedDefaultChar) {
-  if (!lpWideCharStr || cchWideChar == 0 || cchWideChar < -1 || cbMultiByte < 0 ||
-      (cbMultiByte > 0 && !lpMultiByteStr))
+  if (!lpWideCharStr || cchWideChar == 0 || cbMultiByte < 0 || (cbMultiByte > 0 && !lpMultiByteStr))
     return Fail(ERROR_INVALID_PARAMETER);
   const UINT cpage = cp::ResolveCodePage(CodePage);
   if (!cp::IsKnownCodePage(cpage)) return Fail(ERROR_INVALID_PARAMETER);
   size_t n;
-  if (cchWideChar == -1) {
+  if (cchWideChar < 0) {  // any negative length means a NUL-terminated string
     n = 0;
     while (lpWideCharStr[n]) ++n;
     ++n;
@@ -79,19 +87,18 @@ int WINAPI WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideCharS
     const DWORD how = dwFlags & (WC_DISCARDNS | WC_SEPCHARS | WC_DEFAULTCHAR);
     if (how & (how - 1)) return Fail(ERROR_INVALID_FLAGS);  // at most one of them
     const cp::Table& t = *cp::GetTable(cpage);
-    // No best-fit mappings are made, with or without WC_NO_BEST_FIT_CHARS. Composed forms are
-    // not built either: with WC_COMPOSITECHECK | WC_DISCARDNS a non-spacing mark is dropped,
-    // otherwise it is converted on its own (usually to the default character).
-    const char builtin = '?';
-    const char* def = &builtin;
-    size_t defLen = 1;
+    cp::EncodeOptions options;
     if (lpDefaultChar) {
-      def = lpDefaultChar;
-      defLen = (t.IsLead(static_cast<uint8_t>(lpDefaultChar[0])) && lpDefaultChar[1]) ? 2 : 1;
+      options.defChar = lpDefaultChar;
+      options.defLen = (t.IsLead(static_cast<uint8_t>(lpDefaultChar[0])) && lpDefaultChar[1]) ? 2 : 1;
     }
+    options.bestFit = !(dwFlags & WC_NO_BEST_FIT_CHARS);
+    if (dwFlags & WC_COMPOSITECHECK)
+      options.composite = (how & WC_DISCARDNS)     ? cp::Composite::DiscardNs
+                          : (how & WC_DEFAULTCHAR) ? cp::Composite::DefaultChar
+                                                   : cp::Composite::SepChars;
     bool used = false;
-    count = cp::EncodeTable(t, lpWideCharStr, n, out, cap, def, defLen, used,
-                            (dwFlags & WC_COMPOSITECHECK) && (dwFlags & WC_DISCARDNS));
+    count = cp::EncodeTable(t, lpWideCharStr, n, out, cap, options, used);
     if (lpUsedDefaultChar) *lpUsedDefaultChar = used ? TRUE : FALSE;
   }
   if (count > 0x7FFFFFFF) return Fail(ERROR_INSUFFICIENT_BUFFER);

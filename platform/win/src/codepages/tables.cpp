@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 #include "codepages/codec.h"
+#include "codepages/nls_data.h"
 #include "winplat_mode.h"
 
 namespace winplat::cp {
@@ -32,6 +33,11 @@ char16_t IconvOne(iconv_t cd, const char* bytes, size_t len) {
 
 void AddReverse(OwnedTable& o, char16_t wc, uint16_t code) {
   if (o.fromWide[wc] == kUnmapped) o.fromWide[wc] = code;
+}
+
+// Near characters for those outside the code page, after the code page's own characters.
+void AddBestFit(OwnedTable& o, const BestFit* list, size_t count) {
+  for (size_t i = 0; i < count; ++i) AddReverse(o, list[i].wide, list[i].code);
 }
 
 void Finish(OwnedTable& o) {
@@ -78,6 +84,8 @@ std::unique_ptr<OwnedTable> Build932() {
       if (necIbm != (pass == 1)) continue;
       if (char16_t w = o->dbcs[code]) AddReverse(*o, w, static_cast<uint16_t>(code));
     }
+  AddBestFit(*o, kBestFit932, kBestFit932Count);
+  o->t.uniDefault = 0x30FB;  // KATAKANA MIDDLE DOT
   Finish(*o);
   return o;
 }
@@ -109,6 +117,7 @@ std::unique_ptr<OwnedTable> BuildSbcs(UINT codePage) {
   }
   for (int b = 0; b < 256; ++b)
     if (o->t.byteKind[b] == 1) AddReverse(*o, o->t.single[b], static_cast<uint16_t>(b));
+  if (codePage == 1252) AddBestFit(*o, kBestFit1252, kBestFit1252Count);
   Finish(*o);
   return o;
 }
