@@ -1,6 +1,8 @@
 // Code-page conversion speed against glibc iconv on the same text, side by side.
 #include <benchmark/benchmark.h>
 #include <iconv.h>
+#include <algorithm>
+#include <vector>
 #include <string>
 #include "windows.h"
 
@@ -90,8 +92,54 @@ void CompareNoCase(benchmark::State& state) {
                                             b.data(), static_cast<int>(b.size())));
 }
 
+// File-name-like strings sorted the way the program's lists sort them, against a plain
+// ordinal sort of the same strings as the anchor.
+std::vector<std::u16string> Names() {
+  std::vector<std::u16string> names;
+  uint32_t seed = 12345;
+  for (int i = 0; i < 4096; ++i) {
+    seed = seed * 1103515245u + 12345u;
+    std::u16string n = (seed >> 16) % 3 == 0 ? u"黒板_" : (seed >> 16) % 3 == 1 ? u"Page-" : u"page_";
+    n += std::u16string(1, static_cast<char16_t>(u'a' + (seed >> 8) % 26));
+    n += std::u16string(1, static_cast<char16_t>(u'0' + (seed >> 4) % 10));
+    n += u".bmp";
+    names.push_back(n);
+  }
+  return names;
+}
+
+void SortWordSort(benchmark::State& state) {
+  const std::vector<std::u16string> names = Names();
+  for (auto _ : state) {
+    std::vector<std::u16string> v = names;
+    std::sort(v.begin(), v.end(), [](const std::u16string& a, const std::u16string& b) {
+      return CompareStringW(LOCALE_USER_DEFAULT, 0, a.data(), static_cast<int>(a.size()), b.data(),
+                            static_cast<int>(b.size())) == CSTR_LESS_THAN;
+    });
+    benchmark::DoNotOptimize(v.data());
+  }
+}
+
+void SortOrdinal(benchmark::State& state) {
+  const std::vector<std::u16string> names = Names();
+  for (auto _ : state) {
+    std::vector<std::u16string> v = names;
+    std::sort(v.begin(), v.end());
+    benchmark::DoNotOptimize(v.data());
+  }
+}
+
+void CompareAnsiNoCase(benchmark::State& state) {
+  const char* a = "Settings_Section_Name_0042";
+  const char* b = "SETTINGS_SECTION_NAME_0043";
+  for (auto _ : state) benchmark::DoNotOptimize(CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a, -1, b, -1));
+}
+
 }  // namespace
 
+BENCHMARK(SortWordSort);
+BENCHMARK(SortOrdinal);
+BENCHMARK(CompareAnsiNoCase);
 BENCHMARK(Cp932ToWide);
 BENCHMARK(Cp932ToWideIconv);
 BENCHMARK(WideToCp932);

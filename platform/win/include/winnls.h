@@ -1,12 +1,18 @@
 // Code pages, case mapping, string comparison and locale information.
 //
 // Code pages: 932 (the Windows variant of Shift-JIS), 1252, 437, 65001 (UTF-8) and 65000 (UTF-7).
-// CP_ACP follows the platform's ANSI code page (winplat_mode.h). Conversions never best-fit: a
-// character without a mapping becomes the default character ('?'), reported through
-// lpUsedDefaultChar. Malformed input becomes U+FFFD (or fails with MB_ERR_INVALID_CHARS).
+// CP_ACP follows the platform's ANSI code page (winplat_mode.h). Narrowing to 932 and 1252 maps
+// characters outside the code page to near ones (best fit, "é" to "e"; not with
+// WC_NO_BEST_FIT_CHARS); others become the default character ('?', one per UTF-16 unit),
+// reported through lpUsedDefaultChar. A short buffer never receives half a character. Malformed
+// input becomes the code page's default character (U+30FB for 932, U+FFFD for UTF-8), or fails
+// with MB_ERR_INVALID_CHARS. A negative length of any value means a NUL-terminated string.
 //
-// Comparison is not linguistic: CompareString folds case with the same table as CharUpperBuffW and
-// then orders by UTF-16 code unit, so hashed and sorted look-ups agree.
+// Comparison is the platform's word sort in the user's locale: letters first by letter, then by
+// accent, then by case (lower first), width and kana type; punctuation before digits before
+// letters; hyphens and apostrophes count last (SORT_STRINGSORT: as punctuation); NUL and control
+// characters never count. Case folds with the same table as CharUpperBuffW. Kanji sort in code
+// page 932 order on a Japanese system. lstrcmp(i) sort a null string before every other.
 //
 // On the ANSI-only platform (Windows 9x-like) these W calls exist: MultiByteToWideChar,
 // WideCharToMultiByte, lstrlenW, lstrcpyW, lstrcpynW, lstrcatW. CharUpperW, CharLowerW,

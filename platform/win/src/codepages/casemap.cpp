@@ -59,17 +59,6 @@ const CaseTables& Cases() {
   return *t;
 }
 
-bool IsNonSpacingMark(char16_t c) {
-  return (c >= 0x0300 && c <= 0x036F) || c == 0x3099 || c == 0x309A;
-}
-
-bool IsSymbol(char16_t c) {
-  if (c < 0x80) return !((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'));
-  return (c >= 0x2000 && c <= 0x206F) || (c >= 0x3000 && c <= 0x3003) || (c >= 0x3008 && c <= 0x301F) ||
-         (c >= 0xFF01 && c <= 0xFF0F) || (c >= 0xFF1A && c <= 0xFF20) || (c >= 0xFF3B && c <= 0xFF40) ||
-         (c >= 0xFF5B && c <= 0xFF65) || (c >= 0x00A0 && c <= 0x00BF) || c == 0x00D7 || c == 0x00F7;
-}
-
 }  // namespace
 
 char16_t ToUpper(char16_t c) { return Cases().upper[c]; }
@@ -83,34 +72,6 @@ int CompareNoCase(std::u16string_view a, std::u16string_view b) {
     if (x != y) return x < y ? -1 : 1;
   }
   return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
-}
-
-int CompareWide(DWORD flags, const char16_t* a, size_t na, const char16_t* b, size_t nb) {
-  const CaseTables& t = Cases();
-  const bool noCase = flags & (NORM_IGNORECASE | LINGUISTIC_IGNORECASE);
-  const bool noMarks = flags & (NORM_IGNORENONSPACE | LINGUISTIC_IGNOREDIACRITIC);
-  const bool noSymbols = flags & NORM_IGNORESYMBOLS;
-  const bool noWidth = flags & NORM_IGNOREWIDTH;
-  const bool noKana = flags & NORM_IGNOREKANATYPE;
-  auto skip = [&](char16_t c) { return (noMarks && IsNonSpacingMark(c)) || (noSymbols && IsSymbol(c)); };
-  auto fold = [&](char16_t c) {
-    if (noWidth) {
-      if (c >= 0xFF01 && c <= 0xFF5E) c = static_cast<char16_t>(c - 0xFEE0);
-      else if (c == 0x3000) c = u' ';
-    }
-    if (noKana && c >= 0x3041 && c <= 0x3096) c = static_cast<char16_t>(c + 0x60);
-    return noCase ? t.upper[c] : c;
-  };
-  size_t i = 0, j = 0;
-  for (;;) {
-    while (i < na && skip(a[i])) ++i;
-    while (j < nb && skip(b[j])) ++j;
-    if (i == na || j == nb) break;
-    const char16_t x = fold(a[i++]), y = fold(b[j++]);
-    if (x != y) return x < y ? CSTR_LESS_THAN : CSTR_GREATER_THAN;
-  }
-  if (i == na && j == nb) return CSTR_EQUAL;
-  return i == na ? CSTR_LESS_THAN : CSTR_GREATER_THAN;
 }
 
 }  // namespace winplat::cp
@@ -127,7 +88,7 @@ uint8_t MapAnsiByte(const cp::Table& t, uint8_t b, bool upper) {
   if (t.byteKind[b] != 1) return b;
   const char16_t w = upper ? cp::ToUpper(t.single[b]) : cp::ToLower(t.single[b]);
   const uint16_t back = t.fromWide[w];
-  return back < 0x100 ? static_cast<uint8_t>(back) : b;
+  return back < 0x100 && t.RoundTrips(w, back) ? static_cast<uint8_t>(back) : b;
 }
 
 DWORD MapAnsiBuffer(char* s, DWORD n, bool upper) {
@@ -213,7 +174,7 @@ namespace {
 
 constexpr DWORD kCompareFlags = NORM_IGNORECASE | NORM_IGNORENONSPACE | NORM_IGNORESYMBOLS | LINGUISTIC_IGNORECASE |
                                 LINGUISTIC_IGNOREDIACRITIC | SORT_STRINGSORT | NORM_IGNOREKANATYPE |
-                                NORM_IGNOREWIDTH | NORM_LINGUISTIC_CASING;
+                                NORM_IGNOREWIDTH | NORM_LINGUISTIC_CASING | LOCALE_USE_CP_ACP;
 
 }  // namespace
 
@@ -247,14 +208,25 @@ int WINAPI CompareStringA(LCID Locale, DWORD dwCmpFlags, LPCSTR lpString1, int c
     SetLastError(ERROR_INVALID_FLAGS);
     return 0;
   }
-  auto widen = [](LPCSTR s, int n) {
-    const size_t len = n >= 0 ? static_cast<size_t>(n) : std::char_traits<char>::length(s);
-    const cp::Table& t = *cp::GetTable(AnsiCodePage());
-    std::u16string w(len, u'\0');
-    bool invalid = false;
-    w.resize(cp::DecodeTable(t, reinterpret_cast<const uint8_t*>(s), len, w.data(), w.size(), invalid));
-    return w;
+  // Short strings (names, list items) are widened on the stack.
+  struct Widened {
+    char16_t local[256];
+    std::u16string heap;
+    const char16_t* p = local;
+    size_t n = 0;
+    Widened(LPCSTR s, int count) {
+      const size_t len = count >= 0 ? static_cast<size_t>(count) : std::char_traits<char>::length(s);
+      const cp::Table& t = *cp::GetTable(AnsiCodePage());
+      char16_t* out = local;
+      if (len > sizeof local / sizeof local[0]) {
+        heap.resize(len);
+        out = heap.data();
+        p = out;
+      }
+      bool invalid = false;
+      n = cp::DecodeTable(t, reinterpret_cast<const uint8_t*>(s), len, out, len, invalid);
+    }
   };
-  const std::u16string a = widen(lpString1, cchCount1), b = widen(lpString2, cchCount2);
-  return cp::CompareWide(dwCmpFlags, a.data(), a.size(), b.data(), b.size());
+  const Widened a(lpString1, cchCount1), b(lpString2, cchCount2);
+  return cp::CompareWide(dwCmpFlags, a.p, a.n, b.p, b.n);
 }

@@ -82,23 +82,36 @@ LPWSTR WINAPI lstrcatW(LPWSTR lpString1, LPCWSTR lpString2) {
   return lpString1;
 }
 
+// A null string sorts before every other string, the empty one included.
+template <typename Ch>
+bool NullOrder(const Ch* a, const Ch* b, int& order) {
+  if (a && b) return false;
+  order = a ? 1 : b ? -1 : 0;
+  return true;
+}
+
 int WINAPI lstrcmpA(LPCSTR lpString1, LPCSTR lpString2) {
-  return Order(CompareStringA(LOCALE_USER_DEFAULT, 0, lpString1 ? lpString1 : "", -1, lpString2 ? lpString2 : "", -1));
+  int order;
+  if (NullOrder(lpString1, lpString2, order)) return order;
+  return Order(CompareStringA(LOCALE_USER_DEFAULT, 0, lpString1, -1, lpString2, -1));
 }
 
 int WINAPI lstrcmpiA(LPCSTR lpString1, LPCSTR lpString2) {
-  return Order(CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, lpString1 ? lpString1 : "", -1,
-                              lpString2 ? lpString2 : "", -1));
+  int order;
+  if (NullOrder(lpString1, lpString2, order)) return order;
+  return Order(CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, lpString1, -1, lpString2, -1));
 }
 
 int WINAPI lstrcmpW(LPCWSTR lpString1, LPCWSTR lpString2) {
   if (StubbedOnAnsiPlatform()) return 0;
-  return Order(cp::CompareWide(0, lpString1 ? lpString1 : u"", WideLength(lpString1), lpString2 ? lpString2 : u"",
-                               WideLength(lpString2)));
+  int order;
+  if (NullOrder(lpString1, lpString2, order)) return order;
+  return Order(cp::CompareWide(0, lpString1, WideLength(lpString1), lpString2, WideLength(lpString2)));
 }
 
 int WINAPI lstrcmpiW(LPCWSTR lpString1, LPCWSTR lpString2) {
   if (StubbedOnAnsiPlatform()) return 0;
-  return Order(cp::CompareWide(NORM_IGNORECASE, lpString1 ? lpString1 : u"", WideLength(lpString1),
-                               lpString2 ? lpString2 : u"", WideLength(lpString2)));
+  int order;
+  if (NullOrder(lpString1, lpString2, order)) return order;
+  return Order(cp::CompareWide(NORM_IGNORECASE, lpString1, WideLength(lpString1), lpString2, WideLength(lpString2)));
 }
