@@ -403,6 +403,10 @@ void ApplyStyle(EditData& d, DWORD style) {
   if ((style & ES_PASSWORD) && !(style & ES_MULTILINE) && !d.m.PasswordChar()) d.m.SetPasswordChar(u'*');
 }
 
+// Positions as the window's callers count them (bytes in an ANSI edit) and back.
+size_t OutPos(const EditData& d, size_t pos) { return d.m.CountsBytes() ? d.m.ToAnsiPos(pos) : pos; }
+size_t InPos(const EditData& d, size_t pos) { return d.m.CountsBytes() ? d.m.FromAnsiPos(pos) : pos; }
+
 LRESULT CALLBACK EditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   EditData* d = StateOf<EditData>(h);
   if (msg == WM_NCCREATE) {
@@ -411,6 +415,9 @@ LRESULT CALLBACK EditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     SetControlKind(h, u"EDIT");
     auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
     ApplyStyle(*d, static_cast<DWORD>(cs->style));
+    // An edit made by the ANSI calls (or on the ANSI-only platform) counts positions and its
+    // limit in bytes of the ANSI code page, as the platform's ANSI edits do.
+    d->m.SetCountsBytes(IsAnsiOnlyPlatform() || !IsWindowUnicode(h));
     d->vbar = (cs->style & WS_VSCROLL) != 0;
     if (cs->lpszName && !IS_INTRESOURCE(cs->lpszName)) d->m.SetText(cs->lpszName);
   }
@@ -610,17 +617,15 @@ LRESULT CALLBACK EditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     }
     case EM_GETSEL: {
-      // The ANSI-only platform's edits count bytes of the code page, as Windows 9x does.
-      bool bytes = IsAnsiOnlyPlatform();
-      DWORD s = static_cast<DWORD>(bytes ? d->m.ToAnsiPos(d->m.SelStart()) : d->m.SelStart());
-      DWORD e = static_cast<DWORD>(bytes ? d->m.ToAnsiPos(d->m.SelEnd()) : d->m.SelEnd());
+      DWORD s = static_cast<DWORD>(OutPos(*d, d->m.SelStart()));
+      DWORD e = static_cast<DWORD>(OutPos(*d, d->m.SelEnd()));
       if (wp) *reinterpret_cast<DWORD*>(wp) = s;
       if (lp) *reinterpret_cast<DWORD*>(lp) = e;
       return static_cast<LRESULT>(static_cast<DWORD>(std::min<DWORD>(s, 0xFFFF) | (std::min<DWORD>(e, 0xFFFF) << 16)));
     }
     case EM_SETSEL: {
       long long s = static_cast<int>(static_cast<DWORD>(wp)), e = static_cast<int>(static_cast<DWORD>(lp));
-      if (IsAnsiOnlyPlatform()) {
+      if (d->m.CountsBytes()) {
         if (s > 0) s = static_cast<long long>(d->m.FromAnsiPos(static_cast<size_t>(s)));
         if (e > 0) e = static_cast<long long>(d->m.FromAnsiPos(static_cast<size_t>(e)));
       }
@@ -694,18 +699,18 @@ LRESULT CALLBACK EditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       auto lines = Lines(h, *d, d->m.Text());
       int l = static_cast<int>(wp) == -1 ? static_cast<int>(LineOf(lines, d->m.Caret())) : static_cast<int>(wp);
       if (l < 0 || l >= static_cast<int>(lines.size())) return -1;
-      return static_cast<LRESULT>(lines[static_cast<size_t>(l)].start);
+      return static_cast<LRESULT>(OutPos(*d, lines[static_cast<size_t>(l)].start));
     }
     case EM_LINEFROMCHAR: {
       auto lines = Lines(h, *d, d->m.Text());
-      size_t p = static_cast<int>(wp) == -1 ? d->m.Caret() : static_cast<size_t>(wp);
+      size_t p = static_cast<int>(wp) == -1 ? d->m.Caret() : InPos(*d, static_cast<size_t>(wp));
       return static_cast<LRESULT>(LineOf(lines, p));
     }
     case EM_LINELENGTH: {
       auto lines = Lines(h, *d, d->m.Text());
-      size_t p = static_cast<int>(wp) == -1 ? d->m.Caret() : static_cast<size_t>(wp);
+      size_t p = static_cast<int>(wp) == -1 ? d->m.Caret() : InPos(*d, static_cast<size_t>(wp));
       const Line& l = lines[LineOf(lines, p)];
-      return static_cast<LRESULT>(l.end - l.start);
+      return static_cast<LRESULT>(OutPos(*d, l.end) - OutPos(*d, l.start));
     }
     case EM_GETLINE: {
       // The buffer's first word gives its size; the line is not terminated.

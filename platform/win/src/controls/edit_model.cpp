@@ -77,15 +77,33 @@ EditResult EditModel::SetSel(long long start, long long end) {
   return r;
 }
 
+size_t EditModel::Measure(std::u16string_view text) const {
+  return countBytes_ ? WideToAnsi(text).size() : text.size();
+}
+
 EditResult EditModel::Insert(std::u16string_view text) {
   EditResult r;
   size_t s = SelStart(), e = SelEnd();
-  size_t room = limit_ > text_.size() - (e - s) ? limit_ - (text_.size() - (e - s)) : 0;
+  const size_t kept = Measure(text_) - Measure(std::u16string_view(text_).substr(s, e - s));
+  size_t room = limit_ > kept ? limit_ - kept : 0;
   std::u16string_view put = text;
-  if (put.size() > room) {
-    put = put.substr(0, room);
-    // Never keep half a pair at the cut.
-    if (!put.empty() && IsHighSurrogate(put.back())) put.remove_suffix(1);
+  if (Measure(put) > room) {
+    if (countBytes_) {
+      // Whole characters while their bytes fit.
+      size_t i = 0, bytes = 0;
+      while (i < put.size()) {
+        const size_t next = i + (IsHighSurrogate(put[i]) && i + 1 < put.size() && IsLowSurrogate(put[i + 1]) ? 2 : 1);
+        const size_t len = Measure(put.substr(i, next - i));
+        if (bytes + len > room) break;
+        bytes += len;
+        i = next;
+      }
+      put = put.substr(0, i);
+    } else {
+      put = put.substr(0, room);
+      // Never keep half a pair at the cut.
+      if (!put.empty() && IsHighSurrogate(put.back())) put.remove_suffix(1);
+    }
     r.truncated = true;
   }
   if (put.empty() && s == e) {

@@ -50,8 +50,11 @@ class EditModel {
   // Navigation and deletion keys (VK_LEFT, VK_RIGHT, VK_HOME, VK_END, VK_DELETE, VK_BACK).
   EditResult Key(UINT vk, bool shift, bool ctrl);
 
+  // The limit counts UTF-16 units, or bytes of the ANSI code page in an ANSI edit.
   size_t Limit() const { return limit_; }
   void SetLimit(size_t limit) { limit_ = limit == 0 ? kMaxLimit : limit; }
+  bool CountsBytes() const { return countBytes_; }
+  void SetCountsBytes(bool on) { countBytes_ = on; }
   bool ReadOnly() const { return readOnly_; }
   void SetReadOnly(bool on) { readOnly_ = on; }
   bool Multiline() const { return multiline_; }
@@ -88,6 +91,8 @@ class EditModel {
   EditResult Insert(std::u16string_view text);
   EditResult DeleteRange(size_t from, size_t to);
   EditResult MoveTo(size_t pos, bool extend);
+  // Length in the unit the limit counts.
+  size_t Measure(std::u16string_view text) const;
 
   std::u16string text_;
   size_t anchor_ = 0;
@@ -97,6 +102,7 @@ class EditModel {
   bool multiline_ = false;
   bool numbersOnly_ = false;
   bool modified_ = false;
+  bool countBytes_ = false;
   char16_t password_ = 0;
   char16_t pendingHigh_ = 0;
 };

@@ -302,8 +302,22 @@ LRESULT DefCore(HWND h, UINT msg, WPARAM wp, LPARAM lp, bool unicode) {
     case WM_QUERYENDSESSION:
     case WM_QUERYOPEN:
       return TRUE;
+    case WM_WINDOWPOSCHANGING: {
+      // A resized frame keeps the minimum and maximum tracking sizes its owner asks for.
+      auto* p = reinterpret_cast<WINDOWPOS*>(lp);
+      if (!p || (p->flags & SWP_NOSIZE) || !((w->style & WS_THICKFRAME) || !(w->style & (WS_POPUP | WS_CHILD))))
+        return 0;
+      MINMAXINFO mmi = DefaultMinMax(*w);
+      SendW(h, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi));
+      p->cx = std::min<int>(p->cx, mmi.ptMaxTrackSize.x);
+      p->cy = std::min<int>(p->cy, mmi.ptMaxTrackSize.y);
+      if (!(w->style & WS_MINIMIZE)) {
+        p->cx = std::max<int>(p->cx, mmi.ptMinTrackSize.x);
+        p->cy = std::max<int>(p->cy, mmi.ptMinTrackSize.y);
+      }
+      return 0;
+    }
     case WM_GETMINMAXINFO:
-    case WM_WINDOWPOSCHANGING:
     case WM_PARENTNOTIFY:
     case WM_SIZE:
     case WM_MOVE:

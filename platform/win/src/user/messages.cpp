@@ -22,10 +22,18 @@ namespace screen = winplat::screen;
 
 namespace {
 
+// Character messages are queued as UTF-16 (ANSI ones are converted when posted), except the
+// trail byte of a double-byte character already handed to an ANSI retriever.
 struct QMsg {
   MSG msg{};
-  bool wide = true;  // character messages: UTF-16 unit (true) or an ANSI byte
+  bool trailByte = false;
+  uint64_t arrival = 0;  // order of arrival, for telling new messages from seen ones
 };
+
+// Messages that arrived after the last GetMessage/PeekMessage are new: MsgWaitForMultipleObjects
+// wakes for them only. Both guarded by g_queue_mutex.
+uint64_t g_arrivals = 0;
+uint64_t g_seen = 0;
 
 std::mutex g_queue_mutex;
 std::deque<QMsg> g_posted;  // PostMessage, TranslateMessage
@@ -249,6 +257,7 @@ void PostInput(HWND h, UINT msg, WPARAM wp, LPARAM lp, POINT pt) {
   QMsg q;
   q.msg = MSG{h, msg, wp, lp, GetTickCount(), pt};
   std::lock_guard<std::mutex> lock(g_queue_mutex);
+  q.arrival = ++g_arrivals;
   g_input.push_back(q);
 }
 
@@ -257,6 +266,10 @@ void PostInput(HWND h, UINT msg, WPARAM wp, LPARAM lp, POINT pt) {
 namespace {
 
 BOOL PostCore(HWND h, UINT msg, WPARAM wp, LPARAM lp, bool unicode) {
+  if (!unicode && IsCharMsg(msg)) {
+    if (!AnsiCharToWide(CharPath::Post, msg, wp)) return TRUE;  // a lead byte waits for its trail
+    unicode = true;
+  }
   if (h == HWND_BROADCAST) {
     for (HWND t : TopLevelWindows()) PostCore(t, msg, wp, lp, unicode);
     return TRUE;
@@ -266,9 +279,9 @@ BOOL PostCore(HWND h, UINT msg, WPARAM wp, LPARAM lp, bool unicode) {
   POINT pt{};
   GetCursorPos(&pt);
   q.msg = MSG{h, msg, wp, lp, GetTickCount(), pt};
-  q.wide = unicode;
   {
     std::lock_guard<std::mutex> lock(g_queue_mutex);
+    q.arrival = ++g_arrivals;
     g_posted.push_back(q);
   }
   WakeQueue();
@@ -562,39 +575,26 @@ bool PumpOneEvent() {
 
 // ---------------------------------------------------------------- retrieving
 
-// Converts a queued character message to the retriever's kind. A double-byte character
-// becomes its lead byte now and its trail byte next (queued in front when removing).
+// Converts a queued character message for an ANSI retriever. A double-byte character becomes
+// its lead byte now and its trail byte next (queued in front when removing).
 MSG ConvertForRetrieval(std::deque<QMsg>& q, size_t index, bool unicode, bool remove) {
   QMsg& m = q[index];
   MSG out = m.msg;
-  if (!IsCharMsg(out.message) || m.wide == unicode) return out;
-  if (!unicode) {
-    const std::u16string w(1, static_cast<char16_t>(out.wParam & 0xFFFF));
-    // Surrogates have no ANSI form; the pair is narrowed to one '?' at its high half.
-    if (w[0] >= 0xDC00 && w[0] <= 0xDFFF) {
-      out.message = WM_NULL;
-      return out;
-    }
-    const std::string a = winplat::WideToAnsi(w[0] >= 0xD800 && w[0] <= 0xDBFF ? std::u16string(u"?") : w);
-    out.wParam = a.empty() ? 0 : static_cast<uint8_t>(a[0]);
-    if (a.size() > 1 && remove) {
-      QMsg trail = m;
-      trail.msg.wParam = static_cast<uint8_t>(a[1]);
-      trail.wide = false;
-      q.insert(q.begin() + static_cast<ptrdiff_t>(index) + 1, trail);
-    }
+  if (!IsCharMsg(out.message) || unicode || m.trailByte) return out;
+  const std::u16string w(1, static_cast<char16_t>(out.wParam & 0xFFFF));
+  // Surrogates have no ANSI form; the pair is narrowed to one '?' at its high half.
+  if (w[0] >= 0xDC00 && w[0] <= 0xDFFF) {
+    out.message = WM_NULL;
     return out;
   }
-  const uint8_t b = static_cast<uint8_t>(out.wParam & 0xFF);
-  char bytes[2] = {static_cast<char>(b), 0};
-  int n = 1;
-  if (IsDBCSLeadByte(b) && index + 1 < q.size() && q[index + 1].msg.message == out.message && !q[index + 1].wide) {
-    bytes[1] = static_cast<char>(q[index + 1].msg.wParam & 0xFF);
-    n = 2;
-    if (remove) q.erase(q.begin() + static_cast<ptrdiff_t>(index) + 1);
+  const std::string a = winplat::WideToAnsi(w[0] >= 0xD800 && w[0] <= 0xDBFF ? std::u16string(u"?") : w);
+  out.wParam = a.empty() ? 0 : static_cast<uint8_t>(a[0]);
+  if (a.size() > 1 && remove) {
+    QMsg trail = m;
+    trail.msg.wParam = static_cast<uint8_t>(a[1]);
+    trail.trailByte = true;
+    q.insert(q.begin() + static_cast<ptrdiff_t>(index) + 1, trail);
   }
-  const std::u16string w = winplat::AnsiToWide(std::string_view(bytes, static_cast<size_t>(n)));
-  out.wParam = w.empty() ? 0 : w[0];
   return out;
 }
 
@@ -663,7 +663,13 @@ bool TryGet(MSG* out, HWND filter, UINT lo, UINT hi, UINT flags, bool unicode) {
 }
 
 bool GetHooked(MSG* out, HWND filter, UINT lo, UINT hi, UINT flags, bool unicode) {
-  if (!TryGet(out, filter, lo, hi, flags, unicode)) return false;
+  const bool got = TryGet(out, filter, lo, hi, flags, unicode);
+  {
+    // Whatever is queued now has been seen, taken or not.
+    std::lock_guard<std::mutex> lock(g_queue_mutex);
+    g_seen = g_arrivals;
+  }
+  if (!got) return false;
   if (HasHooks(WH_GETMESSAGE))
     CallHooks(WH_GETMESSAGE, HC_ACTION, flags & PM_REMOVE, reinterpret_cast<LPARAM>(out));
   g_last = *out;
@@ -678,14 +684,23 @@ int MillisToNextTimer() {
   return next <= now ? 0 : static_cast<int>(std::min<uint64_t>(next - now, 0x7FFFFFFF));
 }
 
+// A message queued since the last GetMessage/PeekMessage (the caller holds g_queue_mutex).
+bool HasNewMessage() {
+  for (const auto* q : {&g_posted, &g_input})
+    for (const QMsg& m : *q)
+      if (m.arrival > g_seen) return true;
+  return false;
+}
+
 // Sleeps until something may have arrived: input, a post, the next timer, or `limitMs`.
-void WaitForWork(int limitMs) {
+// `onlyNew`: messages already seen do not count as work.
+void WaitForWork(int limitMs, bool onlyNew = false) {
   PresentScreen();
   int t = MillisToNextTimer();
   if (limitMs >= 0 && (t < 0 || limitMs < t)) t = limitMs;
   {
     std::lock_guard<std::mutex> lock(g_queue_mutex);
-    if (!g_posted.empty() || g_quit || !g_input.empty()) return;
+    if (g_quit || (onlyNew ? HasNewMessage() : !g_posted.empty() || !g_input.empty())) return;
   }
   if (t == 0) return;
   screen::CurrentBackend()->WaitEvent(t);
@@ -732,13 +747,21 @@ DWORD WINAPI MsgWaitForMultipleObjects(DWORD count, const HANDLE*, BOOL, DWORD m
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0xFFFFFFFFu;
   }
+  // Only what is new wakes the caller: messages that PeekMessage has already seen (and left in
+  // the queue) do not, so a loop of PeekMessage and MsgWaitForMultipleObjects sleeps.
   const uint64_t start = Now();
   for (;;) {
+    while (PumpOneEvent()) {
+    }
+    {
+      std::lock_guard<std::mutex> lock(g_queue_mutex);
+      if (g_quit || HasNewMessage()) return 0;  // WAIT_OBJECT_0 + nCount
+    }
     MSG m;
-    if (TryGet(&m, nullptr, 0, 0, PM_NOREMOVE, true)) return 0;  // WAIT_OBJECT_0 + nCount
+    if (g_time_passed || MillisToNextTimer() == 0 || PaintMessage(&m, nullptr, 0, 0)) return 0;
     const uint64_t spent = Now() - start;
     if (ms != 0xFFFFFFFFu && spent >= ms) return 0x102;  // WAIT_TIMEOUT
-    WaitForWork(ms == 0xFFFFFFFFu ? -1 : static_cast<int>(ms - spent));
+    WaitForWork(ms == 0xFFFFFFFFu ? -1 : static_cast<int>(ms - spent), true);
   }
 }
 
@@ -785,6 +808,7 @@ BOOL WINAPI TranslateMessage(const MSG* m) {
               m->lParam, m->time, m->pt};
   {
     std::lock_guard<std::mutex> lock(g_queue_mutex);
+    q.arrival = ++g_arrivals;
     g_posted.push_front(q);  // before anything else, as the next message
   }
   return TRUE;

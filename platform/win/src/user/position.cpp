@@ -276,7 +276,7 @@ BOOL WINAPI SetWindowPos(HWND h, HWND after, int x, int y, int cx, int cy, UINT 
   WINDOWPOS done{h, pos.hwndInsertAfter, w->rect.left, w->rect.top, w->rect.right - w->rect.left,
                  w->rect.bottom - w->rect.top, flags | (moved ? 0 : SWP_NOMOVE) | (sized ? 0 : SWP_NOSIZE)};
   SendW(h, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&done));
-  if (auto x2 = PeekWnd(h)) x2->sentSizeMove = true;
+  if (auto x2 = PeekWnd(h); x2 && (moved || sized)) x2->sentSizeMove = true;
   return TRUE;
 }
 
@@ -381,7 +381,20 @@ void SendSize(HWND h) {
 
 }  // namespace
 
+BOOL ShowCore(HWND h, int cmd);
+
 BOOL WINAPI ShowWindow(HWND h, int cmd) {
+  const BOOL wasVisible = ShowCore(h, cmd);
+  // An overlapped window made hidden has had no WM_SIZE and WM_MOVE yet: they come when it is
+  // first shown, after the window is on the screen.
+  if (auto w = PeekWnd(h); w && w->created && !w->sentSizeMove && (w->style & WS_VISIBLE)) {
+    w->sentSizeMove = true;
+    SendSizeMove(h);
+  }
+  return wasVisible;
+}
+
+BOOL ShowCore(HWND h, int cmd) {
   auto w = GetWnd(h);
   if (!w || h == Desktop()) return FALSE;
   const bool wasVisible = (w->style & WS_VISIBLE) != 0;

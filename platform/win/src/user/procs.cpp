@@ -1,5 +1,6 @@
 // Window procedures as values, and the conversion of messages between ANSI and Unicode
 // procedures.
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -73,6 +74,42 @@ bool IsCharMessage(UINT msg) {
   return msg == WM_CHAR || msg == WM_DEADCHAR || msg == WM_SYSCHAR || msg == WM_SYSDEADCHAR;
 }
 
+}  // namespace
+
+bool AnsiCharToWide(CharPath path, UINT msg, WPARAM& wp) {
+  // One waiting lead byte per thread and path, as the platform keeps them.
+  thread_local uint8_t held[2] = {0, 0};
+  uint8_t& lead = held[static_cast<int>(path)];
+  const uint8_t low = static_cast<uint8_t>(wp & 0xFF), high = static_cast<uint8_t>((wp >> 8) & 0xFF);
+  char bytes[2];
+  int n = 0;
+  if (msg == WM_CHAR) {
+    if (high) {  // trail << 8 | lead: the whole character at once
+      bytes[n++] = static_cast<char>(low);
+      bytes[n++] = static_cast<char>(high);
+      lead = 0;
+    } else if (lead) {
+      bytes[n++] = static_cast<char>(lead);
+      bytes[n++] = static_cast<char>(low);
+      lead = 0;
+    } else if (IsDBCSLeadByte(low)) {
+      lead = low;  // the trail byte completes the character
+      return false;
+    } else {
+      bytes[n++] = static_cast<char>(low);
+    }
+  } else {
+    // The other character messages carry the whole character; a lone lead byte is invalid.
+    bytes[n++] = static_cast<char>(low);
+    if (high) bytes[n++] = static_cast<char>(high);
+  }
+  const std::u16string w = A2W(bytes, n);
+  wp = (wp & ~static_cast<WPARAM>(0xFFFF)) | (w.empty() ? 0 : w[0]);
+  return true;
+}
+
+namespace {
+
 // ANSI caller, Unicode procedure.
 LRESULT CallAtoW(const Proc& p, HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   if (IsStringInMessage(h, msg)) {
@@ -81,20 +118,8 @@ LRESULT CallAtoW(const Proc& p, HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     return Invoke(p, h, msg, wp, reinterpret_cast<LPARAM>(w.c_str()));
   }
   if (IsCharMessage(msg)) {
-    auto win = PeekWnd(h);
-    const uint8_t b = static_cast<uint8_t>(wp & 0xFF);
-    char bytes[2];
-    int n = 0;
-    if (win && win->pendingLead) {
-      bytes[n++] = static_cast<char>(win->pendingLead);
-      win->pendingLead = 0;
-    } else if (IsDBCSLeadByte(b) && win) {
-      win->pendingLead = b;  // the trail byte completes the character
-      return 0;
-    }
-    bytes[n++] = static_cast<char>(b);
-    const std::u16string w = A2W(bytes, n);
-    return Invoke(p, h, msg, w.empty() ? 0 : w[0], lp);
+    if (!AnsiCharToWide(CharPath::Send, msg, wp)) return 0;
+    return Invoke(p, h, msg, wp, lp);
   }
   switch (msg) {
     case WM_IME_CHAR: {
@@ -129,6 +154,24 @@ LRESULT CallAtoW(const Proc& p, HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       keep = i;
       std::memcpy(reinterpret_cast<char*>(lp), a.data(), keep);
       reinterpret_cast<char*>(lp)[keep] = '\0';
+      return static_cast<LRESULT>(keep);
+    }
+    case EM_GETLINE: {
+      // The line in bytes of the code page; the buffer's first word gives its size in bytes.
+      if (!lp) return Invoke(p, h, msg, wp, lp);
+      const WORD cap = *reinterpret_cast<const WORD*>(lp);
+      std::u16string buf(static_cast<size_t>(cap) + 2, u'\0');
+      *reinterpret_cast<WORD*>(buf.data()) = cap;
+      const LRESULT r = Invoke(p, h, msg, wp, reinterpret_cast<LPARAM>(buf.data()));
+      if (r <= 0) return r;
+      const std::string a = W2A(buf.substr(0, std::min<size_t>(static_cast<size_t>(r), cap)));
+      size_t keep = 0;
+      while (keep < a.size()) {
+        const size_t step = IsDBCSLeadByte(static_cast<BYTE>(a[keep])) && keep + 1 < a.size() ? 2 : 1;
+        if (keep + step > cap) break;
+        keep += step;
+      }
+      std::memcpy(reinterpret_cast<char*>(lp), a.data(), keep);
       return static_cast<LRESULT>(keep);
     }
     case WM_GETTEXTLENGTH: {
@@ -222,6 +265,21 @@ LRESULT CallWtoA(const Proc& p, HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       if (keep > 0 && keep < w.size() && w[keep - 1] >= 0xD800 && w[keep - 1] <= 0xDBFF) --keep;
       std::memcpy(reinterpret_cast<char16_t*>(lp), w.data(), keep * 2);
       reinterpret_cast<char16_t*>(lp)[keep] = 0;
+      return static_cast<LRESULT>(keep);
+    }
+    case EM_GETLINE: {
+      // The buffer's first word gives its size in UTF-16 units; the procedure writes bytes.
+      if (!lp) return Invoke(p, h, msg, wp, lp);
+      const WORD cap = *reinterpret_cast<const WORD*>(lp);
+      const size_t bytes = std::min<size_t>(static_cast<size_t>(cap) * 2, 0xFFFF);
+      std::string buf(bytes + 2, '\0');
+      *reinterpret_cast<WORD*>(buf.data()) = static_cast<WORD>(bytes);
+      const LRESULT r = Invoke(p, h, msg, wp, reinterpret_cast<LPARAM>(buf.data()));
+      if (r <= 0) return r;
+      const std::u16string w = A2W(buf.data(), static_cast<int>(std::min<size_t>(static_cast<size_t>(r), bytes)));
+      size_t keep = std::min<size_t>(w.size(), cap);
+      if (keep > 0 && keep < w.size() && w[keep - 1] >= 0xD800 && w[keep - 1] <= 0xDBFF) --keep;
+      std::memcpy(reinterpret_cast<char16_t*>(lp), w.data(), keep * 2);
       return static_cast<LRESULT>(keep);
     }
     case WM_GETTEXTLENGTH: {

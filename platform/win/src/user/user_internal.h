@@ -107,8 +107,7 @@ struct Window : HandleObject {
   // standard scroll bars (WS_HSCROLL, WS_VSCROLL)
   SCROLLINFO scroll[2]{{sizeof(SCROLLINFO), 0, 0, 100, 0, 0, 0}, {sizeof(SCROLLINFO), 0, 0, 100, 0, 0, 0}};
   UINT scrollDisabled[2]{};       // ESB_DISABLE_* arrows; kScrollKeptDisabled when nothing to scroll
-  // character conversion state (lead byte / high surrogate waiting for its partner)
-  uint16_t pendingLead = 0;
+  // character conversion state (high surrogate waiting for its partner)
   uint16_t pendingHigh = 0;
   // The standard control whose procedure runs this window (also when its class is another
   // name made from that control's class): the A/W conversions of its messages follow it.
@@ -139,6 +138,8 @@ inline LRESULT SendW(HWND h, UINT msg, WPARAM wp, LPARAM lp) { return Send(h, ms
 RECT FrameInsets(DWORD style, DWORD exStyle);
 // What WM_GETMINMAXINFO starts from: maximized over the screen, the system's tracking limits.
 MINMAXINFO DefaultMinMax(const Window& w);
+// WM_SIZE then WM_MOVE with the window's present state.
+void SendSizeMove(HWND h);
 int CaptionHeight(DWORD style, DWORD exStyle);
 
 // ---- painting and the screen -------------------------------------------------------------------
@@ -243,6 +244,10 @@ ATOM RegisterSystemClassW(const WNDCLASSW& wc);
 
 // Converts between the ANSI code page and UTF-16 for window text.
 std::u16string A2W(const char* s, int len = -1);
+// An ANSI character message's wParam made UTF-16 (WM_CHAR: lead byte, then trail byte, or
+// trail << 8 | lead at once). False while a lead byte waits for its trail: nothing to deliver.
+enum class CharPath { Post, Send };
+bool AnsiCharToWide(CharPath path, UINT msg, WPARAM& wp);
 std::string W2A(const std::u16string& s);
 
 }  // namespace winplat::user

@@ -227,6 +227,9 @@ void Link(Window& w, HWND after) {
   c.insert(c.begin() + static_cast<ptrdiff_t>(std::min(pos, c.size())), w.handle);
 }
 
+}  // namespace
+
+namespace winplat::user {
 void SendSizeMove(HWND h) {
   auto w = PeekWnd(h);
   if (!w) return;
@@ -236,6 +239,9 @@ void SendSizeMove(HWND h) {
   if (!w) return;
   SendW(h, WM_MOVE, 0, MAKELONG(w->client.left, w->client.top));
 }
+}  // namespace winplat::user
+
+namespace {
 
 // Computes the client rectangle through WM_NCCALCSIZE.
 void CalcClient(HWND h, bool valid) {
@@ -400,7 +406,8 @@ HWND CreateCore(bool unicode, DWORD exStyle, const std::u16string& className, AT
   auto live = PeekWnd(h);
   if (!live) return nullptr;
   live->created = true;
-  if (!live->sentSizeMove) {
+  // An overlapped window stops here; its WM_SIZE and WM_MOVE come when it is first shown.
+  if (!live->sentSizeMove && (style & (WS_CHILD | WS_POPUP))) {
     live->sentSizeMove = true;
     SendSizeMove(h);
   }
