@@ -136,41 +136,28 @@ size_t EncodeTable(const Table& t, const char16_t* s, size_t n, char* out, size_
     if (code != kUnmapped && !options.bestFit && !t.RoundTrips(c, code)) return kUnmapped;
     return code;
   };
+  // A code, or the default character when there is none.
+  auto put = [&](uint16_t code) {
+    if (code != kUnmapped) {
+      o.PutCode(code);
+    } else {
+      usedDefault = true;
+      o.Put(def, options.defLen);
+    }
+  };
   for (size_t i = 0; i < n; ++i) {
     const char16_t c = s[i];
     if (options.composite != Composite::None && i + 1 < n && IsNonSpacingMark(s[i + 1])) {
       const char16_t composed = Compose(c, s[i + 1]);
       const uint16_t code = composed ? codeOf(composed) : kUnmapped;
-      if (code != kUnmapped) {
-        o.PutCode(code);
-        ++i;
-        continue;
-      }
-      if (options.composite == Composite::DefaultChar) {
-        usedDefault = true;
-        o.Put(def, options.defLen);
-        ++i;
-        continue;
-      }
-      if (options.composite == Composite::DiscardNs) {
-        const uint16_t base = codeOf(c);
-        if (base == kUnmapped) {
-          usedDefault = true;
-          o.Put(def, options.defLen);
-        } else {
-          o.PutCode(base);
-        }
+      if (code != kUnmapped || options.composite != Composite::SepChars) {
+        // The precomposed character; else one default character, or the base without its mark.
+        put(code != kUnmapped || options.composite == Composite::DefaultChar ? code : codeOf(c));
         ++i;
         continue;
       }
     }
-    const uint16_t code = codeOf(c);
-    if (code == kUnmapped) {
-      usedDefault = true;
-      o.Put(def, options.defLen);
-    } else {
-      o.PutCode(code);
-    }
+    put(codeOf(c));
   }
   return o.n;
 }
