@@ -189,7 +189,8 @@ int CUnZip::read_string_field(unsigned len, int kind) {
 }
 
 // A name flagged UTF-8 (general-purpose bit 11) is decoded from UTF-8; the engine shows, matches
-// and records its ANSI form, where characters outside the code page become '?'. Such a name
+// and records its ANSI form, where characters outside the code page become a near character or
+// '?'. Such a name
 // is never used for a file on disk (see map_name).
 void CUnZip::decode_name(uint16_t flags) {
   if (flags & 0x0800) {

@@ -160,21 +160,11 @@ void TCustomEdit::SetSelLength(int Value) {
 }
 
 AnsiString TCustomEdit::GetSelText() {
-  // The window counts UTF-16 units (bytes of the code page on the ANSI-only platform).
+  // The window is an ANSI edit: its positions count bytes of the code page, as the text does.
   int start = GetSelStart(), length = GetSelLength();
-  if (winplat::IsAnsiOnlyPlatform()) {
-    AnsiString text = Text();
-    if (start > static_cast<int>(text.size())) return AnsiString();
-    return text.substr(static_cast<size_t>(start), static_cast<size_t>(length));
-  }
-  WideString text = AnsiToWide(Text());
-  int n = GetWindowTextLengthW(handle_);
-  if (n > 0) {
-    text.assign(static_cast<size_t>(n) + 1, u'\0');
-    text.resize(static_cast<size_t>(std::max(0, GetWindowTextW(handle_, reinterpret_cast<LPWSTR>(text.data()), n + 1))));
-  }
+  AnsiString text = Text();
   if (start > static_cast<int>(text.size())) return AnsiString();
-  return WideToAnsi(text.substr(static_cast<size_t>(start), static_cast<size_t>(length)));
+  return text.substr(static_cast<size_t>(start), static_cast<size_t>(length));
 }
 
 void TCustomEdit::SetSelText(const AnsiString& Value) {

@@ -51,8 +51,7 @@ class WindowsBehaviour : public ::testing::Test {
   void TearDown() override {
     for (HWND h : made_)
       if (IsWindow(h)) DestroyWindow(h);
-    MSG m;
-    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {}
+    winplat::user::PumpMessages();
     g_log.clear();
   }
   HWND Make(DWORD style, int w = 300, int h = 200) {

@@ -80,7 +80,7 @@ Weight WeightOf(char16_t c, bool japanese) {
     u = kHalfWidthKana[c - 0xFF61];
     w.tertiary |= kWidth;
   }
-  if (IsNonSpacingMark(u)) {
+  if (IsNonSpacingMark(u) && ToUpper(u) == u) {  // (the Greek ypogegrammeni has a capital letter)
     w.kind = kMark;
     w.accent = MarkWeight(u);
     w.primary = Primary(kOtherScripts, u);  // only used for a mark with no letter before it

@@ -27,6 +27,7 @@ struct EditData {
   bool focused = false;
   bool tracking = false;
   bool vbar = false;  // made with WS_VSCROLL: shown while the lines overflow
+  bool ansiWindow = false;  // made by CreateWindowExA
   // One level of undo: the state before the last change.
   bool canUndo = false;
   std::u16string undoText;
@@ -415,13 +416,14 @@ LRESULT CALLBACK EditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     SetControlKind(h, u"EDIT");
     auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
     ApplyStyle(*d, static_cast<DWORD>(cs->style));
-    // An edit made by the ANSI calls (or on the ANSI-only platform) counts positions and its
-    // limit in bytes of the ANSI code page, as the platform's ANSI edits do.
-    d->m.SetCountsBytes(IsAnsiOnlyPlatform() || !IsWindowUnicode(h));
+    d->ansiWindow = !IsWindowUnicode(h);
     d->vbar = (cs->style & WS_VSCROLL) != 0;
     if (cs->lpszName && !IS_INTRESOURCE(cs->lpszName)) d->m.SetText(cs->lpszName);
   }
   if (!d) return DefWindowProcW(h, msg, wp, lp);
+  // An edit made by the ANSI calls (and any edit on the ANSI-only platform) counts positions and
+  // its limit in bytes of the ANSI code page, as the platform's ANSI edits do.
+  d->m.SetCountsBytes(d->ansiWindow || IsAnsiOnlyPlatform());
   switch (msg) {
     case WM_NCDESTROY:
       SetState<EditData>(h, nullptr);
