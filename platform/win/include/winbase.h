@@ -333,6 +333,15 @@ HANDLE WINAPI GetCurrentProcess();
 #define DONT_RESOLVE_DLL_REFERENCES 0x00000001u
 #define LOAD_LIBRARY_AS_DATAFILE 0x00000002u
 #define LOAD_WITH_ALTERED_SEARCH_PATH 0x00000008u
+// ---- Resources (registered per module, winplat_resource.h) ----
+// Name and Type: MAKEINTRESOURCE identifiers or names. LoadResource's handle is the data's address.
+HRSRC WINAPI FindResourceA(HMODULE hModule, LPCSTR lpName, LPCSTR lpType);
+HRSRC WINAPI FindResourceW(HMODULE hModule, LPCWSTR lpName, LPCWSTR lpType);
+HGLOBAL WINAPI LoadResource(HMODULE hModule, HRSRC hResInfo);
+LPVOID WINAPI LockResource(HGLOBAL hResData);
+DWORD WINAPI SizeofResource(HMODULE hModule, HRSRC hResInfo);
+BOOL WINAPI FreeResource(HGLOBAL hResData);
+
 DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize);
 DWORD WINAPI GetModuleFileNameW(HMODULE hModule, LPWSTR lpFilename, DWORD nSize);
 HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName);

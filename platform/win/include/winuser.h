@@ -267,6 +267,14 @@ using HDWP = HANDLE;
 #define MAKEINTATOMW(i) (reinterpret_cast<LPCWSTR>(static_cast<ULONG_PTR>(static_cast<WORD>(i))))
 #define MAKEINTRESOURCEA(i) (reinterpret_cast<LPSTR>(static_cast<ULONG_PTR>(static_cast<WORD>(i))))
 #define MAKEINTRESOURCEW(i) (reinterpret_cast<LPWSTR>(static_cast<ULONG_PTR>(static_cast<WORD>(i))))
+#define RT_STRING MAKEINTRESOURCEA(6)
+#define RT_STRINGW MAKEINTRESOURCEW(6)
+// String tables: block (uID / 16) + 1 of RT_STRING holds 16 counted UTF-16 strings. Copies at
+// most nBufferMax - 1 characters (LoadStringA: bytes, never half a character) and a NUL; answers
+// the count copied, 0 when there is no such string. LoadStringW with nBufferMax 0 stores a
+// read-only pointer to the text in *lpBuffer and answers its length.
+int WINAPI LoadStringA(HINSTANCE hInstance, UINT uID, LPSTR lpBuffer, int nBufferMax);
+int WINAPI LoadStringW(HINSTANCE hInstance, UINT uID, LPWSTR lpBuffer, int nBufferMax);
 #define IS_INTRESOURCE(p) ((static_cast<ULONG_PTR>(reinterpret_cast<ULONG_PTR>(p)) >> 16) == 0)
 
 #define CS_VREDRAW 0x0001u
