@@ -598,8 +598,9 @@ class TWinControl : public TControl {
   void SelectFirst();
   // Sends Message to every child until one answers it (non-zero result).
   void Broadcast(TMessage& Message);
-  // Windows that are not framework controls (a subclassed system class) paint themselves.
-  bool HasOwnPainting() const { return def_wnd_proc_ != DefWindowProcA && def_wnd_proc_ != nullptr; }
+  // Windows that are not framework controls (a subclassed system class) paint themselves. Decided
+  // when the window is made: a subclasser may put another default procedure in place later.
+  bool HasOwnPainting() const { return own_painting_; }
 
   void WMPaint(TMessage& Message);
   void WMEraseBkgnd(TMessage& Message);
@@ -630,6 +631,7 @@ class TWinControl : public TControl {
 
   HWND parent_window_ = nullptr;
   WNDPROC def_wnd_proc_ = nullptr;
+  bool own_painting_ = false;
   WNDPROC object_instance_ = nullptr;
   std::vector<TControl*> controls_;
   std::vector<TWinControl*> tab_list_;

@@ -197,6 +197,7 @@ void TWinControl::CreateWnd() {
   if (!params.WndParent && (params.Style & WS_CHILD))
     throw EInvalidOperation(Format("コントロール '%s' には親ウィンドウがありません", {Name()}));
   def_wnd_proc_ = params.WindowClass.lpfnWndProc ? params.WindowClass.lpfnWndProc : DefWindowProcA;
+  own_painting_ = def_wnd_proc_ != DefWindowProcA;
   WNDCLASSA existing{};
   const bool known = GetClassInfoA(params.WindowClass.hInstance, params.WinClassName, &existing) != FALSE;
   params.WindowClass.lpfnWndProc = InitWndProc;

@@ -567,3 +567,7 @@ struct NMLVKEYDOWN { NMHDR hdr; WORD wVKey; UINT flags; };
 #define LVN_ENDLABELEDITW (LVN_FIRST - 76)
 #define LVN_GETDISPINFOW (LVN_FIRST - 77)
 #define LVN_SETDISPINFOW (LVN_FIRST - 78)
+
+// Flat scroll bars: drawn as the standard ones.
+BOOL WINAPI InitializeFlatSB(HWND hWnd);
+HRESULT WINAPI UninitializeFlatSB(HWND hWnd);

@@ -20,6 +20,9 @@
 #if __has_include("winuser.h")
 #include "winuser.h"
 #endif
+#if __has_include("winmdi.h")
+#include "winmdi.h"
+#endif
 #if __has_include("mmsystem.h")
 #include "mmsystem.h"
 #endif
