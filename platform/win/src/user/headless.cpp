@@ -6,6 +6,7 @@
 #include "internal/modules.h"
 #include "internal/text.h"
 #include "winbase.h"
+#include "winplat_mode.h"
 #include "winplat_screen.h"
 #include "winuser.h"
 
@@ -118,7 +119,8 @@ int WINAPI GetSystemMetrics(int index) {
     case SM_CXMENUCHECK: case SM_CYMENUCHECK: return 13;
     case SM_MOUSEPRESENT: case SM_MOUSEWHEELPRESENT: case SM_CMONITORS: return 1;
     case SM_CMOUSEBUTTONS: return 3;
-    case SM_DBCSENABLED: case SM_IMMENABLED: return 1;  // a Japanese system
+    // A Japanese system; with the Western code page of the tests, a Western one.
+    case SM_DBCSENABLED: case SM_IMMENABLED: return winplat::AnsiCodePage() == 932 ? 1 : 0;
     case SM_SWAPBUTTON: return 0;
     default: return 0;
   }
