@@ -11,6 +11,18 @@
 void CalcButtonLayout(HDC DC, const TRect& Client, const TPoint& Offset, const AnsiString& Caption,
                       TButtonLayout Layout, int Margin, int Spacing, const TPoint& GlyphSize, UINT BiDiFlags,
                       TPoint& GlyphPos, TRect& TextBounds) {
+  CalcButtonLayout(
+      Client, Offset, !Caption.empty(),
+      [&](RECT Bounds, UINT Flags) {
+        DrawTextA(DC, Caption.c_str(), static_cast<int>(Caption.size()), &Bounds, Flags);
+        return Bounds;
+      },
+      Layout, Margin, Spacing, GlyphSize, BiDiFlags, GlyphPos, TextBounds);
+}
+
+void CalcButtonLayout(const TRect& Client, const TPoint& Offset, bool HasCaption, const TMeasureCaption& MeasureCaption,
+                      TButtonLayout Layout, int Margin, int Spacing, const TPoint& GlyphSize, UINT BiDiFlags,
+                      TPoint& GlyphPos, TRect& TextBounds) {
   // Right-aligned text mirrors the layout.
   if (BiDiFlags & DT_RIGHT) {
     if (Layout == blGlyphLeft) Layout = blGlyphRight;
@@ -20,9 +32,8 @@ void CalcButtonLayout(HDC DC, const TRect& Client, const TPoint& Offset, const A
   const TPoint gs = GlyphSize;
   TPoint ts{0, 0};
   RECT t{0, 0, 0, 0};
-  if (!Caption.empty()) {
-    t = RECT{0, 0, cs.x, 0};
-    DrawTextA(DC, Caption.c_str(), static_cast<int>(Caption.size()), &t, BiDiFlags | DT_CALCRECT);
+  if (HasCaption) {
+    t = MeasureCaption(RECT{0, 0, cs.x, 0}, BiDiFlags | DT_CALCRECT);
     ts = TPoint{t.right - t.left, t.bottom - t.top};
   }
   const bool horizontal = Layout == blGlyphLeft || Layout == blGlyphRight;
@@ -147,16 +158,30 @@ int TButtonGlyph::CreateButtonGlyph(TButtonState State) {
 void TButtonGlyph::Draw(HDC DC, const TRect& Client, const TPoint& Offset, const AnsiString& Caption,
                         TButtonLayout Layout, int Margin, int Spacing, TButtonState State, bool Transparent,
                         UINT BiDiFlags) {
+  Draw(
+      DC, Client, Offset, !Caption.empty(),
+      [&](RECT Bounds, UINT Flags) {
+        DrawTextA(DC, Caption.c_str(), static_cast<int>(Caption.size()), &Bounds, Flags);
+        return Bounds;
+      },
+      [&](RECT& Rect, UINT Flags) { DrawTextA(DC, Caption.c_str(), static_cast<int>(Caption.size()), &Rect, Flags); },
+      Layout, Margin, Spacing, State, Transparent, BiDiFlags);
+}
+
+void TButtonGlyph::Draw(HDC DC, const TRect& Client, const TPoint& Offset, bool HasCaption,
+                        const TMeasureCaption& MeasureCaption, const TDrawCaption& DrawCaption, TButtonLayout Layout,
+                        int Margin, int Spacing, TButtonState State, bool Transparent, UINT BiDiFlags) {
   TPoint pos{0, 0};
   TRect text{0, 0, 0, 0};
-  CalcButtonLayout(DC, Client, Offset, Caption, Layout, Margin, Spacing, GlyphSize(), BiDiFlags, pos, text);
+  CalcButtonLayout(Client, Offset, HasCaption, MeasureCaption, Layout, Margin, Spacing, GlyphSize(), BiDiFlags, pos,
+                   text);
   int index = CreateButtonGlyph(State);
   if (index >= 0) {
     const bool clear = Transparent || State == bsExclusive;
     ImageList_DrawEx(list_, index, DC, pos.x, pos.y, 0, 0, clear ? CLR_NONE : static_cast<COLORREF>(ColorToRGB(clBtnFace)),
                      CLR_NONE, clear ? ILD_TRANSPARENT : ILD_NORMAL);
   }
-  if (Caption.empty()) return;
+  if (!HasCaption) return;
   const int oldMode = SetBkMode(DC, TRANSPARENT);
   const COLORREF oldColor = GetTextColor(DC);
   RECT r{text.left, text.top, text.right, text.bottom};
@@ -164,11 +189,11 @@ void TButtonGlyph::Draw(HDC DC, const TRect& Client, const TPoint& Offset, const
   if (State == bsDisabled) {
     OffsetRect(&r, 1, 1);
     SetTextColor(DC, static_cast<COLORREF>(ColorToRGB(clBtnHighlight)));
-    DrawTextA(DC, Caption.c_str(), static_cast<int>(Caption.size()), &r, flags);
+    DrawCaption(r, flags);
     OffsetRect(&r, -1, -1);
     SetTextColor(DC, static_cast<COLORREF>(ColorToRGB(clBtnShadow)));
   }
-  DrawTextA(DC, Caption.c_str(), static_cast<int>(Caption.size()), &r, flags);
+  DrawCaption(r, flags);
   SetTextColor(DC, oldColor);
   SetBkMode(DC, oldMode);
 }
@@ -352,8 +377,7 @@ void TBitBtn::DrawItem(const DRAWITEMSTRUCT& DrawItemStruct) {
   if (down) OffsetRect(&r, 1, 1);
   HGDIOBJ oldFont = SelectObject(dc, Font()->Handle());
   SetTextColor(dc, static_cast<COLORREF>(ColorToRGB(Font()->Color())));
-  glyph_->Draw(dc, TRect{r.left, r.top, r.right, r.bottom}, TPoint{0, 0}, Caption(), layout_, margin_, spacing_, state,
-               false, 0);
+  DrawGlyphAndCaption(dc, TRect{r.left, r.top, r.right, r.bottom}, state);
   SelectObject(dc, oldFont);
   if (active_ && itemFocus) {
     RECT f = client;
@@ -362,6 +386,10 @@ void TBitBtn::DrawItem(const DRAWITEMSTRUCT& DrawItemStruct) {
     SetBkColor(dc, static_cast<COLORREF>(ColorToRGB(clBtnFace)));
     DrawFocusRect(dc, &f);
   }
+}
+
+void TBitBtn::DrawGlyphAndCaption(HDC DC, const TRect& Rect, TButtonState State) {
+  glyph_->Draw(DC, Rect, TPoint{0, 0}, Caption(), layout_, margin_, spacing_, State, false, 0);
 }
 
 void TBitBtn::CNDrawItem(TMessage& Message) {

@@ -4,6 +4,7 @@
 #pragma once
 #include <commctrl.h>
 
+#include <functional>
 #include <memory>
 
 #include "StdCtrls.h"
@@ -20,6 +21,14 @@ using TNumGlyphs = int;  // 1 to 4
 void CalcButtonLayout(HDC DC, const TRect& Client, const TPoint& Offset, const AnsiString& Caption,
                       TButtonLayout Layout, int Margin, int Spacing, const TPoint& GlyphSize, UINT BiDiFlags,
                       TPoint& GlyphPos, TRect& TextBounds);
+// The same for a caption of any kind: MeasureCaption gives its extent (DrawText with the flags
+// and DT_CALCRECT into the rectangle given); an empty caption is never measured.
+using TMeasureCaption = std::function<RECT(RECT Bounds, UINT Flags)>;
+void CalcButtonLayout(const TRect& Client, const TPoint& Offset, bool HasCaption, const TMeasureCaption& MeasureCaption,
+                      TButtonLayout Layout, int Margin, int Spacing, const TPoint& GlyphSize, UINT BiDiFlags,
+                      TPoint& GlyphPos, TRect& TextBounds);
+// Draws a caption of any kind into the rectangle with DrawText flags.
+using TDrawCaption = std::function<void(RECT& Rect, UINT Flags)>;
 
 // A bit button's glyph: a bitmap of NumGlyphs pictures side by side (up, disabled, down,
 // exclusive), transparent where it has the colour of its bottom-left pixel, and the image
@@ -44,6 +53,10 @@ class TButtonGlyph {
   // Draws the glyph and caption into Client of DC the way a bit button shows them.
   void Draw(HDC DC, const TRect& Client, const TPoint& Offset, const AnsiString& Caption, TButtonLayout Layout,
             int Margin, int Spacing, TButtonState State, bool Transparent, UINT BiDiFlags);
+  // The same for a caption of any kind, measured and drawn by the two callbacks.
+  void Draw(HDC DC, const TRect& Client, const TPoint& Offset, bool HasCaption, const TMeasureCaption& MeasureCaption,
+            const TDrawCaption& DrawCaption, TButtonLayout Layout, int Margin, int Spacing, TButtonState State,
+            bool Transparent, UINT BiDiFlags);
   std::function<void()> OnChange;
 
  private:
@@ -86,6 +99,8 @@ class TBitBtn : public TButton {
   void Dispatch(TMessage& Message) override;
   // Draws the button on the item's DC: frame, glyph, caption and focus.
   virtual void DrawItem(const DRAWITEMSTRUCT& DrawItemStruct);
+  // The glyph and caption inside the frame (the DC has the button's font and text colour).
+  virtual void DrawGlyphAndCaption(HDC DC, const TRect& Rect, TButtonState State);
   // An owner-drawn button keeps its style; the default look is drawn.
   void SetButtonStyle(bool ADefault) override;
   void Loaded() override;
