@@ -662,14 +662,44 @@ bool TryGet(MSG* out, HWND filter, UINT lo, UINT hi, UINT flags, bool unicode) {
   return false;
 }
 
+bool HasUnicodeHooks(int idHook) {
+  for (auto& h : g_hooks)
+    if (h->id == idHook && !h->removed && h->unicode) return true;
+  return false;
+}
+
+// An ANSI retrieval of a character the code page may not hold, while a Unicode hook watches:
+// the hooks see the character whole, and what they leave of it is converted for the caller
+// only then. Answers false (nothing taken) when the next message is no such character.
+bool GetCharThroughUnicodeHooks(MSG* out, HWND filter, UINT lo, UINT hi, UINT flags) {
+  MSG wide;
+  if (!TryGet(&wide, filter, lo, hi, flags & ~static_cast<UINT>(PM_REMOVE), true)) return false;
+  if (!IsCharMsg(wide.message) || wide.wParam <= 0xFF) return false;
+  MSG seen = wide;
+  CallHooks(WH_GETMESSAGE, HC_ACTION, PM_REMOVE, reinterpret_cast<LPARAM>(&seen));
+  if (seen.message != wide.message || seen.wParam != wide.wParam) {
+    MSG taken;
+    TryGet(&taken, filter, lo, hi, flags, true);  // the queued character leaves, whole
+    *out = seen;
+  } else if (!TryGet(out, filter, lo, hi, flags, false)) {
+    return false;
+  }
+  g_last = *out;
+  return true;
+}
+
 bool GetHooked(MSG* out, HWND filter, UINT lo, UINT hi, UINT flags, bool unicode) {
-  const bool got = TryGet(out, filter, lo, hi, flags, unicode);
+  // The hooked character path calls the hooks itself.
+  const bool hooked = !unicode && (flags & PM_REMOVE) && HasUnicodeHooks(WH_GETMESSAGE) &&
+                      GetCharThroughUnicodeHooks(out, filter, lo, hi, flags);
+  const bool got = hooked || TryGet(out, filter, lo, hi, flags, unicode);
   {
     // Whatever is queued now has been seen, taken or not.
     std::lock_guard<std::mutex> lock(g_queue_mutex);
     g_seen = g_arrivals;
   }
   if (!got) return false;
+  if (hooked) return true;
   if (HasHooks(WH_GETMESSAGE))
     CallHooks(WH_GETMESSAGE, HC_ACTION, flags & PM_REMOVE, reinterpret_cast<LPARAM>(out));
   g_last = *out;

@@ -138,9 +138,13 @@ LRESULT CallAtoW(const Proc& p, HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_GETTEXT: {
       if (wp == 0 || !lp) return 0;
-      std::u16string buf(wp + 1, u'\0');
-      const LRESULT r = Invoke(p, h, msg, wp, reinterpret_cast<LPARAM>(buf.data()));
-      buf.resize(r > 0 && static_cast<size_t>(r) <= wp ? static_cast<size_t>(r) : 0);
+      // The wide text may take more units than the bytes asked for (a surrogate pair narrows to
+      // one byte): the window is asked for all of it, the bytes are cut below.
+      const LRESULT units = Invoke(p, h, WM_GETTEXTLENGTH, 0, 0);
+      const size_t room = std::max<size_t>(wp, units > 0 ? static_cast<size_t>(units) + 1 : 0);
+      std::u16string buf(room + 1, u'\0');
+      const LRESULT r = Invoke(p, h, msg, room, reinterpret_cast<LPARAM>(buf.data()));
+      buf.resize(r > 0 && static_cast<size_t>(r) <= room ? static_cast<size_t>(r) : 0);
       buf = buf.c_str();
       std::string a = W2A(buf);
       size_t keep = a.size() < wp - 1 ? a.size() : wp - 1;
