@@ -1,0 +1,194 @@
+// Wide actions pushing Caption, Hint, Checked, Enabled and ImageIndex to the buttons, tool
+// buttons, check boxes and menu items linked to them; CheckDefaults; the links' storage tests;
+// the application's wide hint and title; the message hook carrying a typed character once; MDI
+// documents and the error without an MDI frame.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "Menus.h"
+#include "UcActnList.h"
+#include "UcComCtrls.h"
+#include "UcForms.h"
+#include "UcMenus.h"
+#include "UcStdCtrls.h"
+#include "UcSysUtils.h"
+#include "wide_test_support.h"
+
+// An MDI frame read from its resource.
+class TMdiFrame : public TUcForm {
+ public:
+  explicit TMdiFrame(TComponent* AOwner) : TUcForm(AOwner) {}
+};
+static const bool registered_frame = DeclareClass<TMdiFrame, TUcForm>("TMdiFrame").Done();
+
+namespace {
+
+// Texts outside code page 932 (test macros would narrow their spelling).
+const WideString kText1 = u"自分の é";
+const WideString kText2 = u"自分 €";
+
+// The framework's loading state, as the reader sets it.
+struct Loading : TComponent {
+  static void Set(TComponent* c, bool on) {
+    if (on) (c->*(&Loading::IncludeState))(csLoading);
+    else (c->*(&Loading::ExcludeState))(csLoading);
+  }
+};
+
+class WideActions : public WideUiTest {
+ protected:
+  void SetUp() override {
+    WideUiTest::SetUp();
+    form = CreateNewForm<TUcForm>(Application);
+    form->SetBounds(0, 0, 400, 300);
+    form->SetBorderStyle(bsNone);
+    list = new TUcActionList(form);
+    action = new TUcAction(form);
+    action->SetActionList(list);
+    action->SetCaption(u"最初 é");
+    action->SetHint(u"ヒント €|長い");
+    form->Show();
+    Pump();
+  }
+  void TearDown() override {
+    FreeAndNil(form);
+    WideUiTest::TearDown();
+  }
+  TUcForm* form = nullptr;
+  TUcActionList* list = nullptr;
+  TUcAction* action = nullptr;
+};
+
+TEST_F(WideActions, LinkedClientsFollowEveryPropertyOfTheAction) {
+  auto* button = new TUcButton(form);
+  button->SetParent(form);
+  auto* check = new TUcCheckBox(form);
+  check->SetParent(form);
+  check->SetTop(40);
+  auto* bar = new TUcToolBar(form);
+  bar->SetParent(form);
+  bar->SetTop(80);
+  auto* tool = new TUcToolButton(form);
+  tool->SetParent(bar);
+  auto* menu = new TMainMenu(form);
+  menu->SetAutoHotkeys(maManual);
+  auto* item = new TUcMenuItem(form);
+  menu->Items()->Add(item);
+  for (TControl* c : std::vector<TControl*>{button, check, tool}) c->SetAction(action);
+  item->SetAction(action);
+  const WideString next = u"次 한 𠮷";
+  const WideString hint = u"ヒント ✓|説明";
+  action->SetCaption(next);
+  action->SetHint(hint);
+  action->SetChecked(true);
+  action->SetEnabled(false);
+  action->SetImageIndex(3);
+  EXPECT_EQ(button->Caption(), next);
+  EXPECT_EQ(check->Caption(), next);
+  EXPECT_EQ(tool->Caption(), next);
+  EXPECT_EQ(item->Caption(), next);
+  EXPECT_EQ(button->Hint(), hint);
+  EXPECT_EQ(tool->Hint(), hint);
+  EXPECT_EQ(item->Hint(), hint);
+  EXPECT_TRUE(check->Checked());
+  EXPECT_TRUE(item->Checked());
+  EXPECT_FALSE(button->Enabled());
+  EXPECT_FALSE(item->Enabled());
+  EXPECT_EQ(tool->ImageIndex(), 3);
+  EXPECT_EQ(item->ImageIndex(), 3);
+  // A caption whose ANSI form stays the same still reaches every client.
+  const WideString same_ansi = u"次 ? 𠮷";
+  ASSERT_EQ(WideToAnsi(same_ansi), WideToAnsi(next));
+  action->SetCaption(same_ansi);
+  EXPECT_EQ(button->Caption(), same_ansi);
+  EXPECT_EQ(item->Caption(), same_ansi);
+  // Linked values are the action's: they are not stored with the client.
+  EXPECT_FALSE(CaptionNotLinked(button));
+  EXPECT_FALSE(HintNotLinked(tool));
+  button->SetCaption(u"own");
+  EXPECT_TRUE(CaptionNotLinked(button));
+}
+
+TEST_F(WideActions, CheckDefaultsKeepsTheClientsOwnTexts) {
+  auto* button = new TUcButton(form);
+  static_cast<TComponent*>(button)->SetName("btnKeep");
+  button->SetParent(form);
+  button->SetCaption(u"自分の é");
+  button->SetHint(u"自分 €");
+  // While loading (CheckDefaults), texts of the client's own stay.
+  Loading::Set(button, true);
+  button->SetAction(action);
+  Loading::Set(button, false);
+  EXPECT_EQ(button->Caption(), kText1);
+  EXPECT_EQ(button->Hint(), kText2);
+  auto* named = new TUcButton(form);
+  static_cast<TComponent*>(named)->SetName("btnNamed");
+  named->SetParent(form);
+  named->SetCaption(u"btnNamed");  // the designer's caption is its name: the action's wins
+  Loading::Set(named, true);
+  named->SetAction(action);
+  Loading::Set(named, false);
+  EXPECT_EQ(named->Caption(), action->Caption());
+  EXPECT_EQ(named->Hint(), action->Hint());
+}
+
+TEST_F(WideActions, TheApplicationKeepsAWideHintAndTitle) {
+  TUcApplication* app = UcApplication();
+  const WideString hint = u"状態 한국어";
+  app->SetHint(hint);
+  EXPECT_EQ(app->Hint(), hint);
+  EXPECT_EQ(Application->Hint(), WideToAnsi(hint));
+  Application->SetHint("ANSI");  // a change through the framework is seen
+  EXPECT_EQ(app->Hint(), u"ANSI");
+  const WideString title = u"Vel 黒板 Qz ✓";
+  app->SetTitle(title);
+  EXPECT_EQ(app->Title(), title);
+  EXPECT_EQ(Application->Title(), WideToAnsi(title));
+}
+
+TEST_F(WideActions, TheMessageHookCarriesATypedCharacterToAUnicodeWindowOnce) {
+  ASSERT_NE(UcApplication()->MessageHook(), nullptr);
+  auto* edit = new TUcEdit(form);
+  edit->SetParent(form);
+  Pump();
+  int keys = 0;
+  edit->OnKeyPress = [&](TObject*, char&) { ++keys; };
+  const WideString hangul = u"한";
+  PostMessageW(edit->Handle(), WM_CHAR, hangul[0], 1);
+  Application->ProcessMessages();  // the framework's ANSI loop
+  EXPECT_EQ(edit->Text(), hangul);
+  EXPECT_EQ(keys, 1);
+}
+
+TEST_F(WideActions, AnMdiDocumentIsMadeInTheFramesClient) {
+  TMdiFrame* frame = nullptr;
+  Application->CreateForm(frame);
+  ASSERT_EQ(Application->MainForm(), frame);
+  frame->Show();
+  Pump();
+  ASSERT_NE(frame->ClientHandle(), nullptr);
+  auto* doc = CreateNewForm<TUcForm>(Application);
+  doc->SetFormStyle(fsMDIChild);
+  const WideString caption = u"文書 한";
+  doc->SetCaption(caption);
+  doc->HandleNeeded();
+  ASSERT_TRUE(doc->HandleAllocated());
+  EXPECT_EQ(GetParent(doc->Handle()), frame->ClientHandle());
+  EXPECT_TRUE(GetWindowLongW(doc->Handle(), GWL_EXSTYLE) & WS_EX_MDICHILD);
+  EXPECT_TRUE(IsWindowUnicode(doc->Handle()));
+  EXPECT_EQ(doc->Caption(), caption);
+  EXPECT_EQ(reinterpret_cast<HWND>(SendMessageW(frame->ClientHandle(), WM_MDIGETACTIVE, 0, 0)), doc->Handle());
+  FreeAndNil(doc);
+  FreeAndNil(frame);
+}
+
+TEST_F(WideActions, AnMdiDocumentNeedsAnMdiFrame) {
+  // The main form here is no MDI frame.
+  auto* doc = CreateNewForm<TUcForm>(Application);
+  doc->SetFormStyle(fsMDIChild);
+  EXPECT_THROW(doc->HandleNeeded(), EInvalidOperation);
+  FreeAndNil(doc);
+}
+
+}  // namespace
