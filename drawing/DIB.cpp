@@ -1,5 +1,6 @@
 #include "DIB.h"
 #include "DXPixelRow.h"
+#include "winplat_gdi.h"
 
 #include <algorithm>
 #include <cstring>
@@ -527,9 +528,14 @@ TCanvas* TDIB::Canvas() {
 
 uint8_t* TDIB::PBits() {
   MakeUnique(true);
-  if (!FImage->MemoryOnly) GdiFlush();
+  if (!FImage->MemoryOnly) {
+    GdiFlush();
+    winplat::MarkBitmapChanged(FImage->Handle);  // the caller may write through it
+  }
   return FPBits;
 }
+
+uint64_t TDIB::ContentStamp() const { return winplat::BitmapChangeStamp(FImage->Handle); }
 
 uint8_t* TDIB::TopPBits() {
   PBits();
@@ -543,13 +549,22 @@ uint8_t* TDIB::ScanLine(int32_t Y) {
 
 uint32_t TDIB::Pixels(int32_t X, int32_t Y) {
   if (X < 0 || X >= FWidth || Y < 0 || Y >= FHeight) return 0;
-  return DXPixelRow::Read(ScanLine(Y), FBitCount, X);
+  const uint8_t* row = ScanLine(Y);
+  if (FBitCount == 24) return (row[3 * X] << 16) | (row[3 * X + 1] << 8) | row[3 * X + 2];
+  return DXPixelRow::Read(row, FBitCount, X);
 }
 
 void TDIB::SetPixels(int32_t X, int32_t Y, uint32_t Value) {
   MakeUnique(true);
   if (X < 0 || X >= FWidth || Y < 0 || Y >= FHeight) return;
-  DXPixelRow::Write(ScanLine(Y), FBitCount, X, Value);
+  uint8_t* row = ScanLine(Y);
+  if (FBitCount == 24) {
+    row[3 * X] = static_cast<uint8_t>(Value >> 16);
+    row[3 * X + 1] = static_cast<uint8_t>(Value >> 8);
+    row[3 * X + 2] = static_cast<uint8_t>(Value);
+    return;
+  }
+  DXPixelRow::Write(row, FBitCount, X, Value);
 }
 
 void TDIB::UpdatePalette() {

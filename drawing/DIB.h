@@ -108,8 +108,12 @@ class TDIB : public TGraphic {
   uint8_t* PBits();
   uint8_t* TopPBits();
   uint8_t* ScanLine(int32_t Y);
+  // At 24 bits the value's bits 16-23, 8-15 and 0-7 are the pixel's bytes in memory order (so a
+  // TColor, red in the low byte, lands as blue, green, red); other depths store the value as the
+  // pixel's little-endian word.
   uint32_t Pixels(int32_t X, int32_t Y);
   void SetPixels(int32_t X, int32_t Y, uint32_t Value);
+  uint64_t ContentStamp() const override;
 
   // Edited by callers; UpdatePalette applies it to the image.
   TRGBQuads ColorTable{};

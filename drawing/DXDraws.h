@@ -561,9 +561,11 @@ class TPictureCollectionItem : public THashCollectionItem {
   bool FSystemMemory = false;
   bool FTransparent = true;
   TColor FTransparentColor = clBlack;
-  // What the surfaces were built from.
+  // What the surfaces were built from: the picture's change events counted, and the graphic's
+  // content stamp (which also moves with GDI drawing and ScanLine writes).
   uint64_t FPictureStamp = 1;
   uint64_t FBuiltStamp = 0;
+  uint64_t FBuiltContent = 0;
   int32_t FBuiltSettings[6] = {};
 };
 

@@ -78,6 +78,7 @@ void TPictureCollectionItem::ClearSurfaces() {
 
 bool TPictureCollectionItem::UpToDate() {
   if (FSurfaces.empty() || FBuiltStamp != FPictureStamp) return false;
+  if (FPicture->Graphic() && FPicture->Graphic()->ContentStamp() != FBuiltContent) return false;
   const int32_t settings[6] = {FPatternWidth, FPatternHeight, FSkipWidth, FSkipHeight, FTransparentColor, FSystemMemory};
   if (!std::equal(settings, settings + 6, FBuiltSettings)) return false;
   for (auto& s : FSurfaces)
@@ -109,6 +110,7 @@ void TPictureCollectionItem::Restore() {
   // An empty picture, or a cell of no size, gives no patterns.
   if (PW <= 0 || PH <= 0 || W <= 0 || H <= 0 || CW <= 0 || CH <= 0) {
     FBuiltStamp = FPictureStamp;
+    FBuiltContent = FPicture->Graphic()->ContentStamp();
     return;
   }
 
@@ -144,6 +146,8 @@ void TPictureCollectionItem::Restore() {
     }
   }
   FBuiltStamp = FPictureStamp;
+  // Taken after building: reading the picture for its surfaces must not count as a change.
+  FBuiltContent = FPicture->Graphic()->ContentStamp();
 }
 
 void TPictureCollectionItem::Draw(TDirectDrawSurface* Dest, int32_t X, int32_t Y, int32_t PatternIndex) {

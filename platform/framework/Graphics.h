@@ -334,6 +334,10 @@ class TGraphic : public TPersistent {
   virtual void SetTransparent(bool value);
   virtual HPALETTE Palette() { return nullptr; }
   virtual void SetPalette(HPALETTE value) {}
+  // A number that moves whenever the pixels may have changed, also where no change event is
+  // raised (GDI calls on the canvas's handle, writes through ScanLine). Graphics that have no
+  // such ways keep 0; a change event tells of their changes.
+  virtual uint64_t ContentStamp() const { return 0; }
   bool Modified() const { return FModified; }
   void SetModified(bool value);
   // Set by graphics whose colour table changed, for whoever realises their palette.
@@ -435,8 +439,10 @@ class TBitmap : public TGraphic {
 
   // The address of row `row` (0 = top), whatever the storage order; raises EInvalidGraphicOperation
   // "スキャン ラインのインデックスが範囲を超えています" outside the bitmap.
+  // The row may be written through: the bitmap counts as changed.
   uint8_t* ScanLine(int32_t row);
   TCanvas* Canvas();
+  uint64_t ContentStamp() const override;
 
   TColor TransparentColor() const;
   void SetTransparentColor(TColor value);

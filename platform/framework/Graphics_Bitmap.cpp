@@ -6,6 +6,7 @@
 
 #include "Graphics.h"
 #include "Graphics_BmpCodec.h"
+#include "winplat_gdi.h"
 
 const char* const SInvalidBitmap = "ビットマップ イメージは無効です";
 const char* const SUnknownExtension = "不明な画像ファイルの拡張子です (.%s)";
@@ -350,8 +351,11 @@ uint8_t* TBitmap::ScanLine(int32_t row) {
   if (row < 0 || row >= FHeight || !FBits) throw EInvalidGraphicOperation(SScanLine);
   if (FPixelFormat == pfDevice) FPixelFormat = pf32bit;  // direct access makes it a DIB
   GdiFlush();
+  winplat::MarkBitmapChanged(FHandle);
   return RowAddress(row);
 }
+
+uint64_t TBitmap::ContentStamp() const { return winplat::BitmapChangeStamp(FHandle); }
 
 TCanvas* TBitmap::Canvas() {
   if (!FCanvas) {

@@ -163,6 +163,8 @@ using EWin32Error = EOSError;
 inline void RaiseLastWin32Error() { RaiseLastOSError(); }
 // Raises EOSError when RetVal is false; returns it otherwise.
 BOOL Win32Check(BOOL RetVal);
+// The system's default sound.
+inline void Beep() { MessageBeep(0); }
 // The system's message for an error code ("" for a code it has no text for).
 AnsiString SysErrorMessage(DWORD ErrorCode);
 

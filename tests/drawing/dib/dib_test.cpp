@@ -41,6 +41,12 @@ uint32_t Rgb(int x, int y) {
   const uint32_t r = x * 30 + 10, g = y * 50 + 20, b = (x * y * 9 + 7) % 256;
   return (r << 16) | (g << 8) | b;
 }
+// A 24-bit pixel as TDIB.Pixels reads it: the bytes in memory order (blue, green, red) from the
+// high byte down.
+uint32_t Bgr(int x, int y) {
+  const uint32_t v = Rgb(x, y);
+  return ((v & 0xFF) << 16) | (v & 0xFF00) | (v >> 16);
+}
 RGBQUAD Pal(int i) {
   return RGBQUAD{static_cast<uint8_t>((i * 37) % 256), static_cast<uint8_t>((255 - i * 10) % 256 & 0xFF),
                  static_cast<uint8_t>((i * 20 + 5) % 256), 0};
@@ -112,7 +118,7 @@ void ExpectPicture(TDIB& dib, const Case& c) {
       uint32_t want = 0;
       switch (c.kind) {
         case Indexed: want = Index(x, y, c.colors); break;
-        case True24: want = Rgb(x, y); break;
+        case True24: want = Bgr(x, y); break;
         case True32: want = 0x80000000u | Rgb(x, y); break;
         case Word555: want = (x * 4) << 10 | (y * 7) << 5 | (x + y); break;
         case Word565: want = (x * 4) << 11 | (y * 9) << 5 | (x + y); break;
@@ -427,7 +433,7 @@ TEST(DIBImage, SharedImagesStayIndependent) {
   b.Canvas()->FillRect(Rect(0, 0, 4, 4));
   EXPECT_NE(a.Image(), b.Image());
   EXPECT_EQ(a.Pixels(0, 0), 0x112233u);
-  EXPECT_EQ(b.Pixels(0, 0), 0xFF0000u);
+  EXPECT_EQ(b.Pixels(0, 0), 0x0000FFu);  // red, as a 24-bit pixel value
   // Pixel writes copy as well.
   TDIB c;
   c.Assign(&a);
@@ -474,8 +480,8 @@ TEST(DIBImage, DrawsOntoCanvasesAndTakesBitmaps) {
   TDIB back;
   back.Assign(&bmp);
   EXPECT_EQ(back.BitCount(), 24);
-  EXPECT_EQ(back.Pixels(0, 0), 0xFF0000u);
-  EXPECT_EQ(back.Pixels(3, 1), 0x0000FFu);
+  EXPECT_EQ(back.Pixels(0, 0), 0x0000FFu);  // red
+  EXPECT_EQ(back.Pixels(3, 1), 0xFF0000u);  // blue
 
   // A picture holding a DIB, and the "dib" extension.
   EXPECT_NE(TPicture::FileFormatClass("dib"), nullptr);
@@ -485,6 +491,31 @@ TEST(DIBImage, DrawsOntoCanvasesAndTakesBitmaps) {
   TDIB fromPicture;
   fromPicture.Assign(&pic);
   EXPECT_EQ(fromPicture.Pixels(1, 0), 1u);
+}
+
+TEST(DIBImage, TwentyFourBitPixelsTakeTheValuesBytesHighFirst) {
+  TDIB dib;
+  dib.SetSize(3, 2, 24);
+  dib.SetPixels(1, 0, 0x123456);
+  const uint8_t* top = dib.ScanLine(0);
+  EXPECT_EQ(top[3], 0x12);
+  EXPECT_EQ(top[4], 0x34);
+  EXPECT_EQ(top[5], 0x56);
+  EXPECT_EQ(dib.Pixels(1, 0), 0x123456u);
+  // So a TColor lands as that colour: red in the low byte is the pixel's red.
+  dib.SetPixels(0, 1, static_cast<uint32_t>(clRed));
+  TBitmap bmp;
+  bmp.SetPixelFormat(pf24bit);
+  bmp.SetSize(3, 2);
+  bmp.Canvas()->Draw(0, 0, &dib);
+  EXPECT_EQ(bmp.Canvas()->Pixels(0, 1), clRed);
+  EXPECT_EQ(bmp.Canvas()->Pixels(1, 0), static_cast<TColor>(0x123456));
+  // Other depths keep the little-endian word.
+  TDIB wide;
+  wide.SetSize(2, 1, 32);
+  wide.SetPixels(1, 0, 0x00123456);
+  EXPECT_EQ(wide.ScanLine(0)[4], 0x56);
+  EXPECT_EQ(wide.Pixels(1, 0), 0x00123456u);
 }
 
 TEST(DIBImage, ClipboardBlockRoundTrips) {

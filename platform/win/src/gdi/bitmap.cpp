@@ -416,6 +416,7 @@ LONG WINAPI SetBitmapBits(HBITMAP bitmap, DWORD size, const void* bits) {
     const int64_t n = std::min({wstride, total - int64_t{y} * wstride, rowBytes});
     std::memcpy(s.Row(y), in + int64_t{y} * wstride, static_cast<size_t>(n));
   }
+  bm->Touch();
   return static_cast<LONG>(total);
 }
 
@@ -551,6 +552,7 @@ int WINAPI SetDIBits(HDC hdc, HBITMAP bitmap, UINT start, UINT lines, const void
     const int srcRow = BitmapRowOfScan(i, view.topDown, view.height);
     ConvertRect(view.surface, 0, srcRow, s, 0, dstRow, w, 1, view.Written());
   }
+  bm->Touch();
   return static_cast<int>(count);
 }
 
@@ -575,6 +577,7 @@ UINT WINAPI SetDIBColorTable(HDC hdc, UINT start, UINT count, const RGBQUAD* col
   if (start >= size) return 0;
   const UINT n = std::min(count, size - start);
   std::copy_n(colors, n, bm->colors.begin() + start);
+  bm->Touch();
   ColorTablesChanged();
   return n;
 }

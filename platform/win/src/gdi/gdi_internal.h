@@ -91,7 +91,14 @@ struct GdiObject : HandleObject {
   bool deletePending = false;  // DeleteObject while selected: freed when the last DC lets go
 };
 
+// A new value of the counter that tells bitmaps' changes apart (never 0, never repeated).
+uint64_t NextChangeStamp();
+
 struct BitmapObject : GdiObject {
+  // Changes whenever the pixels or the colour table may have changed: drawing through a DC that
+  // holds the bitmap, SetDIBits and its kin, and writes into a DIB section that callers announce.
+  uint64_t changeStamp = NextChangeStamp();
+  void Touch() { changeStamp = NextChangeStamp(); }
   Surface surface;                  // the pixels, device row 0 at the top
   std::vector<RGBQUAD> colors;      // 2^bpp entries for 1/4/8 bpp (surface.colors points here)
   struct FreeDeleter {
@@ -188,6 +195,7 @@ struct DC : HandleObject, DCState {
   // Recomputes effectiveClip; call after changing surface, visible or clip.
   void UpdateClip();
   void Damage(const RECT& deviceRect) const {
+    if (bitmap) bitmap->Touch();
     if (onDamage) onDamage(deviceRect);
   }
 };

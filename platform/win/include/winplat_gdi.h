@@ -1,0 +1,18 @@
+// What the platform's GDI tells its own class library beyond the Windows calls: whether the pixels
+// of a bitmap may have changed since a caller last looked, so that copies made from a bitmap (a
+// picture's surfaces) are made again only when needed.
+#pragma once
+#include <cstdint>
+
+#include "wintypes.h"
+
+namespace winplat {
+
+// A number that changes whenever the bitmap's pixels or colour table may have changed: any
+// drawing through a DC that holds it selected, SetDIBits, SetBitmapBits, SetDIBColorTable, and
+// MarkBitmapChanged. Values are never repeated, also between bitmaps; 0 for no bitmap.
+uint64_t BitmapChangeStamp(HBITMAP bitmap);
+// For writes straight into a DIB section's memory, which GDI cannot see.
+void MarkBitmapChanged(HBITMAP bitmap);
+
+}  // namespace winplat
