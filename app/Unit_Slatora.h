@@ -3,6 +3,7 @@
 // the page bitmap in memory; only the frame painting touches the display.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -13,6 +14,7 @@
 
 class TCustomDXDraw;
 class TCustomImageList;
+class TDirectDrawSurface;
 
 // ---------------------------------------------------------------- pictures the board reaches
 
@@ -27,6 +29,16 @@ class TBoardPictureItem {
   virtual void SetTransparentColor(TColor Value) = 0;
   virtual void SetTransparent(bool Value) = 0;
   virtual void Restore() = 0;
+  // Size of one pattern, and drawing pattern PatternIndex onto a surface (the item's
+  // transparency honoured).
+  virtual int32_t Width() = 0;
+  virtual int32_t Height() = 0;
+  virtual void Draw(TDirectDrawSurface* Dest, int32_t X, int32_t Y, int32_t PatternIndex) = 0;
+  virtual void DrawAlpha(TDirectDrawSurface* Dest, const TRect& DestRect, int32_t PatternIndex, int32_t Alpha) = 0;
+  virtual void DrawRotate(TDirectDrawSurface* Dest, int32_t X, int32_t Y, int32_t Width, int32_t Height,
+                          int32_t PatternIndex, double CenterX, double CenterY, int32_t Angle) = 0;
+  virtual void DrawRotateAlpha(TDirectDrawSurface* Dest, int32_t X, int32_t Y, int32_t Width, int32_t Height,
+                               int32_t PatternIndex, double CenterX, double CenterY, int32_t Angle, int32_t Alpha) = 0;
 };
 
 class TBoardPictures {
@@ -38,7 +50,8 @@ class TBoardPictures {
 };
 
 // Collection: Find(Name) -> Item* (raising for an unknown name) and Restore(); Item: Picture()
-// -> TPicture*, SetTransparentColor(TColor), SetTransparent(bool), Restore().
+// -> TPicture*, SetTransparentColor(TColor), SetTransparent(bool), Restore(), Width(), Height(),
+// Draw, DrawAlpha, DrawRotate and DrawRotateAlpha as the picture collection's items have them.
 template <class Collection>
 class TBoardPicturesOf : public TBoardPictures {
  public:
@@ -59,6 +72,22 @@ class TBoardPicturesOf : public TBoardPictures {
     void SetTransparentColor(TColor Value) override { item->SetTransparentColor(Value); }
     void SetTransparent(bool Value) override { item->SetTransparent(Value); }
     void Restore() override { item->Restore(); }
+    int32_t Width() override { return item->Width(); }
+    int32_t Height() override { return item->Height(); }
+    void Draw(TDirectDrawSurface* Dest, int32_t X, int32_t Y, int32_t PatternIndex) override {
+      item->Draw(Dest, X, Y, PatternIndex);
+    }
+    void DrawAlpha(TDirectDrawSurface* Dest, const TRect& DestRect, int32_t PatternIndex, int32_t Alpha) override {
+      item->DrawAlpha(Dest, DestRect, PatternIndex, Alpha);
+    }
+    void DrawRotate(TDirectDrawSurface* Dest, int32_t X, int32_t Y, int32_t Width, int32_t Height, int32_t PatternIndex,
+                    double CenterX, double CenterY, int32_t Angle) override {
+      item->DrawRotate(Dest, X, Y, Width, Height, PatternIndex, CenterX, CenterY, Angle);
+    }
+    void DrawRotateAlpha(TDirectDrawSurface* Dest, int32_t X, int32_t Y, int32_t Width, int32_t Height,
+                         int32_t PatternIndex, double CenterX, double CenterY, int32_t Angle, int32_t Alpha) override {
+      item->DrawRotateAlpha(Dest, X, Y, Width, Height, PatternIndex, CenterX, CenterY, Angle, Alpha);
+    }
     Item* item;
   };
   Collection* items_;
@@ -166,6 +195,38 @@ class TBlackBoard : public TObject {
   // The colour of the chalk in hand.
   TColor ChalkColor() const;
 
+  // Pages. Page n lives in TmpDir as n.bmp (the page), ng.bmp (its grid, only while the grid is
+  // on) and n.dat (grid flag, three zero bytes, board colour). SavePage writes the files of
+  // CurrentPage, each under a temporary name moved over the old file; a failed write raises and
+  // leaves the old files. LoadPage reads page Number into the board (not CurrentPage): a picture
+  // of any size or depth lies at the top left of a page in the page's colour; a missing or
+  // short n.dat means no grid and DefaultBackColor; a picture that does not load raises with the
+  // board unchanged.
+  void SavePage();
+  void LoadPage(uint32_t Number);
+  // The turns the slide ends with; False (nothing done) from page 1.
+  bool PrevPage();
+  bool NextPage();
+  // Direction 0 previous, 1 next; beeps where the board cannot go.
+  void StartPageSlide(uint8_t Direction, int32_t Step);
+  // The page at 160 x 120 into Previews, at index CurrentPage - 1.
+  void UpdateThumbnail();
+
+  // The tile overlay\<GridName>.bmp repeated over the page into "Grid"; a missing, unreadable
+  // or empty tile turns the grid off.
+  void LoadGrid();
+  void ReplaceColor(TColor OldColor, TColor NewColor);
+  // Today's month, day and weekday, 64 x 312 from (X, Y), in DateFont's glyphs.
+  void StampDate(int32_t X, int32_t Y);
+
+  // The frame onto DXDraw's back surface, and the tool's cursor at P; nothing unless it can draw.
+  void PaintFrame();
+  void DrawToolCursor(const TPoint& P);
+  void DrawPageNumber(TCanvas* Canvas, int32_t X, int32_t Y);
+
+  // Today's date for the stamp (the platform's date when empty).
+  std::function<TDateTime()> Today;
+
   std::unique_ptr<TBits> MouseState;
   TColor BackColor = 0;
   TColor DefaultBackColor = 0;
@@ -210,6 +271,9 @@ class TBlackBoard : public TObject {
   void Sweep(bool Long, int32_t X, int32_t Y, int32_t LastY, int32_t LastX, bool Smear);
   bool ValidChalk(int32_t Index) const;
   void ShowChalkInHand(int32_t Index);
+  AnsiString PageFile(uint32_t Number, const char* Suffix) const;
+  // A screen-wide page picture filled with Fill, FileName's picture (when it exists) at (0, 0).
+  std::unique_ptr<TBitmap> PagePicture(const AnsiString& FileName, TColor Fill) const;
 };
 
 // ---------------------------------------------------------------- shared helpers
@@ -224,6 +288,12 @@ void BlitBlackTransparent(HDC DestDC, int32_t X, int32_t Y, int32_t Width, int32
 int32_t PointDistance(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2);
 // Shows the application's main form (nothing when there is none).
 void ShowMainForm();
+bool RectsIntersect(const TRect& R1, const TRect& R2);
+// The ruler's direction from anchor A to P in degrees (0 to 360, y downwards), with Snap in
+// 45-degree steps; and an angle in the drawing layer's 256 steps per turn (0 to 255).
+double RulerDegrees(const TPoint& A, const TPoint& P, bool Snap);
+double SnapRulerDegrees(double Degrees);
+int32_t DrawAngle256(double Degrees);
 
 // The folder of the program file with a trailing delimiter, where settings.ini, tmp\ and the
 // pictures are. SetProgramFolder puts another folder in its place (empty: the program's own).

@@ -116,6 +116,14 @@ class StandInItem {
   void SetTransparentColor(TColor Value) { transparentColor = Value; }
   void SetTransparent(bool Value) { transparent = Value; }
   void Restore() { ++restores; }
+  // The frame is drawn only onto a real drawing control's surfaces.
+  int32_t Width() { return picture.Width(); }
+  int32_t Height() { return picture.Height(); }
+  void Draw(TDirectDrawSurface*, int32_t, int32_t, int32_t) {}
+  void DrawAlpha(TDirectDrawSurface*, const TRect&, int32_t, int32_t) {}
+  void DrawRotate(TDirectDrawSurface*, int32_t, int32_t, int32_t, int32_t, int32_t, double, double, int32_t) {}
+  void DrawRotateAlpha(TDirectDrawSurface*, int32_t, int32_t, int32_t, int32_t, int32_t, double, double, int32_t,
+                       int32_t) {}
   AnsiString name;
   TPicture picture;
   TColor transparentColor = clBlack;
