@@ -1,0 +1,214 @@
+// One frame on the drawing control's back surface: the page, the dust, the tray with its tools,
+// the arrows, the page number, the recording markers and the grid; then the tool cursor.
+#include <cmath>
+
+#include "DXDraws.h"
+#include "Math.h"
+#include "Unit_Slatora.h"
+#include "windows.h"
+
+namespace {
+
+const char* const kPageNumberFont = "MS UI ゴシック";
+
+TRect PointRect(int32_t X, int32_t Y) { return Rect(X, Y, X + 1, Y + 1); }
+
+}  // namespace
+
+bool RectsIntersect(const TRect& R1, const TRect& R2) {
+  RECT a = R1, b = R2, out{};
+  return IntersectRect(&out, &a, &b) != FALSE;
+}
+
+double SnapRulerDegrees(double Degrees) {
+  // Ranges inclusive at both ends, the first that holds wins.
+  static const double kSteps[][2] = {{22, 0},    {67, 45},   {112, 90},  {157, 135}, {202, 180},
+                                     {247, 225}, {292, 270}, {337, 315}, {360, 360}};
+  double low = 0;
+  for (const auto& s : kSteps) {
+    if (Degrees >= low && Degrees <= s[0]) return s[1];
+    low = s[0];
+  }
+  return Degrees;
+}
+
+double RulerDegrees(const TPoint& A, const TPoint& P, bool Snap) {
+  double angle;
+  if (A.x == P.x) {
+    angle = A.y == P.y ? 0 : A.y < P.y ? 90 : 270;
+  } else {
+    angle = std::atan2(static_cast<double>(A.y) - P.y, static_cast<double>(A.x) - P.x) * 180 / M_PI + 180;
+  }
+  return Snap ? SnapRulerDegrees(angle) : angle;
+}
+
+int32_t DrawAngle256(double Degrees) {
+  const int64_t a = Round(static_cast<Extended>(Degrees) * 256 / 360);
+  return static_cast<int32_t>(((a % 256) + 256) % 256);
+}
+
+void TBlackBoard::DrawPageNumber(TCanvas* Canvas, int32_t X, int32_t Y) {
+  Canvas->Brush()->SetColor(clBlack);
+  Canvas->Brush()->SetStyle(bsSolid);
+  Canvas->Font()->SetColor(static_cast<TColor>(0xFFFFFF));
+  Canvas->Font()->SetSize(16);
+  Canvas->Font()->SetName(kPageNumberFont);
+  const AnsiString text = IntToStr(static_cast<int64_t>(CurrentPage)) + "/" + IntToStr(static_cast<int64_t>(PageCount));
+  const int32_t tw = Canvas->TextWidth(text);
+  Canvas->TextOut(X < ScreenWidth - tw ? X : ScreenWidth - tw, Y, text);
+}
+
+void TBlackBoard::PaintFrame() {
+  if (!DXDraw || !ImageList || !DXDraw->CanDraw()) return;
+  const int32_t W = ScreenWidth, H = ScreenHeight, T = TrayHeight;
+  TDirectDrawSurface* surface = DXDraw->Surface();
+  TDirectDrawSurfaceCanvas* canvas = surface->Canvas();
+  try {
+    canvas->Draw(0, 0, Board.get());
+    for (int i = 0; i < Dust->Count(); ++i) {
+      const TKona* k = Dust->Get(i);
+      canvas->SetPixels(k->X, k->Y, k->Color);
+    }
+    HDC dc = canvas->Handle();
+    BitBlt(dc, 0, H - T, W, T, Tray->Canvas()->Handle(), 0, 0, SRCCOPY);
+    if ((Tool == tlChalk || Tool == tlFinger) && ValidChalk(Chalk->Index)) {
+      // The chalk in hand is lifted out of the tray.
+      const TChalkListItem* c = Chalks->Get(Chalk->Index);
+      const TRect& r = c->Rect;
+      StretchBlt(dc, r.left - 5, H - T, r.right - r.left + 5, T, TrayStrip->Canvas()->Handle(), 0, 0, TrayStrip->Width(),
+                 TrayStrip->Height(), SRCCOPY);
+      BlitBlackTransparent(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, c->Picture->Canvas()->Handle(), 0, 0);
+    }
+    TBoardPictureItem* prev = ImageList->Find(CurrentPage == 1 ? "nonprev" : "prev");
+    TBoardPictureItem* next = ImageList->Find(CurrentPage < PageCount || LastPageDrawn == 1 ? "next" : "nonnext");
+    BitBlt(dc, 0, H - T, prev->Width(), prev->Height(), prev->Picture()->Bitmap()->Canvas()->Handle(), 0, 0, SRCCOPY);
+    BitBlt(dc, W - next->Width(), H - T, next->Width(), next->Height(), next->Picture()->Bitmap()->Canvas()->Handle(), 0,
+           0, SRCCOPY);
+    const TRect mouse = PointRect(Chalk->LastX, Chalk->LastY);
+    const int32_t prevWidth = ImageList->Find("prev")->Width(), nextWidth = ImageList->Find("next")->Width();
+    if (RectsIntersect(mouse, Rect(0, H - T, prevWidth, H)))
+      DrawPageNumber(canvas, 0, H - T);
+    else if (RectsIntersect(mouse, Rect(W - nextWidth, H - T, W, H)))
+      DrawPageNumber(canvas, W, H - T);
+    if (LogState == 1) {
+      canvas->Font()->SetColor(static_cast<TColor>(0x0000FF));
+      canvas->Font()->SetSize(24);
+      canvas->Font()->SetStyle(TFontStyles{fsBold});
+      canvas->Brush()->SetStyle(bsSolid);
+      canvas->Brush()->SetColor(static_cast<TColor>(0x0000FF));
+      canvas->Pen()->SetColor(static_cast<TColor>(0x0000FF));
+      const int32_t h = canvas->TextHeight("R");
+      canvas->Ellipse(15, 15, h + 5, h + 5);
+      canvas->Brush()->SetStyle(bsClear);
+      canvas->TextOut(10, 10, "   REC");
+    } else if (LogState == 2) {
+      canvas->Font()->SetColor(static_cast<TColor>(0x00FF00));
+      canvas->Brush()->SetStyle(bsSolid);
+      canvas->Brush()->SetColor(static_cast<TColor>(0x00FF00));
+      canvas->Pen()->SetColor(static_cast<TColor>(0x00FF00));
+      canvas->Pen()->SetWidth(1);
+      canvas->Font()->SetSize(24);
+      canvas->Font()->SetStyle(TFontStyles{fsBold});
+      const int32_t h = canvas->TextHeight("P");
+      canvas->Polygon({Point(10, 10), Point(static_cast<int32_t>(Round(h / 2.0L * 1.5L)) + 10, h / 2 + 10),
+                       Point(10, h + 10)});
+      canvas->Brush()->SetStyle(bsClear);
+      canvas->TextOut(10, 10, "    PLAY");
+    }
+  } catch (...) {
+    canvas->Release();
+    if (GridOn) ImageList->Find("Grid")->Draw(surface, 0, 0, 0);
+    throw;
+  }
+  canvas->Release();
+  if (GridOn) ImageList->Find("Grid")->Draw(surface, 0, 0, 0);
+
+  TBoardPictureItem* trayDust = ImageList->Find("UkezaraKona");
+  trayDust->Picture()->Assign(Dust->TrayDust);
+  ImageList->Restore();
+  trayDust->Draw(surface, 0, H - T - 1, 0);
+
+  TBoardPictureItem* eraser = ImageList->Find("eraser");
+  TBoardPictureItem* longEraser = ImageList->Find("longEraser");
+  TBoardPictureItem* ruler = ImageList->Find("icontri");
+  if (Tool != tlEraser) eraser->Draw(surface, EraserRect.left, EraserRect.top, 0);
+  const int32_t x = EraserRect.left - (longEraser->Width() + 10);
+  if (Tool != tlLongEraser) longEraser->Draw(surface, x, H - T, 0);
+  if (Tool != tlRuler) ruler->Draw(surface, x - ruler->Width() - 10, H - T, 0);
+}
+
+void TBlackBoard::DrawToolCursor(const TPoint& P) {
+  if (!DXDraw || !ImageList || !DXDraw->CanDraw()) return;
+  const int32_t H = ScreenHeight, T = TrayHeight;
+  TDirectDrawSurface* surface = DXDraw->Surface();
+  if (P.y >= H - T) {
+    TBoardPictureItem* finger = ImageList->Find("finger");
+    finger->Draw(surface, P.x - finger->Width() / 2, P.y, 0);
+    return;
+  }
+  if (PictureWaiting) {
+    TDirectDrawSurfaceCanvas* canvas = surface->Canvas();
+    try {
+      canvas->Brush()->SetColor(clBlack);
+      canvas->Font()->SetColor(clWhite);
+      canvas->Font()->SetSize(12);
+      canvas->TextOut(P.x, P.y - canvas->TextHeight("A"), "左クリックで描画　右クリックで中止");
+    } catch (...) {
+      canvas->Release();
+      throw;
+    }
+    canvas->Release();
+    ImageList->Find("DragPic")->Draw(surface, P.x, P.y, 0);
+    return;
+  }
+  switch (Tool) {
+    case tlChalk: {
+      TBoardPictureItem* tool = ImageList->Find("NowTool");
+      if (Chalk->Mode == 2)
+        tool->DrawRotate(surface, P.x, P.y, tool->Width(), tool->Height(), 0, 0.5, 0.5, DrawAngle256(Chalk->Angle));
+      else if (Chalk->Mode <= 3)
+        tool->DrawRotate(surface, P.x + 1, P.y - 5, tool->Width(), tool->Height(), 0, 0, 0, 32);
+      break;
+    }
+    case tlEraser: {
+      TBoardPictureItem* eraser = ImageList->Find("eraser");
+      eraser->Draw(surface, P.x - eraser->Width() / 2, P.y - eraser->Height() / 2, 0);
+      break;
+    }
+    case tlFinger:
+      ImageList->Find("finger")->Draw(surface, P.x - 10, P.y - 5, 0);
+      break;
+    case tlLongEraser:
+      ImageList->Find("longEraser")->Draw(surface, P.x, P.y, 0);
+      break;
+    case tlRuler: {
+      TBoardPictureItem* triangle = ImageList->Find("trijogi");
+      TBoardPictureItem* marks = ImageList->Find("memori");
+      TBoardPictureItem* tool = ImageList->Find("NowTool");
+      const int32_t hN = tool->Height();
+      if (RulerAnchored == 0) {
+        triangle->DrawAlpha(surface, Rect(P.x, P.y, P.x + triangle->Width(), P.y + triangle->Height()), 0, 128);
+        marks->Draw(surface, P.x, P.y, 0);
+        tool->Draw(surface, P.x, P.y - hN / 2, 0);
+        break;
+      }
+      const TPoint A = Point(Chalk->LastX, Chalk->LastY);
+      const int32_t angle = DrawAngle256(RulerDegrees(A, P, GetKeyState(VK_SHIFT) < 0));
+      const int32_t d = PointDistance(P.x, P.y, A.x, A.y);
+      const int32_t tw = triangle->Width(), th = triangle->Height();
+      int32_t w = tw, h = th;
+      if (d > tw && tw > 0) {
+        const double s = static_cast<double>(d) / tw;
+        w = static_cast<int32_t>(Trunc(tw * s));
+        h = static_cast<int32_t>(Trunc(th * s));
+      }
+      triangle->DrawRotateAlpha(surface, A.x, A.y, w, h, 0, 0, 0, angle, 128);
+      marks->DrawRotate(surface, A.x, A.y, w, h, 0, 0, 0, angle);
+      tool->Draw(surface, P.x, P.y - hN / 2, 0);
+      tool->DrawAlpha(surface, Rect(A.x, A.y - hN / 2, A.x + tool->Width(), A.y - hN / 2 + hN), 0, 128);
+      break;
+    }
+    default:
+      break;
+  }
+}

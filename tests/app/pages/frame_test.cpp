@@ -1,0 +1,251 @@
+// One frame composed on the drawing control's back surface, read back pixel by pixel.
+#include "pages_support.h"
+
+namespace pagestest {
+namespace {
+
+class Frame : public BoardOnScreen {
+ protected:
+  void SetUp() override {
+    BoardOnScreen::SetUp();
+    Start();
+  }
+  void Paint() {
+    draw->Surface()->Fill(0);
+    board->PaintFrame();
+  }
+  // The surface canvas's text height with the font the frame left on it.
+  int32_t TextHeightOnSurface(const char* text) {
+    const int32_t h = draw->Surface()->Canvas()->TextHeight(text);
+    draw->Surface()->Canvas()->Release();
+    return h;
+  }
+  int32_t TextWidthOnSurface(const char* text) {
+    const int32_t w = draw->Surface()->Canvas()->TextWidth(text);
+    draw->Surface()->Canvas()->Release();
+    return w;
+  }
+};
+
+TEST_F(Frame, ArrowsAreGreyWhereTheyLeadNowhere) {
+  struct Case {
+    uint32_t page, count;
+    uint8_t drawn;
+    TColor prev, next;
+  } cases[] = {
+      {1, 1, 0, kNonPrev, kNonNext},  // a fresh board
+      {1, 1, 1, kNonPrev, kNext},     // after a stroke a new page may follow
+      {2, 3, 0, kPrev, kNext},
+      {3, 3, 0, kPrev, kNonNext},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.page << "/" << c.count << " drawn " << int(c.drawn));
+    board->CurrentPage = c.page;
+    board->PageCount = c.count;
+    board->LastPageDrawn = c.drawn;
+    Paint();
+    EXPECT_EQ(At(16, H - 24), Dev(c.prev));
+    EXPECT_EQ(At(W - 16, H - 24), Dev(c.next));
+    EXPECT_EQ(At(W / 2, H - 24), Dev(kTray));
+  }
+}
+
+TEST_F(Frame, PageNumberShowsAtTheArrowUnderTheMouse) {
+  board->CurrentPage = 12;
+  board->PageCount = 12;
+  // Over the right arrow: "12/12" ends at the screen's right edge, on its black ground.
+  board->Chalk->LastX = W - 10;
+  board->Chalk->LastY = H - 20;
+  Paint();
+  const int32_t tw = TextWidthOnSurface("12/12");
+  ASSERT_GT(tw, 32);
+  const int y = H - 48 + 3;
+  EXPECT_EQ(At(W - 1, y), 0u);
+  EXPECT_EQ(At(W - tw, y), 0u);
+  EXPECT_EQ(At(W - tw - 1, y), Dev(kTray));
+  int white = 0;
+  for (int x = W - tw; x < W; ++x)
+    for (int yy = H - 48; yy < H - 30; ++yy) white += At(x, yy) == 0xFFFFFFu;
+  EXPECT_GT(white, 20);
+  // Over the left arrow: it starts at the screen's left edge.
+  board->Chalk->LastX = 5;
+  Paint();
+  EXPECT_EQ(At(0, y), 0u);
+  EXPECT_EQ(At(tw - 1, y), 0u);
+  EXPECT_EQ(At(W - 16, H - 24), Dev(kNonNext));
+  // Elsewhere: no page number.
+  board->Chalk->LastX = W / 2;
+  Paint();
+  EXPECT_EQ(At(W - 16, y), Dev(kNonNext));
+  EXPECT_EQ(At(16, y), Dev(kPrev));
+}
+
+TEST_F(Frame, ToolInUseIsMissingFromTheTray) {
+  const TRect e = board->EraserRect;
+  const int longX = e.left - (40 + 10), iconX = longX - 40 - 10;
+  struct Case {
+    uint8_t tool;
+    bool eraser, longEraser, icon;
+  } cases[] = {
+      {tlChalk, true, true, true},
+      {tlEraser, false, true, true},
+      {tlLongEraser, true, false, true},
+      {tlRuler, true, true, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(int(c.tool));
+    board->Tool = c.tool;
+    Paint();
+    EXPECT_EQ(At(e.left + 30, e.top + 15), Dev(c.eraser ? kEraser : kTray));
+    EXPECT_EQ(At(longX + 20, H - 24), Dev(c.longEraser ? kLongEraser : kTray));
+    EXPECT_EQ(At(iconX + 20, H - 24), Dev(c.icon ? kRulerIcon : kTray));
+  }
+}
+
+TEST_F(Frame, ChalkInHandIsLiftedOutOfTheTray) {
+  const TRect r = board->Chalks->Get(0)->Rect;
+  const TRect other = board->Chalks->Get(1)->Rect;
+  board->Tool = tlChalk;
+  Paint();
+  EXPECT_EQ(At(r.left - 3, H - 46), Dev(kTrayStrip));
+  EXPECT_EQ(At(r.left + 5, r.top + 5), Dev(0xFAFAFA));  // the chalk drawn again over the strip
+  EXPECT_EQ(At(other.left - 3, H - 46), Dev(kTray));
+  board->Tool = tlEraser;
+  Paint();
+  EXPECT_EQ(At(r.left - 3, H - 46), Dev(kTray));
+}
+
+TEST_F(Frame, EraserCursorIsCentredOnTheMouse) {
+  board->Tool = tlEraser;
+  Paint();
+  const std::vector<uint8_t> page = PageBytes(board->Board.get());
+  board->DrawToolCursor(Point(500, 300));
+  // 60 x 30 with a clear one-pixel frame, at (470, 285).
+  EXPECT_EQ(At(500, 300), Dev(kEraser));
+  EXPECT_EQ(At(471, 286), Dev(kEraser));
+  EXPECT_EQ(At(528, 313), Dev(kEraser));
+  EXPECT_EQ(At(470, 300), Dev(board->BackColor));
+  EXPECT_EQ(At(529, 300), Dev(board->BackColor));
+  EXPECT_EQ(PageBytes(board->Board.get()), page);
+  // Over the tray the cursor is the finger, its middle at the mouse.
+  board->DrawToolCursor(Point(500, H - 40));
+  EXPECT_EQ(At(500, H - 38), Dev(kFinger));
+  EXPECT_EQ(At(490, H - 38), Dev(kTray));
+}
+
+TEST_F(Frame, RecordingAndPlayingMarkers) {
+  board->LogState = 1;
+  Paint();
+  int32_t h = TextHeightOnSurface("R");
+  ASSERT_GT(h, 20);
+  EXPECT_EQ(At((h + 20) / 2, (h + 20) / 2), 0xFF0000u);  // the red dot
+  EXPECT_EQ(At(5, 5), Dev(board->BackColor));
+  board->LogState = 2;
+  Paint();
+  h = TextHeightOnSurface("P");
+  EXPECT_EQ(At(14, h / 2 + 10), 0x00FF00u);  // the green triangle
+  EXPECT_EQ(At(12, 12), 0x00FF00u);
+  EXPECT_EQ(At((h + 20) / 2, (h + 20) / 2 - h / 3), Dev(board->BackColor));
+  board->LogState = 0;
+  Paint();
+  EXPECT_EQ(At(14, h / 2 + 10), Dev(board->BackColor));
+}
+
+TEST_F(Frame, GridLiesOverTheChalkAndNeverInThePage) {
+  TCanvas* page = board->Board->Canvas();
+  page->Brush()->SetColor(clWhite);
+  page->FillRect(Rect(100, 100, 150, 120));
+  TBitmap grid;
+  FillBitmap(&grid, W, H - 48, clBlack);
+  grid.Canvas()->Brush()->SetColor(clAqua);
+  grid.Canvas()->FillRect(Rect(0, 110, W, 111));
+  Item("Grid")->Picture()->Assign(&grid);
+  images->Items()->Restore();
+  board->GridOn = 1;
+  // Dust falling over the page and dust settled in the tray.
+  auto* k = new TKona();
+  k->X = 400;
+  k->Y = 400;
+  k->Color = clYellow;
+  board->Dust->Add(k);
+  board->Dust->TrayDust->Canvas()->SetPixels(200, 2, clWhite);
+  const std::vector<uint8_t> before = PageBytes(board->Board.get());
+  Paint();
+  EXPECT_EQ(PageBytes(board->Board.get()), before);
+  EXPECT_EQ(At(120, 110), Dev(clAqua));
+  EXPECT_EQ(At(120, 105), Dev(clWhite));
+  EXPECT_EQ(At(300, 110), Dev(clAqua));
+  EXPECT_EQ(At(300, 300), Dev(board->BackColor));
+  EXPECT_EQ(At(400, 400), Dev(clYellow));
+  EXPECT_EQ(At(200, H - 48 - 1 + 2), 0xFFFFFFu);
+  EXPECT_EQ(At(201, H - 48 - 1 + 2), Dev(kTray));
+  board->GridOn = 0;
+  Paint();
+  EXPECT_EQ(At(120, 110), Dev(clWhite));
+  EXPECT_EQ(At(300, 110), Dev(board->BackColor));
+}
+
+TEST(RulerAngle, ShiftSnapsToEighthsOfATurn) {
+  struct Case {
+    double degrees, snapped;
+  } cases[] = {{0, 0},      {22, 0},     {22.5, 45},  {30, 45},    {67, 45},   {67.5, 90},  {112, 90},
+               {150, 135},  {157, 135},  {200, 180},  {202, 180},  {240, 225}, {247, 225}, {292, 270},
+               {300, 315},  {337, 315},  {337.5, 360}, {359.5, 360}, {360, 360}};
+  for (const Case& c : cases) EXPECT_EQ(SnapRulerDegrees(c.degrees), c.snapped) << c.degrees;
+  // The direction from the anchor to the mouse, y downwards.
+  const TPoint a = Point(300, 300);
+  EXPECT_EQ(RulerDegrees(a, a, false), 0);
+  EXPECT_EQ(RulerDegrees(a, Point(300, 400), false), 90);
+  EXPECT_EQ(RulerDegrees(a, Point(300, 200), false), 270);
+  EXPECT_NEAR(RulerDegrees(a, Point(300 - 100, 300), false), 180, 1e-9);
+  // 30 degrees towards the lower right snaps to 45: drawing angle 32.
+  EXPECT_NEAR(RulerDegrees(a, Point(300 + 173, 300 + 100), false), 30, 0.05);
+  EXPECT_EQ(RulerDegrees(a, Point(300 + 173, 300 + 100), true), 45);
+  EXPECT_EQ(DrawAngle256(45), 32);
+  // Just above the rightward line: 359.5 degrees, snapped to 360, drawing angle 256: drawn as 0.
+  EXPECT_NEAR(RulerDegrees(a, Point(300 + 115, 299), false), 359.5, 0.01);
+  EXPECT_EQ(RulerDegrees(a, Point(300 + 115, 299), true), 360);
+  EXPECT_EQ(DrawAngle256(360), 0);
+  EXPECT_EQ(DrawAngle256(359.5), 0);
+  EXPECT_EQ(DrawAngle256(-90), 192);
+}
+
+TEST_F(Frame, AnchoredRulerAtTheFullTurnIsDrawnAsAtNoTurn) {
+  board->Tool = tlRuler;
+  board->RulerAnchored = 1;
+  board->Chalk->LastX = 300;
+  board->Chalk->LastY = 300;
+  auto ruler = [&](TPoint p) {
+    Paint();
+    board->DrawToolCursor(p);
+    std::vector<uint32_t> rows;
+    for (int y = 320; y < 420; ++y)
+      for (int x = 250; x < 550; ++x) rows.push_back(At(x, y));
+    return rows;
+  };
+  const std::vector<uint32_t> level = ruler(Point(415, 300));
+  winplat::screen::SetKeyState(VK_SHIFT, true);
+  const std::vector<uint32_t> fullTurn = ruler(Point(415, 299));
+  winplat::screen::SetKeyState(VK_SHIFT, false);
+  EXPECT_EQ(fullTurn, level);
+  size_t ruled = 0;
+  for (uint32_t v : level) ruled += v == Dev(kMarks);
+  EXPECT_GT(ruled, 100u * 80u);  // the marks picture (200 x 100) lies right of and below the anchor
+  // The chalk in hand at the mouse, and its faint twin at the anchor.
+  const TColor chalk = 0xFAFAFA;
+  EXPECT_EQ(At(420, 300), Dev(chalk));
+  EXPECT_NE(At(305, 300), Dev(chalk));
+  EXPECT_NE(At(305, 300), Dev(board->BackColor));
+}
+
+TEST_F(Frame, NothingIsDrawnWhileTheControlCannotDraw) {
+  draw->Surface()->Fill(0x123456);
+  board->DXDraw = nullptr;
+  board->PaintFrame();
+  board->DrawToolCursor(Point(10, 10));
+  EXPECT_EQ(At(10, 10), 0x123456u);
+  board->DXDraw = draw;
+}
+
+}  // namespace
+}  // namespace pagestest
