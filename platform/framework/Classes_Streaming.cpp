@@ -810,6 +810,11 @@ void TWriter::WriteStr(const AnsiString& Value) {
   Write(Value.data(), n);
 }
 
+void TWriter::WriteClassName(const AnsiString& Value) {
+  if (Value.size() > MaxClassNameLength) throw EWriteError(SWriteError);
+  WriteStr(Value);
+}
+
 void TWriter::WriteSignature() { Write("TPF0", 4); }
 
 void TWriter::WritePrefix(TFilerFlags Flags, int AChildPos) {
@@ -1059,7 +1064,7 @@ void TWriter::WriteComponent(TComponent* Component) {
     if (anc) flags.Include(ffInherited);
     if (Component->ComponentState().Contains(csInline)) flags.Include(ffInline);
     WritePrefix(flags, 0);
-    WriteStr(Component->ClassName());
+    WriteClassName(Component->ClassName());
     WriteStr(Component->Name());
     int64_t header = body.Size();
     Component->WriteState(this);

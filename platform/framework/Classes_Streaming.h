@@ -176,6 +176,10 @@ class TWriter : public TFiler {
   void WriteWideString(const WideString& Value);  // always vaWString
   void WriteIdent(const AnsiString& Ident);  // False/True/nil get their own value types
   void WriteStr(const AnsiString& Value);    // short string without value type (max 255 bytes)
+  // The class name that starts an object. Its length byte must stay below 0xF0, which the reader
+  // takes for a filer-flags prefix there: longer names raise EWriteError.
+  static constexpr std::size_t MaxClassNameLength = 0xEF;
+  void WriteClassName(const AnsiString& Value);
   void WriteSignature();
   void WritePrefix(TFilerFlags Flags, int AChildPos);
   void Write(const void* Buf, int32_t Count);

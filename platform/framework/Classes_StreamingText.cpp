@@ -66,8 +66,9 @@ class Parser {
   }
 
  private:
-  [[noreturn]] void Error(const char* what) {
-    throw EParserError(SParseError, {AnsiString(what), tok_.line});
+  [[noreturn]] void Error(const char* what) { Error(what, tok_.line); }
+  [[noreturn]] void Error(const char* what, int line) {
+    throw EParserError(SParseError, {AnsiString(what), line});
   }
 
   bool IsSym(const char* s) const { return tok_.kind == tSymbol && tok_.text == s; }
@@ -294,16 +295,19 @@ class Parser {
     Next();
     if (tok_.kind != tIdent) Error("name expected");
     AnsiString name = tok_.text, cls;
+    int cls_line = tok_.line;
     Next();
     if (IsSym(":")) {
       Next();
       if (tok_.kind != tIdent) Error("class name expected");
       cls = tok_.text;
+      cls_line = tok_.line;
       Next();
     } else {
       cls = name;
       name.clear();
     }
+    if (cls.size() > TWriter::MaxClassNameLength) Error("class name too long", cls_line);
     int pos = 0;
     if (IsSym("[")) {
       Next();
@@ -314,7 +318,7 @@ class Parser {
       Expect("]");
     }
     w_.WritePrefix(flags, pos);
-    w_.WriteStr(Name(cls));
+    w_.WriteClassName(cls);
     w_.WriteStr(Name(name));
     ParseProperties(depth);
     while (IsWord("object") || IsWord("inherited") || IsWord("inline")) ParseObject(depth + 1);

@@ -490,6 +490,36 @@ TEST(FormWriting, WithAnAncestorOnlyChangesAreWritten) {
     EXPECT_EQ(text.find(p), std::string::npos) << p;
 }
 
+// A component class whose name is 240 bytes long: its length byte (0xF0) is a filer-flags prefix
+// where an object starts.
+class TClassNameOf240Bytesxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx : public TComponent {
+ public:
+  explicit TClassNameOf240Bytesxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx(TComponent* AOwner) : TComponent(AOwner) {}
+};
+
+TEST(FormWriting, ClassNamesTheReaderWouldTakeForAPrefixAreRefused) {
+  for (std::size_t n : {1u, 239u}) {
+    SCOPED_TRACE(n);
+    std::string text = "object A: T" + std::string(n - 1, 'x') + "\n  X = 1\nend\n";
+    Bytes bin = Bin(text);
+    EXPECT_EQ(Text(bin), text);
+  }
+  for (std::size_t n : {240u, 255u}) {
+    SCOPED_TRACE(n);
+    for (const char* head : {"object A: ", "inherited A: ", "object "}) {
+      try {
+        Bin("\n" + std::string(head) + "\n  T" + std::string(n - 1, 'x') + "\nend\n");
+        FAIL();
+      } catch (const EParserError& e) {
+        EXPECT_NE(e.Message().find("(3 "), std::string::npos) << e.Message();
+      }
+    }
+  }
+  TClassNameOf240Bytesxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx form(nullptr);
+  ASSERT_EQ(form.ClassName().size(), 240u);
+  EXPECT_THROW(Save(&form), EWriteError);
+}
+
 TEST(FormWriting, BinaryDataAndCollectionsEqualToTheAncestorsAreInherited) {
   // The ancestor form: the test form with a picture on its first button.
   auto givePicture = [](TTestRoot& form) {
