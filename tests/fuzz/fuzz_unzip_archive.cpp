@@ -1,20 +1,19 @@
 // An archive into the extraction engine: the check, the long listing, the test of every entry,
 // the record list and a memory extraction of its first member. Nothing is written but the
 // archive itself (a scratch file); questions are answered with Cancel.
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "fuzz_scratch.h"
 #include "winplat_screen.h"
 #include "ziplib/unzip.h"
 
 namespace {
 const std::string& scratch() {
-  static const std::string name = "/tmp/fuzz_unzip_" + std::to_string(getpid()) + ".zip";
+  static const std::string name = FuzzScratch("unzip_archive") + "/archive.zip";
   return name;
 }
 }  // namespace

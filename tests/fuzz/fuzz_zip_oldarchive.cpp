@@ -1,37 +1,37 @@
 // The old-archive reader of the update path: any bytes as the existing archive, then a file added
 // (so entries are read, checked and copied into the new archive).
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 
+#include "fuzz_scratch.h"
 #include "winplat_screen.h"
 #include "winuser.h"
 #include "ziplib/zip.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static bool ready = [] {
-    char tmpl[] = "/tmp/fuzz_zip_oldarchiveXXXXXX";
-    if (!mkdtemp(tmpl) || chdir(tmpl) != 0) std::abort();
-    FILE* f = std::fopen("add.txt", "wb");
+  static const std::string old_zip = FuzzScratch("zip_oldarchive") + "/old.zip";
+  static const std::string command = [] {
+    const std::string added = FuzzScratch("zip_oldarchive") + "/add.txt";
+    FILE* f = std::fopen(added.c_str(), "wb");
+    if (!f) std::abort();
     std::fputs("added by the fuzzer", f);
     std::fclose(f);
     // Boxes answered at once and not recorded (a record would grow with every input).
     winplat::screen::SetMessageBoxAnswerer([](const winplat::screen::MessageBoxRequest& r) { return r.defaultButton; });
     MessageBoxA(nullptr, "start", "fuzz", MB_OK);
-    return true;
+    // -j: the entry is "add.txt", whatever the folder.
+    return "-q -j \"" + old_zip + "\" \"" + added + "\"";
   }();
-  (void)ready;
-  FILE* f = std::fopen("old.zip", "wb");
+  FILE* f = std::fopen(old_zip.c_str(), "wb");
   if (!f) return 0;
   std::fwrite(data, 1, size, f);
   std::fclose(f);
   {
     zipvault::CZip zip;
-    zip.run_command(nullptr, "-q old.zip add.txt");
+    zip.run_command(nullptr, command.c_str());
   }
-  std::remove("old.zip");
+  std::remove(old_zip.c_str());
   return 0;
 }
