@@ -18,10 +18,10 @@ bool WriteScreenshotPng(const std::string& path);
 // nothing but its face: the window of a program calling what a test shows.
 HWND CreateOwnerWindow(const char16_t* title);
 
-// While it lives: at the first timer tick at which `owner` has a visible, enabled pop-up of its
-// own, reads the text of that pop-up's control `readId` and clicks its control `clickId` through
-// the headless screen. For work that pumps messages itself while it runs (a progress dialog):
-// the tick is dispatched by that pump.
+// While it lives: the first time a pop-up of `owner`'s own is shown, reads the text of that
+// pop-up's control `readId` and queues a click on its control `clickId` on the headless screen.
+// For work that pumps messages itself while it runs (a progress dialog): its next pump delivers
+// the click. Nothing waits for a clock, so the click comes at the same point in every build.
 class PopupClicker {
  public:
   PopupClicker(HWND owner, int clickId, int readId);
@@ -32,8 +32,10 @@ class PopupClicker {
   const std::string& ReadText() const { return text_; }   // ANSI
 
  private:
+  static LRESULT CALLBACK Watch(int code, WPARAM wp, LPARAM lp);
   HWND owner_;
-  WNDPROC old_ = nullptr, spy_ = nullptr;
+  int clickId_, readId_;
+  HHOOK hook_ = nullptr;
   bool clicked_ = false;
   std::string text_;
 };

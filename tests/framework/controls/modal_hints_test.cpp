@@ -57,12 +57,13 @@ TEST_F(ModalHintsTest, ShowModalRunsItsOwnLoopUntilAModalResultIsAccepted) {
   FreeAndNil(dlg);
 }
 
-// Pumps messages until Done holds or about a second passed.
+// Pumps messages until Done holds or a second of the script's time passed.
 template <class F>
 bool PumpUntil(F Done) {
+  Application->ProcessMessages();
   for (int i = 0; i < 200 && !Done(); ++i) {
+    winplat::screen::Headless()->Elapse(5);
     Application->ProcessMessages();
-    Sleep(5);
   }
   return Done();
 }

@@ -181,7 +181,7 @@ TEST_F(CommonControls, ToolbarTooltipAsksItsParentForText) {
   Screen().MouseMove(p.x, p.y);
   Pump();
   for (int i = 0; i < 50 && !IsWindowVisible(tips); ++i) {
-    Sleep(10);
+    Screen().Elapse(10);
     Pump();
   }
   EXPECT_TRUE(IsWindowVisible(tips));
@@ -342,7 +342,7 @@ TEST_F(CommonControls, SubclassedToolShowsItsTipWithoutRelayingAndIsPutBack) {
   Screen().MouseMove(p.x, p.y);
   Pump();
   for (int i = 0; i < 50 && !IsWindowVisible(tips); ++i) {
-    Sleep(10);
+    Screen().Elapse(10);
     Pump();
   }
   EXPECT_TRUE(IsWindowVisible(tips));

@@ -91,11 +91,12 @@ COLORREF PixelAt(HWND h, POINT p) {
   return c;
 }
 
-// The next blink of the caret, taken from the queue as the message loop would.
+// The next blink of the caret, taken from the queue as the message loop would, while the script's
+// time passes in steps of 5 ms (two seconds at most).
 bool NextBlink(MSG* m) {
   for (int waited = 0; waited < 2000; waited += 5) {
     if (PeekMessageW(m, nullptr, kSystemTimer, kSystemTimer, PM_REMOVE)) return true;
-    Sleep(5);
+    winplat::screen::Headless()->Elapse(5);
   }
   return false;
 }
@@ -135,7 +136,7 @@ TEST_F(Tracking, CaretBlinksByInversionAndHidesWhileTheWindowPaints) {
   EXPECT_EQ(PixelAt(h, g_caret_at), white);
   EXPECT_TRUE(ShowCaret(h));
   EXPECT_EQ(PixelAt(h, g_caret_at), white);
-  Sleep(50);
+  Screen().Elapse(50);
   EXPECT_FALSE(PeekMessageW(&m, nullptr, kSystemTimer, kSystemTimer, PM_NOREMOVE));
   EXPECT_TRUE(ShowCaret(h));
   EXPECT_EQ(PixelAt(h, g_caret_at), black);
@@ -145,7 +146,7 @@ TEST_F(Tracking, CaretBlinksByInversionAndHidesWhileTheWindowPaints) {
   DestroyWindow(h);
   EXPECT_FALSE(SetCaretPos(1, 1));
   EXPECT_FALSE(DestroyCaret());
-  Sleep(50);
+  Screen().Elapse(50);
   EXPECT_FALSE(PeekMessageW(&m, nullptr, kSystemTimer, kSystemTimer, PM_NOREMOVE));
   SetCaretBlinkTime(530);
 }
