@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # A fuzzing campaign: every fuzz target in $1 for $2 seconds from a random seed, $3 targets at a
-# time (default: one per core), each on one core. Targets go on after a finding.
+# time (default: one per core), each on one core. A target goes on after a finding.
 #   corpus:   <build>/campaign/corpus/<name>    grows from campaign to campaign (seeded from
 #             tests/fuzz/corpus/<name> and tests/fuzz/regressions/<name>)
 #   findings: <build>/campaign/findings/<name>  crash-*, leak-*, timeout-*, oom-* inputs; once a
@@ -26,10 +26,17 @@ one() {
   for d in "$root/tests/fuzz/corpus/$short" "$root/tests/fuzz/regressions/$short"; do
     [ -d "$d" ] && dirs+=("$d")
   done
-  # One child process that is restarted after a finding, so the campaign keeps its time.
-  (cd "$out/corpus" && "$f" -max_total_time="$secs" -fork=1 -ignore_crashes=1 -ignore_ooms=1 \
-     -ignore_timeouts=1 -timeout=30 -rss_limit_mb=2048 -artifact_prefix="$out/findings/$short/" \
-     "${dirs[@]}" > "$out/logs/$short.log" 2>&1) || true
+  # After a finding the target starts again for the time left, so the campaign keeps its time.
+  # One that stops within seconds of starting (a seed that fails) is not started again.
+  local end=$((SECONDS + secs)) left start
+  : > "$out/logs/$short.log"
+  while left=$((end - SECONDS)); [ "$left" -gt 0 ]; do
+    start=$SECONDS
+    (cd "$out/corpus" && "$f" -max_total_time="$left" -timeout=30 -rss_limit_mb=2048 \
+       -print_final_stats=1 -artifact_prefix="$out/findings/$short/" "${dirs[@]}" \
+       >> "$out/logs/$short.log" 2>&1) && break
+    [ $((SECONDS - start)) -ge 10 ] || break
+  done
   echo "$name"
 }
 export -f one
@@ -51,12 +58,9 @@ printf '%-24s %12s %10s %9s\n' target runs runs/s findings
 for f in "${targets[@]}"; do
   short=$(basename "$f"); short=${short#fuzz_}
   log=$out/logs/$short.log
-  # Fork mode reports "#<runs>: cov: ... time: <s>s ..." lines; the last one holds the totals.
-  last=$(grep -E '^#[0-9]+: cov:' "$log" | tail -n 1 || true)
-  runs=$(sed -nE 's/^#([0-9]+):.*/\1/p' <<< "$last")
-  t=$(sed -nE 's/.* time: ([0-9]+)s.*/\1/p' <<< "$last")
-  rate=
-  [ -n "$runs" ] && [ -n "$t" ] && [ "$t" -gt 0 ] && rate=$((runs / t))
+  # Each start of the target ends with its totals.
+  runs=$(awk '/^stat::number_of_executed_units:/ { n += $2 } END { print n + 0 }' "$log")
+  rate=$(awk -v r="$runs" -v t="$secs" 'BEGIN { printf "%.1f", r / t }')
   n=$(find "$out/findings/$short" -type f | wc -l)
   printf '%-24s %12s %10s %9s\n' "fuzz_$short" "${runs:-?}" "${rate:-?}" "$n"
 done

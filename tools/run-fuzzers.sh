@@ -4,6 +4,17 @@
 # fixed number of inputs (tests/fuzz/runs.txt, else its default) from a fixed seed. Nothing here
 # depends on time or on the machine: the same commit prints the same lines and gives the same answer.
 # A failing input is kept in <build>/findings/<name>/. Optional $2: names of the targets to run.
+#
+# What the fuzzer learns from a run (edges, their counts, compared values) must not change from one
+# process to the next, so each target runs
+# - without address randomisation: code that looks at addresses (alignment, pointer hashing) takes
+#   the same paths;
+# - without values of comparisons as mutations (-use_cmp=0): the heap's addresses still differ a
+#   little from one process to the next, and compared pointers would carry that into the inputs;
+# - with the same environment, working folder and path lengths (its binary and its inputs are
+#   reached through a scratch folder of fixed-length name), so the stack and the heap are laid out
+#   alike on every machine and in every clone;
+# - with its seeds in one order (by name), which libFuzzer shuffles with its seeded generator.
 set -euo pipefail
 dir=$(cd "$1" && pwd)
 only=${2:-}
@@ -22,6 +33,12 @@ runs_for() {
 
 # UB is a finding like any other, not a message to scroll past.
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}
+# Address randomisation off, where the machine lets a process ask for that.
+norandom=(setarch "$(uname -m)" -R)
+if ! "${norandom[@]}" true 2>/dev/null; then
+  echo "warning: address randomisation stays on here; runs may differ from other machines"
+  norandom=()
+fi
 failed=()
 shopt -s nullglob
 for f in "$dir"/fuzz_*; do
@@ -29,26 +46,32 @@ for f in "$dir"/fuzz_*; do
   name=$(basename "$f")
   short=${name#fuzz_}
   if [ -n "$only" ] && [[ " $only " != *" $name "* && " $only " != *" $short "* ]]; then continue; fi
-  work=$(mktemp -d)
-  # Seeds in a fixed order (by name); libFuzzer shuffles them with its seeded generator.
-  inputs=()
+  work=$(mktemp -d /tmp/vse-fuzz-pass.XXXXXXXX)
+  mkdir "$work/in"
+  ln -s "$f" "$work/target"
+  # Seeds, then past findings, each in name order, copied under fixed-length names.
+  n=0
   for d in "$root/tests/fuzz/corpus/$short" "$root/tests/fuzz/regressions/$short"; do
     [ -d "$d" ] || continue
-    while IFS= read -r -d '' s; do inputs+=("$s"); done < <(find "$d" -type f ! -name '.*' -print0 | LC_ALL=C sort -z)
+    while IFS= read -r -d '' s; do
+      n=$((n + 1))
+      cp "$s" "$work/in/$(printf '%06d' "$n")"
+    done < <(find "$d" -type f ! -name '.*' -print0 | LC_ALL=C sort -z)
   done
   seeds=()
-  if [ ${#inputs[@]} -gt 0 ]; then
-    (IFS=,; printf '%s' "${inputs[*]}") > "$work/seeds"
-    seeds=(-seed_inputs=@"$work/seeds")
+  if [ "$n" -gt 0 ]; then
+    (cd "$work" && printf '%s\n' in/* | paste -sd, > seeds)
+    seeds=(-seed_inputs=@seeds)
   fi
   runs=$(runs_for "$short")
-  echo "== $name: ${#inputs[@]} seeds, $runs inputs, seed $seed"
+  echo "== $name: $n seeds, $runs inputs, seed $seed"
   # No time limits that decide a result: the per-input timeout only stops a hang, the memory limit
   # is per allocation (the resident-size watch is sampled by a clock and stays off).
   status=0
-  (cd "$work" && "$f" -seed=$seed -runs="$runs" "${seeds[@]}" -artifact_prefix="$work/" \
-     -timeout=120 -rss_limit_mb=0 -malloc_limit_mb=2048 -reload=0 -print_final_stats=1 \
-     > "$work/log" 2>&1) || status=$?
+  (cd "$work" && env -i PATH=/usr/bin:/bin LANG=C.UTF-8 TZ=UTC UBSAN_OPTIONS="$UBSAN_OPTIONS" \
+     "${norandom[@]}" ./target -seed=$seed -runs="$runs" "${seeds[@]}" -artifact_prefix=./ \
+     -use_cmp=0 -timeout=120 -rss_limit_mb=0 -malloc_limit_mb=2048 -reload=0 -print_final_stats=1 \
+     > log 2>&1) || status=$?
   # The totals of the run, without its speed and its memory.
   grep -E '^#[0-9]+[[:space:]]+DONE' "$work/log" | sed -E 's/[[:space:]]+exec\/s:.*$//' || true
   grep -E '^stat::(number_of_executed_units|new_units_added)' "$work/log" || true

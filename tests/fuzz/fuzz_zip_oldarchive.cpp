@@ -1,5 +1,7 @@
 // The old-archive reader of the update path: any bytes as the existing archive, then a file added
 // (so entries are read, checked and copied into the new archive).
+#include <sys/time.h>
+
 #include <cstdio>
 #include <cstdint>
 #include <cstdlib>
@@ -18,6 +20,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!f) std::abort();
     std::fputs("added by the fuzzer", f);
     std::fclose(f);
+    // A fixed time, so its entry is the same on every run (the time of day takes other paths).
+    const timeval fixed[2] = {{1700000000, 0}, {1700000000, 0}};
+    if (utimes(added.c_str(), fixed) != 0) std::abort();
     // Boxes answered at once and not recorded (a record would grow with every input).
     winplat::screen::SetMessageBoxAnswerer([](const winplat::screen::MessageBoxRequest& r) { return r.defaultButton; });
     MessageBoxA(nullptr, "start", "fuzz", MB_OK);
