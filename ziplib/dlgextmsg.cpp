@@ -124,7 +124,7 @@ bool CDlgExtMsg::MoveWithProgress(const char* source, const char* destination) {
     if (HMODULE k = GetModuleHandleA("kernel32.dll"))
       move = reinterpret_cast<MoveFn>(reinterpret_cast<void*>(GetProcAddress(k, "MoveFileWithProgressA")));
   }
-  const DWORD flags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED;
+  const DWORD flags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH;
   BOOL ok = nt && move ? move(source, destination, move_progress_routine, this, flags)
                        : MoveFileExA(source, destination, flags);
   EnableItem(IDC_CANCEL, true);

@@ -240,6 +240,7 @@ int CZip::zipup(ZEntry& z) {
     if (r.code == ZE_LOGIC) return ziperr(r.code, r.text);
     return r.code;
   }
+  if (translate_eol_ && z.how == METHOD_DEFLATED && r.att == FILE_BINARY) zipwarn("-l used on binary file", "");
   tempzn_ += r.csize;
   z.crc = r.crc;
   z.siz = r.csize;
@@ -275,7 +276,15 @@ std::string CZip::tempname() {
 
 int CZip::replace(const std::string& dest, const std::string& temp) {
   CWaitCursor wait;
-  const DWORD flags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED;
+  // The new archive is on the disk before it takes the old one's place, and the rename reaches
+  // the disk too: after a power loss the archive is the old one or the new one, never a cut file.
+  HANDLE h = CreateFileA(temp.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return ZE_TEMP;
+  const BOOL flushed = FlushFileBuffers(h);
+  CloseHandle(h);
+  if (!flushed) return ZE_TEMP;
+  const DWORD flags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH;
   auto move = [&] {
     if (dlg_) {
       dlg_->SetStep("moving...");

@@ -175,6 +175,10 @@ using TWndMethod = TMethodValue<void(TMessage&)>;
 // kind (ANSI or Unicode) follows the call that installs it. Free it with FreeObjectInstance.
 WNDPROC MakeObjectInstance(TWndMethod Method);
 void FreeObjectInstance(WNDPROC ObjectInstance);
+// A hidden window of the framework's utility class whose messages go to Method (messages go to
+// DefWindowProc when Method is empty). DeallocateHWnd destroys it and frees its procedure.
+HWND AllocateHWnd(TWndMethod Method);
+void DeallocateHWnd(HWND Wnd);
 
 // ---------------------------------------------------------------------------------------------
 // Enumerations and events.

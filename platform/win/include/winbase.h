@@ -28,6 +28,9 @@
 #ifndef ERROR_RESOURCE_TYPE_NOT_FOUND
 #define ERROR_RESOURCE_TYPE_NOT_FOUND 1813L
 #endif
+#ifndef ERROR_SEEK
+#define ERROR_SEEK 25L
+#endif
 #ifndef ERROR_DISCARDED
 #define ERROR_DISCARDED 157L
 #endif
@@ -99,6 +102,7 @@
 #define FILE_CASE_SENSITIVE_SEARCH 0x00000001u
 #define FILE_CASE_PRESERVED_NAMES 0x00000002u
 #define FILE_UNICODE_ON_DISK 0x00000004u
+#define FILE_NAMED_STREAMS 0x00040000u
 
 struct OVERLAPPED;
 using LPOVERLAPPED = OVERLAPPED*;
@@ -207,6 +211,28 @@ BOOL WINAPI GetFileAttributesExA(LPCSTR lpFileName, GET_FILEEX_INFO_LEVELS fInfo
 BOOL WINAPI GetFileAttributesExW(LPCWSTR lpFileName, GET_FILEEX_INFO_LEVELS fInfoLevelId, LPVOID lpFileInformation);
 BOOL WINAPI SetFileAttributesA(LPCSTR lpFileName, DWORD dwFileAttributes);
 BOOL WINAPI SetFileAttributesW(LPCWSTR lpFileName, DWORD dwFileAttributes);
+
+// ---- Backup reads: a file's streams in sequence ----
+// Each stream comes as a WIN32_STREAM_ID header (20 bytes), its name (UTF-16, dwStreamNameSize
+// bytes) and its data. A file's main data comes first (BACKUP_DATA, no name), then its named
+// streams (BACKUP_ALTERNATE_DATA, named ":name:$DATA"). One read never runs past the end of the
+// current stream. BackupSeek skips forward within the current stream and fails when that ends
+// first. A read with bAbort TRUE frees the context.
+#define BACKUP_DATA 0x00000001u
+#define BACKUP_ALTERNATE_DATA 0x00000004u
+#define STREAM_NORMAL_ATTRIBUTE 0x00000000u
+struct WIN32_STREAM_ID {
+  DWORD dwStreamId;
+  DWORD dwStreamAttributes;
+  LARGE_INTEGER Size;
+  DWORD dwStreamNameSize;
+  WCHAR cStreamName[1];
+};
+static_assert(offsetof(WIN32_STREAM_ID, cStreamName) == 20);
+BOOL WINAPI BackupRead(HANDLE hFile, LPBYTE lpBuffer, DWORD nNumberOfBytesToRead, LPDWORD lpNumberOfBytesRead,
+                       BOOL bAbort, BOOL bProcessSecurity, LPVOID* lpContext);
+BOOL WINAPI BackupSeek(HANDLE hFile, DWORD dwLowBytesToSeek, DWORD dwHighBytesToSeek, LPDWORD lpdwLowByteSeeked,
+                       LPDWORD lpdwHighByteSeeked, LPVOID* lpContext);
 
 // Looks for a file in the folders of lpPath (separated by ';'), or when lpPath is null in the
 // program's folder, the current folder and the folders of PATH. lpExtension (".dat") is added

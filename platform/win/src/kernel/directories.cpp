@@ -11,6 +11,7 @@
 #include <cstdlib>
 
 #include "internal/modules.h"
+#include "kernel/file_object.h"
 #include "kernel/kernel_internal.h"
 
 namespace winplat::kernel {
@@ -164,7 +165,10 @@ bool VolumeCore(const std::u16string& root, std::u16string* volName, DWORD* seri
   *volName = u"";
   if (serial) *serial = static_cast<DWORD>(sv.f_fsid ^ (static_cast<uint64_t>(sv.f_fsid) >> 32));
   if (maxComp) *maxComp = sv.f_namemax ? static_cast<DWORD>(sv.f_namemax) : 255;
-  if (flags) *flags = FILE_CASE_SENSITIVE_SEARCH | FILE_CASE_PRESERVED_NAMES | FILE_UNICODE_ON_DISK;
+  if (flags) {
+    *flags = FILE_CASE_SENSITIVE_SEARCH | FILE_CASE_PRESERVED_NAMES | FILE_UNICODE_ON_DISK;
+    if (KeepsNamedStreams(path)) *flags |= FILE_NAMED_STREAMS;
+  }
   *fsName = FsName(path);
   return true;
 }

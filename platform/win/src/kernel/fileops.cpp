@@ -194,11 +194,15 @@ bool MoveCore(const std::u16string& fromW, const std::u16string& toW, DWORD flag
   }
   const int r = (flags & MOVEFILE_REPLACE_EXISTING) ? rename(from.c_str(), to.c_str()) : RenameNoReplace(from, to);
   if (r == 0) {
+    FileTrace("rename " + from + " " + to);
     if (flags & MOVEFILE_WRITE_THROUGH) {
-      int d = open(ParentOf(to).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+      // The rename itself reaches the disk with the folder's entry.
+      const std::string folder = ParentOf(to);
+      int d = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
       if (d >= 0) {
         fsync(d);
         close(d);
+        FileTrace("sync-folder " + folder);
       }
     }
     if (!S_ISDIR(st.st_mode)) progress.Report(st.st_size, st.st_size, CALLBACK_CHUNK_FINISHED);

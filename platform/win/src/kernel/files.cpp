@@ -13,10 +13,21 @@
 #include "internal/modules.h"
 #include "kernel/kernel_internal.h"
 #include "kernel/file_object.h"
+#include "winplat_kernel.h"
 
 namespace winplat::kernel {
 
 namespace {
+
+std::mutex g_hook_mutex;
+FileFaultHook& FaultHook() {
+  static auto* h = new FileFaultHook;
+  return *h;
+}
+FileTraceHook& TraceHook() {
+  static auto* h = new FileTraceHook;
+  return *h;
+}
 
 struct ShareEntry {
   DWORD access;
@@ -49,6 +60,24 @@ bool SharingAllows(const struct stat& st, DWORD access, DWORD share) {
 
 }  // namespace
 
+DWORD FileFault(const char* call, const std::string& linuxPath) {
+  FileFaultHook hook;
+  {
+    std::lock_guard<std::mutex> lock(g_hook_mutex);
+    hook = FaultHook();
+  }
+  return hook ? hook(call, linuxPath) : 0;
+}
+
+void FileTrace(const std::string& step) {
+  FileTraceHook hook;
+  {
+    std::lock_guard<std::mutex> lock(g_hook_mutex);
+    hook = TraceHook();
+  }
+  if (hook) hook(step);
+}
+
 bool MayDeleteOpenFile(const struct stat& st) {
   std::lock_guard<std::mutex> lock(g_share_mutex);
   auto range = OpenFiles().equal_range({st.st_dev, st.st_ino});
@@ -67,6 +96,7 @@ FileObject::~FileObject() {
         break;
       }
   }
+  if (streamDirty) FlushStream();
   if (deleteOnClose && !path.empty()) unlink(path.c_str());
   if (fd >= 0 && ownsFd) close(fd);
 }
@@ -86,7 +116,9 @@ DWORD AttributesOf(const struct stat& st, const std::string& linuxPath) {
   if (!(st.st_mode & S_IWUSR)) a |= FILE_ATTRIBUTE_READONLY;
   const std::string leaf = LeafOf(linuxPath);
   if (leaf.size() > 1 && leaf[0] == '.' && leaf != "..") a |= FILE_ATTRIBUTE_HIDDEN;
-  if (!S_ISDIR(st.st_mode)) a |= FILE_ATTRIBUTE_ARCHIVE;
+  if (S_ISREG(st.st_mode)) a |= FILE_ATTRIBUTE_ARCHIVE;
+  // Pipes, sockets and devices are no files: opening them is refused (CreateFile).
+  if (!S_ISDIR(st.st_mode) && !S_ISREG(st.st_mode)) a |= FILE_ATTRIBUTE_DEVICE;
   struct stat link;
   if (!linuxPath.empty() && lstat(linuxPath.c_str(), &link) == 0 && S_ISLNK(link.st_mode))
     a |= FILE_ATTRIBUTE_REPARSE_POINT;
@@ -115,6 +147,16 @@ HANDLE CreateFileCore(const std::u16string& name, DWORD access, DWORD share, DWO
     SetLastError(ERROR_PATH_NOT_FOUND);
     return INVALID_HANDLE_VALUE;
   }
+  std::u16string owner, stream;
+  bool validStream = true;
+  if (SplitStreamName(name, &owner, &stream, &validStream)) {
+    if (!validStream) {
+      SetLastError(ERROR_INVALID_NAME);
+      return INVALID_HANDLE_VALUE;
+    }
+    if (!stream.empty()) return CreateStreamCore(owner, stream, access, share, disposition);
+    return CreateFileCore(owner, access, share, disposition, flags);
+  }
   if (disposition < CREATE_NEW || disposition > TRUNCATE_EXISTING) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return INVALID_HANDLE_VALUE;
@@ -126,6 +168,10 @@ HANDLE CreateFileCore(const std::u16string& name, DWORD access, DWORD share, DWO
     return INVALID_HANDLE_VALUE;
   }
   const std::string path = ResolvePath(name, PathIntent::Create);
+  if (DWORD fault = FileFault("CreateFile", path)) {
+    SetLastError(fault);
+    return INVALID_HANDLE_VALUE;
+  }
   struct stat st;
   const bool exists = stat(path.c_str(), &st) == 0;
   const bool truncating = exists && (disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING);
@@ -228,6 +274,10 @@ BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, 
     SetLastError(ERROR_ACCESS_DENIED);
     return FALSE;
   }
+  if (DWORD fault = FileFault("ReadFile", f->path)) {
+    SetLastError(fault);
+    return FALSE;
+  }
   DWORD done = 0;
   while (done < nNumberOfBytesToRead) {
     ssize_t n = read(f->fd, static_cast<char*>(lpBuffer) + done, nNumberOfBytesToRead - done);
@@ -269,6 +319,7 @@ BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrit
       return FALSE;
     }
     done += static_cast<DWORD>(n);
+    if (!f->streamOwner.empty()) f->streamDirty = true;
   }
   if (lpNumberOfBytesWritten) *lpNumberOfBytesWritten = done;
   return TRUE;
@@ -380,6 +431,7 @@ BOOL WINAPI SetEndOfFile(HANDLE hFile) {
     SetLastErrorFromErrno(errno);
     return FALSE;
   }
+  if (!f->streamOwner.empty()) f->streamDirty = true;
   return TRUE;
 }
 
@@ -390,10 +442,12 @@ BOOL WINAPI FlushFileBuffers(HANDLE hFile) {
     SetLastError(ERROR_ACCESS_DENIED);
     return FALSE;
   }
+  if (!f->FlushStream()) return FALSE;
   if (fsync(f->fd) != 0 && errno != EINVAL) {
     SetLastErrorFromErrno(errno);
     return FALSE;
   }
+  FileTrace("flush " + f->path);
   return TRUE;
 }
 
@@ -479,6 +533,16 @@ BOOL WINAPI SetFileTime(HANDLE hFile, const FILETIME* lpCreationTime, const FILE
     return FALSE;
   }
   return TRUE;
+}
+
+void winplat::SetFileFaultHook(FileFaultHook hook) {
+  std::lock_guard<std::mutex> lock(g_hook_mutex);
+  FaultHook() = std::move(hook);
+}
+
+void winplat::SetFileTraceHook(FileTraceHook hook) {
+  std::lock_guard<std::mutex> lock(g_hook_mutex);
+  TraceHook() = std::move(hook);
 }
 
 VSE_EXPORT("kernel32.dll", CreateFileA);

@@ -71,4 +71,9 @@ void TimesOf(const std::string& linuxPath, int fd, const struct stat& st, FILETI
 // (every open handle of it shares delete).
 bool MayDeleteOpenFile(const struct stat& st);
 
+// The test hooks of winplat_kernel.h: the fault hook's answer for a call on a path (0: go on),
+// and one step of the durability trace.
+DWORD FileFault(const char* call, const std::string& linuxPath);
+void FileTrace(const std::string& step);
+
 }  // namespace winplat::kernel

@@ -13,6 +13,7 @@
 
 #include "internal/handles.h"
 #include "kernel/kernel_internal.h"
+#include "winplat_kernel.h"
 
 namespace winplat::kernel {
 namespace {
@@ -27,6 +28,7 @@ struct ModuleObject : HandleObject {
 
 struct ModuleState {
   std::recursive_mutex mutex;
+  std::string libraryFolder;  // set by tests: searched instead of the program's folder
   HMODULE program = nullptr;
   std::map<std::string, HMODULE> builtins;
   std::map<void*, HMODULE> libraries;
@@ -127,8 +129,13 @@ std::vector<std::string> Candidates(const std::u16string& name, bool* searchSyst
   std::u16string folderW, fileW;
   SplitName(name, &folderW, &fileW);
   const std::string file = WideToUtf8(fileW);
-  *searchSystem = folderW.empty();
-  const std::string folder = folderW.empty() ? ProgramFolder() : ResolvePath(folderW);
+  std::string testFolder;
+  {
+    std::lock_guard<std::recursive_mutex> lock(State().mutex);
+    testFolder = State().libraryFolder;
+  }
+  *searchSystem = folderW.empty() && testFolder.empty();
+  const std::string folder = !folderW.empty() ? ResolvePath(folderW) : !testFolder.empty() ? testFolder : ProgramFolder();
   std::vector<std::string> out = LibraryFileCandidates(file, folder);
   if (*searchSystem)
     for (auto& bare : LibraryFileCandidates(file, {})) out.push_back(bare);
@@ -288,6 +295,11 @@ BOOL WINAPI FreeLibrary(HMODULE h) {
   }
   dlclose(m->dl);
   return TRUE;
+}
+
+void winplat::SetLibraryFolder(const std::string& folder) {
+  std::lock_guard<std::recursive_mutex> lock(State().mutex);
+  State().libraryFolder = folder;
 }
 
 VSE_EXPORT("kernel32.dll", GetModuleFileNameA);
