@@ -101,6 +101,8 @@ class TUcStringList : public TUcStrings {
   void PutObject(int Index, TObject* AObject) override;
   // Below Count raises EStringListError.
   void SetCapacity(int NewCapacity) override;
+  // The base's text, built from the array in one allocation without copying each line first.
+  WideString GetTextStr() override;
   int CompareStrings(const WideString& S1, const WideString& S2) override;
   int Add(const WideString& S) override;
   int AddObject(const WideString& S, TObject* AObject) override;

@@ -1,4 +1,5 @@
 // TUcStringList: wide strings in an array.
+#include <cstring>
 #include <utility>
 
 #include "SysUtils.h"
@@ -56,6 +57,20 @@ void TUcStringList::SetCapacity(int NewCapacity) {
 void TUcStringList::Grow() {
   const int delta = capacity_ > 64 ? capacity_ / 4 : capacity_ > 8 ? 16 : 4;
   SetCapacity(capacity_ + delta);
+}
+
+WideString TUcStringList::GetTextStr() {
+  size_t total = 0;
+  for (const auto& item : items_) total += item.String.size() + 2;
+  WideString text(total, u'\0');
+  WideChar* out = text.data();
+  for (const auto& item : items_) {
+    std::memcpy(out, item.String.data(), item.String.size() * sizeof(WideChar));
+    out += item.String.size();
+    *out++ = u'\r';
+    *out++ = u'\n';
+  }
+  return text;
 }
 
 int TUcStringList::CompareStrings(const WideString& S1, const WideString& S2) {
