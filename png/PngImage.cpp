@@ -257,7 +257,8 @@ void TPNGObject::AssignTo(TPersistent* dest) {
     return;
   }
   auto* bitmap = dynamic_cast<TBitmap*>(dest);
-  if (bitmap && HasHeader()) {
+  // A header whose load failed has no image to give.
+  if (bitmap && HasHeader() && HeaderChunk()->ImageData) {
     bitmap->SetPixelFormat(BitmapPixelFormatFor());
     if (HPALETTE palette = Palette()) bitmap->SetPalette(palette);
     bitmap->SetWidth(Width());
