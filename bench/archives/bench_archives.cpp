@@ -21,7 +21,7 @@ namespace {
 constexpr int kPages = 25;
 constexpr int kWidth = 1920, kHeight = 1032;
 
-double Now() {
+double SecondsNow() {
   timespec ts;
   clock_gettime(CLOCK_MONOTONIC, &ts);
   return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
@@ -107,26 +107,26 @@ int main(int argc, char** argv) {
   std::string packCmd, extCmd;
   for (int r = 0; r < rounds; ++r) {
     DeleteFileA(archive.c_str());
-    double t = Now();
+    double t = SecondsNow();
     if (arc.Pack(nullptr, arc.Options(), "", {&names}) != 0) return 2;
-    packC.push_back(Now() - t);
+    packC.push_back(SecondsNow() - t);
     packCmd = arc.LastCommandLine();
 
     DeleteFileA(archive.c_str());
-    t = Now();
+    t = SecondsNow();
     if (zip(nullptr, packCmd.c_str(), nullptr, 0) != 0) return 3;
-    packD.push_back(Now() - t);
+    packD.push_back(SecondsNow() - t);
 
     Clear(out);
-    t = Now();
+    t = SecondsNow();
     if (arc.Extract(nullptr, arc.Options(), out, {nullptr}) != 0) return 4;
-    extC.push_back(Now() - t);
+    extC.push_back(SecondsNow() - t);
     extCmd = arc.LastCommandLine();
 
     Clear(out);
-    t = Now();
+    t = SecondsNow();
     if (unzip(nullptr, extCmd.c_str(), nullptr, 0) != 0) return 5;
-    extD.push_back(Now() - t);
+    extD.push_back(SecondsNow() - t);
   }
   struct stat st;
   stat(archive.c_str(), &st);
