@@ -104,12 +104,9 @@ void SyncHotKeyPosition(const WideString& Source, WideString& Dest) {
     } else if (Source[i] == u'&') {
       r.push_back(u'&');
     } else if (j < plain.size()) {
-      // One character of the framework's caption stands for one of the wide caption: a
-      // surrogate pair narrows to one "?".
-      const bool pair = j + 1 < plain.size() && plain[j] >= 0xD800 && plain[j] <= 0xDBFF &&
-                        plain[j + 1] >= 0xDC00 && plain[j + 1] <= 0xDFFF;
-      r.append(plain, j, pair ? 2 : 1);
-      j += pair ? 2 : 1;
+      // One character of the framework's caption stands for one unit of the wide caption: a
+      // surrogate pair narrows to two "?", one per unit.
+      r.push_back(plain[j++]);
     } else {
       r.push_back(Source[i]);
     }

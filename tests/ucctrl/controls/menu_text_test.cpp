@@ -105,12 +105,13 @@ TEST(MenuText, TheFrameworksMarksMoveIntoTheWideCaption) {
     const char16_t* result;
   };
   const std::vector<Case> cases = {
-      {u"&?? x", u"é€ x", u"&é€ x"},
-      {u"?&?", u"é€", u"é&€"},
-      {u"??(&E)", u"é€", u"é€(&E)"},
-      {u"??", u"é€", u"é€"},       // the same ANSI form: nothing to move
-      {u"&Other", u"é€", u"é€"},   // not the same text: left alone
-      {u"次 ? ?(&1)", u"次 한 𠮷", u"次 한 𠮷(&1)"},  // a surrogate pair is one character
+      // Hangul has no best-fit form in the code page: each character narrows to "?".
+      {u"&?? x", u"한글 x", u"&한글 x"},
+      {u"?&?", u"한글", u"한&글"},
+      {u"??(&E)", u"한글", u"한글(&E)"},
+      {u"??", u"한글", u"한글"},       // the same ANSI form: nothing to move
+      {u"&Other", u"한글", u"한글"},   // not the same text: left alone
+      {u"次 ? ??(&1)", u"次 한 𠮷", u"次 한 𠮷(&1)"},  // a surrogate pair narrows to two "?"
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(WideToAnsi(c.framework)));

@@ -176,9 +176,10 @@ TEST(WideProperties, TheAnsiTwinOfAWideProperty) {
   EXPECT_EQ(SyncWideFromAnsi(twin, ansi), u"new");
   // Text the code page cannot hold whose narrowed form is the current ANSI text: the setter is
   // given empty text first, so that the framework sees a change.
-  const WideString euro = u"€";
-  ansi = WideToAnsi(kE);
-  twin = kE;
+  // (Hangul: no best-fit form either, so both narrow to "?".)
+  const WideString euro = u"글";
+  ansi = WideToAnsi(u"한");
+  twin = u"한";
   SetWideWithAnsiTwin(euro, twin, ansi, setter, nullptr);
   EXPECT_EQ(twin, euro);
   ASSERT_EQ(calls.size(), 2u);
