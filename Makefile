@@ -25,7 +25,7 @@ run: build
 	@if [ -x build/bin/VelSlatoraEdu ]; then \
 	  cd build/bin && ./VelSlatoraEdu; \
 	else \
-	  echo "VelSlatoraEdu is not built yet: the program folder build/bin holds its assets only."; \
+	  echo "VelSlatoraEdu was not built."; exit 1; \
 	fi
 
 test: deps unit fuzz

@@ -1,0 +1,273 @@
+// The main form: start-up, closing and the program entry.
+#include "Unit_Main.h"
+
+#include <vector>
+
+#include "IniFiles.h"
+#include "Math.h"
+#include "SysUtils.h"
+#include "TypInfo.h"
+#include "VersionInfo.h"
+#include "mmsystem.h"
+#include "windows.h"
+
+extern "C" void vse_register_forms_app_core();
+
+int32_t CameraCountdown = 0;
+int32_t TapTicks = 0;
+
+namespace {
+
+// Slot 0 the chalk sound, slot 1 the shutter.
+std::unique_ptr<TMemoryStreamList> SoundStreams;
+
+constexpr int kLanguageTexts = 39;
+constexpr const char16_t* kTitle = u"Vel 黒板 Qz";
+constexpr const char16_t* kOtherTitle = u"Slatora Blackboard Qz";
+
+// The interface texts, indexed by their number; the ones a dialog or a question shows have
+// built-in texts so none comes up blank.
+std::vector<std::u16string> LanguageTexts;
+
+void ResetLanguageTexts() {
+  LanguageTexts.assign(kLanguageTexts, std::u16string());
+  LanguageTexts[28] = u"ビットマップ画像 (*.bmp)|*.bmp";
+  LanguageTexts[29] = u"画像 (*.jpg;*.jpeg;*.bmp;*.png)|*.jpg;*.jpeg;*.bmp;*.png";
+  LanguageTexts[30] = u"今の黒板を消して、新しい黒板にしますか？";
+  LanguageTexts[31] = u"バージョン情報";
+  LanguageTexts[32] = u"黒板を終了しますか？保存していない板書は消えます。";
+  LanguageTexts[33] = u"板書の記録 (*.log)|*.log|すべてのファイル (*.*)|*.*";
+  LanguageTexts[37] = u"確認";
+  LanguageTexts[38] = kTitle;
+}
+
+AnsiString Narrow(const std::u16string& Text) {
+  const int n = WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<LPCWSTR>(Text.c_str()), static_cast<int>(Text.size()),
+                                    nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<LPCWSTR>(Text.c_str()), static_cast<int>(Text.size()), out.data(), n,
+                      nullptr, nullptr);
+  return AnsiString(out.c_str());
+}
+
+// The pictures start-up cannot go on without, by file name.
+const char* const kRequiredPictures[] = {"font.bmp",     "Ukezara.bmp", "UkezaraS.bmp", "finger.bmp",
+                                         "eraser.bmp",   "longEraser.bmp", "memori.bmp", "trijogi.bmp",
+                                         "icontri.bmp",  "UkezaraL.bmp", "UkezaraR.bmp", "nonUkezaraL.bmp",
+                                         "nonUkezaraR.bmp"};
+
+void LoadSound(TMemoryStream* Stream, const char* FileName, const char* Missing) {
+  const AnsiString path = InProgramFolder(FileName);
+  if (FileExists(path)) Stream->LoadFromFile(path);
+  else ShowMessage(Missing);
+}
+
+// The page record of page 1: grid off, the board colour.
+void WriteFirstPageRecord(const AnsiString& FileName, TColor BackColor) {
+  uint8_t record[8] = {0, 0, 0, 0, static_cast<uint8_t>(BackColor), static_cast<uint8_t>(BackColor >> 8),
+                       static_cast<uint8_t>(BackColor >> 16), static_cast<uint8_t>(BackColor >> 24)};
+  TFileStream f(FileName, fmCreate);
+  f.WriteBuffer(record, sizeof record);
+}
+
+}  // namespace
+
+std::u16string LanguageText(int Index) {
+  if (Index < 0 || Index >= static_cast<int>(LanguageTexts.size())) return {};
+  return LanguageTexts[static_cast<size_t>(Index)];
+}
+
+TfrmMain::TfrmMain(TComponent* AOwner) : TDXForm(AOwner) {}
+
+TfrmMain::~TfrmMain() = default;
+
+void TfrmMain::FormCreate(TObject*) {
+  // Nothing is built while a picture the board needs is missing: one message names them all.
+  AnsiString missing;
+  for (const char* name : kRequiredPictures)
+    if (!FileExists(InProgramFolder(name))) missing += AnsiString("\n") + name;
+  if (!missing.empty()) {
+    DXTimer->SetEnabled(false);
+    ShowMessage("次の画像が見つからないため、黒板を始められません:" + missing);
+    Application->SetShowMainForm(false);
+    Application->Terminate();
+    return;
+  }
+
+  Randomize();
+  board_ = std::make_unique<TBlackBoard>();
+  pictures_ = std::make_unique<TBoardPicturesOf<TPictureCollection>>(DXIL->Items());
+  board_->DXDraw = DXDraw;
+  board_->ImageList = pictures_.get();
+  board_->Previews = ilPreview;
+  board_->DateFont->LoadFromFile(InProgramFolder("font.bmp"));
+
+  SoundStreams = std::make_unique<TMemoryStreamList>();
+  SoundStreams->Add(new TMemoryStream);
+  SoundStreams->Add(new TMemoryStream);
+  LoadSound(SoundStreams->Get(0), "start0.wav", "\"Start0.wav\" is not exist.");
+  LoadSound(SoundStreams->Get(1), "camera.wav", "\"Camera.wav\" is not exist.");
+
+  board_->BoardsDir = ProgramFolder() + "blackboards\\";
+  if (!DirectoryExists(board_->BoardsDir)) ForceDirectories(board_->BoardsDir);
+
+  const int32_t W = GetSystemMetrics(SM_CXSCREEN), H = GetSystemMetrics(SM_CYSCREEN);
+  board_->SetScreenWidth(W);
+  board_->SetScreenHeight(H);
+  board_->LoadChalks("chalks\\option.ini", board_->TrayHeight);
+  board_->LoadTray("Ukezara.bmp", "UkezaraS.bmp");
+  board_->UpdateNowTool();
+
+  TPictureCollection* items = DXIL->Items();
+  const struct {
+    const char* item;
+    const char* file;
+    bool keyed;
+  } kPictures[] = {{"finger", "finger.bmp", false},       {"eraser", "eraser.bmp", false},
+                   {"longEraser", "longEraser.bmp", true}, {"memori", "memori.bmp", true},
+                   {"trijogi", "trijogi.bmp", true},       {"icontri", "icontri.bmp", true},
+                   {"prev", "UkezaraL.bmp", false},        {"next", "UkezaraR.bmp", false},
+                   {"nonprev", "nonUkezaraL.bmp", false},  {"nonnext", "nonUkezaraR.bmp", false}};
+  for (const auto& p : kPictures) {
+    TPictureCollectionItem* item = items->Find(p.item);
+    item->Picture()->LoadFromFile(InProgramFolder(p.file));
+    if (p.keyed) {
+      item->SetTransparentColor(static_cast<TColor>(0xFF00FF));
+      item->SetTransparent(true);
+    }
+  }
+  items->Restore();
+
+  TPictureCollectionItem* next = items->Find("next");
+  TPictureCollectionItem* eraser = items->Find("eraser");
+  board_->EraserRect =
+      Rect(W - 20 - next->Width() - eraser->Width(), H - eraser->Height() - 5, W - 20 - next->Width(), H);
+
+  DXDraw->Finalize();
+  SetBorderStyle(bsNone);
+  SaveWindowPlacement();
+  SetBounds(0, 0, W, H);
+  DXDraw->Display()->SetWidth(W);
+  DXDraw->Display()->SetHeight(H);
+  DXDraw->Display()->SetBitCount(32);
+  DXDraw->SetOptions(DXDraw->Options());
+
+  {
+    TIniFile ini(InProgramFolder("settings.ini"));
+    const struct {
+      const char* key;
+      bool fallback;
+      uint8_t bit;
+    } kOptions[] = {{"Yogore", false, obYogore},
+                    {"ChalkKasure", true, obChalkKasure},
+                    {"DrawDate", false, obDrawDate},
+                    {"LogProgBar", true, obLogProgBar},
+                    {"CtrlNoBold", true, obCtrlNoBold}};
+    for (const auto& o : kOptions) {
+      if (ini.ReadBool("general", o.key, o.fallback)) board_->Options |= o.bit;
+      else board_->Options &= static_cast<uint8_t>(~o.bit);
+    }
+  }
+  LoadLanguage(ProgramFolder() + "Language.ini");
+  WriteFirstPageRecord(board_->TmpDir + "1.dat", board_->BackColor);
+
+  DXDraw->Initialize();
+  SetCursor(crNone);
+  DXDraw->SetCursor(crNone);
+  if (board_->Options & obDrawDate) actDateExecute(this);
+  started_ = true;
+}
+
+void TfrmMain::LoadLanguage(const AnsiString& FileName) {
+  ResetLanguageTexts();
+  // Reading the texts of the file waits for the wide INI file: until then the built-in texts
+  // serve and the title stays the Japanese one.
+  (void)FileName;
+  if (LanguageTexts[38] != kTitle) LanguageTexts[38] = kOtherTitle;
+  Application->SetTitle(Narrow(LanguageTexts[38]));
+}
+
+void TfrmMain::HidePopups() {
+  // The settings and colour panels and the grid list come with the wide controls.
+  lstFiles->Hide();
+}
+
+void TfrmMain::FormCloseQuery(TObject*, bool& CanClose) {
+  SetCursor(crDefault);
+  DXDraw->SetEnabled(false);
+  DXTimer->SetEnabled(false);
+  try {
+    const std::u16string text = LanguageText(32), caption = LanguageText(37);
+    if (MessageBoxW(Handle(), reinterpret_cast<LPCWSTR>(text.c_str()), reinterpret_cast<LPCWSTR>(caption.c_str()),
+                    MB_ICONQUESTION | MB_OKCANCEL) == IDCANCEL)
+      CanClose = false;
+  } catch (...) {
+    SetCursor(crNone);
+    DXDraw->SetEnabled(true);
+    DXTimer->SetEnabled(true);
+    throw;
+  }
+  SetCursor(crNone);
+  DXDraw->SetEnabled(true);
+  DXTimer->SetEnabled(true);
+}
+
+void TfrmMain::FormClose(TObject*, TCloseAction&) {
+  if (board_) {
+    lstFiles->SetDirectory(board_->TmpDir);
+    lstFiles->SetMask("*.bmp;*.dat");
+    lstFiles->ReadFileNames();
+    for (int i = 0; i < lstFiles->Items()->Count(); ++i) DeleteFile(board_->TmpDir + lstFiles->Items()->Strings(i));
+  }
+  board_.reset();
+  SoundStreams.reset();
+}
+
+void TfrmMain::actExitExecute(TObject*) {
+  lstFiles->Hide();
+  Close();
+}
+
+void TfrmMain::actDateExecute(TObject*) {
+  HidePopups();
+  board_->StampDate(board_->ScreenWidth - 72, 8);
+}
+
+void TfrmMain::PlaySound(int Slot) {
+  sndPlaySoundA(nullptr, SND_MEMORY);
+  if (!SoundStreams || Slot >= SoundStreams->Count()) return;
+  TMemoryStream* s = SoundStreams->Get(Slot);
+  if (s->Size() > 0) sndPlaySoundA(static_cast<LPCSTR>(s->Memory()), SND_ASYNC | SND_MEMORY);
+}
+
+static const bool registered = DeclareClass<TfrmMain, TDXForm>("TfrmMain")
+                                   .Method("FormCreate", &TfrmMain::FormCreate)
+                                   .Method("FormCloseQuery", &TfrmMain::FormCloseQuery)
+                                   .Method("FormClose", &TfrmMain::FormClose)
+                                   .Method("FormKeyDown", &TfrmMain::FormKeyDown)
+                                   .Method("FormMouseWheel", &TfrmMain::FormMouseWheel)
+                                   .Method("DXTimerTimer", &TfrmMain::DXTimerTimer)
+                                   .Method("DXDrawMouseDown", &TfrmMain::DXDrawMouseDown)
+                                   .Method("DXDrawMouseMove", &TfrmMain::DXDrawMouseMove)
+                                   .Method("DXDrawMouseUp", &TfrmMain::DXDrawMouseUp)
+                                   .Field("DXDraw", &TfrmMain::DXDraw)
+                                   .Field("DXTimer", &TfrmMain::DXTimer)
+                                   .Field("DXIL", &TfrmMain::DXIL)
+                                   .Field("lstFiles", &TfrmMain::lstFiles)
+                                   .Field("cd", &TfrmMain::cd)
+                                   .Field("ilPreview", &TfrmMain::ilPreview)
+                                   .Done();
+
+int RunVelSlatora() {
+  vse_register_forms_app_core();
+  Application->Initialize();
+  Application->SetTitle(Narrow(kTitle));
+  TfrmMain* frmMain = nullptr;
+  Application->CreateForm(frmMain);
+  if (!frmMain->Started()) {
+    Application->Run();  // takes the quit message start-up left
+    return 1;
+  }
+  Application->Run();
+  return 0;
+}
