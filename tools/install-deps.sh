@@ -6,7 +6,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev libfreetype-dev libfontconfig-dev libjpeg-dev zlib1g-dev libpng-dev
   fonts-ipafont-gothic fonts-dejavu-core fonts-nanum
-  python3 libarchive-tools pngcheck xvfb xauth
+  python3 libarchive-tools pngcheck xvfb xauth xdotool x11-apps
 )
 missing=()
 for p in "${packages[@]}"; do
