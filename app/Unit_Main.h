@@ -73,6 +73,13 @@ class TfrmMain : public TDXForm {
 // Unit state shared with the other forms of the program.
 extern int32_t CameraCountdown;
 extern int32_t TapTicks;
+// The camera countdown's digit at countdown value N (4 to 153) and its font size.
+struct TCountdownDigit {
+  AnsiString Text;
+  int32_t Size;
+};
+TCountdownDigit CountdownDigit(int32_t N);
+
 // The interface text of Index (empty when there is none).
 std::u16string LanguageText(int Index);
 

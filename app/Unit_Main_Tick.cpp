@@ -11,6 +11,8 @@ constexpr TColor kProgressColor = static_cast<TColor>(0x800000);
 
 }  // namespace
 
+TCountdownDigit CountdownDigit(int32_t N) { return {IntToStr((N - 4) / 50 + 1), (N - 4) % 100 * 3 + 220}; }
+
 TPoint TfrmMain::MousePos() const {
   POINT p{0, 0};
   GetCursorPos(&p);
@@ -170,10 +172,11 @@ bool TfrmMain::TickBoard() {
     return false;  // the shot's frame is on the screen already
   } else if (n >= 4 && n <= 153) {
     TDirectDrawSurfaceCanvas* canvas = surface->Canvas();
-    canvas->Font()->SetSize((n - 4) % 100 * 3 + 220);
+    const TCountdownDigit digit = CountdownDigit(n);
+    canvas->Font()->SetSize(digit.Size);
     canvas->Font()->SetColor(clWhite);
     canvas->Brush()->SetStyle(bsClear);
-    const AnsiString text = IntToStr((n - 4) / 50 + 1);
+    const AnsiString& text = digit.Text;
     const int32_t y = b.ScreenHeight / 2 - b.TrayHeight / 2 - canvas->TextHeight("0") / 2;
     const int32_t x = b.ScreenWidth / 2 - canvas->TextWidth("0") / 2;
     canvas->TextOut(x, y, text);

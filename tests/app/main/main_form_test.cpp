@@ -314,3 +314,72 @@ TEST_F(Program, MissingPicturesAreNamedInOneMessageAndNothingRuns) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CameraCountdown, DigitsAndSizes) {
+  struct Case {
+    int32_t n;
+    const char* text;
+    int32_t size;
+  };
+  const Case cases[] = {{153, "3", 367}, {104, "3", 220}, {103, "2", 517}, {54, "2", 370}, {53, "1", 367}, {4, "1", 220}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.n);
+    const TCountdownDigit d = CountdownDigit(c.n);
+    EXPECT_EQ(d.Text, AnsiString(c.text));
+    EXPECT_EQ(d.Size, c.size);
+  }
+}
+
+TEST_F(Program, TheCameraCountsDownFlashesAndShootsWithTheTimerRunningAgain) {
+  TfrmMain* form = Start();
+  CameraCountdown = 153;
+  Tick();
+  EXPECT_EQ(CameraCountdown, 152);
+  Shot("camera_digit");
+  int white = 0;
+  for (int y = 200; y < 560; y += 4) white += At(W / 2, y) == 0xFFFFFF;
+  EXPECT_GT(white, 10);  // the big "3"
+  CameraCountdown = 3;
+  Tick();
+  EXPECT_EQ(CameraCountdown, 2);
+  EXPECT_EQ(At(W / 2, 100), 0xFFFFFFu);
+  Board().MouseState->SetBits(0, true);
+  Board().MouseState->SetBits(2, true);
+  sounds->Clear();
+  CameraCountdown = 1;
+  Tick();
+  EXPECT_EQ(CameraCountdown, 0);
+  EXPECT_TRUE(form->DXTimer->Enabled());
+  EXPECT_FALSE(Board().MouseState->Bits(0));
+  EXPECT_FALSE(Board().MouseState->Bits(2));
+  EXPECT_FALSE(sounds->Events().empty());  // the shutter
+  Tick();
+  EXPECT_EQ(At(W / 2, 100), kBoardGreen);
+}
+
+TEST_F(Program, ALoopedReplayRunsUntilEscAndDrawsItsProgressLineOnlyWithTheOption) {
+  Start();
+  TBlackBoard& b = Board();
+  for (int i = 0; i < 4; ++i) b.Log->AddItem(lkChalk, Point(100, 100 + i * 10), Point(300, 100 + i * 10), 0, 0, 0, 0, 0, 0);
+  for (bool bar : {true, false}) {
+    SCOPED_TRACE(bar);
+    if (bar) b.Options |= obLogProgBar;
+    else b.Options &= static_cast<uint8_t>(~obLogProgBar);
+    b.Log->Loop = 1;
+    b.LogState = 2;
+    b.ReplayIndex = 0;
+    Tick(2);
+    EXPECT_EQ(At(0, H - 1) == 0x000080u, bar);
+    Tick(10);  // past the end: the loop starts it again
+    EXPECT_EQ(b.LogState, 2);
+    winplat::screen::SetKeyState(VK_ESCAPE, true);
+    Tick();
+    winplat::screen::SetKeyState(VK_ESCAPE, false);
+    EXPECT_EQ(b.LogState, 0);
+    EXPECT_EQ(b.Log->Loop, 0);
+  }
+}
+
+}  // namespace
