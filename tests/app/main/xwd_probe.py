@@ -1,7 +1,17 @@
 #!/usr/bin/env python3
-"""Reads a 24/32-bit X window dump: writes it as PNG and prints the RRGGBB value of each x,y given."""
+"""Watches the root window of the X display through xwd until a board colour and a stroke show.
+
+    xwd_probe.py SECONDS DUMP PNG BOARD MIN_DRAWN POINT...
+
+Dumps the root window to DUMP again and again, for at most SECONDS, until the first POINT (x,y)
+shows the RRGGBB colour BOARD and at least MIN_DRAWN of the other points show another colour.
+Prints the RRGGBB value of every point of the last dump, writes that dump as PNG to PNG unless it
+is "-", and exits 0 when the condition held, 1 when time ran out. One process polls, so the
+interpreter starts once."""
 import struct
+import subprocess
 import sys
+import time
 import zlib
 
 
@@ -17,16 +27,22 @@ def read_xwd(path):
     def pixel(x, y):
         return struct.unpack_from(fmt, data, base + y * line + x * 4)[0] & 0xFFFFFF
 
-    return width, height, pixel
+    def rgb_row(y):
+        row = data[base + y * line: base + y * line + width * 4]
+        out = bytearray(width * 3)
+        # Little-endian pixels are B, G, R, X in memory; big-endian X, R, G, B.
+        r, g, b = (2, 1, 0) if order == 0 else (1, 2, 3)
+        out[0::3], out[1::3], out[2::3] = row[r::4], row[g::4], row[b::4]
+        return out
+
+    return width, height, pixel, rgb_row
 
 
-def write_png(path, width, height, pixel):
+def write_png(path, width, height, rgb_row):
     rows = bytearray()
     for y in range(height):
         rows.append(0)
-        for x in range(width):
-            p = pixel(x, y)
-            rows += bytes(((p >> 16) & 255, (p >> 8) & 255, p & 255))
+        rows += rgb_row(y)
 
     def chunk(kind, body):
         return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
@@ -36,8 +52,32 @@ def write_png(path, width, height, pixel):
     open(path, "wb").write(png)
 
 
-width, height, pixel = read_xwd(sys.argv[1])
-write_png(sys.argv[2], width, height, pixel)
-for point in sys.argv[3:]:
-    x, y = (int(v) for v in point.split(","))
-    print(f"{pixel(x, y):06x}")
+def main():
+    seconds, dump, png, board, min_drawn = sys.argv[1:6]
+    points = [tuple(int(v) for v in p.split(",")) for p in sys.argv[6:]]
+    board, min_drawn = int(board, 16), int(min_drawn)
+    deadline = time.monotonic() + float(seconds)
+    while True:
+        shown = None
+        with open(dump, "wb") as f:
+            ok = subprocess.run(["xwd", "-root", "-silent"], stdout=f, timeout=20).returncode == 0
+        if ok:
+            width, height, pixel, rgb_row = read_xwd(dump)
+            shown = [pixel(x, y) for x, y in points]
+            drawn = sum(1 for v in shown[1:] if v != board)
+            if shown[0] == board and drawn >= min_drawn:
+                break
+        if time.monotonic() >= deadline:
+            break
+        time.sleep(0.1)
+    if shown is None:
+        print("no dump of the root window could be made")
+        return 1
+    if png != "-":
+        write_png(png, width, height, rgb_row)
+    for v in shown:
+        print(f"{v:06x}")
+    return 0 if shown[0] == board and drawn >= min_drawn else 1
+
+
+sys.exit(main())
