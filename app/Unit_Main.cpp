@@ -1,12 +1,16 @@
 // The main form: start-up, closing and the program entry.
 #include "Unit_Main.h"
 
+#include <algorithm>
 #include <vector>
 
-#include "IniFiles.h"
 #include "Math.h"
 #include "SysUtils.h"
 #include "TypInfo.h"
+#include "Unit_PageSelect.h"
+#include "UcClasses.h"
+#include "UcIniFiles.h"
+#include "UcSystem.h"
 #include "VersionInfo.h"
 #include "mmsystem.h"
 #include "windows.h"
@@ -50,11 +54,35 @@ AnsiString Narrow(const std::u16string& Text) {
   return AnsiString(out.c_str());
 }
 
+WideString Widen(const AnsiString& Text) { return BytesToWide(Text, CP_ACP); }
+
+// A key of the language file is its text's number: decimal digits only, 0 to 38.
+int LanguageIndex(const WideString& Key) {
+  if (Key.empty() || Key.size() > 2) return -1;
+  int n = 0;
+  for (char16_t c : Key) {
+    if (c < u'0' || c > u'9') return -1;
+    n = n * 10 + (c - u'0');
+  }
+  return n < kLanguageTexts ? n : -1;
+}
+
 // The pictures start-up cannot go on without, by file name.
 const char* const kRequiredPictures[] = {"font.bmp",     "Ukezara.bmp", "UkezaraS.bmp", "finger.bmp",
                                          "eraser.bmp",   "longEraser.bmp", "memori.bmp", "trijogi.bmp",
                                          "icontri.bmp",  "UkezaraL.bmp", "UkezaraR.bmp", "nonUkezaraL.bmp",
                                          "nonUkezaraR.bmp"};
+
+// The toolbar's pictures, one 32 x 32 cell per image, magenta showing the bar through; without
+// the file the buttons go without pictures.
+void LoadToolbarImages(TImageList* Images) {
+  const AnsiString path = InProgramFolder("toolbar.bmp");
+  if (!FileExists(path)) return;
+  TBitmap strip;
+  strip.LoadFromFile(path);
+  Images->Clear();
+  Images->AddMasked(&strip, static_cast<TColor>(0xFF00FF));
+}
 
 void LoadSound(TMemoryStream* Stream, const char* FileName, const char* Missing) {
   const AnsiString path = InProgramFolder(FileName);
@@ -77,9 +105,15 @@ std::u16string LanguageText(int Index) {
   return LanguageTexts[static_cast<size_t>(Index)];
 }
 
-TfrmMain::TfrmMain(TComponent* AOwner) : TDXForm(AOwner) {}
+TfrmMain* frmMain = nullptr;
 
-TfrmMain::~TfrmMain() = default;
+TfrmMain::TfrmMain(TComponent* AOwner) : TDXForm(AOwner) {
+  if (!frmMain) frmMain = this;
+}
+
+TfrmMain::~TfrmMain() {
+  if (frmMain == this) frmMain = nullptr;
+}
 
 void TfrmMain::FormCreate(TObject*) {
   // Nothing is built while a picture the board needs is missing: one message names them all.
@@ -137,6 +171,9 @@ void TfrmMain::FormCreate(TObject*) {
     }
   }
   items->Restore();
+  LoadToolbarImages(ilToolbar);
+  // The toolbar runs down the left edge over the board, above the tray.
+  tbMain->SetHeight(std::min(tbMain->Height(), H - board_->TrayHeight));
 
   TPictureCollectionItem* next = items->Find("next");
   TPictureCollectionItem* eraser = items->Find("eraser");
@@ -153,23 +190,26 @@ void TfrmMain::FormCreate(TObject*) {
   DXDraw->SetOptions(DXDraw->Options());
 
   {
-    TIniFile ini(InProgramFolder("settings.ini"));
+    TUcIniFile ini(Widen(InProgramFolder("settings.ini")));
     const struct {
-      const char* key;
+      const char16_t* key;
       bool fallback;
       uint8_t bit;
-    } kOptions[] = {{"Yogore", false, obYogore},
-                    {"ChalkKasure", true, obChalkKasure},
-                    {"DrawDate", false, obDrawDate},
-                    {"LogProgBar", true, obLogProgBar},
-                    {"CtrlNoBold", true, obCtrlNoBold}};
+    } kOptions[] = {{u"Yogore", false, obYogore},
+                    {u"ChalkKasure", true, obChalkKasure},
+                    {u"DrawDate", false, obDrawDate},
+                    {u"LogProgBar", true, obLogProgBar},
+                    {u"CtrlNoBold", true, obCtrlNoBold}};
     for (const auto& o : kOptions) {
-      if (ini.ReadBool("general", o.key, o.fallback)) board_->Options |= o.bit;
+      if (ini.ReadBool(u"general", o.key, o.fallback)) board_->Options |= o.bit;
       else board_->Options &= static_cast<uint8_t>(~o.bit);
     }
   }
   LoadLanguage(ProgramFolder() + "Language.ini");
   WriteFirstPageRecord(board_->TmpDir + "1.dat", board_->BackColor);
+  ColorSampleStandard->SetColor(RGB(0, 80, 0));
+  ColorSampleClassical->SetColor(RGB(30, 30, 40));
+  pnBackColor->SetColor(RGB(90, 70, 55));
 
   DXDraw->Initialize();
   SetCursor(crNone);
@@ -180,16 +220,54 @@ void TfrmMain::FormCreate(TObject*) {
 
 void TfrmMain::LoadLanguage(const AnsiString& FileName) {
   ResetLanguageTexts();
-  // Reading the texts of the file waits for the wide INI file: until then the built-in texts
-  // serve and the title stays the Japanese one.
-  (void)FileName;
+  if (FileExists(FileName)) {
+    {
+      TUcIniFile ini(Widen(FileName));
+      TUcStringList keys;
+      ini.ReadSection(u"Language", &keys);
+      for (int i = 0; i < keys.Count(); ++i) {
+        const int index = LanguageIndex(keys.Strings(i));
+        if (index >= 0) LanguageTexts[static_cast<size_t>(index)] = ini.ReadString(u"Language", keys.Strings(i), u"");
+      }
+    }
+    TUcAction* const hinted[] = {actNew,    actOpen,   actSave,    actPicture, actDate,    actGrid,
+                                 actGridSwitch, actBoardColor, actOption, actCamera, actLogRec, actLogPlay,
+                                 actLogOpen, actLogSave, actVideoSave, actAbout, actExit};
+    for (int i = 0; i < 17; ++i) hinted[i]->SetHint(LanguageTexts[static_cast<size_t>(i)]);
+    rbBackColor->SetCaption(LanguageTexts[17]);
+    for (int i = 0; i < 3 && i < rbBackColor->Items()->Count(); ++i)
+      rbBackColor->Items()->SetStrings(i, LanguageTexts[static_cast<size_t>(18 + i)]);
+    TUcCheckBox* const checks[] = {chkYogore, chkChalkKasure, chkDate, chkLogProgBar, chkCtrlNoBold};
+    for (int i = 0; i < 5; ++i) checks[i]->SetCaption(LanguageTexts[static_cast<size_t>(21 + i)]);
+    btnOK->SetCaption(LanguageTexts[26]);
+    btnCancel->SetCaption(LanguageTexts[27]);
+  }
   if (LanguageTexts[38] != kTitle) LanguageTexts[38] = kOtherTitle;
   Application->SetTitle(Narrow(LanguageTexts[38]));
 }
 
 void TfrmMain::HidePopups() {
-  // The settings and colour panels and the grid list come with the wide controls.
+  pnlSetting->Hide();
+  pnlBoardColor->Hide();
   lstFiles->Hide();
+  lstGrids->Hide();
+}
+
+bool TfrmMain::ToolbarShown() const { return tbMain->Visible(); }
+
+void TfrmMain::ShowToolbar() {
+  actGrid->SetChecked(board_->GridOn != 0);
+  const bool logged = board_->Log->Count() > 0;
+  actLogPlay->SetEnabled(logged);
+  actLogSave->SetEnabled(logged);
+  tbMain->Show();
+}
+
+void TfrmMain::UpdateLogPlayButton() {
+  const bool playing = board_ && board_->LogState == 2;
+  actLogPlay->SetImageIndex(playing ? kLogStopImage : kLogPlayImage);
+  actLogPlay->SetChecked(playing);
+  btnLogPlay->SetDown(playing);
 }
 
 void TfrmMain::FormCloseQuery(TObject*, bool& CanClose) {
@@ -250,10 +328,97 @@ static const bool registered = DeclareClass<TfrmMain, TDXForm>("TfrmMain")
                                    .Method("DXDrawMouseDown", &TfrmMain::DXDrawMouseDown)
                                    .Method("DXDrawMouseMove", &TfrmMain::DXDrawMouseMove)
                                    .Method("DXDrawMouseUp", &TfrmMain::DXDrawMouseUp)
+                                   .Method("actNewExecute", &TfrmMain::actNewExecute)
+                                   .Method("actOpenExecute", &TfrmMain::actOpenExecute)
+                                   .Method("actSaveExecute", &TfrmMain::actSaveExecute)
+                                   .Method("actPictureExecute", &TfrmMain::actPictureExecute)
+                                   .Method("actDateExecute", &TfrmMain::actDateExecute)
+                                   .Method("actGridExecute", &TfrmMain::actGridExecute)
+                                   .Method("actGridSwitchExecute", &TfrmMain::actGridSwitchExecute)
+                                   .Method("actBoardColorExecute", &TfrmMain::actBoardColorExecute)
+                                   .Method("actOptionExecute", &TfrmMain::actOptionExecute)
+                                   .Method("actCameraExecute", &TfrmMain::actCameraExecute)
+                                   .Method("actLogRecExecute", &TfrmMain::actLogRecExecute)
+                                   .Method("actLogPlayExecute", &TfrmMain::actLogPlayExecute)
+                                   .Method("actLogOpenExecute", &TfrmMain::actLogOpenExecute)
+                                   .Method("actLogSaveExecute", &TfrmMain::actLogSaveExecute)
+                                   .Method("actVideoSaveExecute", &TfrmMain::actVideoSaveExecute)
+                                   .Method("actAboutExecute", &TfrmMain::actAboutExecute)
+                                   .Method("actExitExecute", &TfrmMain::actExitExecute)
+                                   .Method("lstFilesClick", &TfrmMain::lstFilesClick)
+                                   .Method("lstGridsClick", &TfrmMain::lstGridsClick)
+                                   .Method("rbBackColorClick", &TfrmMain::rbBackColorClick)
+                                   .Method("pnBackColorClick", &TfrmMain::pnBackColorClick)
+                                   .Method("btnOKClick", &TfrmMain::btnOKClick)
+                                   .Method("btnCancelClick", &TfrmMain::btnCancelClick)
                                    .Field("DXDraw", &TfrmMain::DXDraw)
                                    .Field("DXTimer", &TfrmMain::DXTimer)
                                    .Field("DXIL", &TfrmMain::DXIL)
+                                   .Field("tbMain", &TfrmMain::tbMain)
+                                   .Field("btnNew", &TfrmMain::btnNew)
+                                   .Field("btnOpen", &TfrmMain::btnOpen)
+                                   .Field("btnSave", &TfrmMain::btnSave)
+                                   .Field("btnPicture", &TfrmMain::btnPicture)
+                                   .Field("btnDate", &TfrmMain::btnDate)
+                                   .Field("btnGrid", &TfrmMain::btnGrid)
+                                   .Field("btnGridSwitch", &TfrmMain::btnGridSwitch)
+                                   .Field("btnBoardColor", &TfrmMain::btnBoardColor)
+                                   .Field("btnOption", &TfrmMain::btnOption)
+                                   .Field("btnCamera", &TfrmMain::btnCamera)
+                                   .Field("btnLogRec", &TfrmMain::btnLogRec)
+                                   .Field("btnLogPlay", &TfrmMain::btnLogPlay)
+                                   .Field("btnLogOpen", &TfrmMain::btnLogOpen)
+                                   .Field("btnLogSave", &TfrmMain::btnLogSave)
+                                   .Field("btnVideoSave", &TfrmMain::btnVideoSave)
+                                   .Field("btnAbout", &TfrmMain::btnAbout)
+                                   .Field("btnExit", &TfrmMain::btnExit)
+                                   .Field("ToolButton1", &TfrmMain::ToolButton1)
+                                   .Field("ToolButton2", &TfrmMain::ToolButton2)
+                                   .Field("ToolButton3", &TfrmMain::ToolButton3)
+                                   .Field("ToolButton4", &TfrmMain::ToolButton4)
+                                   .Field("ilToolbar", &TfrmMain::ilToolbar)
+                                   .Field("AL", &TfrmMain::AL)
+                                   .Field("actNew", &TfrmMain::actNew)
+                                   .Field("actOpen", &TfrmMain::actOpen)
+                                   .Field("actSave", &TfrmMain::actSave)
+                                   .Field("actPicture", &TfrmMain::actPicture)
+                                   .Field("actDate", &TfrmMain::actDate)
+                                   .Field("actGrid", &TfrmMain::actGrid)
+                                   .Field("actGridSwitch", &TfrmMain::actGridSwitch)
+                                   .Field("actBoardColor", &TfrmMain::actBoardColor)
+                                   .Field("actOption", &TfrmMain::actOption)
+                                   .Field("actCamera", &TfrmMain::actCamera)
+                                   .Field("actLogRec", &TfrmMain::actLogRec)
+                                   .Field("actLogPlay", &TfrmMain::actLogPlay)
+                                   .Field("actLogOpen", &TfrmMain::actLogOpen)
+                                   .Field("actLogSave", &TfrmMain::actLogSave)
+                                   .Field("actVideoSave", &TfrmMain::actVideoSave)
+                                   .Field("actAbout", &TfrmMain::actAbout)
+                                   .Field("actExit", &TfrmMain::actExit)
                                    .Field("lstFiles", &TfrmMain::lstFiles)
+                                   .Field("lstGrids", &TfrmMain::lstGrids)
+                                   .Field("pnlSetting", &TfrmMain::pnlSetting)
+                                   .Field("Label1", &TfrmMain::Label1)
+                                   .Field("edtGridSize", &TfrmMain::edtGridSize)
+                                   .Field("chkYogore", &TfrmMain::chkYogore)
+                                   .Field("chkChalkKasure", &TfrmMain::chkChalkKasure)
+                                   .Field("chkDate", &TfrmMain::chkDate)
+                                   .Field("chkLogProgBar", &TfrmMain::chkLogProgBar)
+                                   .Field("chkCtrlNoBold", &TfrmMain::chkCtrlNoBold)
+                                   .Field("btnOK", &TfrmMain::btnOK)
+                                   .Field("btnCancel", &TfrmMain::btnCancel)
+                                   .Field("pnlBoardColor", &TfrmMain::pnlBoardColor)
+                                   .Field("rbBackColor", &TfrmMain::rbBackColor)
+                                   .Field("pnBackColor", &TfrmMain::pnBackColor)
+                                   .Field("ColorSampleStandard", &TfrmMain::ColorSampleStandard)
+                                   .Field("ColorSampleClassical", &TfrmMain::ColorSampleClassical)
+                                   .Field("pnlVideoWriting", &TfrmMain::pnlVideoWriting)
+                                   .Field("Label2", &TfrmMain::Label2)
+                                   .Field("lblProgress", &TfrmMain::lblProgress)
+                                   .Field("prgVideo", &TfrmMain::prgVideo)
+                                   .Field("btnAbort", &TfrmMain::btnAbort)
+                                   .Field("od", &TfrmMain::od)
+                                   .Field("sd", &TfrmMain::sd)
                                    .Field("cd", &TfrmMain::cd)
                                    .Field("ilPreview", &TfrmMain::ilPreview)
                                    .Done();
@@ -262,12 +427,14 @@ int RunVelSlatora() {
   vse_register_forms_app_core();
   Application->Initialize();
   Application->SetTitle(Narrow(kTitle));
-  TfrmMain* frmMain = nullptr;
-  Application->CreateForm(frmMain);
-  if (!frmMain->Started()) {
+  TfrmMain* main = nullptr;
+  Application->CreateForm(main);
+  if (!main->Started()) {
     Application->Run();  // takes the quit message start-up left
     return 1;
   }
+  TfrmPageSelect* pageSelect = nullptr;
+  Application->CreateForm(pageSelect);
   Application->Run();
   return 0;
 }

@@ -3,14 +3,24 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <vector>
 
+#include "ComCtrls.h"
 #include "Controls.h"
 #include "DXClass.h"
 #include "DXDraws.h"
 #include "Dialogs.h"
+#include "ExtCtrls.h"
 #include "FileCtrl.h"
 #include "Forms.h"
 #include "ImgList.h"
+#include "Spin.h"
+#include "UcActnList.h"
+#include "UcButtons.h"
+#include "UcComCtrls.h"
+#include "UcDialogs.h"
+#include "UcExtCtrls.h"
+#include "UcStdCtrls.h"
 #include "Unit_Slatora.h"
 
 class TfrmMain : public TDXForm {
@@ -22,7 +32,35 @@ class TfrmMain : public TDXForm {
   TDXDraw* DXDraw = nullptr;
   TDXTimer* DXTimer = nullptr;
   TDXImageList* DXIL = nullptr;
+  TUcToolBar* tbMain = nullptr;
+  TUcToolButton *btnNew = nullptr, *btnOpen = nullptr, *btnSave = nullptr, *btnPicture = nullptr, *btnDate = nullptr,
+                *btnGrid = nullptr, *btnGridSwitch = nullptr, *btnBoardColor = nullptr, *btnOption = nullptr,
+                *btnCamera = nullptr, *btnLogRec = nullptr, *btnLogPlay = nullptr, *btnLogOpen = nullptr,
+                *btnLogSave = nullptr, *btnVideoSave = nullptr, *btnAbout = nullptr, *btnExit = nullptr;
+  TUcToolButton *ToolButton1 = nullptr, *ToolButton2 = nullptr, *ToolButton3 = nullptr, *ToolButton4 = nullptr;
+  TImageList* ilToolbar = nullptr;
+  TUcActionList* AL = nullptr;
+  TUcAction *actNew = nullptr, *actOpen = nullptr, *actSave = nullptr, *actPicture = nullptr, *actDate = nullptr,
+            *actGrid = nullptr, *actGridSwitch = nullptr, *actBoardColor = nullptr, *actOption = nullptr,
+            *actCamera = nullptr, *actLogRec = nullptr, *actLogPlay = nullptr, *actLogOpen = nullptr,
+            *actLogSave = nullptr, *actVideoSave = nullptr, *actAbout = nullptr, *actExit = nullptr;
   TFileListBox* lstFiles = nullptr;
+  TUcListBox* lstGrids = nullptr;
+  TPanel* pnlSetting = nullptr;
+  TUcLabel* Label1 = nullptr;
+  TSpinEdit* edtGridSize = nullptr;
+  TUcCheckBox *chkYogore = nullptr, *chkChalkKasure = nullptr, *chkDate = nullptr, *chkLogProgBar = nullptr,
+              *chkCtrlNoBold = nullptr;
+  TUcBitBtn *btnOK = nullptr, *btnCancel = nullptr;
+  TPanel* pnlBoardColor = nullptr;
+  TUcRadioGroup* rbBackColor = nullptr;
+  TPanel *pnBackColor = nullptr, *ColorSampleStandard = nullptr, *ColorSampleClassical = nullptr;
+  TPanel* pnlVideoWriting = nullptr;
+  TUcLabel *Label2 = nullptr, *lblProgress = nullptr;
+  TProgressBar* prgVideo = nullptr;
+  TUcBitBtn* btnAbort = nullptr;
+  TUcOpenDialog* od = nullptr;
+  TUcSaveDialog* sd = nullptr;
   TColorDialog* cd = nullptr;
   TImageList* ilPreview = nullptr;
 
@@ -39,10 +77,44 @@ class TfrmMain : public TDXForm {
   void DXDrawMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
   void actExitExecute(TObject* Sender);
   void actDateExecute(TObject* Sender);
+  // The toolbar's other actions, the lists' clicks and the panels' buttons.
+  void actNewExecute(TObject* Sender);
+  void actOpenExecute(TObject* Sender);
+  void actSaveExecute(TObject* Sender);
+  void actPictureExecute(TObject* Sender);
+  void actGridExecute(TObject* Sender);
+  void actGridSwitchExecute(TObject* Sender);
+  void actBoardColorExecute(TObject* Sender);
+  void actOptionExecute(TObject* Sender);
+  void actCameraExecute(TObject* Sender);
+  void actLogRecExecute(TObject* Sender);
+  void actLogPlayExecute(TObject* Sender);
+  void actLogOpenExecute(TObject* Sender);
+  void actLogSaveExecute(TObject* Sender);
+  void actVideoSaveExecute(TObject* Sender);
+  void actAboutExecute(TObject* Sender);
+  void lstFilesClick(TObject* Sender);
+  void lstGridsClick(TObject* Sender);
+  void rbBackColorClick(TObject* Sender);
+  void pnBackColorClick(TObject* Sender);
+  void btnOKClick(TObject* Sender);
+  void btnCancelClick(TObject* Sender);
+  // The play button's image, checked state and press follow LogState (playing: the stop image).
+  void UpdateLogPlayButton();
 
   TBlackBoard* Board() const { return board_.get(); }
   // False when start-up stopped (a required picture missing): the form never ran.
   bool Started() const { return started_; }
+
+  // Whether a tick with nothing new on the screen leaves the frame shown as it is (on), or
+  // composes and presents it again (off).
+  void SetFrameSkipping(bool Value) { frame_skipping_ = Value; }
+  // The frames the tick has composed so far.
+  uint64_t FramesComposed() const { return frames_composed_; }
+
+  // Shows the toolbar at the left edge with the actions' states as the board has them.
+  void ShowToolbar();
+  bool ToolbarShown() const;
 
  private:
   void HidePopups();
@@ -63,12 +135,23 @@ class TfrmMain : public TDXForm {
   // False when the tick presented its frame itself (the camera shot).
   bool TickBoard();
   TPoint MousePos() const;
-  bool ToolbarShown() const;
+  // Everything the frame of the board branch is made from, as numbers.
+  std::vector<uint64_t> FrameInputs();
+  // False when this tick's frame would be the one on the screen already.
+  bool FrameDue();
 
   std::unique_ptr<TBlackBoard> board_;
   std::unique_ptr<TBoardPicturesOf<TPictureCollection>> pictures_;
   bool started_ = false;
+  bool frame_skipping_ = true;
+  uint64_t frames_composed_ = 0;
+  std::vector<uint64_t> last_inputs_;
+  // Frames composed in a row from last_inputs_: from two on, the back buffer holds that frame too.
+  int same_frames_ = 0;
 };
+
+// The program's main form (null while there is none).
+extern TfrmMain* frmMain;
 
 // Unit state shared with the other forms of the program.
 extern int32_t CameraCountdown;
@@ -82,6 +165,9 @@ TCountdownDigit CountdownDigit(int32_t N);
 
 // The interface text of Index (empty when there is none).
 std::u16string LanguageText(int Index);
+// The play and stop images of the toolbar.
+constexpr int32_t kLogPlayImage = 11;
+constexpr int32_t kLogStopImage = 12;
 
 // The program: the application, its forms and the message loop; answers the exit code (0 when
 // the board ran and closed, 1 when start-up stopped).

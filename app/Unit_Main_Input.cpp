@@ -3,6 +3,7 @@
 
 #include "Math.h"
 #include "Unit_Main.h"
+#include "Unit_PageSelect.h"
 #include "windows.h"
 
 namespace {
@@ -38,9 +39,10 @@ void TfrmMain::TrayClick(TMouseButton Button, int X, int Y) {
     const int32_t prevWidth = pictures_->Find("prev")->Width(), nextWidth = pictures_->Find("next")->Width();
     if (Inside(Rect(0, H - 48, prevWidth, H), X, Y)) {
       if (Button == mbLeft) b.StartPageSlide(0, 32);
-      // The right button opens the page select form once it exists.
+      else if (Button == mbRight) b.OpenPageSelect(false);
     } else if (Inside(Rect(W - nextWidth, H - 48, W, H), X, Y)) {
       if (Button == mbLeft) b.StartPageSlide(1, 32);
+      else if (Button == mbRight) b.OpenPageSelect(true);
     }
   }
   for (int i = 0; i < b.Chalks->Count(); ++i) {
@@ -131,7 +133,10 @@ void TfrmMain::DXDrawMouseDown(TObject*, TMouseButton Button, TShiftState, int X
   if (!board_) return;
   TBlackBoard& b = *board_;
   if (b.LogState == 2 || b.Sliding) return;
-  if (b.PageSelectOpen) return;  // the page select form closes itself on this click
+  if (b.PageSelectOpen) {
+    if (frmPageSelect && frmPageSelect->Visible()) frmPageSelect->Close();
+    return;
+  }
   if (Y > b.ScreenHeight - b.TrayHeight) TrayClick(Button, X, Y);
   else BoardClick(Button, X, Y);
 }
@@ -141,13 +146,21 @@ void TfrmMain::DXDrawMouseMove(TObject*, TShiftState, int X, int Y) {
   TBlackBoard& b = *board_;
   TChalk& c = *b.Chalk;
   if (b.Sliding || b.PageSelectOpen) return;
+  if (ToolbarShown()) {
+    tbMain->Hide();
+    lstFiles->Hide();
+    lstGrids->Hide();
+    pnlBoardColor->Hide();
+  }
   if (b.Tool == tlRuler) return;
   if (Y >= ClientHeight() - b.TrayHeight) {
     c.LastX = X;
     c.LastY = Y;
     return;
   }
-  // At X = 0 the toolbar shows, once the wide controls bring it.
+  // The pointer touching the left edge brings the toolbar.
+  if (X == 0 && !b.MouseState->Bits(0) && !b.MouseState->Bits(1) && !b.MouseState->Bits(2) && CameraCountdown == 0)
+    ShowToolbar();
   if (b.LogState == 2) return;
   const TPoint from = Point(c.LastX, c.LastY), to = Point(X, Y);
   if (c.Mode == 3) {

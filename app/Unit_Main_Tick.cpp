@@ -1,6 +1,7 @@
 // The frame tick: the page slide, the page-select dimming, the log replay, the both-buttons tap,
 // the dust, the frame itself, the camera countdown, and the flip.
 #include "Math.h"
+#include "UcClasses.h"
 #include "Unit_Main.h"
 #include "windows.h"
 
@@ -19,23 +20,86 @@ TPoint TfrmMain::MousePos() const {
   return TPoint{p.x, p.y};
 }
 
-// The toolbar comes with the wide controls; until then it never shows.
-bool TfrmMain::ToolbarShown() const { return false; }
+std::vector<uint64_t> TfrmMain::FrameInputs() {
+  TBlackBoard& b = *board_;
+  std::vector<uint64_t> v;
+  v.reserve(96);
+  auto add = [&v](int64_t x) { v.push_back(static_cast<uint64_t>(x)); };
+  add(static_cast<int64_t>(reinterpret_cast<uintptr_t>(DXDraw->Surface())));
+  add(DXDraw->Width());
+  add(DXDraw->Height());
+  add(static_cast<int64_t>(reinterpret_cast<uintptr_t>(b.Board.get())));
+  add(static_cast<int64_t>(b.Board->ContentStamp()));
+  add(static_cast<int64_t>(b.Tray->ContentStamp()));
+  add(static_cast<int64_t>(b.TrayStrip->ContentStamp()));
+  add(static_cast<int64_t>(b.Dust->TrayDust->ContentStamp()));
+  add(b.Chalks->Count());
+  for (int i = 0; i < b.Chalks->Count(); ++i) {
+    const TChalkListItem* c = b.Chalks->Get(i);
+    add(static_cast<int64_t>(c->Picture->ContentStamp()));
+    add(c->Rect.left);
+    add(c->Rect.top);
+  }
+  TPictureCollection* items = DXIL->Items();
+  for (int i = 0; i < items->Count(); ++i) {
+    TPictureCollectionItem* item = items->Items(i);
+    // The tray's dust picture is filled from Dust->TrayDust by every frame.
+    if (item->Name() == "UkezaraKona") continue;
+    TGraphic* g = item->Picture()->Graphic();
+    add(g ? static_cast<int64_t>(g->ContentStamp()) : 0);
+    add(static_cast<int64_t>(reinterpret_cast<uintptr_t>(g)));
+  }
+  const TChalk& c = *b.Chalk;
+  for (int64_t x : {int64_t{c.Index}, int64_t{c.Mode}, int64_t{c.Angle}, int64_t{c.LastX}, int64_t{c.LastY},
+                    int64_t{b.Tool}, int64_t{b.RulerAnchored}, int64_t{b.PictureWaiting}, int64_t{b.GridOn},
+                    int64_t{b.CurrentPage}, int64_t{b.PageCount}, int64_t{b.LastPageDrawn}, int64_t{b.LogState},
+                    int64_t{b.EraserRect.left}, int64_t{b.EraserRect.top}})
+    add(x);
+  add(ToolbarShown());
+  const TPoint p = MousePos();
+  add(p.x);
+  add(p.y);
+  add(GetKeyState(VK_SHIFT) < 0);
+  return v;
+}
+
+bool TfrmMain::FrameDue() {
+  TBlackBoard& b = *board_;
+  // Falling dust, the tap and the countdown change the picture from tick to tick.
+  if (!frame_skipping_ || CameraCountdown != 0 || b.Dust->Count() > 0 || b.Chalk->Mode == 3) {
+    same_frames_ = 0;
+    return true;
+  }
+  std::vector<uint64_t> inputs = FrameInputs();
+  if (inputs == last_inputs_) {
+    if (same_frames_ >= 2) return false;
+    ++same_frames_;
+  } else {
+    last_inputs_ = std::move(inputs);
+    same_frames_ = 1;
+  }
+  return true;
+}
 
 void TfrmMain::DXTimerTimer(TObject*, int32_t) {
   if (!board_ || !DXDraw->CanDraw()) return;
   try {
     if (board_->Sliding) {
+      same_frames_ = 0;
       TickSlide();
     } else if (board_->PageSelectOpen) {
+      same_frames_ = 0;
       TickPageSelect();
     } else if (board_->LogState == 2) {
+      same_frames_ = 0;
       TickReplay();
     } else {
       if (!TickBoard()) return;
     }
+    ++frames_composed_;
     DXDraw->Flip();
   } catch (...) {
+    same_frames_ = 0;
     // Whatever failed, the board goes on ticking and taking input; the error is shown once.
     if (board_->Sliding) {
       board_->Sliding = 0;
@@ -104,7 +168,7 @@ void TfrmMain::TickReplay() {
     b.ReplayIndex = 0;
     b.LogState = 2;
   }
-  // The play button's image and state follow LogState once the toolbar exists.
+  if (b.LogState == 0) UpdateLogPlayButton();
   b.Dust->Step();
   b.PaintFrame();
   const int count = b.Log->Count();
@@ -133,6 +197,7 @@ bool TfrmMain::TickBoard() {
     }
   }
   b.Dust->Step();
+  if (!FrameDue()) return false;  // the screen shows this frame already
   b.PaintFrame();
   if (!ToolbarShown()) b.DrawToolCursor(MousePos());
 
@@ -159,7 +224,11 @@ bool TfrmMain::TickBoard() {
       canvas->Release();
       CameraCountdown = 0;
       Sleep(1000);
-      // Saving the shot waits for the wide save dialog: until then it is discarded.
+      sd->SetFilter(LanguageText(28));
+      if (sd->Execute()) {
+        TUcFileStream file(sd->FileName(), fmCreate);
+        shot.SaveToStream(&file);
+      }
       b.MouseState->SetBits(0, false);
       b.MouseState->SetBits(1, false);
       b.MouseState->SetBits(2, false);
@@ -169,6 +238,7 @@ bool TfrmMain::TickBoard() {
       throw;
     }
     DXTimer->SetEnabled(true);
+    ++frames_composed_;
     return false;  // the shot's frame is on the screen already
   } else if (n >= 4 && n <= 153) {
     TDirectDrawSurfaceCanvas* canvas = surface->Canvas();

@@ -211,6 +211,11 @@ class TBlackBoard : public TObject {
   void StartPageSlide(uint8_t Direction, int32_t Step);
   // The page at 160 x 120 into Previews, at index CurrentPage - 1.
   void UpdateThumbnail();
+  // Thumbnails for the pages Previews has none of yet (a board just opened), from their pictures.
+  void FillMissingThumbnails();
+  // The page select strip at the right (AtRight) or left screen edge, with the page on the board
+  // as its thumbnail.
+  void OpenPageSelect(bool AtRight);
 
   // The tile overlay\<GridName>.bmp repeated over the page into "Grid"; a missing, unreadable
   // or empty tile turns the grid off.

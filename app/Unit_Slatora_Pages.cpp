@@ -196,14 +196,44 @@ void TBlackBoard::StartPageSlide(uint8_t Direction, int32_t Step) {
   SlideStep = Step;
 }
 
-void TBlackBoard::UpdateThumbnail() {
-  if (!Previews) return;
+namespace {
+
+void StoreThumbnail(TCustomImageList* Previews, uint32_t Page, TGraphic* Picture) {
   TBitmap thumb;
   thumb.SetPixelFormat(pf24bit);
   thumb.SetSize(160, 120);
-  thumb.Canvas()->StretchDraw(Rect(0, 0, 160, 120), Board.get());
-  if (Previews->Count() >= static_cast<int32_t>(CurrentPage))
-    Previews->Replace(static_cast<int32_t>(CurrentPage) - 1, &thumb, nullptr);
+  thumb.Canvas()->StretchDraw(Rect(0, 0, 160, 120), Picture);
+  if (Previews->Count() >= static_cast<int32_t>(Page))
+    Previews->Replace(static_cast<int32_t>(Page) - 1, &thumb, nullptr);
   else
     Previews->Add(&thumb, nullptr);
+}
+
+}  // namespace
+
+void TBlackBoard::FillMissingThumbnails() {
+  if (!Previews) return;
+  for (uint32_t page = static_cast<uint32_t>(Previews->Count()) + 1; page <= PageCount; ++page) {
+    TBitmap picture;
+    picture.SetPixelFormat(pf24bit);
+    picture.SetSize(ScreenWidth, ScreenHeight - TrayHeight);
+    picture.Canvas()->Brush()->SetColor(DefaultBackColor);
+    picture.Canvas()->FillRect(Rect(0, 0, picture.Width(), picture.Height()));
+    const AnsiString file = PageFile(page, ".bmp");
+    if (FileExists(file)) {
+      try {
+        TBitmap stored;
+        stored.LoadFromFile(file);
+        picture.Canvas()->Draw(0, 0, &stored);
+      } catch (const Exception&) {
+        // An unreadable page shows blank here; turning to it reports the fault.
+      }
+    }
+    StoreThumbnail(Previews, page, &picture);
+  }
+}
+
+void TBlackBoard::UpdateThumbnail() {
+  if (!Previews) return;
+  StoreThumbnail(Previews, CurrentPage, Board.get());
 }
