@@ -7,7 +7,7 @@ namespace {
 
 // Coordinates of a log come from a file: they are brought to within this margin around the
 // screen, so that a crafted record cannot make a stroke cost more than a screenful.
-constexpr int32_t kReplayMargin = 1024;
+constexpr int32_t kReplayMargin = 32768;
 
 int32_t Near(int32_t v, int32_t size) {
   return EnsureRange<int32_t>(v, -kReplayMargin, size + kReplayMargin);

@@ -190,6 +190,24 @@ TEST_F(Log, EraserReplaysTheSmearItWasRecordedWith) {
   EXPECT_EQ(b->Chalk->LastX, 600);
 }
 
+TEST_F(Log, ALogOfALargerScreenReplaysStraightOnASmallerOne) {
+  // A line recorded on a 3840-wide screen runs on past this board's right edge; the part inside
+  // the page lies where the recorded line does, not bent toward a nearer clamp.
+  auto b = NewBoard();
+  b->Options = 0;  // no scratchiness: every pixel of the line is drawn
+  b->Log->AddItem(lkChalk, Point(100, 100), Point(3700, 460), 0, 0, 0, 0, 0, 0);
+  b->LogState = 2;
+  b->ReplayStep();
+  const TColor back = b->BackColor;
+  for (int x : {200, 500, 900}) {
+    SCOPED_TRACE(x);
+    const int onLine = 100 + (x - 100) * 360 / 3600;  // y = 110, 140, 180
+    EXPECT_NE(PixelAt(b->Board.get(), x, onLine), back);
+    EXPECT_EQ(PixelAt(b->Board.get(), x, onLine + 12), back);
+    EXPECT_EQ(PixelAt(b->Board.get(), x, onLine - 12), back);
+  }
+}
+
 TEST_F(Log, HostileLogReplaysToTheEnd) {
   auto b = NewBoard();
   ASSERT_TRUE(b->Log->LoadFromFile((fs::path(TEST_DATA_DIR) / "app/board/hostile.log").string()));
