@@ -131,6 +131,33 @@ TEST_F(Program, ThePlayButtonFollowsTheReplayToItsEndOrEsc) {
   EXPECT_EQ(form->actLogPlay->ImageIndex(), kLogPlayImage);
 }
 
+TEST_F(Program, APageTurnThatFailsLeavesTheBoardTickingAndIsReportedOnce) {
+  TfrmMain* form = Start();
+  TBlackBoard& b = Board();
+  b.LastPageDrawn = 1;
+  const AnsiString tmp = b.TmpDir;
+  b.TmpDir = AnsiString((folder_ / "no such folder" / "").string().c_str());  // the page cannot be saved
+  answers_->Push(IDOK);
+  Word right = VK_RIGHT;
+  form->FormKeyDown(form, right, TShiftState{});
+  ASSERT_EQ(b.Sliding, 1);
+  for (int i = 0; i < 40 && b.Sliding; ++i) Tick();
+  EXPECT_EQ(b.Sliding, 0);
+  EXPECT_EQ(MessagesShown(), 1u);
+  EXPECT_EQ(b.CurrentPage, 1u);
+  EXPECT_EQ(form->DXTimer->Interval(), 10);
+  EXPECT_TRUE(form->DXTimer->Enabled());
+  EXPECT_TRUE(form->DXDraw->Enabled());
+  b.TmpDir = tmp;
+  // And the board goes on: a stroke is drawn.
+  screen->MouseDown(300, 300);
+  screen->MouseMove(400, 300);
+  screen->MouseUp(400, 300);
+  winplat::user::PumpMessages();
+  Tick();
+  EXPECT_GT(CountOtherThan(kBoardGreen, Rect(320, 295, 380, 306)), 20);
+}
+
 class CameraShot : public Program {
  protected:
   void TearDown() override {

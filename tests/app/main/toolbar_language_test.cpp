@@ -132,6 +132,27 @@ TEST_F(Program, TheLanguageFileSetsTheTextsWideAndKeepsTheTitleToOneOfTwo) {
   }
 }
 
+TEST_F(Program, TheLanguageFileIsReadInUtf8AndShiftJisToo) {
+  struct Case {
+    const char* what;
+    std::string bytes;
+  };
+  const Case cases[] = {
+      {"UTF-8 with its mark", "\xEF\xBB\xBF[Language]\r\n0=Nouveau \xC3\xA9\r\n38=Vel \xE9\xBB\x92\xE6\x9D\xBF Qz\r\n"},
+      {"Shift-JIS", "[Language]\r\n0=\x90\x56\x82\xB5\x82\xA2\r\n38=Vel \x8D\x95\x94\xC2 Qz\r\n"},
+  };
+  const WideString hints[] = {u"Nouveau é", u"新しい"};
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    SCOPED_TRACE(cases[i].what);
+    boardtest::WriteText(File("Language.ini"), cases[i].bytes);
+    TfrmMain* form = Start();
+    EXPECT_TRUE(form->actNew->Hint() == hints[i]);
+    EXPECT_EQ(Application->Title(), AnsiString("Vel 黒板 Qz"));
+    delete Application;
+    Application = new TApplication(nullptr);
+  }
+}
+
 TEST_F(Program, LanguageKeysThatAreNoTextNumberAreIgnoredAndTheTextsStayWide) {
   // Text outside code page 932 (é, 한, ✓) must reach the controls and the question unchanged.
   WriteLanguage(File("Language.ini"),
