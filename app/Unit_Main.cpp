@@ -11,6 +11,7 @@
 #include "UcClasses.h"
 #include "UcIniFiles.h"
 #include "UcSystem.h"
+#include "Unit_FileNameInput.h"
 #include "VersionInfo.h"
 #include "mmsystem.h"
 #include "windows.h"
@@ -435,6 +436,7 @@ int RunVelSlatora() {
   }
   TfrmPageSelect* pageSelect = nullptr;
   Application->CreateForm(pageSelect);
+  Application->CreateForm(frmFileNameInput);
   Application->Run();
   return 0;
 }

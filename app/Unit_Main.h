@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "Archives.h"
 #include "ComCtrls.h"
 #include "Controls.h"
 #include "DXClass.h"
@@ -63,6 +64,7 @@ class TfrmMain : public TDXForm {
   TUcSaveDialog* sd = nullptr;
   TColorDialog* cd = nullptr;
   TImageList* ilPreview = nullptr;
+  TArchiveFile* arc = nullptr;
 
   void FormCreate(TObject* Sender);
   void FormCloseQuery(TObject* Sender, bool& CanClose);
@@ -101,6 +103,13 @@ class TfrmMain : public TDXForm {
   void btnCancelClick(TObject* Sender);
   // The play button's image, checked state and press follow LogState (playing: the stop image).
   void UpdateLogPlayButton();
+  // The board saved as blackboards\<FileTitle>.zip; a failure is reported and the board stays.
+  void SaveBoard(const AnsiString& FileTitle);
+  // The archive becomes the open board, once its members are all page files and every page
+  // picture reads; otherwise the open board stays and the reason is shown. True when opened.
+  bool OpenBoard(const AnsiString& ArchiveName);
+  // The thumbnails of pages 1 to PageCount from the working folder.
+  void RebuildThumbnails();
 
   TBlackBoard* Board() const { return board_.get(); }
   // False when start-up stopped (a required picture missing): the form never ran.
@@ -118,6 +127,13 @@ class TfrmMain : public TDXForm {
 
  private:
   void HidePopups();
+  // The thumbnails of pages 1 to Count of Folder's page files into Into; False (and the page in
+  // BadPage) when a page picture does not read.
+  bool BuildThumbnails(const AnsiString& Folder, uint32_t Count, TCustomImageList* Into, uint32_t* BadPage);
+  void DeleteWorkingPages();
+  // A pop-up list or panel placed beside the toolbar at Top, the toolbar shown.
+  void PlaceBesideToolbar(TControl* Popup, int Top);
+  int OpenButtonTop() const;
   void LoadLanguage(const AnsiString& FileName);
   // The tray's hit tests and the board's press rules of a mouse-down.
   void TrayClick(TMouseButton Button, int X, int Y);

@@ -2,8 +2,6 @@
 #include "Unit_Main.h"
 
 void TfrmMain::actNewExecute(TObject*) {}
-void TfrmMain::actOpenExecute(TObject*) {}
-void TfrmMain::actSaveExecute(TObject*) {}
 void TfrmMain::actPictureExecute(TObject*) {}
 void TfrmMain::actGridExecute(TObject*) {}
 void TfrmMain::actGridSwitchExecute(TObject*) {}
@@ -16,7 +14,6 @@ void TfrmMain::actLogOpenExecute(TObject*) {}
 void TfrmMain::actLogSaveExecute(TObject*) {}
 void TfrmMain::actVideoSaveExecute(TObject*) {}
 void TfrmMain::actAboutExecute(TObject*) {}
-void TfrmMain::lstFilesClick(TObject*) {}
 void TfrmMain::lstGridsClick(TObject*) {}
 void TfrmMain::rbBackColorClick(TObject*) {}
 void TfrmMain::pnBackColorClick(TObject*) {}

@@ -570,6 +570,8 @@ object frmMain: TfrmMain
   end
   object cd: TColorDialog
   end
+  object arc: TArchiveFile
+  end
   object ilPreview: TImageList
     Height = 120
     Width = 160
