@@ -176,6 +176,34 @@ TEST_F(SaveOpen, ABlankTitleKeepsTheFormUpAndCancelSavesNothing) {
   EXPECT_TRUE(fs::exists(Boards("ok.zip")));
 }
 
+TEST_F(SaveOpen, TheTitleFormShowsOverTheBoardStandingStill) {
+  Start();
+  Chalk(100, 100, 500, 300);
+  Tick();
+  bool shot = false;
+  bool ticking = true;
+  onTitleForm = [&] {
+    ticking = Form()->DXTimer->Enabled();
+    // Once the form is drawn and waits for the teacher: its picture, then Return.
+    Application->OnIdle = [&](TObject*, bool&) {
+      if (shot) return;
+      shot = true;
+      Shot("save_title_form");
+      screen->PressKey(VK_RETURN);
+    };
+  };
+  AnswerTitleForm(u"授業の板書 2年1組", {});
+  Form()->actSaveExecute(Form());
+  EXPECT_TRUE(shot);
+  EXPECT_FALSE(ticking);  // the board stood still while the form was up
+  EXPECT_TRUE(Form()->DXTimer->Enabled());
+  EXPECT_EQ(frmFileNameInput->Caption(), u"黒板の保存");
+  EXPECT_EQ(frmFileNameInput->lblMes->Caption(), u"ファイルタイトルを入力してください。(拡張子を除く)");
+  EXPECT_EQ(frmFileNameInput->btnOK->Caption(), u"OK(&O)");
+  EXPECT_EQ(frmFileNameInput->btnCancel->Caption(), u"キャンセル(&C)");
+  EXPECT_TRUE(fs::exists(Boards(reinterpret_cast<const char*>(u8"授業の板書 2年1組.zip"))));
+}
+
 TEST_F(SaveOpen, SavingAgainAtOnceHoldsTheLatestDrawing) {
   Start();
   Chalk(100, 100, 400, 400);
