@@ -131,9 +131,15 @@ class TfrmMain : public TDXForm {
   // BadPage) when a page picture does not read.
   bool BuildThumbnails(const AnsiString& Folder, uint32_t Count, TCustomImageList* Into, uint32_t* BadPage);
   void DeleteWorkingPages();
-  // A pop-up list or panel placed beside the toolbar at Top, the toolbar shown.
+  // A pop-up list placed beside the toolbar at Top (256 x 512), the toolbar brought out with
+  // the pointer beside the list when it was hidden.
   void PlaceBesideToolbar(TControl* Popup, int Top);
-  int OpenButtonTop() const;
+  // The board colour of choice Index (0 standard, 1 classical, 2 custom) on the page and for
+  // the pages to come.
+  void ChooseBoardColor(int Index);
+  void CloseSettings();
+  // A running replay stops (the play button shows play again).
+  void StopReplay();
   void LoadLanguage(const AnsiString& FileName);
   // The tray's hit tests and the board's press rules of a mouse-down.
   void TrayClick(TMouseButton Button, int X, int Y);
@@ -159,12 +165,31 @@ class TfrmMain : public TDXForm {
   std::unique_ptr<TBlackBoard> board_;
   std::unique_ptr<TBoardPicturesOf<TPictureCollection>> pictures_;
   bool started_ = false;
+  // The colour panel sets its choice itself: that is no click.
+  bool choosing_color_ = false;
   bool frame_skipping_ = true;
   uint64_t frames_composed_ = 0;
   std::vector<uint64_t> last_inputs_;
   // Frames composed in a row from last_inputs_: from two on, the back buffer holds that frame too.
   int same_frames_ = 0;
 };
+
+// While it lives the board takes no input and does not tick and the system cursor shows (a
+// dialog of the program's own or the ZIP library's is up); afterwards all is as it was.
+class TModalMoment {
+ public:
+  explicit TModalMoment(TfrmMain* Form);
+  ~TModalMoment();
+  TModalMoment(const TModalMoment&) = delete;
+  TModalMoment& operator=(const TModalMoment&) = delete;
+
+ private:
+  TfrmMain* form_;
+  bool drawing_, ticking_;
+};
+
+// The about box's text: the title, the version ("ver.1.50" for 1.5.0) and the notice of rights.
+AnsiString AboutText();
 
 // The program's main form (null while there is none).
 extern TfrmMain* frmMain;

@@ -56,29 +56,6 @@ std::vector<AnsiString> ListFolder(TFileListBox* List, const AnsiString& Folder,
   return names;
 }
 
-// The program stops taking input and ticking while a dialog of its own or the ZIP library is
-// up; the system cursor shows. Everything comes back as it was, also on an exception.
-class TModalMoment {
- public:
-  explicit TModalMoment(TfrmMain* Form)
-      : form_(Form), drawing_(Form->DXDraw->Enabled()), ticking_(Form->DXTimer->Enabled()) {
-    form_->SetCursor(crDefault);
-    form_->DXDraw->SetEnabled(false);
-    form_->DXTimer->SetEnabled(false);
-  }
-  ~TModalMoment() {
-    form_->SetCursor(crNone);
-    form_->DXDraw->SetEnabled(drawing_);
-    form_->DXTimer->SetEnabled(ticking_);
-  }
-  TModalMoment(const TModalMoment&) = delete;
-  TModalMoment& operator=(const TModalMoment&) = delete;
-
- private:
-  TfrmMain* form_;
-  bool drawing_, ticking_;
-};
-
 // The files of a folder of the board's own (staging), removed with it.
 void RemoveFolder(const AnsiString& Folder) {
   TSearchRec f;
@@ -221,8 +198,7 @@ void TfrmMain::actOpenExecute(TObject*) {
   HidePopups();
   ListFolder(lstFiles, board_->BoardsDir, "*.zip");
   lstFiles->SetItemIndex(-1);
-  lstFiles->SetBounds(lstFiles->Left(), lstFiles->Top(), 256, 512);
-  PlaceBesideToolbar(lstFiles, OpenButtonTop());
+  PlaceBesideToolbar(lstFiles, btnOpen->Top());
   lstFiles->Show();
 }
 
@@ -331,9 +307,3 @@ bool TfrmMain::OpenBoard(const AnsiString& ArchiveName) {
 
 static const bool registered = DeclareClass<TArchiveFile, TComponent>("TArchiveFile").Done() &&
                                DeclareClass<TfrmMain, TDXForm>("TfrmMain").Field("arc", &TfrmMain::arc).Done();
-
-// ---------------------------------------------------------------- pop-ups beside the toolbar
-
-void TfrmMain::PlaceBesideToolbar(TControl* Popup, int Top) { Popup->SetBounds(0, Top, Popup->Width(), Popup->Height()); }
-
-int TfrmMain::OpenButtonTop() const { return 0; }

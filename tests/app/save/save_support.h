@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "../board/board_support.h"
+#include "../main/main_support.h"
 #include "Archives.h"
 #include "DXClass.h"
 #include "Unit_FileNameInput.h"
@@ -56,65 +56,28 @@ inline std::map<std::string, std::string> FolderFiles(const fs::path& dir) {
   return files;
 }
 
-class ProgramTest : public boardtest::ProgramFolderFixture {
+// The main form's fixture with the ZIP library found beside the tests' programs and the title
+// form made as the program makes it.
+class ProgramTest : public maintest::Program {
  protected:
   void SetUp() override {
-    ProgramFolderFixture::SetUp();
+    Program::SetUp();
     ASSERT_FALSE(HasFatalFailure());
-    const fs::path bin = VSE_BIN_DIR;
-    ASSERT_TRUE(fs::exists(bin / "font.bmp")) << "the program folder's assets are not built";
-    ASSERT_TRUE(fs::exists(bin / "libzipvault.so")) << "the ZIP library is not built";
-    for (const char* dir : {"chalks", "overlay"}) fs::copy(bin / dir, File(dir), fs::copy_options::recursive);
-    for (const auto& e : fs::directory_iterator(bin)) {
-      const std::string ext = e.path().extension().string();
-      if (ext == ".bmp" || ext == ".wav" || ext == ".ini") fs::copy_file(e.path(), File(e.path().filename().string()));
-    }
+    ASSERT_TRUE(fs::exists(fs::path(VSE_BIN_DIR) / "libzipvault.so")) << "the ZIP library is not built";
     // The ZIP library is loaded once and kept for the whole run, as the program keeps it: it
     // holds state for the life of the process, which unloading it would drop.
     winplat::SetLibraryFolder(libraryFolder);
-    screen = std::make_shared<winplat::screen::HeadlessBackend>();
-    screen->SetDisplaySize(W, H);
-    winplat::screen::SetBackend(screen);
-    sounds = std::make_shared<winplat::screen::RecordingAudioSink>();
-    winplat::screen::SetAudioSink(sounds);
-    saved = Application;
-    Application = new TApplication(nullptr);
   }
   void TearDown() override {
-    delete Application;
-    Application = saved;
     winplat::SetLibraryFolder("");
-    TCustomDXTimer::SetClock(nullptr);
-    winplat::screen::SetAudioSink(nullptr);
-    winplat::screen::SetBackend(nullptr);
-    winplat::screen::ResetKeyState();
     winplat::user::SetModalIdleHandler(nullptr);
-    CameraCountdown = 0;
-    TapTicks = 0;
-    ProgramFolderFixture::TearDown();
+    Program::TearDown();
   }
-  // The forms as the program makes them, the main form shown and drawn once.
   TfrmMain* Start() {
-    TfrmMain* form = nullptr;
-    Application->CreateForm(form);
-    EXPECT_TRUE(form->Started());
+    TfrmMain* form = Program::Start();
     Application->CreateForm(frmFileNameInput);
-    form->Show();
-    winplat::user::PumpMessages();
-    Tick();
     return form;
   }
-  TfrmMain* Form() const { return static_cast<TfrmMain*>(Application->MainForm()); }
-  TBlackBoard& Board() const { return *Form()->Board(); }
-  void Tick(int n = 1) {
-    for (int i = 0; i < n; ++i) Form()->DXTimerTimer(Form()->DXTimer, 0);
-  }
-  uint32_t At(int x, int y) {
-    int w = 0, h = 0;
-    const std::vector<uint32_t> px = screen->Screenshot(&w, &h);
-    return px[static_cast<size_t>(y) * w + x];
-  }
-  void Shot(const std::string& name) { ASSERT_TRUE(test_support::WriteScreenshotPng(name + ".png")); }
   fs::path Tmp(const std::string& name = "") const { return folder_ / "tmp" / name; }
   fs::path Boards(const std::string& name = "") const { return folder_ / "blackboards" / name; }
 
@@ -242,11 +205,7 @@ class ProgramTest : public boardtest::ProgramFolderFixture {
     return q + "'";
   }
 
-  int W = 1024, H = 768;
   std::string libraryFolder = VSE_BIN_DIR;
-  std::shared_ptr<winplat::screen::HeadlessBackend> screen;
-  std::shared_ptr<winplat::screen::RecordingAudioSink> sounds;
-  TApplication* saved = nullptr;
   WideString shownTitle;
   std::function<void()> onTitleForm;
 };
