@@ -135,8 +135,7 @@ void TfrmMain::actPictureExecute(TObject*) {
 
 void TfrmMain::actGridExecute(TObject*) {
   HidePopups();
-  // The button switches the grid: the action's check flips, and the grid follows it.
-  actGrid->SetChecked(!actGrid->Checked());
+  // The action checks itself on every press; the grid follows it.
   board_->GridOn = actGrid->Checked() ? 1 : 0;
 }
 
