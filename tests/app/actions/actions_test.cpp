@@ -4,6 +4,8 @@
 // camera and the about box.
 #include <sys/stat.h>
 
+#include <functional>
+
 #include "PngImage.h"
 #include "save_support.h"
 
@@ -128,6 +130,79 @@ TEST_F(Actions, ShortcutsAndButtonsRunTheirActions) {
   ASSERT_EQ(answers_->Shown().size(), 2u);
   EXPECT_EQ(answers_->Shown()[0].text, LanguageText(30));
   EXPECT_EQ(answers_->Shown()[0].caption, LanguageText(37));
+}
+
+TEST_F(Actions, EveryToolbarButtonRunsItsAction) {
+  TfrmMain* form = Start();
+  TBlackBoard& b = Board();
+  int titles = 0, dialogs = 0;
+  onTitleForm = [&] { ++titles; };
+  AnswerTitleForm(nullptr, {"escape"});
+  winplat::user::SetModalIdleHandler([&](HWND dlg) {
+    ++dialogs;
+    SendMessageW(dlg, WM_COMMAND, IDCANCEL, 0);
+  });
+  bool about = false;
+  Application->OnModalBegin = [&](TObject*) {
+    Application->OnIdle = [&](TObject*, bool&) {
+      if (about) return;
+      about = true;
+      screen->PressKey(VK_RETURN);
+    };
+  };
+  struct Case {
+    const char* what;
+    TUcToolButton* button;
+    std::function<bool()> done;
+    std::function<void()> after;
+  };
+  const Case cases[] = {
+      {"open", form->btnOpen, [&] { return form->lstFiles->Visible() && form->lstFiles->Mask() == "*.zip"; }, {}},
+      {"save", form->btnSave, [&] { return titles == 1; }, {}},
+      {"picture", form->btnPicture, [&] { return dialogs == 1 && b.PictureWaiting == 0; }, {}},
+      {"date", form->btnDate,
+       [&] {
+         int stamped = 0;
+         for (int y = 8; y < 320; y += 2)
+           for (int x = W - 72; x < W - 8; x += 2) stamped += boardtest::PixelAt(b.Board.get(), x, y) != b.BackColor;
+         return stamped > 100;
+       },
+       {}},
+      {"grid", form->btnGrid, [&] { return b.GridOn == 1; }, [&] { b.GridOn = 0; }},
+      {"grid list", form->btnGridSwitch, [&] { return form->lstGrids->Visible(); }, {}},
+      {"colour", form->btnBoardColor, [&] { return form->pnlBoardColor->Visible(); }, {}},
+      {"settings", form->btnOption, [&] { return form->pnlSetting->Visible() && !form->DXTimer->Enabled(); },
+       [&] { form->btnCancelClick(form->btnCancel); }},
+      {"camera", form->btnCamera, [&] { return CameraCountdown == 153; }, [&] { CameraCountdown = 0; }},
+      {"record", form->btnLogRec, [&] { return b.LogState == 1; }, [&] { form->actLogRec->Execute(); }},
+      {"log open", form->btnLogOpen, [&] { return dialogs == 2; }, {}},
+      {"video", form->btnVideoSave, [&] { return b.LogState == 0 && CameraCountdown == 0; }, {}},
+      {"about", form->btnAbout, [&] { return about; }, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Button(c.button);
+    EXPECT_TRUE(c.done());
+    if (c.after) c.after();
+    EXPECT_TRUE(form->DXTimer->Enabled());
+  }
+  // Play and save of the log wait for a log; with one, the buttons play it and save it.
+  form->ShowToolbar();
+  EXPECT_FALSE(form->actLogPlay->Enabled());
+  EXPECT_FALSE(form->actLogSave->Enabled());
+  b.Log->AddItem(0, Point(100, 100), Point(300, 300), 0, 0, 0, 0, 0, 0);
+  Button(form->btnLogPlay);
+  EXPECT_EQ(b.LogState, 2);
+  Tick();
+  EXPECT_EQ(b.LogState, 0);
+  Button(form->btnLogSave);
+  EXPECT_EQ(dialogs, 3);
+  // Exit asks the quit question; Cancel keeps the program.
+  answers_->Push(IDCANCEL);
+  Button(form->btnExit);
+  EXPECT_TRUE(form->Visible());
+  EXPECT_EQ(answers_->Shown().back().text, LanguageText(32));
+  Application->OnModalBegin = nullptr;
 }
 
 TEST_F(Actions, PicturesOfEachKindWaitForALeftClickAndARightClickDropsThem) {
