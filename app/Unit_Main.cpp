@@ -74,15 +74,27 @@ const char* const kRequiredPictures[] = {"font.bmp",     "Ukezara.bmp", "Ukezara
                                          "icontri.bmp",  "UkezaraL.bmp", "UkezaraR.bmp", "nonUkezaraL.bmp",
                                          "nonUkezaraR.bmp"};
 
-// The toolbar's pictures, one 32 x 32 cell per image, magenta showing the bar through; without
-// the file the buttons go without pictures.
-void LoadToolbarImages(TImageList* Images) {
+// The toolbar's pictures, one 32 x 32 cell per image, magenta showing the bar through, made
+// Size x Size; without the file the buttons go without pictures.
+void LoadToolbarImages(TImageList* Images, int32_t Size) {
   const AnsiString path = InProgramFolder("toolbar.bmp");
+  Images->Clear();
   if (!FileExists(path)) return;
   TBitmap strip;
   strip.LoadFromFile(path);
-  Images->Clear();
-  Images->AddMasked(&strip, static_cast<TColor>(0xFF00FF));
+  if (Size != Images->Width() || Size != Images->Height()) {
+    Images->SetWidth(Size);
+    Images->SetHeight(Size);
+  }
+  if (Size != strip.Height() && strip.Height() > 0) {
+    TBitmap scaled;
+    scaled.SetPixelFormat(pf24bit);
+    scaled.SetSize(strip.Width() * Size / strip.Height(), Size);
+    scaled.Canvas()->StretchDraw(Rect(0, 0, scaled.Width(), Size), &strip);
+    Images->AddMasked(&scaled, static_cast<TColor>(0xFF00FF));
+  } else {
+    Images->AddMasked(&strip, static_cast<TColor>(0xFF00FF));
+  }
 }
 
 void LoadSound(TMemoryStream* Stream, const char* FileName, const char* Missing) {
@@ -172,9 +184,9 @@ void TfrmMain::FormCreate(TObject*) {
     }
   }
   items->Restore();
-  LoadToolbarImages(ilToolbar);
-  // The toolbar runs down the left edge over the board, above the tray.
-  tbMain->SetHeight(std::min(tbMain->Height(), H - board_->TrayHeight));
+  // The toolbar runs down the left edge over the board, above the tray; on a low screen its
+  // buttons get lower so that every one of them fits.
+  FitToolbar(H - board_->TrayHeight);
 
   TPictureCollectionItem* next = items->Find("next");
   TPictureCollectionItem* eraser = items->Find("eraser");
@@ -245,6 +257,23 @@ void TfrmMain::LoadLanguage(const AnsiString& FileName) {
   }
   if (LanguageTexts[38] != kTitle) LanguageTexts[38] = kOtherTitle;
   Application->SetTitle(Narrow(LanguageTexts[38]));
+}
+
+void TfrmMain::FitToolbar(int32_t Room) {
+  int buttons = 0, gaps = 0;
+  for (int i = 0; i < tbMain->ButtonCount(); ++i) {
+    if (tbMain->Buttons(i)->Style() == tbsSeparator) gaps += tbMain->Buttons(i)->Width();
+    else ++buttons;
+  }
+  // 32-pixel pictures on 40-pixel buttons, or 24 on 32 where those would not fit.
+  const bool small = buttons * tbMain->ButtonHeight() + gaps > Room;
+  LoadToolbarImages(ilToolbar, small ? 24 : 32);
+  if (small) {
+    tbMain->SetButtonHeight(32);
+    tbMain->SetButtonWidth(32);
+    tbMain->SetWidth(36);
+  }
+  tbMain->SetHeight(std::min(tbMain->ButtonHeight() * buttons + gaps + 4, Room));
 }
 
 void TfrmMain::HidePopups() {

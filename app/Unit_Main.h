@@ -141,6 +141,8 @@ class TfrmMain : public TDXForm {
   // A running replay stops (the play button shows play again).
   void StopReplay();
   void LoadLanguage(const AnsiString& FileName);
+  // The toolbar's height and its buttons' within Room pixels.
+  void FitToolbar(int32_t Room);
   // The tray's hit tests and the board's press rules of a mouse-down.
   void TrayClick(TMouseButton Button, int X, int Y);
   void BoardClick(TMouseButton Button, int X, int Y);

@@ -277,6 +277,27 @@ TEST_F(Program, TheLeftEdgeBringsTheToolbarAndTheNextMoveOverTheBoardHidesIt) {
   }
 }
 
+TEST_F(Program, OnALowScreenTheToolbarTakesSmallerPicturesToFitAboveTheTray) {
+  for (int height : {768, 720, 600}) {
+    SCOPED_TRACE(height);
+    H = height;
+    screen->SetDisplaySize(W, H);
+    TfrmMain* form = Start();
+    form->ShowToolbar();
+    winplat::user::PumpMessages();
+    EXPECT_LE(form->tbMain->Height(), H - 48);
+    EXPECT_EQ(form->ilToolbar->Count(), 18);
+    EXPECT_EQ(form->ilToolbar->Width(), height >= 768 ? 32 : 24);
+    if (height >= 720) EXPECT_LE(form->btnExit->Top() + form->btnExit->Height(), form->tbMain->Height());
+    if (height == 720) {
+      Tick();
+      Shot("toolbar_720");
+    }
+    delete Application;
+    Application = new TApplication(nullptr);
+  }
+}
+
 TEST_F(Program, TheCountdownBlocksTheTrayArrows) {
   TfrmMain* form = Start();
   TBlackBoard& b = Board();
