@@ -36,9 +36,17 @@ MessageBoxAnswerer& AnswererSlot() {
 }
 }  // namespace
 
-void SetMessageBoxAnswerer(MessageBoxAnswerer answerer) {
+static MessageBoxWindow g_answerer_window = MessageBoxWindow::kShown;
+
+void SetMessageBoxAnswerer(MessageBoxAnswerer answerer, MessageBoxWindow window) {
   std::lock_guard<std::mutex> lock(g_answerer_mutex);
   AnswererSlot() = std::move(answerer);
+  g_answerer_window = window;
+}
+
+MessageBoxWindow CurrentMessageBoxWindow() {
+  std::lock_guard<std::mutex> lock(g_answerer_mutex);
+  return g_answerer_window;
 }
 
 bool HasMessageBoxAnswerer() {

@@ -33,9 +33,14 @@ int DefaultButton(UINT type);
 
 // Answers message boxes instead of a user. Empty function: no answerer.
 using MessageBoxAnswerer = std::function<int(const MessageBoxRequest&)>;
-void SetMessageBoxAnswerer(MessageBoxAnswerer answerer);
+// With an answerer, a box is a real window (tests look at it) unless `window` is kNone: then the
+// answerer answers at once (fuzzing, where the box is not what is tried and its window would
+// take most of the time).
+enum class MessageBoxWindow { kShown, kNone };
+void SetMessageBoxAnswerer(MessageBoxAnswerer answerer, MessageBoxWindow window = MessageBoxWindow::kShown);
 bool HasMessageBoxAnswerer();
 MessageBoxAnswerer CurrentMessageBoxAnswerer();
+MessageBoxWindow CurrentMessageBoxWindow();
 // Called by MessageBox: the answerer's answer, else the backend's box on a real display, else the
 // text written to standard error (UTF-8) and the default button.
 int AnswerMessageBox(const MessageBoxRequest& request);

@@ -1,6 +1,8 @@
 // Switches of the platform's kernel calls for tests: the folder libraries are looked for in, a
-// fault hook on the file calls, and a trace of the steps that make a file reach the disk.
+// fault hook on the file calls, a trace of the steps that make a file reach the disk and a limit
+// on memory blocks.
 #pragma once
+#include <cstddef>
 #include <functional>
 #include <string>
 
@@ -24,5 +26,10 @@ void SetFileFaultHook(FileFaultHook hook);
 // with MOVEFILE_WRITE_THROUGH). Empty: no trace.
 using FileTraceHook = std::function<void(const std::string& step)>;
 void SetFileTraceHook(FileTraceHook hook);
+
+// GlobalAlloc and GlobalReAlloc fail with ERROR_NOT_ENOUGH_MEMORY for blocks above `bytes`, as
+// on a machine with that much memory free (fuzzing: made-up sizes would otherwise take the time
+// of allocating and clearing them). 0: no limit.
+void SetGlobalAllocLimit(size_t bytes);
 
 }  // namespace winplat

@@ -197,3 +197,50 @@ TEST(GdiRegions, AbsurdShapesStayAffordable) {
 }
 
 }  // namespace
+
+TEST(GdiRegions, CombiningShapesAgreesPixelByPixel) {
+  // Shapes of many bands (where clipping by one rectangle and the merge of band edges take their
+  // own paths), each way round, against the set algebra of their pixels.
+  const POINT star[] = {{10, 0}, {13, 18}, {0, 6}, {20, 6}, {7, 18}};
+  const POINT slant[] = {{2, 1}, {17, 4}, {15, 19}, {-1, 12}};
+  auto twoBoxes = [] {
+    HRGN a = CreateRectRgn(1, 1, 6, 9), b = CreateRectRgn(9, 4, 19, 16);
+    CombineRgn(a, a, b, RGN_OR);
+    DeleteObject(b);
+    return a;
+  };
+  struct Shape {
+    const char* name;
+    HRGN rgn;
+  };
+  const Shape shapes[] = {
+      {"ellipse", CreateEllipticRgn(0, 2, 19, 17)},
+      {"star", CreatePolygonRgn(star, 5, ALTERNATE)},
+      {"slant", CreatePolygonRgn(slant, 4, WINDING)},
+      {"two boxes", twoBoxes()},
+      {"inside rect", CreateRectRgn(4, 3, 12, 11)},
+      {"wide rect", CreateRectRgn(-5, 7, 30, 9)},
+      {"far rect", CreateRectRgn(40, 40, 50, 50)},
+      {"empty", CreateRectRgn(0, 0, 0, 0)},
+  };
+  const int modes[] = {RGN_AND, RGN_OR, RGN_XOR, RGN_DIFF};
+  HRGN out = CreateRectRgn(0, 0, 0, 0);
+  for (const Shape& a : shapes)
+    for (const Shape& b : shapes)
+      for (int mode : modes) {
+        CombineRgn(out, a.rgn, b.rgn, mode);
+        auto r = winplat::gdi::LookupRegion(out);
+        ASSERT_TRUE(r);
+        ExpectBanded(r->region);
+        for (int y = -6; y < 52; ++y)
+          for (int x = -6; x < 52; ++x) {
+            const bool inA = PtInRegion(a.rgn, x, y) != 0, inB = PtInRegion(b.rgn, x, y) != 0;
+            const bool want = mode == RGN_AND ? inA && inB : mode == RGN_OR ? inA || inB
+                              : mode == RGN_XOR ? inA != inB : inA && !inB;
+            ASSERT_EQ(PtInRegion(out, x, y) != 0, want)
+                << a.name << " " << mode << " " << b.name << " at " << x << "," << y;
+          }
+      }
+  for (const Shape& s : shapes) DeleteObject(s.rgn);
+  DeleteObject(out);
+}

@@ -210,17 +210,44 @@ Region Region::Combine(const Region& a, const Region& b, int mode) {
   if ((mode == RGN_OR || mode == RGN_XOR) && b.Empty()) return a;
   if ((mode == RGN_OR || mode == RGN_XOR) && a.Empty()) return b;
   if (mode == RGN_DIFF && (a.Empty() || b.Empty())) return a;
-  std::vector<int> ys;
-  ys.reserve(2 * (a.rects.size() + b.rects.size()));
-  for (const RECT& r : a.rects) {
-    ys.push_back(r.top);
-    ys.push_back(r.bottom);
+  if (mode == RGN_AND && (a.rects.size() == 1 || b.rects.size() == 1)) {
+    // Clipping by one rectangle (the common case: a shape and a DC's clip): band by band.
+    const bool aIsRect = a.rects.size() == 1;
+    const Region& many = aIsRect ? b : a;
+    const RECT c = aIsRect ? a.rects[0] : b.rects[0];
+    Builder builder(&out);
+    Spans spans;
+    const auto& v = many.rects;
+    // The first band reaching below the rectangle's top (bands run top to bottom).
+    size_t i = static_cast<size_t>(
+        std::partition_point(v.begin(), v.end(), [&](const RECT& r) { return r.bottom <= c.top; }) - v.begin());
+    while (i < v.size() && v[i].top < c.bottom) {
+      const int top = v[i].top, bottom = v[i].bottom;
+      spans.clear();
+      for (; i < v.size() && v[i].top == top; ++i) {
+        const int l = std::max(v[i].left, c.left), r = std::min(v[i].right, c.right);
+        if (l < r) spans.emplace_back(l, r);
+      }
+      builder.Add(std::max<int>(top, c.top), std::min<int>(bottom, c.bottom), spans);
+    }
+    builder.Finish();
+    return out;
   }
-  for (const RECT& r : b.rects) {
-    ys.push_back(r.top);
-    ys.push_back(r.bottom);
-  }
-  std::sort(ys.begin(), ys.end());
+  // The band edges of both, each list already in order (bands run top to bottom).
+  auto edgesOf = [](const Region& r) {
+    std::vector<int> e;
+    e.reserve(2 * r.rects.size());
+    for (size_t i = 0; i < r.rects.size(); ++i) {
+      const RECT& q = r.rects[i];
+      if (i > 0 && r.rects[i - 1].top == q.top) continue;  // another rectangle of the same band
+      if (e.empty() || e.back() != q.top) e.push_back(q.top);
+      e.push_back(q.bottom);
+    }
+    return e;
+  };
+  const std::vector<int> ea = edgesOf(a), eb = edgesOf(b);
+  std::vector<int> ys(ea.size() + eb.size());
+  std::merge(ea.begin(), ea.end(), eb.begin(), eb.end(), ys.begin());
   ys.erase(std::unique(ys.begin(), ys.end()), ys.end());
   Builder builder(&out);
   size_t ia = 0, ib = 0;
@@ -308,13 +335,13 @@ void ScanPolygons(const POINT* points, const INT* counts, int polygons, int fill
 Region Region::FromPolygons(const POINT* points, const INT* counts, int polygons, int fillMode) {
   Region out;
   Builder builder(&out);
-  Spans row;
+  Spans row, merged;  // reused from row to row: a shape can be 2^18 rows tall
   int rowY = INT32_MIN;
   auto flush = [&]() {
     if (rowY == INT32_MIN) return;
     // Windings may give touching or overlapping spans; merge them.
-    std::sort(row.begin(), row.end());
-    Spans merged;
+    if (row.size() > 1) std::sort(row.begin(), row.end());
+    merged.clear();
     for (const auto& s : row) {
       if (!merged.empty() && s.first <= merged.back().second)
         merged.back().second = std::max(merged.back().second, s.second);

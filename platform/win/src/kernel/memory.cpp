@@ -5,6 +5,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -14,6 +15,7 @@
 #include "internal/handles.h"
 #include "internal/modules.h"
 #include "kernel/kernel_internal.h"
+#include "winplat_kernel.h"
 
 namespace winplat::kernel {
 namespace {
@@ -31,16 +33,24 @@ std::map<void*, size_t>& FixedBlocks() {
   return *m;
 }
 
+std::atomic<size_t> g_alloc_limit{0};  // SetGlobalAllocLimit
+
+bool OverLimit(SIZE_T bytes) {
+  const size_t limit = g_alloc_limit.load(std::memory_order_relaxed);
+  return limit != 0 && bytes > limit;
+}
+
 // Resizes `data` from `oldSize` to `size`, zeroing the new tail. Null on failure (the old
 // block stays).
 void* Grow(void* data, size_t oldSize, size_t size) {
+  if (OverLimit(size)) return nullptr;
   void* p = std::realloc(data, size ? size : 1);
   if (p && size > oldSize) std::memset(static_cast<char*>(p) + oldSize, 0, size - oldSize);
   return p;
 }
 
 HGLOBAL AllocCore(UINT flags, SIZE_T bytes) {
-  void* data = std::calloc(bytes ? bytes : 1, 1);
+  void* data = OverLimit(bytes) ? nullptr : std::calloc(bytes ? bytes : 1, 1);
   if (!data) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
@@ -241,6 +251,8 @@ DWORD ErrorForMmap(int e) { return e == EACCES || e == EPERM ? ERROR_ACCESS_DENI
 
 }  // namespace
 }  // namespace winplat::kernel
+
+void winplat::SetGlobalAllocLimit(size_t bytes) { kernel::g_alloc_limit.store(bytes, std::memory_order_relaxed); }
 
 using namespace winplat;
 using namespace winplat::kernel;

@@ -26,6 +26,8 @@ int MessageBoxCore(HWND owner, std::u16string text, std::u16string caption, UINT
   r.defaultButton = winplat::screen::DefaultButton(type);
   // A real window when someone can answer it: the answerer (tests) or a user on a display.
   auto answerer = winplat::screen::CurrentMessageBoxAnswerer();
+  if (answerer && winplat::screen::CurrentMessageBoxWindow() == winplat::screen::MessageBoxWindow::kNone)
+    return answerer(r);
   if (answerer || winplat::screen::CurrentBackend()->HasDisplay())
     return winplat::user::RunMessageBoxWindow(r, answerer);
   return winplat::screen::AnswerMessageBox(r);
