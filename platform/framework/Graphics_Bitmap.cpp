@@ -391,29 +391,6 @@ HBITMAP TBitmap::Handle() {
   return FHandle;
 }
 
-namespace {
-// GetObject reports a positive height for every DIB section, so whether the stored rows run
-// bottom-up is found by changing the first stored pixel and seeing which row of the picture
-// shows it. Undecided (a table whose entries look alike): false, and the caller copies.
-bool RowsRunBottomUp(HBITMAP section, const DIBSECTION& ds) {
-  const int32_t height = ds.dsBm.bmHeight;
-  if (height <= 1) return height == 1;
-  uint8_t* first = static_cast<uint8_t*>(ds.dsBm.bmBits);
-  const size_t bytes = std::max<size_t>(1, ds.dsBm.bmBitsPixel / 8);
-  uint8_t saved[4];
-  std::memcpy(saved, first, bytes);
-  HDC dc = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, section);
-  const COLORREF top = GetPixel(dc, 0, 0), bottom = GetPixel(dc, 0, height - 1);
-  for (size_t i = 0; i < bytes; ++i) first[i] = static_cast<uint8_t>(~first[i]);
-  const bool bottomChanged = GetPixel(dc, 0, height - 1) != bottom;
-  const bool topChanged = GetPixel(dc, 0, 0) != top;
-  std::memcpy(first, saved, bytes);
-  SelectObject(dc, old);
-  DeleteDC(dc);
-  return bottomChanged && !topChanged;
-}
-}  // namespace
 
 void TBitmap::SetHandle(HBITMAP value) {
   if (value == FHandle) return;
@@ -424,7 +401,7 @@ void TBitmap::SetHandle(HBITMAP value) {
   }
   DIBSECTION ds{};
   const int got = GetObjectA(value, sizeof ds, &ds);
-  if (got == static_cast<int>(sizeof ds) && ds.dsBm.bmBits && RowsRunBottomUp(value, ds) &&
+  if (got == static_cast<int>(sizeof ds) && ds.dsBm.bmBits && !winplat::DibSectionIsTopDown(value) &&
       (ds.dsBm.bmBitsPixel == 1 || ds.dsBm.bmBitsPixel == 4 || ds.dsBm.bmBitsPixel == 8 ||
        ds.dsBm.bmBitsPixel == 16 || ds.dsBm.bmBitsPixel == 24 || ds.dsBm.bmBitsPixel == 32)) {
     // A bottom-up DIB section: taken as it is.

@@ -1,6 +1,6 @@
 // What the platform's GDI tells its own class library beyond the Windows calls: whether the pixels
 // of a bitmap may have changed since a caller last looked, so that copies made from a bitmap (a
-// picture's surfaces) are made again only when needed.
+// picture's surfaces) are made again only when needed, and which way a DIB section's rows run.
 #pragma once
 #include <cstdint>
 
@@ -14,5 +14,9 @@ namespace winplat {
 uint64_t BitmapChangeStamp(HBITMAP bitmap);
 // For writes straight into a DIB section's memory, which GDI cannot see.
 void MarkBitmapChanged(HBITMAP bitmap);
+// Whether `bitmap` is a DIB section made with a negative height (its first stored row is the top
+// of the picture). GetObject cannot say: it reports a positive height for every section. False
+// for bottom-up sections, device bitmaps and what is not a bitmap.
+bool DibSectionIsTopDown(HBITMAP bitmap);
 
 }  // namespace winplat

@@ -342,6 +342,26 @@ TEST(Bitmap, HandlesCanBeAdoptedAndReleased) {
     EXPECT_EQ(t.Canvas()->Pixels(0, 1), height < 0 ? clLime : clRed) << height;
     EXPECT_EQ(t.Handle() == section, height > 0) << height;
   }
+  // Rows whose colours look alike (a table of one colour) go by the section's own direction too.
+  for (int height : {-3, 3}) {
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    bi.bmiHeader.biWidth = 1;
+    bi.bmiHeader.biHeight = height;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 8;
+    bi.bmiHeader.biClrUsed = 1;
+    void* bits = nullptr;
+    HBITMAP section = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    uint8_t* px = static_cast<uint8_t*>(bits);
+    px[0] = 7;       // first stored row
+    px[2 * 4] = 11;  // last stored row
+    TBitmap t;
+    t.SetHandle(section);
+    EXPECT_EQ(t.Height(), 3) << height;
+    EXPECT_EQ(t.Handle() == section, height > 0) << height;
+    if (height > 0) EXPECT_EQ(t.ScanLine(0)[0], 11);  // the top row is stored last
+  }
 }
 
 TEST(Bitmap, PaletteOfAnIndexedBitmap) {

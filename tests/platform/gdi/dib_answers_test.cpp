@@ -1,8 +1,10 @@
 // DIB sections and DIB calls answering as the platform does: compatible bitmaps of a DIB
-// section, GetObject, the colour tables and headers of GetDIBits, run-length images.
+// section, GetObject, colour tables, the colour tables and headers of GetDIBits, run-length
+// images, and which way a section's rows run.
 #include <cstring>
 #include <vector>
 #include "gdi_test_util.h"
+#include "winplat_gdi.h"
 
 namespace {
 
@@ -291,6 +293,90 @@ TEST(GdiDibAnswers, RunLengthImagesLeaveSkippedPixelsAlone) {
       }
     }
   }
+}
+
+
+TEST(GdiDibAnswers, ColourTableCallsCountTheEntriesOfTheSectionsTable) {
+  // The table is as long as the biClrUsed the section was made with (2^bpp for 0 or too many);
+  // the calls copy from `start` to its end at most.
+  struct Case {
+    int bpp;
+    DWORD clrUsed;
+    UINT start, count;
+    UINT copied;
+  };
+  const Case cases[] = {
+      {8, 0, 0, 256, 256}, {8, 0, 250, 256, 6}, {8, 16, 0, 256, 16}, {8, 16, 10, 256, 6}, {8, 16, 16, 1, 0},
+      {8, 16, 3, 4, 4},    {8, 3, 0, 4, 3},     {8, 999, 0, 300, 256}, {4, 0, 0, 256, 16}, {4, 5, 2, 9, 3},
+      {1, 0, 0, 256, 2},   {1, 1, 0, 2, 1},     {1, 0, 2, 1, 0},
+  };
+  for (const Case& c : cases) {
+    Info bi = MakeInfo(2, 2, c.bpp);
+    bi.h.biClrUsed = c.clrUsed;
+    for (int i = 0; i < 256; ++i) bi.colors[i] = RGBQUAD{static_cast<BYTE>(i), 1, 2, 0};
+    HBITMAP h = Section(bi);
+    ASSERT_NE(h, nullptr);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, h);
+    std::vector<RGBQUAD> got(300, RGBQUAD{9, 9, 9, 9});
+    EXPECT_EQ(GetDIBColorTable(dc, c.start, c.count, got.data()), c.copied)
+        << c.bpp << " bits, " << c.clrUsed << " used, from " << c.start << " x " << c.count;
+    for (UINT i = 0; i < c.copied; ++i) EXPECT_EQ(got[i].rgbBlue, c.start + i) << c.bpp << " entry " << c.start + i;
+    EXPECT_EQ(got[c.copied].rgbBlue, 9) << c.bpp << " bits: nothing past what was copied";
+    const std::vector<RGBQUAD> white(300, RGBQUAD{255, 255, 255, 0});
+    EXPECT_EQ(SetDIBColorTable(dc, c.start, c.count, white.data()), c.copied)
+        << c.bpp << " bits, " << c.clrUsed << " used, from " << c.start << " x " << c.count;
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(h);
+  }
+  // Nothing for a device bitmap or a true-colour section.
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP ddb = CreateBitmap(2, 2, 1, 8, nullptr);
+  Info tc = MakeInfo(2, 2, 24);
+  HBITMAP section = Section(tc);
+  RGBQUAD e[4];
+  for (HBITMAP b : {ddb, section}) {
+    HGDIOBJ old = SelectObject(dc, b);
+    EXPECT_EQ(GetDIBColorTable(dc, 0, 4, e), 0u);
+    EXPECT_EQ(SetDIBColorTable(dc, 0, 4, e), 0u);
+    SelectObject(dc, old);
+    DeleteObject(b);
+  }
+  DeleteDC(dc);
+}
+
+TEST(GdiDibAnswers, TheClassLibraryLearnsWhichWayASectionsRowsRun) {
+  struct Case {
+    const char* name;
+    int bpp;
+    int height;
+  };
+  const Case cases[] = {{"1 bit", 1, -3}, {"8 bits", 8, -1}, {"16 bits", 16, -4}, {"24 bits", 24, -2},
+                        {"32 bits", 32, -5}, {"8 bits bottom-up", 8, 3}, {"32 bits bottom-up", 32, 1}};
+  for (const Case& c : cases) {
+    Info bi = MakeInfo(3, c.height, c.bpp);
+    HBITMAP h = Section(bi);
+    ASSERT_NE(h, nullptr) << c.name;
+    EXPECT_EQ(winplat::DibSectionIsTopDown(h), c.height < 0) << c.name;
+    // Bitmaps made like it are bottom-up sections.
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, h);
+    HBITMAP made = CreateCompatibleBitmap(dc, 2, 2);
+    EXPECT_FALSE(winplat::DibSectionIsTopDown(made)) << c.name;
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(made);
+    DeleteObject(h);
+    EXPECT_FALSE(winplat::DibSectionIsTopDown(h)) << c.name << ": deleted";
+  }
+  HBITMAP ddb = CreateBitmap(2, 2, 1, 32, nullptr);
+  HBRUSH brush = CreateSolidBrush(0);
+  EXPECT_FALSE(winplat::DibSectionIsTopDown(ddb));
+  EXPECT_FALSE(winplat::DibSectionIsTopDown(reinterpret_cast<HBITMAP>(brush)));
+  EXPECT_FALSE(winplat::DibSectionIsTopDown(nullptr));
+  DeleteObject(ddb);
+  DeleteObject(brush);
 }
 
 }  // namespace

@@ -232,6 +232,9 @@ TEST(GdiScans, SetDIBitsToDeviceDrawsTheBandInsideTheSourceRectangle) {
       {16, 4, 12, 0, 11, 7},  {16, 6, 4, 0, 9, 3},  {8, 0, 8, 0, 8, 8},   {8, 2, 3, 0, 8, 3},
       {8, 2, 3, 3, 2, 2},     {8, 5, 10, 0, 8, 3},  {8, 0, 2, 4, 4, 0},   {-8, 1, 3, 0, 8, 3},
       {-8, 4, 6, 2, 3, 1},    {-8, 6, 4, 0, 8, 2},  {8, 8, 1, 0, 8, 0},   {8, 0, 8, 0, 0, 0},
+      // Top-down bands under a source rectangle that starts below the first scan.
+      {-8, 2, 4, 3, 4, 3},    {-8, 3, 5, 1, 2, 0},  {-16, 5, 20, 4, 10, 9}, {-8, 0, 8, 5, 3, 3},
+      {-8, 7, 1, 7, 1, 1},    {-8, 7, 3, 6, 2, 1},  {-8, 2, 2, 2, 8, 2},    {-8, 8, 2, 0, 8, 0},
   };
   const int kWidth = 2;
   for (const Case& c : cases) {

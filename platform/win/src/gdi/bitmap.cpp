@@ -556,12 +556,20 @@ int WINAPI SetDIBits(HDC hdc, HBITMAP bitmap, UINT start, UINT lines, const void
   return static_cast<int>(count);
 }
 
+namespace {
+// The entries of a DIB section's own colour table: as many as its header's biClrUsed (the table
+// it was made with, the whole 2^bpp when that gave none).
+UINT TableSize(const BitmapObject& bm) {
+  return std::min(static_cast<UINT>(bm.colors.size()), static_cast<UINT>(bm.dibHeader.biClrUsed));
+}
+}  // namespace
+
 UINT WINAPI GetDIBColorTable(HDC hdc, UINT start, UINT count, RGBQUAD* colors) {
   auto dc = DCOrFail(hdc);
   if (!dc) return 0;
   BitmapObject* bm = dc->bitmap.get();
   if (!bm || !bm->dibSection || bm->colors.empty() || !colors) return 0;
-  const UINT size = static_cast<UINT>(bm->colors.size());
+  const UINT size = TableSize(*bm);
   if (start >= size) return 0;
   const UINT n = std::min(count, size - start);
   std::copy_n(bm->colors.begin() + start, n, colors);
@@ -573,7 +581,7 @@ UINT WINAPI SetDIBColorTable(HDC hdc, UINT start, UINT count, const RGBQUAD* col
   if (!dc) return 0;
   BitmapObject* bm = dc->bitmap.get();
   if (!bm || !bm->dibSection || bm->colors.empty() || !colors) return 0;
-  const UINT size = static_cast<UINT>(bm->colors.size());
+  const UINT size = TableSize(*bm);
   if (start >= size) return 0;
   const UINT n = std::min(count, size - start);
   std::copy_n(colors, n, bm->colors.begin() + start);

@@ -1,4 +1,4 @@
-// The change stamps of bitmaps.
+// The change stamps of bitmaps and the direction of DIB sections, for the class library.
 #include <atomic>
 
 #include "gdi/gdi_internal.h"
@@ -24,6 +24,12 @@ uint64_t BitmapChangeStamp(HBITMAP bitmap) {
 void MarkBitmapChanged(HBITMAP bitmap) {
   if (!bitmap) return;
   if (auto bm = gdi::LookupBitmap(bitmap)) bm->Touch();
+}
+
+bool DibSectionIsTopDown(HBITMAP bitmap) {
+  if (!bitmap) return false;
+  auto bm = gdi::LookupBitmap(bitmap);
+  return bm && bm->dibSection && bm->topDown;
 }
 
 }  // namespace winplat
