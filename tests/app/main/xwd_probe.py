@@ -4,10 +4,10 @@
     xwd_probe.py SECONDS DUMP PNG BOARD MIN_DRAWN POINT...
 
 Dumps the root window to DUMP again and again, for at most SECONDS, until the first POINT (x,y)
-shows the RRGGBB colour BOARD and at least MIN_DRAWN of the other points show another colour.
-Prints the RRGGBB value of every point of the last dump, writes that dump as PNG to PNG unless it
-is "-", and exits 0 when the condition held, 1 when time ran out. One process polls, so the
-interpreter starts once."""
+shows the RRGGBB colour BOARD and at least MIN_DRAWN of the other points have another colour
+within 2 pixels. Prints the first point's RRGGBB value and the number of points drawn in the last
+dump, writes that dump as PNG to PNG unless it is "-", and exits 0 when the condition held, 1 when
+time ran out. One process polls, so the interpreter starts once."""
 import struct
 import subprocess
 import sys
@@ -64,7 +64,10 @@ def main():
         if ok:
             width, height, pixel, rgb_row = read_xwd(dump)
             shown = [pixel(x, y) for x, y in points]
-            drawn = sum(1 for v in shown[1:] if v != board)
+            # Chalk is scratchy: a stroke point counts as drawn when any pixel within 2 of it is.
+            drawn = sum(1 for x, y in points[1:] if any(
+                pixel(min(max(x + dx, 0), width - 1), min(max(y + dy, 0), height - 1)) != board
+                for dx in range(-2, 3) for dy in range(-2, 3)))
             if shown[0] == board and drawn >= min_drawn:
                 break
         if time.monotonic() >= deadline:
@@ -75,8 +78,8 @@ def main():
         return 1
     if png != "-":
         write_png(png, width, height, rgb_row)
-    for v in shown:
-        print(f"{v:06x}")
+    print(f"{shown[0]:06x}")
+    print(drawn)
     return 0 if shown[0] == board and drawn >= min_drawn else 1
 
 
