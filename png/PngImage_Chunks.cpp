@@ -13,24 +13,15 @@ using namespace pngimage;
 
 // ---- CRC ---------------------------------------------------------------------------------------
 
-namespace {
-
-struct CrcTable {
-  uint32_t entries[256];
-  CrcTable() {
-    for (uint32_t n = 0; n < 256; ++n) {
-      uint32_t c = n;
-      for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-      entries[n] = c;
-    }
-  }
-};
-
-}  // namespace
-
+// The running register as PNG keeps it (started at all ones, inverted at the end); zlib's crc32
+// takes and gives the finished form, and is much faster than a byte-at-a-time table.
 uint32_t UpdateCrc(uint32_t crc, const uint8_t* buffer, size_t count) {
-  static const CrcTable table;
-  for (size_t i = 0; i < count; ++i) crc = table.entries[(crc ^ buffer[i]) & 0xFF] ^ (crc >> 8);
+  while (count > 0) {
+    const uInt n = static_cast<uInt>(std::min<size_t>(count, 1u << 30));
+    crc = ~static_cast<uint32_t>(crc32(~crc & 0xFFFFFFFFu, buffer, n));
+    buffer += n;
+    count -= n;
+  }
   return crc;
 }
 

@@ -6,6 +6,13 @@
 #include <cstring>
 #include <new>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <tmmintrin.h>
+#endif
+
 #include "PngImage_internal.h"
 
 using namespace pngimage;
@@ -50,12 +57,108 @@ inline uint8_t Paeth(uint8_t a, uint8_t b, uint8_t c) {
   const int pa = std::abs(int(b) - int(c));
   const int pb = std::abs(int(a) - int(c));
   const int pc = std::abs(int(a) + int(b) - 2 * int(c));
-  if (pa <= pb && pa <= pc) return a;
-  return pb <= pc ? b : c;
+  // The same choice as "a if pa is least, else b if pb is, else c", without branches.
+  const int best = pb < pa ? pb : pa;
+  const uint8_t pick = pb < pa ? b : a;
+  return pc < best ? c : pick;
 }
 
+#if defined(__SSE2__)
+// One pixel of up to 8 bytes at a time in 16-bit lanes: the pixels depend on each other, their
+// samples do not. Loads take 8 bytes (the row buffers have room past their end); the lanes past
+// the pixel carry bytes of the next pixels, which are worked on alongside and never stored.
+constexpr size_t kRowPadding = 8;
+inline __m128i LoadBytes(const uint8_t* p) { return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)); }
+inline __m128i LoadPixel(const uint8_t* p) { return _mm_unpacklo_epi8(LoadBytes(p), _mm_setzero_si128()); }
+inline void StoreBytes(uint8_t* p, __m128i v, size_t bpp) {
+  const uint64_t bytes = static_cast<uint64_t>(_mm_cvtsi128_si64(v));
+  std::memcpy(p, &bytes, bpp);
+}
+inline void StorePixel(uint8_t* p, __m128i v, size_t bpp) { StoreBytes(p, _mm_packus_epi16(v, v), bpp); }
+inline __m128i Abs16(__m128i v) { return _mm_max_epi16(v, _mm_sub_epi16(_mm_setzero_si128(), v)); }
+
+template <size_t Bpp>
+void UnfilterPaethSimd(uint8_t* row, const uint8_t* prev, size_t n) {
+  const __m128i mask = _mm_set1_epi16(0xFF);
+  __m128i a = _mm_setzero_si128(), c = _mm_setzero_si128();
+  for (size_t i = 0; i < n; i += Bpp) {
+    const __m128i b = LoadPixel(prev + i);
+    const __m128i x = LoadPixel(row + i);
+    const __m128i pa = Abs16(_mm_sub_epi16(b, c));
+    const __m128i pb = Abs16(_mm_sub_epi16(a, c));
+    const __m128i pc = Abs16(_mm_sub_epi16(_mm_add_epi16(a, b), _mm_add_epi16(c, c)));
+    const __m128i useB = _mm_cmplt_epi16(pb, pa);
+    const __m128i best = _mm_min_epi16(pa, pb);
+    __m128i pick = _mm_or_si128(_mm_and_si128(useB, b), _mm_andnot_si128(useB, a));
+    const __m128i useC = _mm_cmplt_epi16(pc, best);
+    pick = _mm_or_si128(_mm_and_si128(useC, c), _mm_andnot_si128(useC, pick));
+    a = _mm_and_si128(_mm_add_epi16(x, pick), mask);
+    StorePixel(row + i, a, Bpp);
+    c = b;
+  }
+}
+
+template <size_t Bpp>
+void UnfilterAverageSimd(uint8_t* row, const uint8_t* prev, size_t n) {
+  const __m128i mask = _mm_set1_epi16(0xFF);
+  __m128i a = _mm_setzero_si128();
+  for (size_t i = 0; i < n; i += Bpp) {
+    const __m128i b = LoadPixel(prev + i);
+    const __m128i x = LoadPixel(row + i);
+    a = _mm_and_si128(_mm_add_epi16(x, _mm_srli_epi16(_mm_add_epi16(a, b), 1)), mask);
+    StorePixel(row + i, a, Bpp);
+  }
+}
+
+template <size_t Bpp>
+void UnfilterSubSimd(uint8_t* row, size_t n) {
+  __m128i a = _mm_setzero_si128();
+  for (size_t i = 0; i < n; i += Bpp) {
+    a = _mm_add_epi8(a, LoadBytes(row + i));
+    StoreBytes(row + i, a, Bpp);
+  }
+}
+
+// Rows of whole pixels of 3, 4, 6 or 8 bytes go through the vector forms; true when one was used.
+bool UnfilterPixels(uint8_t type, uint8_t* row, const uint8_t* prev, size_t n, size_t bpp) {
+  if (bpp == 0 || n % bpp != 0) return false;
+  if (type == 1) {
+    switch (bpp) {
+      case 3: UnfilterSubSimd<3>(row, n); return true;
+      case 4: UnfilterSubSimd<4>(row, n); return true;
+      case 6: UnfilterSubSimd<6>(row, n); return true;
+      case 8: UnfilterSubSimd<8>(row, n); return true;
+      default: return false;
+    }
+  }
+  if (type == 3) {
+    switch (bpp) {
+      case 3: UnfilterAverageSimd<3>(row, prev, n); return true;
+      case 4: UnfilterAverageSimd<4>(row, prev, n); return true;
+      case 6: UnfilterAverageSimd<6>(row, prev, n); return true;
+      case 8: UnfilterAverageSimd<8>(row, prev, n); return true;
+      default: return false;
+    }
+  }
+  if (type == 4) {
+    switch (bpp) {
+      case 3: UnfilterPaethSimd<3>(row, prev, n); return true;
+      case 4: UnfilterPaethSimd<4>(row, prev, n); return true;
+      case 6: UnfilterPaethSimd<6>(row, prev, n); return true;
+      case 8: UnfilterPaethSimd<8>(row, prev, n); return true;
+      default: return false;
+    }
+  }
+  return false;
+}
+#else
+constexpr size_t kRowPadding = 0;
+bool UnfilterPixels(uint8_t, uint8_t*, const uint8_t*, size_t, size_t) { return false; }
+#endif
+
 // Undoes the row filter in place; an unknown filter type leaves the row as it is.
-void Unfilter(uint8_t type, uint8_t* row, const uint8_t* prev, size_t n, size_t bpp) {
+void Unfilter(uint8_t type, uint8_t* __restrict row, const uint8_t* __restrict prev, size_t n, size_t bpp) {
+  if (UnfilterPixels(type, row, prev, n, bpp)) return;
   switch (type) {
     case 1:
       for (size_t i = bpp; i < n; ++i) row[i] = static_cast<uint8_t>(row[i] + row[i - bpp]);
@@ -75,6 +178,36 @@ void Unfilter(uint8_t type, uint8_t* row, const uint8_t* prev, size_t n, size_t 
     default: break;
   }
 }
+
+// Copies n three-byte pixels, swapping their first and third bytes (RGB <-> the store's BGR).
+void SwapRedBlueScalar(uint8_t* __restrict dst, const uint8_t* __restrict src, int32_t n) {
+  for (int32_t k = 0; k < n; ++k, src += 3, dst += 3) {
+    dst[0] = src[2];
+    dst[1] = src[1];
+    dst[2] = src[0];
+  }
+}
+
+#if defined(__x86_64__) && defined(__GNUC__)
+// Four pixels per shuffle; every load and store stays inside the n pixels.
+__attribute__((target("ssse3"))) void SwapRedBlueSsse3(uint8_t* __restrict dst, const uint8_t* __restrict src,
+                                                       int32_t n) {
+  const __m128i order = _mm_setr_epi8(2, 1, 0, 5, 4, 3, 8, 7, 6, 11, 10, 9, 12, 13, 14, 15);
+  int32_t k = 0;
+  for (; k + 6 <= n; k += 4) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 3 * k));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 3 * k), _mm_shuffle_epi8(v, order));
+  }
+  SwapRedBlueScalar(dst + 3 * k, src + 3 * k, n - k);
+}
+const bool kHasSsse3 = __builtin_cpu_supports("ssse3");
+void SwapRedBlue(uint8_t* dst, const uint8_t* src, int32_t n) {
+  if (kHasSsse3) SwapRedBlueSsse3(dst, src, n);
+  else SwapRedBlueScalar(dst, src, n);
+}
+#else
+void SwapRedBlue(uint8_t* dst, const uint8_t* src, int32_t n) { SwapRedBlueScalar(dst, src, n); }
+#endif
 
 // Where decoded samples go and where encoded ones come from.
 struct Store {
@@ -133,7 +266,9 @@ void StoreRgb8(const Store& s, const uint8_t* raw, int32_t y, int32_t x0, int32_
   uint8_t* alpha = WithAlpha ? s.Alpha(y) + x0 : nullptr;
   constexpr int step = WithAlpha ? 4 : 3;
   const ptrdiff_t out = 3 * dx;
-  if (s.identity) {
+  if (!WithAlpha && s.identity && dx == 1) {
+    SwapRedBlue(row, raw, n);
+  } else if (s.identity) {
     for (int32_t k = 0; k < n; ++k, raw += step, row += out) {
       row[0] = raw[2];
       row[1] = raw[1];
@@ -204,14 +339,19 @@ StoreRow ChooseStoreRow(uint8_t colorType, uint8_t depth, bool interlaced) {
 
 AnsiString ZlibMessage(const z_stream& zs, int code) { return AnsiString(zs.msg ? zs.msg : zError(code)); }
 
-// Reads the compressed data across consecutive IDAT chunks, checking each chunk's CRC.
+// Reads the compressed data across consecutive IDAT chunks, checking each chunk's CRC. Inflates
+// ahead into a buffer of many rows (zlib's fast loop runs only with room for a whole match), but
+// never past the `limit` bytes the image needs; a zlib error met ahead is raised only when the
+// rows reach it, so every row before it is stored as when inflating row by row.
 class ImageDataReader {
  public:
-  ImageDataReader(TStream* stream, uint32_t firstSize) : stream_(stream), remaining_(firstSize) {
+  ImageDataReader(TStream* stream, uint32_t firstSize, uint64_t limit)
+      : stream_(stream), remaining_(firstSize), limit_(limit) {
     crc_ = UpdateCrc(0xFFFFFFFFu, reinterpret_cast<const uint8_t*>("IDAT"), 4);
     if (inflateInit(&zs_) != Z_OK) throw EPNGOutMemory();
     try {
       input_.resize(65535);
+      output_.resize(static_cast<size_t>(std::min<uint64_t>(limit, kAhead)));
     } catch (const std::bad_alloc&) {
       inflateEnd(&zs_);
       throw EPNGOutMemory();
@@ -219,30 +359,21 @@ class ImageDataReader {
   }
   ~ImageDataReader() { inflateEnd(&zs_); }
 
-  // Inflates up to `want` bytes into `out`; fewer when the compressed data ends.
+  // Up to `want` inflated bytes into `out`; fewer when the compressed data ends.
   size_t ReadRow(uint8_t* out, size_t want) {
-    zs_.next_out = out;
-    zs_.avail_out = static_cast<uInt>(want);
-    while (zs_.avail_out > 0 && !ended_) {
-      if (zs_.avail_in == 0) {
-        if (remaining_ == 0) {
-          NextChunk();
-          continue;
-        }
-        zs_.next_in = input_.data();
-        zs_.avail_in = ReadBlock();
+    size_t got = 0;
+    while (got < want) {
+      if (begin_ == end_) {
+        if (ended_ || !Fill()) break;
+        continue;
       }
-      const uInt inBefore = zs_.avail_in, outBefore = zs_.avail_out;
-      const int code = inflate(&zs_, Z_NO_FLUSH);
-      if (code == Z_STREAM_END) {
-        ended_ = true;
-      } else if (code < 0 || code == Z_NEED_DICT) {
-        throw EPNGZLIBError(ZlibMessage(zs_, code == Z_NEED_DICT ? Z_DATA_ERROR : code));
-      } else if (zs_.avail_in == inBefore && zs_.avail_out == outBefore) {
-        ended_ = true;  // no progress: nothing more can come
-      }
+      const size_t n = std::min(want - got, end_ - begin_);
+      std::memcpy(out + got, output_.data() + begin_, n);
+      begin_ += n;
+      got += n;
     }
-    return want - zs_.avail_out;
+    if (got < want && failed_) throw EPNGZLIBError(failure_);
+    return got;
   }
 
   // Reads the rest of the current chunk and checks its CRC.
@@ -270,6 +401,38 @@ class ImageDataReader {
     crcChecked_ = true;
   }
 
+  // Inflates the next bytes the image needs into the output buffer; false when none came.
+  bool Fill() {
+    begin_ = end_ = 0;
+    const size_t room = static_cast<size_t>(std::min<uint64_t>(limit_, output_.size()));
+    zs_.next_out = output_.data();
+    zs_.avail_out = static_cast<uInt>(room);
+    while (zs_.avail_out > 0 && !ended_) {
+      if (zs_.avail_in == 0) {
+        if (remaining_ == 0) {
+          NextChunk();
+          continue;
+        }
+        zs_.next_in = input_.data();
+        zs_.avail_in = ReadBlock();
+      }
+      const uInt inBefore = zs_.avail_in, outBefore = zs_.avail_out;
+      const int code = inflate(&zs_, Z_NO_FLUSH);
+      if (code == Z_STREAM_END) {
+        ended_ = true;
+      } else if (code < 0 || code == Z_NEED_DICT) {
+        failure_ = ZlibMessage(zs_, code == Z_NEED_DICT ? Z_DATA_ERROR : code);
+        failed_ = ended_ = true;
+      } else if (zs_.avail_in == inBefore && zs_.avail_out == outBefore) {
+        ended_ = true;  // no progress: nothing more can come
+      }
+    }
+    end_ = room - zs_.avail_out;
+    limit_ -= end_;
+    if (limit_ == 0) ended_ = true;
+    return end_ > 0;
+  }
+
   void NextChunk() {
     if (!crcChecked_) CheckCrc();
     uint8_t head[8];
@@ -282,12 +445,17 @@ class ImageDataReader {
     crcChecked_ = false;
   }
 
+  static constexpr uint64_t kAhead = 256 * 1024;
   TStream* stream_;
   uint32_t remaining_;  // data bytes of the current chunk not yet read
+  uint64_t limit_;      // inflated bytes the image still needs
   uint32_t crc_;
   z_stream zs_{};
-  std::vector<uint8_t> input_;
+  std::vector<uint8_t> input_, output_;
+  size_t begin_ = 0, end_ = 0;  // the inflated bytes not yet handed out
   bool ended_ = false;
+  bool failed_ = false;
+  AnsiString failure_;
   bool crcChecked_ = false;
 };
 
@@ -327,7 +495,9 @@ void RawRgb8(const Store& s, uint8_t* raw, int32_t y, int32_t x0, int32_t dx, in
   const uint8_t* alpha = WithAlpha ? s.Alpha(y) + x0 : nullptr;
   constexpr int step = WithAlpha ? 4 : 3;
   const ptrdiff_t in = 3 * dx;
-  if (s.identity) {
+  if (!WithAlpha && s.identity && dx == 1) {
+    SwapRedBlue(raw, row, n);
+  } else if (s.identity) {
     for (int32_t k = 0; k < n; ++k, raw += step, row += in) {
       raw[0] = row[2];
       raw[1] = row[1];
@@ -406,27 +576,30 @@ uint32_t RepetitionScore(const uint8_t* row, uint32_t n) {
 
 // Filters the raw row with every allowed filter and picks one; `none` holds the previous raw row
 // on entry and this raw row on return.
-TFilter ChooseRowFilter(TFilters filters, const uint8_t* raw, uint8_t* none, uint8_t* const out[5], uint32_t n,
+TFilter ChooseRowFilter(TFilters filters, const uint8_t* __restrict raw, uint8_t* none, uint8_t* const out[5], uint32_t n,
                         uint32_t bpp) {
-  const uint8_t* prev = none;
+  const uint8_t* __restrict prev = none;
+  const uint32_t lead = std::min(bpp, n);  // the bytes with no pixel to their left
+  // Each filter in two loops, the lead bytes and the rest, so that the rest vectorises.
   if (filters.Contains(pfSub)) {
-    uint8_t* o = out[pfSub];
-    for (uint32_t i = 0; i < n; ++i) o[i] = static_cast<uint8_t>(raw[i] - (i >= bpp ? raw[i - bpp] : 0));
+    uint8_t* __restrict o = out[pfSub];
+    for (uint32_t i = 0; i < lead; ++i) o[i] = raw[i];
+    for (uint32_t i = lead; i < n; ++i) o[i] = static_cast<uint8_t>(raw[i] - raw[i - bpp]);
   }
   if (filters.Contains(pfUp)) {
-    uint8_t* o = out[pfUp];
+    uint8_t* __restrict o = out[pfUp];
     for (uint32_t i = 0; i < n; ++i) o[i] = static_cast<uint8_t>(raw[i] - prev[i]);
   }
   if (filters.Contains(pfAverage)) {
-    uint8_t* o = out[pfAverage];
-    for (uint32_t i = 0; i < n; ++i)
-      o[i] = static_cast<uint8_t>(raw[i] - (((i >= bpp ? raw[i - bpp] : 0) + prev[i]) >> 1));
+    uint8_t* __restrict o = out[pfAverage];
+    for (uint32_t i = 0; i < lead; ++i) o[i] = static_cast<uint8_t>(raw[i] - (prev[i] >> 1));
+    for (uint32_t i = lead; i < n; ++i) o[i] = static_cast<uint8_t>(raw[i] - ((raw[i - bpp] + prev[i]) >> 1));
   }
   if (filters.Contains(pfPaeth)) {
-    uint8_t* o = out[pfPaeth];
-    for (uint32_t i = 0; i < n; ++i)
-      o[i] = static_cast<uint8_t>(
-          raw[i] - (i >= bpp ? Paeth(raw[i - bpp], prev[i], prev[i - bpp]) : Paeth(0, prev[i], 0)));
+    uint8_t* __restrict o = out[pfPaeth];
+    for (uint32_t i = 0; i < lead; ++i) o[i] = static_cast<uint8_t>(raw[i] - Paeth(0, prev[i], 0));
+    for (uint32_t i = lead; i < n; ++i)
+      o[i] = static_cast<uint8_t>(raw[i] - Paeth(raw[i - bpp], prev[i], prev[i - bpp]));
   }
   std::memcpy(none, raw, n);
   if (filters.Empty() || filters == TFilters{pfNone}) return pfNone;
@@ -513,20 +686,29 @@ bool TChunkIDAT::ReadFromStream(TStream* stream, const char* chunkType, uint32_t
   if (!store) throw EPngInvalidIHDR();
   const Store target{FOwner, h, FOwner->GammaTable, FOwner->InverseGammaTable, FOwner->GammaIsIdentity()};
 
-  ImageDataReader reader(stream, size);
   uint32_t fullLength = 0, bpp = 0;
   FOwner->RowInfo(h->Width, fullLength, bpp);
+  const Pass* passes = interlaced ? kAdam7 : &kWhole;
+  const int passCount = interlaced ? 7 : 1;
+  uint64_t needed = 0;  // filter bytes and raw rows of every pass
+  for (int p = 0; p < passCount; ++p) {
+    uint32_t rowLength = 0, step = 0;
+    FOwner->RowInfo(PassWidth(h->Width, passes[p]), rowLength, step);
+    if (rowLength == 0 || passes[p].row0 >= h->Height) continue;
+    const uint64_t rows =
+        (static_cast<uint64_t>(h->Height) - passes[p].row0 + passes[p].rowStep - 1) / passes[p].rowStep;
+    needed += rows * (uint64_t{rowLength} + 1);
+  }
+  ImageDataReader reader(stream, size, needed);
   std::vector<uint8_t> a, b;
   try {
-    a.assign(size_t{fullLength} + 1, 0);
-    b.assign(size_t{fullLength} + 1, 0);
+    a.assign(size_t{fullLength} + 1 + kRowPadding, 0);
+    b.assign(size_t{fullLength} + 1 + kRowPadding, 0);
   } catch (const std::bad_alloc&) {
     throw EPNGOutMemory();
   }
   uint8_t* cur = a.data();
   uint8_t* prev = b.data();
-  const Pass* passes = interlaced ? kAdam7 : &kWhole;
-  const int passCount = interlaced ? 7 : 1;
   bool more = true;
   for (int p = 0; p < passCount && more; ++p) {
     const Pass& pass = passes[p];
@@ -569,12 +751,14 @@ bool TChunkIDAT::WriteToStream(TStream* stream) {
   RowGeometry(h->ColorType, depth, h->Width, fullLength, bpp);
   const TFilters filters = FOwner->RowFilters();
   std::vector<uint8_t> raw(fullLength + 1), none(fullLength + 1, 0);
+  // Each filtered row one byte into its buffer: the filter type goes before it, and the two are
+  // deflated in one call.
   std::vector<uint8_t> filtered[5];
-  uint8_t* out[5] = {none.data(), nullptr, nullptr, nullptr, nullptr};
+  uint8_t* out[5] = {none.data() + 1, nullptr, nullptr, nullptr, nullptr};
   for (int f = pfSub; f <= pfPaeth; ++f)
     if (filters.Contains(static_cast<TFilter>(f))) {
       filtered[f].assign(fullLength + 1, 0);
-      out[f] = filtered[f].data();
+      out[f] = filtered[f].data() + 1;
     }
   ImageDataWriter writer(stream, FOwner->DeflateLevel(), FOwner->MaxImageChunkSize());
   const Pass* passes = interlaced ? kAdam7 : &kWhole;
@@ -585,13 +769,13 @@ bool TChunkIDAT::WriteToStream(TStream* stream) {
     uint32_t rowLength = 0, step = 0;
     RowGeometry(h->ColorType, depth, width, rowLength, step);
     if (rowLength == 0 || pass.row0 >= h->Height) continue;
-    std::memset(none.data(), 0, rowLength);
+    std::memset(none.data() + 1, 0, rowLength);
     for (int32_t y = pass.row0; y < h->Height; y += pass.rowStep) {
       toRaw(source, raw.data(), y, pass.col0, pass.colStep, width, rowLength);
-      const TFilter f = ChooseRowFilter(filters, raw.data(), none.data(), out, rowLength, bpp);
-      const uint8_t type = static_cast<uint8_t>(f);
-      writer.Write(&type, 1);
-      writer.Write(f == pfNone ? none.data() : out[f], rowLength);
+      const TFilter f = ChooseRowFilter(filters, raw.data(), none.data() + 1, out, rowLength, bpp);
+      uint8_t* row = out[f] - 1;
+      row[0] = static_cast<uint8_t>(f);
+      writer.Write(row, rowLength + 1);
     }
   }
   writer.Finish();
