@@ -103,6 +103,8 @@ class TUcStringList : public TUcStrings {
   void SetCapacity(int NewCapacity) override;
   // The base's text, built from the array in one allocation without copying each line first.
   WideString GetTextStr() override;
+  // The base's lines, with the array made room for all of them first.
+  void SetTextStr(const WideString& Value) override;
   int CompareStrings(const WideString& S1, const WideString& S2) override;
   int Add(const WideString& S) override;
   int AddObject(const WideString& S, TObject* AObject) override;

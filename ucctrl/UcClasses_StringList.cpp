@@ -73,6 +73,15 @@ WideString TUcStringList::GetTextStr() {
   return text;
 }
 
+void TUcStringList::SetTextStr(const WideString& Value) {
+  TWideStringsUpdate update(this);
+  Clear();
+  // The lines are then never moved while they are added; the capacity the list reports still
+  // grows as it always does.
+  items_.reserve(MaxTextLines(Value));
+  TUcStrings::SetTextStr(Value);
+}
+
 int TUcStringList::CompareStrings(const WideString& S1, const WideString& S2) {
   return case_sensitive_ ? WideCompareStr(S1, S2) : WideCompareText(S1, S2);
 }

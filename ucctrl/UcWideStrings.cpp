@@ -2,6 +2,10 @@
 
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "SysUtils.h"
 #include "UcClasses.h"
 #include "UcSystem.h"
@@ -112,19 +116,66 @@ void TWideStrings::Put(int Index, const WideString& S) {
   InsertObject(Index, S, object);
 }
 
-void TWideStrings::SetTextStr(const WideString& Value) {
-  TWideStringsUpdate update(this);
-  Clear();
+namespace {
+
+// The end of the line that starts at p: its first CR, LF, U+2028 or NUL, or the text's end.
+const WideChar* LineEnd(const WideChar* p, const WideChar* end) {
+  for (; p < end; ++p) {
+    const WideChar c = *p;
+    if (c > u'\r') {  // most characters: one test, and one more for U+2028
+      if (c == u'\u2028') break;
+    } else if (c == u'\r' || c == u'\n' || c == 0) {
+      break;
+    }
+  }
+  return p;
+}
+
+// Calls Line(start, length) for each line of a text as SetTextStr splits it: at CR, LF, CR LF
+// and U+2028 (each of them also after a CR LF), the text ending at its first NUL.
+template <typename F>
+void ForEachTextLine(const WideString& Value, F&& Line) {
   const WideChar* p = Value.c_str();
   const WideChar* end = p + Value.size();
   while (p < end && *p) {
     const WideChar* start = p;
-    while (p < end && *p && !IsLineBreak(*p)) ++p;
-    Add(WideString(start, static_cast<size_t>(p - start)));
+    p = LineEnd(p, end);
+    Line(start, static_cast<size_t>(p - start));
     if (p < end && *p == u'\r') ++p;
     if (p < end && *p == u'\n') ++p;
     if (p < end && *p == u'\u2028') ++p;
   }
+}
+
+}  // namespace
+
+size_t MaxTextLines(const WideString& Value) {
+  // One more than the line breaks: a CR LF counts twice, which only makes the bound looser.
+  const WideChar* p = Value.data();
+  const size_t n = Value.size();
+  size_t breaks = 0, i = 0;
+#if defined(__SSE2__)
+  const __m128i cr = _mm_set1_epi16(u'\r'), lf = _mm_set1_epi16(u'\n');
+  const __m128i ls = _mm_set1_epi16(static_cast<short>(0x2028));
+  for (; i + 8 <= n; i += 8) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+    const __m128i hit =
+        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(v, cr), _mm_cmpeq_epi16(v, lf)), _mm_cmpeq_epi16(v, ls));
+    breaks += static_cast<size_t>(__builtin_popcount(static_cast<unsigned>(_mm_movemask_epi8(hit)))) / 2;
+  }
+#endif
+  for (; i < n; ++i) breaks += IsLineBreak(p[i]);
+  return breaks + 1;
+}
+
+void TWideStrings::SetTextStr(const WideString& Value) {
+  TWideStringsUpdate update(this);
+  Clear();
+  WideString line;  // one buffer for every line: Add copies it
+  ForEachTextLine(Value, [&](const WideChar* start, size_t length) {
+    line.assign(start, length);
+    Add(line);
+  });
 }
 
 int TWideStrings::CompareStrings(const WideString& S1, const WideString& S2) { return WideCompareText(S1, S2); }

@@ -102,6 +102,9 @@ class TWideStrings : public TPersistent {
   std::shared_ptr<IWideStringsAdapter> adapter_;
 };
 
+// At least the number of lines SetTextStr makes of a text, counted fast.
+size_t MaxTextLines(const WideString& Value);
+
 // BeginUpdate of a list for the life of this object, EndUpdate however the block is left.
 class TWideStringsUpdate {
  public:

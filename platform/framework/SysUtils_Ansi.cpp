@@ -63,10 +63,12 @@ UTF8String UTF8Encode(const WideString& S) {
 
 WideString UTF8Decode(const UTF8String& S) {
   if (S.empty()) return WideString();
-  int n = MultiByteToWideChar(CP_UTF8, 0, S.data(), static_cast<int>(S.size()), nullptr, 0);
+  // One pass: UTF-8 never takes more UTF-16 units than it has bytes.
+  WideString w(S.size(), u'\0');
+  const int n = MultiByteToWideChar(CP_UTF8, 0, S.data(), static_cast<int>(S.size()), w.data(),
+                                    static_cast<int>(w.size()));
   if (n <= 0) return WideString();
-  WideString w(static_cast<std::size_t>(n), u'\0');
-  MultiByteToWideChar(CP_UTF8, 0, S.data(), static_cast<int>(S.size()), w.data(), n);
+  w.resize(static_cast<std::size_t>(n));
   return w;
 }
 
