@@ -408,3 +408,20 @@ TEST_F(SaveOpen, AClickWhileTheListShowsOtherFilesOpensNothing) {
 }
 
 }  // namespace
+
+TEST_F(SaveOpen, TheBoardTakesThePointerAgainOnceABoardIsOpenedFromTheList) {
+  Start();
+  SaveAs(u"lesson");
+  OpenByClick("lesson.zip");
+  ASSERT_EQ(Messages(), std::vector<std::u16string>{});
+  // The first move over the board hides the toolbar, and a drag draws chalk.
+  screen->MouseMove(500, 300);
+  winplat::user::PumpMessages();
+  EXPECT_FALSE(Form()->tbMain->Visible());
+  screen->MouseDown(300, 300);
+  for (int x = 310; x <= 600; x += 10) screen->MouseMove(x, 300);
+  screen->MouseUp(600, 300);
+  winplat::user::PumpMessages();
+  Tick();
+  EXPECT_GT(CountOtherThan(0x005000, TRect(320, 296, 580, 305)), 100);
+}

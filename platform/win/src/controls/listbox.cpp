@@ -412,9 +412,11 @@ LRESULT CALLBACK ListBoxProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       if (GetFocus() != h) SetFocus(h);
       int i = IndexAt(h, *d, GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
       if (i < 0 || i >= d->m.Count()) return 0;
-      Report(h, *d, d->m.Click(i, (wp & MK_SHIFT) != 0, (wp & MK_CONTROL) != 0));
+      // Capture first: the parent's answer to the change may hide the list or run a message
+      // loop that takes the button's release, and either gives the capture back.
       d->tracking = true;
       SetCapture(h);
+      Report(h, *d, d->m.Click(i, (wp & MK_SHIFT) != 0, (wp & MK_CONTROL) != 0));
       return 0;
     }
     case WM_MOUSEMOVE:
