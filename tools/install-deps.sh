@@ -5,7 +5,7 @@ packages=(
   build-essential cmake pkg-config g++ clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev libfreetype-dev libfontconfig-dev libjpeg-dev zlib1g-dev libpng-dev
-  fonts-ipafont-gothic fonts-dejavu-core fonts-nanum
+  fonts-ipafont-gothic fonts-dejavu-core fonts-nanum fonts-ipamj-mincho
   python3 libarchive-tools pngcheck xvfb xauth xdotool x11-apps
 )
 missing=()

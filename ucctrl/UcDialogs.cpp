@@ -67,8 +67,9 @@ WideString TUcOpenDialog::FileName() {
     char16_t path[MAX_PATH + 1] = {};
     const LRESULT n = SendMessageW(GetParent(Handle()), CDM_GETFILEPATH, MAX_PATH + 1, reinterpret_cast<LPARAM>(path));
     if (n > 0 && n <= MAX_PATH + 1) {
-      const size_t count = std::min(static_cast<size_t>(n), std::char_traits<char16_t>::length(path));
-      return WideString(path, count);
+      // Up to the NUL or the count, whichever comes first, within the buffer.
+      const char16_t* end = std::find(path, path + n, u'\0');
+      return WideString(path, static_cast<size_t>(end - path));
     }
   }
   return SyncWideFromAnsi(wide_file_name_, TOpenDialog::FileName());

@@ -2,6 +2,7 @@
 
 #include <typeinfo>
 
+#include "Classes_Streaming.h"
 #include "Menus.h"
 #include "TypInfo.h"
 #include "UcMenus.h"
@@ -24,12 +25,14 @@ TUcApplication* UcApplication() {
   if (!g_app) {
     g_app_done = false;
     g_app = new TUcApplication(nullptr);
+    InstallUcPopupList();
   }
   g_app->Attach();
   return g_app;
 }
 
 void DoneUcApplication() {
+  UninstallUcPopupList();
   delete g_app;
   g_app = nullptr;
   g_app_done = true;
@@ -41,6 +44,18 @@ void DoneUcApplication() {
 TUcForm::TUcForm(TComponent* AOwner) : TUcWideWinControl(AOwner) { UcApplication(); }
 
 TUcForm::~TUcForm() = default;
+
+void TUcForm::AfterConstruction(bool FromResource) {
+  const AnsiString name = ClassName();
+  const bool derived = !SameText(name, "TUcForm");
+  if (FromResource && derived && !ComponentState().Contains(csDesigning)) {
+    bool found = false;
+    for (const TClassInfo* c = ClassInfoOf(this); c && !SameText(c->Name, "TUcForm") && !found; c = c->Parent())
+      found = !FindFormResource(c->Name).empty();
+    if (!found) throw EResNotFound(Format(SUcResNotFound, {name}));
+  }
+  TForm::AfterConstruction(FromResource && derived);
+}
 
 void TUcForm::CreateWindowHandle(const TCreateParams& Params) {
   if (!PlatformIsUnicode) {
@@ -108,6 +123,15 @@ void TUcForm::DefaultHandler(TMessage& Message) {
 
 void TUcForm::Dispatch(TMessage& Message) {
   TForm::Dispatch(Message);
+  if (Message.Msg == WM_WINDOWPOSCHANGING) {
+    RefreshWideMenuTexts(Menu());
+    return;
+  }
+  if (Message.Msg == CM_BIDIMODECHANGED) {
+    for (int i = 0; i < ComponentCount(); ++i)
+      if (auto* m = dynamic_cast<TMenu*>(Components(i))) RefreshWideMenuTexts(m);
+    return;
+  }
   if (Message.Msg != WM_MENUSELECT || !Menu()) return;
   // The selected item's wide hint (a pop-up is found by its sub-menu) becomes the application's.
   const UINT flags = HIWORD(Message.WParam);

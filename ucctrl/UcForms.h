@@ -10,11 +10,16 @@
 #include "UcStdCtrls.h"
 
 inline constexpr const char* SNoMDIForm = "フォームが作成できません。有効な MDI フォームがありません";
+inline constexpr const char* SUcResNotFound = "%s リソースが見つかりません";
 
 class TUcForm : public TUcWideWinControl<TForm> {
  public:
   explicit TUcForm(TComponent* AOwner);
   ~TUcForm() override;
+  // The second half of construction (CreateForm<T> calls it on T): a class derived from TUcForm
+  // reads its form resources up to TUcForm; without any, EResNotFound "%s リソースが見つかりません"
+  // with the class name.
+  void AfterConstruction(bool FromResource);
   // An MDI frame's client window (fsMDIForm, once the window exists); nullptr otherwise.
   HWND ClientHandle() const { return client_handle_; }
   void UpdateActions() override;

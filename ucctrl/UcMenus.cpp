@@ -1,7 +1,11 @@
 #include "UcMenus.h"
 
 #include "TypInfo.h"
+#include <vector>
+
 #include "UcActnList.h"
+#include "UcControls.h"
+#include "UcForms.h"
 #include "UcSysUtils.h"
 #include "UcWideProperties.h"
 #include "windows.h"
@@ -55,6 +59,103 @@ void TUcMenuItem::AppendTo(HMENU Menu, bool ARightToLeft) {
   TMenuItem::AppendTo(Menu, ARightToLeft);
   const int count = GetMenuItemCount(Menu);
   if (count > 0) RefreshWideText(Menu, static_cast<UINT>(count - 1));
+}
+
+void TUcMenuItem::Loaded() {
+  TMenuItem::Loaded();
+  RefreshWideMenuTexts(GetParentMenu());
+}
+
+void TUcMenuItem::MenuChanged(bool Rebuild) {
+  if (menu_change_suppressed_) return;
+  TMenuItem::MenuChanged(Rebuild);
+  if (!ComponentState().Contains(csLoading) && !ComponentState().Contains(csDestroying))
+    RefreshWideMenuTexts(GetParentMenu());
+}
+
+namespace {
+// Depth-first from the last item to the first; Position is the item's place among the visible
+// children, which are the platform menu's items.
+void RefreshChildren(TMenuItem* Parent) {
+  if (!Parent->HandleAllocated()) return;
+  const HMENU menu = Parent->Handle();
+  std::vector<int> positions(static_cast<size_t>(Parent->Count()), -1);
+  for (int i = 0, position = 0; i < Parent->Count(); ++i)
+    if (Parent->Items(i)->Visible()) positions[static_cast<size_t>(i)] = position++;
+  for (int i = Parent->Count() - 1; i >= 0; --i) {
+    TMenuItem* item = Parent->Items(i);
+    RefreshChildren(item);
+    if (auto* w = dynamic_cast<TUcMenuItem*>(item); w && positions[static_cast<size_t>(i)] >= 0)
+      w->RefreshWideText(menu, static_cast<UINT>(positions[static_cast<size_t>(i)]));
+  }
+}
+}  // namespace
+
+void RefreshWideMenuTexts(TMenu* Menu) {
+  if (!PlatformIsUnicode || !Menu || Menu->ComponentState().Contains(csLoading) ||
+      Menu->ComponentState().Contains(csDestroying))
+    return;
+  RefreshChildren(Menu->Items());
+}
+
+// ---- the pop-up list ----
+
+namespace {
+TUcPopupList* g_popup_list = nullptr;
+
+// Moves the registered pop-up menus of one list to another.
+void MoveMenus(TPopupList* From, TPopupList* To) {
+  for (int i = 0; i < From->Count(); ++i) To->Add(static_cast<TPopupMenu*>(From->Items(i)));
+  From->Clear();
+}
+}  // namespace
+
+TUcPopupList* InstallUcPopupList() {
+  if (!g_popup_list && PopupList) {
+    g_popup_list = new TUcPopupList(PopupList);
+    MoveMenus(PopupList, g_popup_list);
+    PopupList = g_popup_list;
+  }
+  return g_popup_list;
+}
+
+void UninstallUcPopupList() {
+  if (!g_popup_list) return;
+  TPopupList* saved = g_popup_list->SavedPopupList();
+  if (PopupList == g_popup_list) PopupList = saved;
+  if (saved) MoveMenus(g_popup_list, saved);
+  delete g_popup_list;
+  g_popup_list = nullptr;
+}
+
+void TUcPopupList::WndProc(TMessage& Message) {
+  switch (Message.Msg) {
+    case WM_MENUSELECT: {
+      // The selected item's long wide hint becomes the application's; none clears it.
+      TMenuItem* item = nullptr;
+      if (Message.LParam && Message.WParamHi() != 0xFFFF) {
+        for (int i = 0; i < Count() && !item; ++i) {
+          auto* m = static_cast<TPopupMenu*>(Items(i));
+          item = (Message.WParamHi() & MF_POPUP)
+                     ? m->FindItem(reinterpret_cast<UINT_PTR>(
+                                       GetSubMenu(reinterpret_cast<HMENU>(Message.LParam), Message.WParamLo())),
+                                   fkHandle)
+                     : m->FindItem(Message.WParamLo(), fkCommand);
+        }
+      }
+      WideString hint;
+      if (auto* w = dynamic_cast<TUcMenuItem*>(item)) hint = w->Hint();
+      else if (item) hint = AnsiToWide(item->Hint());
+      UcApplication()->SetHint(item ? LongHintOf(hint) : WideString());
+      break;
+    }
+    case WM_ENTERMENULOOP:
+      for (int i = 0; i < Count(); ++i) RefreshWideMenuTexts(static_cast<TPopupMenu*>(Items(i)));
+      break;
+    default:
+      break;
+  }
+  TPopupList::WndProc(Message);
 }
 
 void TUcMenuItem::DefineProperties(TFiler* Filer) {

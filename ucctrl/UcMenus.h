@@ -47,16 +47,55 @@ class TUcMenuItem : public TMenuItem {
   // bitmap, owner-drawn or separator item is left alone).
   void RefreshWideText(HMENU Menu, UINT Position);
 
+  // Owner drawing with the wide caption and shortcut: the framework draws the item without text
+  // (background, check mark, image or bitmap), then the texts are drawn wide.
+  void AdvancedDrawItem(TCanvas* ACanvas, TRect ARect, TOwnerDrawState State, bool TopLevel) override;
+  // The framework's size, widened by the wide texts' extra width; then OnMeasureItem, once.
+  void MeasureItem(TCanvas* ACanvas, int& Width, int& Height) override;
+  // The width of Text as the item draws it.
+  int WideTextWidth(TCanvas* ACanvas, const WideString& Text);
+
  protected:
   void DefineProperties(TFiler* Filer) override;
   void ActionChange(TObject* Sender, bool CheckDefaults) override;
   TMenuActionLink* CreateActionLink() override;
   void AppendTo(HMENU Menu, bool ARightToLeft) override;
+  void Loaded() override;
+  void MenuChanged(bool Rebuild) override;
+  // One piece of wide text (caption or shortcut) drawn, or measured with DT_CALCRECT.
+  virtual void DoDrawWideText(TCanvas* ACanvas, const WideString& ACaption, TRect& Rect, bool Selected, int Flags);
 
  private:
+  // The alignment of the item's texts (a pop-up menu's Alignment) with expand tabs and single line.
+  int WideTextFlags() const;
+  void DrawWideTexts(TCanvas* ACanvas, TRect ARect, TOwnerDrawState State, bool TopLevel);
+
   WideString wide_caption_;
   WideString wide_hint_;
+  bool menu_change_suppressed_ = false;
 };
+
+// Puts the wide texts of Menu's items into its platform menus, walking the items depth-first from
+// the last to the first (Unicode platform only).
+void RefreshWideMenuTexts(TMenu* Menu);
+
+// The pop-up menus' list of the wide layer: the selected item's wide hint becomes the
+// application's, and the wide texts are put in again when a menu loop starts. It takes the
+// framework's list's place (and its registered menus) when installed, and gives both back when
+// removed.
+class TUcPopupList : public TPopupList {
+ public:
+  explicit TUcPopupList(TPopupList* Saved) : saved_(Saved) {}
+  TPopupList* SavedPopupList() const { return saved_; }
+  void WndProc(TMessage& Message) override;
+
+ private:
+  TPopupList* saved_;
+};
+// Installs the wide pop-up list in the framework's place (once); UninstallUcPopupList puts the
+// framework's back.
+TUcPopupList* InstallUcPopupList();
+void UninstallUcPopupList();
 
 class TUcMenuActionLink : public TMenuActionLink {
  public:

@@ -8,6 +8,7 @@
 #include "UcMenus.h"
 #include "UcSysUtils.h"
 #include "UcWindows.h"
+#include "winplat_user.h"
 
 namespace {
 
@@ -433,6 +434,57 @@ void TUcCustomListBox::DrawItem(int Index, TRect Rect, TOwnerDrawState State) {
     WideCanvasPrepare(Canvas());
     WideDrawText(Canvas()->Handle(), s.c_str(), static_cast<int>(s.size()), &r, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
   }
+}
+
+AnsiString TUcCustomListBox::DoGetData(int Index) {
+  if (!OnData) return TCustomListBox::DoGetData(Index);
+  WideString data;
+  OnData(this, Index, data);
+  return WideToAnsi(data);
+}
+
+void TUcCustomListBox::Dispatch(TMessage& Message) {
+  if ((Message.Msg == LB_GETTEXT || Message.Msg == LB_GETTEXTLEN) && IsVirtual() && HandleAllocated()) {
+    AnswerWideVirtualText(Message);
+    return;
+  }
+  TUcWideWinControl<TCustomListBox>::Dispatch(Message);
+}
+
+void TUcCustomListBox::AnswerWideVirtualText(TMessage& Message) {
+  const int index = static_cast<int>(Message.WParam);
+  if (index < 0 || index >= Count() || (!OnData && !TCustomListBox::OnData)) {
+    Message.Result = LB_ERR;
+    return;
+  }
+  WideString data;
+  if (OnData) OnData(this, index, data);
+  else data = AnsiToWide(TCustomListBox::DoGetData(index));
+  // In the characters the message came in.
+  if (winplat::user::CallIsUnicode()) {
+    if (Message.Msg == LB_GETTEXT) {
+      if (!Message.LParam) {
+        Message.Result = LB_ERR;
+        return;
+      }
+      auto* out = reinterpret_cast<char16_t*>(Message.LParam);
+      std::copy(data.begin(), data.end(), out);
+      out[data.size()] = 0;
+    }
+    Message.Result = static_cast<LRESULT>(data.size());
+    return;
+  }
+  const AnsiString ansi = WideToAnsi(data);
+  if (Message.Msg == LB_GETTEXT) {
+    if (!Message.LParam) {
+      Message.Result = LB_ERR;
+      return;
+    }
+    auto* out = reinterpret_cast<char*>(Message.LParam);
+    std::copy(ansi.begin(), ansi.end(), out);
+    out[ansi.size()] = 0;
+  }
+  Message.Result = static_cast<LRESULT>(ansi.size());
 }
 
 void TUcCustomListBox::AddItemW(const WideString& Item, TObject* AObject) { items_->AddObject(Item, AObject); }

@@ -187,10 +187,16 @@ class TUcListBoxStrings : public TUcStrings {
   TUcCustomListBox* list_;
 };
 
+// The wide text of a virtual list box's row.
+using TUcLBGetDataEvent = std::function<void(TWinControl* Control, int Index, WideString& Data)>;
+
 class TUcCustomListBox : public TUcWideWinControl<TCustomListBox>, public IWideListControl {
  public:
   explicit TUcCustomListBox(TComponent* AOwner);
   ~TUcCustomListBox() override;
+  // A virtual list box's rows (lbVirtual, lbVirtualOwnerDraw): LB_GETTEXTLEN and LB_GETTEXT are
+  // answered from it in wide text (the framework's ANSI OnData serves when it is not set).
+  TUcLBGetDataEvent OnData;
   TUcListBoxStrings* Items() const { return items_.get(); }
   void SetItems(TWideStrings* Value) { items_->Assign(Value); }
   virtual void AddItemW(const WideString& Item, TObject* AObject);
@@ -203,8 +209,12 @@ class TUcCustomListBox : public TUcWideWinControl<TCustomListBox>, public IWideL
   void CreateWnd() override;
   void DestroyWnd() override;
   void DrawItem(int Index, TRect Rect, TOwnerDrawState State) override;
+  AnsiString DoGetData(int Index) override;
+  void Dispatch(TMessage& Message) override;
 
  private:
+  // LB_GETTEXTLEN and LB_GETTEXT of a virtual window.
+  void AnswerWideVirtualText(TMessage& Message);
   std::unique_ptr<TUcListBoxStrings> items_;
   std::unique_ptr<TUcStringList> kept_;  // the items while there is no window
   int kept_top_ = -1;

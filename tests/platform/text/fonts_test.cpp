@@ -208,6 +208,42 @@ TEST(InstalledFont, MissingCharacterStillShowsSomething) {
   EXPECT_GT(std::accumulate(g->coverage.begin(), g->coverage.end(), 0L), 0);
 }
 
+// A glyph that is only a hollow frame: the box of a character no font could draw.
+static bool IsHollowFrame(const Glyph& g) {
+  if (g.width < 3 || g.height < 3) return false;
+  for (int y = 1; y + 1 < g.height; ++y)
+    for (int x = 1; x + 1 < g.width; ++x)
+      if (g.coverage[static_cast<size_t>(y) * g.width + x] != 0) return false;
+  return true;
+}
+
+TEST(InstalledFont, ACharacterTheFaceLacksIsDrawnFromAnInstalledFaceThatHasIt) {
+  // The Japanese gothic has no Hangul and no 𠮷 (CJK extension B); the installed Korean and
+  // extension-B faces (the project's install step brings them) draw them at the same size.
+  for (int weight : {0, 700}) {
+    auto f = RealiseFont(Req(u"MS UI ゴシック", -16, weight));
+    ASSERT_NE(f->FaceName(), kTestFontFace);
+    for (char32_t c : {U'한', U'국', char32_t{0x20BB7}}) {
+      SCOPED_TRACE(static_cast<unsigned>(c));
+      GlyphPtr g;
+      f->Glyphs(&c, 1, &g);
+      EXPECT_FALSE(IsHollowFrame(*g));
+      EXPECT_GT(g->width, 6);
+      EXPECT_GT(g->height, 6);
+      EXPECT_LE(g->height, f->Metrics().height + 2);  // the fallback face has the same pixel size
+      EXPECT_GT(std::accumulate(g->coverage.begin(), g->coverage.end(), 0L), 255 * 10);
+      EXPECT_GE(f->Advance(c), 12);
+      EXPECT_LE(f->Advance(c), 24);
+    }
+    // The face's own characters still come from it.
+    EXPECT_EQ(f->Advance(U'i') < f->Advance(U'M'), true);
+  }
+  auto regular = RealiseFont(Req(u"MS UI ゴシック", -24));
+  auto bold = RealiseFont(Req(u"MS UI ゴシック", -24, 700));
+  const char32_t hangul = 0xD55C;  // 한
+  EXPECT_GT(CoverageSum(*bold, hangul), CoverageSum(*regular, hangul));
+}
+
 TEST(GlyphCache, HitsAfterFirstUseAndEvictsWithinItsBound) {
   auto f = RealiseFont(Req(u"MS UI ゴシック", -19));
   char32_t c = U'黒';

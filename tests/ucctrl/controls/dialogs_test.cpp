@@ -233,4 +233,59 @@ TEST_F(AnsiWideDialogs, TheFrameworksAnsiDialogRunsAndTheIncludeEventStaysSilent
   EXPECT_EQ(included, 0);
 }
 
+// The parent of an open dialog's child window answers CDM_GETFILEPATH as it is told.
+struct PathAnswer {
+  WideString text;   // written into the buffer (not terminated when it fills it)
+  LRESULT result;    // what the message returns
+};
+PathAnswer g_answer;
+
+LRESULT CALLBACK PathAnswerProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
+  if (Msg == CDM_GETFILEPATH) {
+    auto* out = reinterpret_cast<char16_t*>(LParam);
+    const size_t room = static_cast<size_t>(WParam);
+    const size_t n = std::min(room, g_answer.text.size());
+    std::copy(g_answer.text.begin(), g_answer.text.begin() + static_cast<ptrdiff_t>(n), out);
+    if (n < room) out[n] = 0;
+    return g_answer.result;
+  }
+  return DefWindowProcW(Wnd, Msg, WParam, LParam);
+}
+
+TEST_F(WideDialogs, TheLivePathIsCutAtTheNulOrTheCountAndNeverReadPastTheBuffer) {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = PathAnswerProc;
+  wc.lpszClassName = u"PathAnswerWindow";
+  RegisterClassW(&wc);
+  HWND parent = CreateWindowExW(0, u"PathAnswerWindow", u"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  HWND child = CreateWindowExW(0, u"PathAnswerWindow", u"", WS_CHILD, 0, 0, 5, 5, parent, nullptr, nullptr, nullptr);
+  ASSERT_TRUE(parent && child);
+  TUcOpenDialog od(nullptr);
+  od.SetFileName(kText1);
+  // Bound to the child as the framework's hook binds an open dialog's window.
+  OPENFILENAMEA record{};
+  record.lStructSize = sizeof record;
+  record.lCustData = reinterpret_cast<LPARAM>(&od);
+  TCommonDialog::DialogHook(child, WM_INITDIALOG, 0, reinterpret_cast<LPARAM>(&record));
+  ASSERT_EQ(od.Handle(), child);
+
+  const WideString full(MAX_PATH + 1, u'あ');  // the whole buffer, no terminator
+  struct Case {
+    PathAnswer answer;
+    WideString expected;
+  } cases[] = {
+      {{kText2, static_cast<LRESULT>(kText2.size() + 1)}, kText2},
+      {{kText2 + WideString(1, u'\0') + u"junk", 40}, kText2},      // a count past the NUL
+      {{kText2, 4}, kText2.substr(0, 4)},                            // a count before it
+      {{full, MAX_PATH + 1}, full},                                  // no NUL within the buffer
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.answer.result);
+    g_answer = c.answer;
+    EXPECT_EQ(od.FileName(), c.expected);
+  }
+  DestroyWindow(parent);
+  EXPECT_EQ(od.Handle(), nullptr);
+}
+
 }  // namespace

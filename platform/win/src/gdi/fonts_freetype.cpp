@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <map>
+#include <set>
 #include <string>
 
 #include "gdi/fonts_realise.h"
@@ -249,6 +250,58 @@ FT_Face OpenFace(const std::string& file, int index) {
 
 constexpr FT_Int32 kLoadFlags = FT_LOAD_NO_BITMAP | FT_LOAD_TARGET_LIGHT;
 
+// Glyph fallback: a character the chosen face lacks (Hangul in a Japanese gothic, a character of
+// CJK extension B) is drawn from another installed face that has it, as the system's font linking
+// does. Faces found once are asked first, so fontconfig is asked about a block of characters once.
+using FaceFile = std::pair<std::string, int>;
+
+bool FaceHasChar(const FaceFile& f, char32_t c) {
+  FT_Face face = OpenFace(f.first, f.second);
+  return face && FT_Get_Char_Index(face, c) != 0;
+}
+
+// The face file (already used for fallback, else the best fontconfig sorts first) that has c;
+// false when no installed font has it. Called with the font lock held.
+bool FindFallbackFace(char32_t c, bool bold, bool italic, FaceFile* out) {
+  static auto* known = new std::vector<FaceFile>;
+  static auto* missing = new std::set<char32_t>;
+  for (const FaceFile& f : *known)
+    if (FaceHasChar(f, c)) return *out = f, true;
+  if (missing->count(c) || !Match("", bold, italic).found) return false;  // Match initialises fontconfig
+  FcPattern* p = FcPatternCreate();
+  FcCharSet* cs = FcCharSetCreate();
+  FcCharSetAddChar(cs, c);
+  FcPatternAddCharSet(p, FC_CHARSET, cs);
+  FcPatternAddString(p, FC_FAMILY, reinterpret_cast<const FcChar8*>("sans-serif"));
+  FcPatternAddInteger(p, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+  FcPatternAddInteger(p, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+  FcPatternAddBool(p, FC_SCALABLE, FcTrue);
+  FcConfigSubstitute(nullptr, p, FcMatchPattern);
+  FcDefaultSubstitute(p);
+  FcResult res = FcResultNoMatch;
+  FcFontSet* set = FcFontSort(nullptr, p, FcFalse, nullptr, &res);
+  FcPatternDestroy(p);
+  FcCharSetDestroy(cs);
+  bool found = false;
+  for (int i = 0; set && i < set->nfont && !found; ++i) {
+    FcCharSet* has = nullptr;
+    FcChar8* file = nullptr;
+    int index = 0;
+    if (FcPatternGetCharSet(set->fonts[i], FC_CHARSET, 0, &has) != FcResultMatch || !FcCharSetHasChar(has, c))
+      continue;
+    if (FcPatternGetString(set->fonts[i], FC_FILE, 0, &file) != FcResultMatch || !file) continue;
+    FcPatternGetInteger(set->fonts[i], FC_INDEX, 0, &index);
+    const FaceFile f{reinterpret_cast<const char*>(file), index};
+    if (!FaceHasChar(f, c)) continue;  // not scalable, or the charset overstates
+    known->push_back(f);
+    *out = f;
+    found = true;
+  }
+  if (set) FcFontSetDestroy(set);
+  if (!found) missing->insert(c);
+  return found;
+}
+
 class FreeTypeFont final : public RealFont {
  public:
   FreeTypeFont(const FontRequest& r, const FaceChoice& choice, FT_Face face) : face_(face) {
@@ -267,6 +320,9 @@ class FreeTypeFont final : public RealFont {
                              : std::round(cell * upem / (winAscent + winDescent));
     int ppem = static_cast<int>(std::clamp(em, 1.0, static_cast<double>(kMaxPixelSize)));
     FT_Set_Pixel_Sizes(face_, 0, ppem);
+    ppem_ = ppem;
+    wantBold_ = r.weight >= 600;
+    wantItalic_ = r.italic;
     double scale = ppem / upem;
 
     FontMetrics& m = metrics_;
@@ -311,31 +367,34 @@ class FreeTypeFont final : public RealFont {
   ~FreeTypeFont() override {
     std::lock_guard<std::recursive_mutex> hold(FontLock());
     if (size_) FT_Done_Size(size_);
+    for (const Source& f : fallbacks_) FT_Done_Size(f.size);
   }
 
   bool Usable() const { return size_ != nullptr; }
 
  protected:
   int AdvanceLocked(char32_t c) override {
-    FT_Activate_Size(size_);
-    FT_UInt gi = FT_Get_Char_Index(face_, c);
-    if (FT_Load_Glyph(face_, gi, kLoadFlags) != 0) return metrics_.aveCharWidth;
-    return static_cast<int>((face_->glyph->advance.x + 32) >> 6) + extra_;
+    const Source s = SourceFor(c);
+    FT_Activate_Size(s.size);
+    FT_UInt gi = FT_Get_Char_Index(s.face, c);
+    if (FT_Load_Glyph(s.face, gi, kLoadFlags) != 0) return metrics_.aveCharWidth;
+    return static_cast<int>((s.face->glyph->advance.x + 32) >> 6) + (s.bold ? extra_ : 0);
   }
 
   Glyph RenderLocked(char32_t c) override {
     Glyph g;
-    FT_Activate_Size(size_);
-    FT_UInt gi = FT_Get_Char_Index(face_, c);
-    if (FT_Load_Glyph(face_, gi, kLoadFlags) != 0) return MissingBox(metrics_.aveCharWidth);
-    FT_GlyphSlot slot = face_->glyph;
-    g.advance = static_cast<int>((slot->advance.x + 32) >> 6) + extra_;
+    const Source s = SourceFor(c);
+    FT_Activate_Size(s.size);
+    FT_UInt gi = FT_Get_Char_Index(s.face, c);
+    if (FT_Load_Glyph(s.face, gi, kLoadFlags) != 0) return MissingBox(metrics_.aveCharWidth);
+    FT_GlyphSlot slot = s.face->glyph;
+    g.advance = static_cast<int>((slot->advance.x + 32) >> 6) + (s.bold ? extra_ : 0);
     if (slot->format == FT_GLYPH_FORMAT_OUTLINE) {
-      if (italic_) {
+      if (s.italic) {
         FT_Matrix shear = {0x10000, 0x0366A, 0, 0x10000};
         FT_Outline_Transform(&slot->outline, &shear);
       }
-      if (bold_) FT_Outline_EmboldenXY(&slot->outline, strength_, strength_ / 2);
+      if (s.bold) FT_Outline_EmboldenXY(&slot->outline, strength_, strength_ / 2);
     }
     if (FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) != 0) return MissingBox(g.advance);
     const FT_Bitmap& b = slot->bitmap;
@@ -355,6 +414,33 @@ class FreeTypeFont final : public RealFont {
   }
 
  private:
+  // Where a code point's glyph comes from, with the emboldening and slant it still needs.
+  struct Source {
+    FT_Face face;
+    FT_Size size;
+    bool bold;
+    bool italic;
+  };
+
+  // This font's own face, or (for a character it lacks) another installed face that has it, at
+  // the same pixel size; the own face when none has it (its .notdef or a box then shows).
+  Source SourceFor(char32_t c) {
+    const Source own{face_, size_, bold_, italic_};
+    if (c <= 0x20 || FT_Get_Char_Index(face_, c) != 0) return own;
+    FaceFile file;
+    if (!FindFallbackFace(c, wantBold_, wantItalic_, &file)) return own;
+    FT_Face face = OpenFace(file.first, file.second);
+    for (const Source& f : fallbacks_)
+      if (f.face == face) return f;
+    Source f{face, nullptr, wantBold_ && !(face->style_flags & FT_STYLE_FLAG_BOLD),
+             wantItalic_ && !(face->style_flags & FT_STYLE_FLAG_ITALIC)};
+    if (FT_New_Size(face, &f.size) != 0) return own;
+    FT_Activate_Size(f.size);
+    FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(ppem_));
+    fallbacks_.push_back(f);
+    return f;
+  }
+
   // A hollow box for a character the face lacks and whose .notdef glyph is empty.
   Glyph MissingBox(int advance) const {
     Glyph g;
@@ -377,6 +463,10 @@ class FreeTypeFont final : public RealFont {
   bool italic_ = false;
   FT_Pos strength_ = 0;
   int extra_ = 0;
+  int ppem_ = 16;
+  bool wantBold_ = false;
+  bool wantItalic_ = false;
+  std::vector<Source> fallbacks_;
 };
 
 }  // namespace
