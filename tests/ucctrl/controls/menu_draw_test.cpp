@@ -14,6 +14,7 @@
 #include "UcSysUtils.h"
 #include "wide_test_support.h"
 #include "windows.h"
+#include "winplat_mode.h"
 
 namespace {
 
@@ -234,6 +235,40 @@ TEST_F(WideMenuDrawTest, ThePopupListGivesBackTheFrameworksListAndItsMenus) {
   UcApplication();
   EXPECT_NE(dynamic_cast<TUcPopupList*>(PopupList), nullptr);
   EXPECT_GE(PopupList->IndexOf(popup.get()), 0);
+}
+
+// On the Windows 9x-like platform the framework draws and measures the item with its ANSI texts,
+// and no wide call is made.
+class AnsiWideMenuDrawTest : public WideMenuDrawTest {
+ protected:
+  void SetUp() override {
+    SwitchToAnsiPlatform();
+    WideMenuDrawTest::SetUp();
+  }
+  void TearDown() override {
+    WideMenuDrawTest::TearDown();
+    SwitchToUnicodePlatform();
+  }
+};
+
+TEST_F(AnsiWideMenuDrawTest, TheFrameworkDrawsAndMeasuresTheAnsiTexts) {
+  winplat::ResetWideCallViolations();
+  Draw(TRect{20, 0, 320, 20});
+  const auto runs = Runs(InkColumns(bitmap.get(), clMenuText));
+  ASSERT_EQ(runs.size(), 2u);
+  EXPECT_EQ(runs[0].first, 20 + 6);
+  EXPECT_EQ(runs[0].second, 20 + 6 + 40 - 2);  // "?? ??"
+  EXPECT_EQ(runs[1].second, 320 - 1 - 10 - 2);
+  auto* plain = new TMenuItem(popup.get());
+  popup->Items()->Add(plain);
+  plain->SetCaption(WideToAnsi(kCaption));
+  plain->SetShortCut(kCtrlS);
+  int w0 = 0, h0 = 0, w1 = 0, h1 = 0;
+  plain->MeasureItem(Canvas(), w0, h0);
+  item->MeasureItem(Canvas(), w1, h1);
+  EXPECT_EQ(w1, w0);
+  EXPECT_EQ(h1, h0);
+  EXPECT_EQ(winplat::WideCallViolations(), 0u);
 }
 
 }  // namespace
