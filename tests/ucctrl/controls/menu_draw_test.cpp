@@ -136,6 +136,34 @@ TEST_F(WideMenuDrawTest, RightToLeftTheShortcutStartsTenPixelsFromTheItemsOwnLef
   }
 }
 
+TEST_F(WideMenuDrawTest, TheTextStartsBesideTheGlyphColumnOfTheMenusImages) {
+  // The glyph column is 1 pixel in and as wide as the images (none: empty), widened by 1 before
+  // and 2 after; the text starts 1 + 2 pixels beyond it, mirrored in a right-to-left menu.
+  struct Case {
+    int images;  // width of the menu's image list; 0: none
+    bool rtl;
+    int edge;    // LTR: first ink column of the caption; RTL: its last
+  } cases[] = {{0, false, 6}, {16, false, 22}, {24, false, 30}, {0, true, 294}, {16, true, 278}, {24, true, 270}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.images * 10 + c.rtl);
+    std::unique_ptr<TImageList> images;
+    if (c.images) {
+      images = std::make_unique<TImageList>(nullptr);
+      images->SetWidth(c.images);
+      images->SetHeight(16);
+    }
+    popup->SetImages(images.get());
+    popup->SetBiDiMode(c.rtl ? bdRightToLeft : bdLeftToRight);
+    item->SetShortCut(0);
+    Draw(TRect{0, 0, 300, 20});
+    const auto ink = InkColumns(bitmap.get(), clMenuText);
+    ASSERT_FALSE(ink.empty());
+    EXPECT_EQ(c.rtl ? ink.back() : ink.front(), c.edge);
+    EXPECT_EQ(ink.back() - ink.front(), 56 - 2);
+    popup->SetImages(nullptr);
+  }
+}
+
 TEST_F(WideMenuDrawTest, ADisabledUnselectedItemIsEmbossedAndASelectedOneIsNot) {
   item->SetEnabled(false);
   changes = 0;
