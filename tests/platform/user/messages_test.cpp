@@ -438,6 +438,37 @@ TEST_F(UserTest, PaintingErasesThenPaintsOnceUntilInvalidated) {
   EXPECT_EQ(Seq({WM_PAINT}, w), std::vector<UINT>{WM_PAINT});
 }
 
+// RDW_ALLCHILDREN reaches every descendant, also below a child that clips its children (a radio
+// button in a group box); RDW_NOCHILDREN keeps them all out.
+TEST_F(UserTest, RedrawWindowAllChildrenReachesEveryDescendant) {
+  struct Case {
+    DWORD topStyle, middleStyle;
+    UINT flags;
+    bool childrenPaint;
+  };
+  const Case cases[] = {
+      {0, 0, RDW_ALLCHILDREN, true},
+      {0, WS_CLIPCHILDREN, RDW_ALLCHILDREN, true},
+      {WS_CLIPCHILDREN, WS_CLIPCHILDREN, RDW_ALLCHILDREN, true},
+      {WS_CLIPCHILDREN, 0, RDW_ALLCHILDREN, true},
+      {0, WS_CLIPCHILDREN, RDW_NOCHILDREN, false},
+      {WS_CLIPCHILDREN, 0, 0, false},
+  };
+  for (const Case& c : cases) {
+    HWND top = Top(u"", WS_POPUP | WS_VISIBLE | c.topStyle, 0, 0, 200, 150);
+    HWND middle = Child(top, 1, 10, 10, 150, 100, WS_VISIBLE | c.middleStyle);
+    HWND inner = Child(middle, 2, 10, 20, 60, 20);
+    winplat::user::PumpMessages();
+    g_log.clear();
+    RedrawWindow(top, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | c.flags);
+    SCOPED_TRACE(testing::Message() << "top " << c.topStyle << " middle " << c.middleStyle << " flags " << c.flags);
+    EXPECT_EQ(Seq({WM_PAINT}, top).size(), 1u);
+    EXPECT_EQ(Seq({WM_PAINT}, middle).size(), c.childrenPaint ? 1u : 0u);
+    EXPECT_EQ(Seq({WM_PAINT}, inner).size(), c.childrenPaint ? 1u : 0u);
+    DestroyWindow(top);
+  }
+}
+
 TEST_F(UserTest, TimersArriveThroughABlockingGetMessage) {
   HWND w = Top(u"");
   EXPECT_EQ(SetTimer(w, 7, 20, nullptr), 7u);

@@ -183,12 +183,6 @@ TEST_F(WideFormTest, EveryControlGivesBackItsWideTextExactly) {
   // The same with the installed fonts, to look at the glyphs.
   const bool test_font = winplat::gdi::UseTestFontForAll(false);
   // Every window of the form again (the controls inside the group boxes too), and the menu bar.
-  std::function<void(TWinControl*)> invalidate = [&](TWinControl* c) {
-    if (c->HandleAllocated()) InvalidateRect(c->Handle(), nullptr, TRUE);
-    for (int i = 0; i < c->ControlCount(); ++i)
-      if (auto* w = dynamic_cast<TWinControl*>(c->Controls(i))) invalidate(w);
-  };
-  invalidate(form);
   RedrawWindow(form->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
   DrawMenuBar(form->Handle());
   Pump();

@@ -80,7 +80,7 @@ Region VisibleRegion(HWND h, bool client, bool clipChildren, bool clipSiblings) 
   return r;
 }
 
-void AddUpdate(HWND h, const Region& area, bool erase, bool allChildren) {
+void AddUpdate(HWND h, const Region& area, bool erase, bool allChildren, bool everyDescendant) {
   auto w = PeekWnd(h);
   if (!w) return;
   const RECT c{0, 0, w->client.right - w->client.left, w->client.bottom - w->client.top};
@@ -102,7 +102,8 @@ void AddUpdate(HWND h, const Region& area, bool erase, bool allChildren) {
     OffsetRect(&cl, -kw->rect.left, -kw->rect.top);
     if (!Diff(inWindow, Rect(cl)).Empty()) kw->ncPaint = true;
     inWindow.Offset(-cl.left, -cl.top);
-    AddUpdate(k, inWindow, erase, !(kw->style & WS_CLIPCHILDREN));
+    // A child that clips its children keeps them out, unless every descendant is asked for.
+    AddUpdate(k, inWindow, erase, everyDescendant || !(kw->style & WS_CLIPCHILDREN), everyDescendant);
   }
 }
 
@@ -387,7 +388,7 @@ BOOL WINAPI RedrawWindow(HWND h, const RECT* r, HRGN rgn, UINT flags) {
   const bool children = (flags & RDW_ALLCHILDREN) || (!(flags & RDW_NOCHILDREN) && !(w->style & WS_CLIPCHILDREN));
   if (flags & RDW_INVALIDATE) {
     if (flags & RDW_FRAME) w->ncPaint = true;
-    AddUpdate(target, area, (flags & RDW_ERASE) != 0, children);
+    AddUpdate(target, area, (flags & RDW_ERASE) != 0, children, (flags & RDW_ALLCHILDREN) != 0);
     if (flags & RDW_FRAME)
       if (children)
         for (HWND k : w->children)

@@ -149,7 +149,9 @@ Region VisibleRegion(HWND h, bool client, bool clipChildren, bool clipSiblings);
 // Something on the screen changed: every window under `screenArea` repaints that part.
 void InvalidateScreen(const Region& screenArea, HWND except = nullptr);
 void InvalidateWindowAll(HWND h, bool erase, bool frame);
-void AddUpdate(HWND h, const Region& clientArea, bool erase, bool allChildren);
+// allChildren: the children under the area too (each further level unless it clips its children,
+// or always with everyDescendant).
+void AddUpdate(HWND h, const Region& clientArea, bool erase, bool allChildren, bool everyDescendant = false);
 // A window that needs WM_PAINT, parents before children, or null.
 HWND NextPaintWindow();
 void PaintNonClient(HWND h);
