@@ -67,7 +67,6 @@ class TUcMenuItem : public TMenuItem {
 
  private:
   // The alignment of the item's texts (a pop-up menu's Alignment) with expand tabs and single line.
-  int WideTextFlags() const;
   void DrawWideTexts(TCanvas* ACanvas, TRect ARect, TOwnerDrawState State, bool TopLevel);
 
   WideString wide_caption_;

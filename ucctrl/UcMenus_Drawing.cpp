@@ -9,23 +9,6 @@
 
 namespace {
 
-OSVERSIONINFOA PlatformVersion() {
-  OSVERSIONINFOA v{};
-  v.dwOSVersionInfoSize = sizeof v;
-  if (!GetVersionExA(&v)) v = OSVERSIONINFOA{};
-  return v;
-}
-
-bool Version41OrLater() {
-  const OSVERSIONINFOA v = PlatformVersion();
-  return v.dwMajorVersion > 4 || (v.dwMajorVersion == 4 && v.dwMinorVersion > 0);
-}
-
-bool NTAbove4() {
-  const OSVERSIONINFOA v = PlatformVersion();
-  return v.dwPlatformId == VER_PLATFORM_WIN32_NT && v.dwMajorVersion > 4;
-}
-
 bool RightToLeftMenu(const TMenuItem* Item) {
   const TMenu* m = Item->GetParentMenu();
   return m && m->IsRightToLeft();
@@ -46,15 +29,6 @@ void Suppressed(bool& Flag, F&& Work) {
 }
 
 }  // namespace
-
-int TUcMenuItem::WideTextFlags() const {
-  int flags = DT_LEFT;
-  if (const auto* p = dynamic_cast<const TPopupMenu*>(GetParentMenu())) {
-    static const int kAlign[] = {DT_LEFT, DT_RIGHT, DT_CENTER};
-    flags = kAlign[p->Alignment()];
-  }
-  return flags | DT_EXPANDTABS | DT_SINGLELINE;
-}
 
 void TUcMenuItem::DoDrawWideText(TCanvas* ACanvas, const WideString& ACaption, TRect& Rect, bool Selected, int Flags) {
   if (!PlatformIsUnicode || IsLine()) {
@@ -86,7 +60,7 @@ void TUcMenuItem::DoDrawWideText(TCanvas* ACanvas, const WideString& ACaption, T
 
 int TUcMenuItem::WideTextWidth(TCanvas* ACanvas, const WideString& Text) {
   TRect r{0, 0, 0, 0};
-  DoDrawWideText(ACanvas, Text, r, false, WideTextFlags() | DT_NOCLIP | DT_CALCRECT);
+  DoDrawWideText(ACanvas, Text, r, false, TextFlags() | DT_NOCLIP | DT_CALCRECT);
   return r.right - r.left;
 }
 
@@ -122,48 +96,16 @@ void TUcMenuItem::AdvancedDrawItem(TCanvas* ACanvas, TRect ARect, TOwnerDrawStat
 void TUcMenuItem::DrawWideTexts(TCanvas* ACanvas, TRect ARect, TOwnerDrawState State, bool TopLevel) {
   const bool selected = State.Contains(odSelected);
   const bool rtl = RightToLeftMenu(this);
-  TCustomImageList* images = GetImageList();
-  TRect r = ARect;
-  // 1: the glyph column.
-  TRect g{r.left + 1, r.top, r.left + 1, r.bottom};
-  const bool valid_index = images && ImageIndex() >= 0 && ImageIndex() < images->Count();
-  const bool show_image = images && (valid_index || (Checked() && !HasBitmap()));
-  if (show_image || HasBitmap()) {
-    g.right = g.left + (show_image ? images->Width() : 16);
-    if (Checked()) ++g.left;
-  } else {
-    g.right = g.left + (images && !TopLevel ? images->Width() : 0);
-  }
-  // 2: mirrored in a right-to-left menu.
-  if (rtl) {
-    const int left = r.right - (g.right - r.left), right = r.right - (g.left - r.left);
-    g.left = left;
-    g.right = right;
-  }
-  // 3-6: the text beside the column.
-  g.left -= 1;
-  g.right += 2;
-  if (rtl) r.right = g.left - 1;
-  else r.left = g.right + 1;
-  const bool v41 = Version41OrLater();
-  if (TopLevel && !selected && v41) OffsetRect(&r, 0, -1);
-  r.left += 2;
-  r.right -= 1;
-  // 7-8: flags, and the default item in bold.
-  int flags = WideTextFlags();
-  if (NTAbove4() && State.Contains(odNoAccel)) flags |= DT_HIDEPREFIX;
+  // 1-8: the glyph column, the caption's rectangle beside it, the flags, the default in bold.
+  TRect r = CaptionRect(ARect, GlyphColumn(ARect, TopLevel).Rect, selected, TopLevel);
+  const int flags = CaptionFlags(State);
   const TRect s = r;
   if (State.Contains(odDefault)) ACanvas->Font()->SetStyle({fsBold});
   // 9-12: the caption measured, centred in the height and drawn.
   const WideString caption = Caption();
   ACanvas->Font()->SetColor(selected ? clHighlightText : clMenuText);
   DoDrawWideText(ACanvas, caption, r, selected, flags | DT_CALCRECT | DT_NOCLIP);
-  if (rtl) {
-    r.left = s.left;
-    r.right = s.right;
-  }
-  OffsetRect(&r, 0, ((s.bottom - s.top) - (r.bottom - r.top)) / 2);
-  if (TopLevel && selected && v41) OffsetRect(&r, 1, 0);
+  PlaceMeasuredCaption(r, s, selected, TopLevel);
   ACanvas->Font()->SetColor(selected ? clHighlightText : clMenuText);
   DoDrawWideText(ACanvas, caption, r, selected, flags);
   // 13: the shortcut, 10 pixels in from the item's far edge; in a right-to-left menu from the

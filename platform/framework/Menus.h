@@ -212,6 +212,24 @@ class TMenuItem : public TComponent {
   // One piece of an item's text (caption or shortcut) drawn, or measured with DT_CALCRECT:
   // clear background, bold for the default item, a disabled item embossed.
   virtual void DoDrawText(TCanvas* ACanvas, const AnsiString& ACaption, TRect& Rect, bool Selected, int Flags);
+  // The steps of the framework's item drawing that a drawer of the item's own texts takes too.
+  // The glyph column of the item drawn in ARect, mirrored in a right-to-left menu; ShowImage: an
+  // image of the list (or the check mark) shows in it, Glyph: an image or the bitmap does.
+  struct TGlyphColumn {
+    TRect Rect;
+    bool ShowImage;
+    bool ValidIndex;
+    bool Glyph;
+  };
+  TGlyphColumn GlyphColumn(const TRect& ARect, bool TopLevel) const;
+  // The caption's rectangle beside the column, and the caption's text flags in State.
+  TRect CaptionRect(const TRect& ARect, TRect Column, bool Selected, bool TopLevel) const;
+  int CaptionFlags(TOwnerDrawState State) const;
+  // R, the caption measured from S, placed: centred in S's height (in a right-to-left menu as
+  // wide as S), a selected top-level item one pixel to the right.
+  void PlaceMeasuredCaption(TRect& R, const TRect& S, bool Selected, bool TopLevel) const;
+  // Alignment (a pop-up menu's), expanded tabs, a single line.
+  int TextFlags() const;
 
  private:
   friend class TMenu;
@@ -222,7 +240,6 @@ class TMenuItem : public TComponent {
   bool IsOnMenuBar() const;
   bool InternalRethinkHotkeys(bool Force);
   void DrawDefault(TCanvas* ACanvas, TRect ARect, TOwnerDrawState State, bool TopLevel);
-  int TextFlags() const;
 
   std::vector<TMenuItem*> items_;
   TMenuItem* parent_ = nullptr;

@@ -285,6 +285,57 @@ void DrawSunken(TCanvas* c, int x, int y, int w, int h) {
 }
 }  // namespace
 
+TMenuItem::TGlyphColumn TMenuItem::GlyphColumn(const TRect& ARect, bool TopLevel) const {
+  TCustomImageList* images = GetImageList();
+  TGlyphColumn c{TRect{ARect.left + 1, ARect.top, ARect.left + 1, ARect.bottom}, false, false, false};
+  TRect& g = c.Rect;
+  c.ValidIndex = images && image_index_ >= 0 && image_index_ < images->Count();
+  c.ShowImage = images && (c.ValidIndex || (checked_ && !HasBitmap()));
+  c.Glyph = c.ShowImage || HasBitmap();
+  if (c.Glyph) {
+    g.right = g.left + (c.ShowImage ? images->Width() : 16);
+    if (checked_) ++g.left;
+  } else {
+    g.right = g.left + (images && !TopLevel ? images->Width() : 0);
+  }
+  const TMenu* m = GetParentMenu();
+  if (m && m->IsRightToLeft()) {
+    const int left = ARect.right - (g.right - ARect.left), right = ARect.right - (g.left - ARect.left);
+    g.left = left;
+    g.right = right;
+  }
+  return c;
+}
+
+TRect TMenuItem::CaptionRect(const TRect& ARect, TRect Column, bool Selected, bool TopLevel) const {
+  TRect r = ARect;
+  Column.left -= 1;
+  Column.right += 2;
+  const TMenu* m = GetParentMenu();
+  if (m && m->IsRightToLeft()) r.right = Column.left - 1;
+  else r.left = Column.right + 1;
+  if (TopLevel && !Selected && Version41OrLater()) OffsetRect(&r, 0, -1);
+  r.left += 2;
+  r.right -= 1;
+  return r;
+}
+
+int TMenuItem::CaptionFlags(TOwnerDrawState State) const {
+  int flags = TextFlags();
+  if (NTAbove4() && State.Contains(odNoAccel)) flags |= DT_HIDEPREFIX;
+  return flags;
+}
+
+void TMenuItem::PlaceMeasuredCaption(TRect& R, const TRect& S, bool Selected, bool TopLevel) const {
+  const TMenu* m = GetParentMenu();
+  if (m && m->IsRightToLeft()) {
+    R.left = S.left;
+    R.right = S.right;
+  }
+  OffsetRect(&R, 0, ((S.bottom - S.top) - (R.bottom - R.top)) / 2);
+  if (TopLevel && Selected && Version41OrLater()) OffsetRect(&R, 1, 0);
+}
+
 // The framework's item: background, then the glyph column (image, bitmap or check mark), then
 // the caption centred in the height and the shortcut right-aligned 10 pixels from the edge.
 void TMenuItem::DrawDefault(TCanvas* ACanvas, TRect ARect, TOwnerDrawState State, bool TopLevel) {
@@ -308,29 +359,14 @@ void TMenuItem::DrawDefault(TCanvas* ACanvas, TRect ARect, TOwnerDrawState State
     return;
   }
   // 1-3: the glyph column, mirrored in a right-to-left menu.
-  TRect r = ARect;
-  TRect g{r.left + 1, r.top, r.left + 1, r.bottom};
-  const bool valid_index = images && image_index_ >= 0 && image_index_ < images->Count();
-  const bool show_image = images && (valid_index || (checked_ && !HasBitmap()));
-  const bool glyph = show_image || HasBitmap();
-  if (glyph) {
-    g.right = g.left + (show_image ? images->Width() : 16);
-    if (checked_) ++g.left;
-  } else {
-    g.right = g.left + (images && !TopLevel ? images->Width() : 0);
-  }
-  if (rtl) {
-    const int left = r.right - (g.right - r.left), right = r.right - (g.left - r.left);
-    g.left = left;
-    g.right = right;
-  }
-  if (glyph) {
-    const TRect cell = g;
-    if (show_image && valid_index) {
+  const TGlyphColumn column = GlyphColumn(ARect, TopLevel);
+  if (column.Glyph) {
+    const TRect cell = column.Rect;
+    if (column.ShowImage && column.ValidIndex) {
       const int y = cell.top + (cell.bottom - cell.top - images->Height()) / 2;
       images->Draw(ACanvas, cell.left, y, image_index_, enabled_);
       if (checked_) DrawSunken(ACanvas, cell.left, y, images->Width(), images->Height());
-    } else if (show_image) {
+    } else if (column.ShowImage) {
       DrawCheckMark(ACanvas, cell, ACanvas->Font()->Color());
     } else {
       const int y = cell.top + (cell.bottom - cell.top - bitmap_->Height()) / 2;
@@ -338,27 +374,14 @@ void TMenuItem::DrawDefault(TCanvas* ACanvas, TRect ARect, TOwnerDrawState State
       if (checked_) DrawSunken(ACanvas, cell.left, y, bitmap_->Width(), bitmap_->Height());
     }
   }
-  g.left -= 1;
-  g.right += 2;
   // 4-6: the text beside the column.
-  if (rtl) r.right = g.left - 1;
-  else r.left = g.right + 1;
-  const bool v41 = Version41OrLater();
-  if (TopLevel && !selected && v41) OffsetRect(&r, 0, -1);
-  r.left += 2;
-  r.right -= 1;
+  TRect r = CaptionRect(ARect, column.Rect, selected, TopLevel);
   // 7-13: the caption measured, centred in the height, drawn; then the shortcut.
-  int flags = TextFlags();
-  if (NTAbove4() && State.Contains(odNoAccel)) flags |= DT_HIDEPREFIX;
+  const int flags = CaptionFlags(State);
   const TRect s = r;
   if (State.Contains(odDefault)) ACanvas->Font()->SetStyle({fsBold});
   DoDrawText(ACanvas, caption_, r, selected, flags | DT_CALCRECT | DT_NOCLIP);
-  if (rtl) {
-    r.left = s.left;
-    r.right = s.right;
-  }
-  OffsetRect(&r, 0, ((s.bottom - s.top) - (r.bottom - r.top)) / 2);
-  if (TopLevel && selected && v41) OffsetRect(&r, 1, 0);
+  PlaceMeasuredCaption(r, s, selected, TopLevel);
   ACanvas->Font()->SetColor(selected ? clHighlightText : clMenuText);
   DoDrawText(ACanvas, caption_, r, selected, flags);
   if (short_cut_ != 0 && !TopLevel) {
