@@ -1,5 +1,7 @@
 #include "UcForms.h"
 
+#include <cstdio>
+#include <memory>
 #include <typeinfo>
 
 #include "Classes_Streaming.h"
@@ -16,8 +18,16 @@ namespace {
 TUcApplication* g_app = nullptr;
 bool g_app_done = false;
 
+// A run that ends without DoneUcApplication: nothing can raise from here, so a failure is told
+// on the standard error.
 struct AppCleanup {
-  ~AppCleanup() { DoneUcApplication(); }
+  ~AppCleanup() {
+    try {
+      DoneUcApplication();
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "%s\n", e.what());
+    }
+  }
 } g_cleanup;
 }  // namespace
 
@@ -33,9 +43,17 @@ TUcApplication* UcApplication() {
 
 void DoneUcApplication() {
   UninstallUcPopupList();
-  delete g_app;
+  std::unique_ptr<TUcApplication> app(g_app);
   g_app = nullptr;
   g_app_done = true;
+  if (app) app->Shutdown();
+}
+
+bool UnhookFailureReported(const WideString& ProgramFile, bool InLibrary) {
+  if (InLibrary) return false;
+  const size_t slash = ProgramFile.find_last_of(u"\\/");
+  const WideString name = WideUpperCase(ProgramFile.substr(slash == WideString::npos ? 0 : slash + 1));
+  return name.rfind(u"W3WP.", 0) != 0 && name.rfind(u"DLLHOST.", 0) != 0;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -215,6 +233,20 @@ TUcApplication::~TUcApplication() {
   hook_ = nullptr;
   if (Application && attached_ == Application)
     Application->UnhookMainWindow(TWindowHook::Of<&TUcApplication::MainWindowHook>(this));
+  attached_ = nullptr;
+}
+
+void TUcApplication::Shutdown() {
+  if (Application && attached_ == Application)
+    Application->UnhookMainWindow(TWindowHook::Of<&TUcApplication::MainWindowHook>(this));
+  attached_ = nullptr;
+  const HHOOK hook = hook_;
+  hook_ = nullptr;
+  if (!hook || UnhookWindowsHookEx(hook)) return;
+  const DWORD error = GetLastError();
+  char16_t file[MAX_PATH + 1] = {};
+  GetModuleFileNameW(nullptr, file, MAX_PATH);  // the last unit stays NUL
+  if (UnhookFailureReported(WideString(file), IsLibrary())) RaiseLastOSError(error);
 }
 
 void TUcApplication::Attach() {

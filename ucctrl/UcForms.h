@@ -52,7 +52,13 @@ class TUcAppIdleEventControl : public TControl {
 class TUcApplication : public TComponent {
  public:
   explicit TUcApplication(TComponent* AOwner);
+  // Frees without the checks of Shutdown (a hook still there is removed quietly).
   ~TUcApplication() override;
+  // The end of the wide layer's run: the message hook is removed and the framework's
+  // application let go. A failed unhook raises the platform's error (EOSError), except in a
+  // hosted process or a library (UnhookFailureReported). Done once; the hook is gone after it
+  // even when it raises.
+  void Shutdown();
 
   WideString Hint();
   void SetHint(const WideString& Value);
@@ -84,6 +90,11 @@ class TUcApplication : public TComponent {
 // The process's wide application object, made on first use (and hooked onto the framework's
 // application then in use); freed at the end of the run or by DoneUcApplication.
 TUcApplication* UcApplication();
+// Shuts the object down and frees it; raises what Shutdown raises (the object is freed then too).
 void DoneUcApplication();
+// Whether a failed unhook is reported for a process of the program file ProgramFile (path or
+// name) and code that is (not) in a library: not in a hosted process (a file name that, upper-
+// cased, begins with "W3WP." or "DLLHOST.") and not in a library.
+bool UnhookFailureReported(const WideString& ProgramFile, bool InLibrary);
 // The tick count of the last WM_SETTINGCHANGE the application window saw.
 extern DWORD LastSettingChangeTime;

@@ -5,7 +5,19 @@
 #include <cstdlib>
 #include <memory>
 
+#include <dlfcn.h>
+#include <sys/auxv.h>
+
 TObject::~TObject() = default;
+
+bool IsLibrary() {
+  // The program's own file is the one its program headers were loaded from.
+  Dl_info self{}, program{};
+  const auto* headers = reinterpret_cast<const void*>(getauxval(AT_PHDR));
+  if (!headers || !dladdr(reinterpret_cast<const void*>(&IsLibrary), &self) || !dladdr(headers, &program))
+    return false;
+  return self.dli_fbase != program.dli_fbase;
+}
 
 AnsiString TObject::ClassName() const {
   const char* mangled = typeid(*this).name();

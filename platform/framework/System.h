@@ -58,6 +58,9 @@ class TObject {
   bool InheritsFrom() const { return dynamic_cast<const T*>(this) != nullptr; }
 };
 
+// Whether the code calling this is in a library rather than in the program's own file.
+bool IsLibrary();
+
 template <class T>
 inline void FreeAndNil(T*& obj) {
   T* tmp = obj;

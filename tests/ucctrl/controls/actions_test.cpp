@@ -161,6 +161,47 @@ TEST_F(WideActions, TheMessageHookCarriesATypedCharacterToAUnicodeWindowOnce) {
   EXPECT_EQ(keys, 1);
 }
 
+// The shut-down removes the hook; a hook that is already gone is an error the shut-down raises,
+// and the application is freed all the same (a new one hooks afresh).
+TEST_F(WideActions, TheShutDownReportsAFailedUnhook) {
+  HHOOK hook = UcApplication()->MessageHook();
+  ASSERT_NE(hook, nullptr);
+  DoneUcApplication();
+  EXPECT_FALSE(UnhookWindowsHookEx(hook));  // the shut-down removed it
+  ASSERT_NE(UcApplication()->MessageHook(), nullptr);
+  ASSERT_TRUE(UnhookWindowsHookEx(UcApplication()->MessageHook()));  // gone before the shut-down
+  try {
+    DoneUcApplication();
+    ADD_FAILURE() << "no error";
+  } catch (const EOSError& e) {
+    EXPECT_EQ(e.ErrorCode, static_cast<DWORD>(ERROR_INVALID_HOOK_HANDLE));
+  }
+  EXPECT_NE(UcApplication()->MessageHook(), nullptr);
+  EXPECT_FALSE(IsLibrary());  // the test program's own code
+}
+
+TEST(WideApplicationShutDown, AFailedUnhookIsReportedOutsideHostsAndLibraries) {
+  struct Case {
+    const char16_t* file;
+    bool library, reported;
+  };
+  const Case cases[] = {
+      {u"C:\\Program Files\\VelSlatoraEdu.exe", false, true},
+      {u"/opt/vel/VelSlatoraEdu", false, true},
+      {u"C:\\Windows\\System32\\inetsrv\\w3wp.exe", false, false},
+      {u"W3WP.EXE", false, false},
+      {u"c:\\windows\\system32\\dllhost.exe", false, false},
+      {u"DllHost.Exe", false, false},
+      {u"C:\\w3wp\\board.exe", false, true},  // only the file's own name counts
+      {u"W3WPX.EXE", false, true},
+      {u"DLLHOST", false, true},
+      {u"C:\\Program Files\\VelSlatoraEdu.exe", true, false},
+      {u"", false, true},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(UnhookFailureReported(c.file, c.library), c.reported) << UTF8Encode(c.file) << " " << c.library;
+}
+
 TEST_F(WideActions, AnMdiDocumentIsMadeInTheFramesClient) {
   TMdiFrame* frame = nullptr;
   Application->CreateForm(frame);
