@@ -47,7 +47,7 @@ void TUcBitBtn::DrawGlyphAndCaption(HDC DC, const TRect& Rect, TButtonState Stat
       [DC, &caption](RECT& r, UINT Flags) {
         WideDrawText(DC, caption.c_str(), static_cast<int>(caption.size()), &r, Flags);
       },
-      Layout(), Margin(), Spacing(), State, false, 0);
+      Layout(), Margin(), Spacing(), State, false, DrawTextBiDiModeFlags(0));
 }
 
 void TUcBitBtn::Dispatch(TMessage& Message) {

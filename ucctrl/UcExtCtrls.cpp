@@ -7,14 +7,7 @@
 
 std::vector<TRect> ArrangeWideRadioButtons(int Count, int Columns, int ClientWidth, int ClientHeight, int TextHeight,
                                            bool RightToLeft) {
-  std::vector<TRect> rects = ArrangeRadioButtons(Count, Columns, ClientWidth, ClientHeight, TextHeight);
-  if (RightToLeft)
-    for (TRect& r : rects) {
-      const int w = r.right - r.left;
-      r.left = ClientWidth - r.left - w;
-      r.right = r.left + w;
-    }
-  return rects;
+  return ArrangeRadioButtons(Count, Columns, ClientWidth, ClientHeight, TextHeight, RightToLeft);
 }
 
 // ---- buttons ----
@@ -114,7 +107,8 @@ void TUcCustomRadioGroup::ArrangeButtons() {
   SelectObject(dc, old);
   ReleaseDC(nullptr, dc);
   const std::vector<TRect> rects =
-      ArrangeWideRadioButtons(ButtonCount(), columns_, Width(), Height(), static_cast<int>(tm.tmHeight), false);
+      ArrangeWideRadioButtons(ButtonCount(), columns_, Width(), Height(), static_cast<int>(tm.tmHeight),
+                              UseRightToLeftAlignment());
   // One batch of moves, without changing order or activation.
   HDWP batch = BeginDeferWindowPos(ButtonCount());
   for (int i = 0; i < ButtonCount(); ++i) {
@@ -126,7 +120,11 @@ void TUcCustomRadioGroup::ArrangeButtons() {
                              SWP_NOZORDER | SWP_NOACTIVATE);
   }
   if (batch) EndDeferWindowPos(batch);
-  for (TUcGroupButton* b : buttons_) b->SetVisible(true);
+  // Shown, each in the group's reading order.
+  for (TUcGroupButton* b : buttons_) {
+    b->SetVisible(true);
+    if (b->BiDiMode() != BiDiMode()) b->SetBiDiMode(BiDiMode());
+  }
 }
 
 void TUcCustomRadioGroup::ButtonClick(TUcGroupButton* Button) {
@@ -179,6 +177,7 @@ void TUcCustomRadioGroup::Dispatch(TMessage& Message) {
       for (TUcGroupButton* b : buttons_) b->SetEnabled(Enabled());
       break;
     case CM_FONTCHANGED:
+    case CM_BIDIMODECHANGED:
     case WM_SIZE:
       TUcCustomGroupBox::Dispatch(Message);
       ArrangeButtons();

@@ -226,8 +226,10 @@ void TUcCustomGroupBox::Paint() {
   c->FrameRect(TRect{light.left - 1, light.top - 1, light.right - 1, light.bottom - 1});
   const WideString text = Caption();
   if (text.empty()) return;
+  // 8 pixels in from the leading edge.
   RECT tr{8, 0, 0, h};
-  const UINT flags = DT_SINGLELINE | DT_LEFT;
+  if (UseRightToLeftAlignment()) tr.left = r.right - WideCanvasTextWidth(c, text) - 8;
+  const UINT flags = DrawTextBiDiModeFlags(DT_SINGLELINE);
   WideCanvasPrepare(c);
   WideDrawText(c->Handle(), text.c_str(), static_cast<int>(text.size()), &tr, flags | DT_CALCRECT);
   c->Brush()->SetColor(Color());
@@ -430,9 +432,13 @@ void TUcCustomListBox::DrawItem(int Index, TRect Rect, TOwnerDrawState State) {
   Canvas()->FillRect(Rect);
   if (Index < items_->Count()) {
     const WideString s = items_->Get(Index);
-    RECT r{Rect.left + 2, Rect.top, Rect.right, Rect.bottom};
+    // 2 pixels in from the leading edge.
+    RECT r{Rect.left, Rect.top, Rect.right, Rect.bottom};
+    if (UseRightToLeftAlignment()) r.right -= 2;
+    else r.left += 2;
     WideCanvasPrepare(Canvas());
-    WideDrawText(Canvas()->Handle(), s.c_str(), static_cast<int>(s.size()), &r, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    WideDrawText(Canvas()->Handle(), s.c_str(), static_cast<int>(s.size()), &r,
+                 DrawTextBiDiModeFlags(DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX));
   }
 }
 

@@ -389,7 +389,7 @@ void TBitBtn::DrawItem(const DRAWITEMSTRUCT& DrawItemStruct) {
 }
 
 void TBitBtn::DrawGlyphAndCaption(HDC DC, const TRect& Rect, TButtonState State) {
-  glyph_->Draw(DC, Rect, TPoint{0, 0}, Caption(), layout_, margin_, spacing_, State, false, 0);
+  glyph_->Draw(DC, Rect, TPoint{0, 0}, Caption(), layout_, margin_, spacing_, State, false, DrawTextBiDiModeFlags(0));
 }
 
 void TBitBtn::CNDrawItem(TMessage& Message) {

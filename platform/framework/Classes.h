@@ -108,6 +108,9 @@ enum TOperation { opInsert, opRemove };
 // Horizontal alignment of a control's text; TLeftRight holds only the first two.
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 using TLeftRight = TAlignment;
+// Reading order of a control's (a menu's) text, and whether its alignment is mirrored too:
+// right to left in both, in reading only with the alignment kept (NoAlign), in reading only.
+enum TBiDiMode : uint8_t { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
 enum TComponentStateItem {
   csLoading, csReading, csWriting, csDestroying, csDesigning, csAncestor, csUpdating, csFixups,
   csFreeNotification, csInline, csDesignInstance

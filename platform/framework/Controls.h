@@ -365,6 +365,19 @@ class TControl : public TComponent {
   void SetParentFont(bool Value);
   TPopupMenu* PopupMenu() const { return popup_menu_; }
   void SetPopupMenu(TPopupMenu* Value);
+  // Reading order; a control with ParentBiDiMode takes its parent's (setting it turns that off).
+  TBiDiMode BiDiMode() const { return bidi_mode_; }
+  void SetBiDiMode(TBiDiMode Value);
+  bool ParentBiDiMode() const { return parent_bidi_mode_; }
+  void SetParentBiDiMode(bool Value);
+  bool IsRightToLeft() const { return bidi_mode_ != bdLeftToRight; }
+  bool UseRightToLeftReading() const { return bidi_mode_ != bdLeftToRight; }
+  bool UseRightToLeftAlignment() const { return bidi_mode_ == bdRightToLeft; }
+  bool UseRightToLeftScrollBar() const { return bidi_mode_ == bdRightToLeft || bidi_mode_ == bdRightToLeftNoAlign; }
+  // DrawText flags for this control's text: with a mirrored alignment left and right are
+  // exchanged (centred text stays), and right-to-left reading adds DT_RTLREADING.
+  UINT DrawTextBiDiModeFlags(UINT Flags) const;
+  UINT DrawTextBiDiModeFlagsReadingOnly() const { return UseRightToLeftReading() ? DT_RTLREADING : 0; }
 
   TControlState ControlState() const { return control_state_; }
   void SetControlState(TControlState Value) { control_state_ = Value; }
@@ -445,6 +458,8 @@ class TControl : public TComponent {
   void CMParentFontChanged(TMessage& Message);
   void CMParentShowHintChanged(TMessage& Message);
   void CMHintShow(TMessage& Message);
+  void CMBiDiModeChanged(TMessage& Message);
+  void CMParentBiDiModeChanged(TMessage& Message);
 
   AnsiString text_;  // the text while the control has no window (always, for graphic controls)
   int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
@@ -468,6 +483,8 @@ class TControl : public TComponent {
   bool parent_color_ = true;
   std::unique_ptr<TFont> font_;
   bool parent_font_ = true;
+  TBiDiMode bidi_mode_ = bdLeftToRight;
+  bool parent_bidi_mode_ = true;
   TPopupMenu* popup_menu_ = nullptr;
   std::unique_ptr<TControlActionLink> action_link_;
 };
@@ -624,6 +641,7 @@ class TWinControl : public TControl {
   void CMEnabledChangedWin(TMessage& Message);
   void CMColorChangedWin(TMessage& Message);
   void CMFontChangedWin(TMessage& Message);
+  void CMBiDiModeChangedWin(TMessage& Message);
   void CNKeyDown(TMessage& Message);
   void CNChar(TMessage& Message);
 

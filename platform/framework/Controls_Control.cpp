@@ -196,6 +196,8 @@ void TControl::Dispatch(TMessage& Message) {
     case CM_PARENTFONTCHANGED: CMParentFontChanged(Message); return;
     case CM_PARENTSHOWHINTCHANGED: CMParentShowHintChanged(Message); return;
     case CM_HINTSHOW: CMHintShow(Message); return;
+    case CM_BIDIMODECHANGED: CMBiDiModeChanged(Message); return;
+    case CM_PARENTBIDIMODECHANGED: CMParentBiDiModeChanged(Message); return;
     case CM_HITTEST: Message.Result = HTCLIENT; return;
     default: DefaultHandler(Message);
   }
@@ -434,6 +436,40 @@ void TControl::ColorOrFontFromParent() {
   Perform(CM_PARENTCOLORCHANGED, 0, 0);
   Perform(CM_PARENTFONTCHANGED, 0, 0);
   Perform(CM_PARENTSHOWHINTCHANGED, 0, 0);
+  Perform(CM_PARENTBIDIMODECHANGED, 0, 0);
+}
+
+// ---- reading order ----
+
+void TControl::SetBiDiMode(TBiDiMode Value) {
+  parent_bidi_mode_ = false;
+  if (bidi_mode_ == Value) return;
+  bidi_mode_ = Value;
+  Perform(CM_BIDIMODECHANGED, 0, 0);
+}
+
+void TControl::SetParentBiDiMode(bool Value) {
+  if (parent_bidi_mode_ == Value) return;
+  parent_bidi_mode_ = Value;
+  if (parent_ && Value && !ComponentState().Contains(csReading)) Perform(CM_PARENTBIDIMODECHANGED, 0, 0);
+}
+
+void TControl::CMBiDiModeChanged(TMessage& Message) {
+  if (Message.WParam == 0) Invalidate();
+}
+
+void TControl::CMParentBiDiModeChanged(TMessage&) {
+  if (!parent_bidi_mode_) return;
+  if (parent_) SetBiDiMode(parent_->BiDiMode());
+  parent_bidi_mode_ = true;
+}
+
+UINT TControl::DrawTextBiDiModeFlags(UINT Flags) const {
+  if (UseRightToLeftAlignment()) {
+    if ((Flags & DT_RIGHT) == DT_RIGHT) Flags &= ~static_cast<UINT>(DT_RIGHT);
+    else if (!(Flags & DT_CENTER)) Flags |= DT_RIGHT;
+  }
+  return Flags | DrawTextBiDiModeFlagsReadingOnly();
 }
 
 // The action may refuse the hint or change its text (a custom action adds its shortcut).
@@ -650,6 +686,10 @@ static const bool registered = DeclareClass<TControl, TComponent>("TControl")
     .Boolean("ParentColor", &TControl::ParentColor, &TControl::SetParentColor, Default(1))
     .Object("Font", &TControl::Font, [](TControl* c) { return !c->ParentFont(); })
     .Boolean("ParentFont", &TControl::ParentFont, &TControl::SetParentFont, Default(1))
+    .Enum("BiDiMode", {"bdLeftToRight", "bdRightToLeft", "bdRightToLeftNoAlign", "bdRightToLeftReadingOnly"},
+          &TControl::BiDiMode, &TControl::SetBiDiMode, Default(bdLeftToRight),
+          [](TControl* c) { return !c->ParentBiDiMode(); })
+    .Boolean("ParentBiDiMode", &TControl::ParentBiDiMode, &TControl::SetParentBiDiMode, Default(1))
     .Integer("Cursor", [](TControl* c) { return static_cast<int>(c->Cursor()); },
              [](TControl* c, int v) { c->SetCursor(static_cast<TCursor>(v)); }, Default(crDefault))
     .Boolean("Enabled", &TControl::Enabled, &TControl::SetEnabled, Default(1), &TControl::IsEnabledStored)

@@ -166,6 +166,9 @@ void TWinControl::CreateParams(TCreateParams& Params) {
   }
   if (!enabled_) Params.Style |= WS_DISABLED;
   if (tab_stop_) Params.Style |= WS_TABSTOP;
+  if (UseRightToLeftReading()) Params.ExStyle |= WS_EX_RTLREADING;
+  if (UseRightToLeftScrollBar()) Params.ExStyle |= WS_EX_LEFTSCROLLBAR;
+  if (UseRightToLeftAlignment()) Params.ExStyle |= WS_EX_RIGHT;
   Params.X = left_;
   Params.Y = top_;
   Params.Width = width_;
@@ -382,6 +385,7 @@ void TWinControl::Dispatch(TMessage& Message) {
     case CM_ENABLEDCHANGED: CMEnabledChangedWin(Message); return;
     case CM_COLORCHANGED: CMColorChangedWin(Message); return;
     case CM_FONTCHANGED: CMFontChangedWin(Message); return;
+    case CM_BIDIMODECHANGED: CMBiDiModeChangedWin(Message); return;
     case CM_SHOWHINTCHANGED:
     case CM_PARENTSHOWHINTCHANGED: {
       if (Message.Msg == CM_PARENTSHOWHINTCHANGED) CMParentShowHintChanged(Message);
@@ -956,6 +960,14 @@ void TWinControl::CMColorChangedWin(TMessage& Message) {
   brush_->SetColor(Color());
   for (TControl* c : controls_) c->Perform(CM_PARENTCOLORCHANGED, 0, 0);
   CMColorChanged(Message);
+}
+
+// The window is made again with the reading-order styles; the children follow with
+// ParentBiDiMode.
+void TWinControl::CMBiDiModeChangedWin(TMessage& Message) {
+  CMBiDiModeChanged(Message);
+  if (Message.WParam == 0 && handle_) RecreateWnd();
+  for (TControl* c : controls_) c->Perform(CM_PARENTBIDIMODECHANGED, 0, 0);
 }
 
 void TWinControl::CMFontChangedWin(TMessage& Message) {

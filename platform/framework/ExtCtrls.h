@@ -94,8 +94,10 @@ class TImage : public TGraphicControl {
 // ---------------------------------------------------------------------------------------------
 // Where the radio buttons of a radio group go: Count buttons in Columns columns, filling each
 // column top to bottom, inside a group of ClientWidth x ClientHeight whose font is TextHeight
-// pixels high. Button i gets Rects[i] (the group's client coordinates).
-std::vector<TRect> ArrangeRadioButtons(int Count, int Columns, int ClientWidth, int ClientHeight, int TextHeight);
+// pixels high. Button i gets Rects[i] (the group's client coordinates). RightToLeft: the columns
+// run from the right, each mirrored within ClientWidth.
+std::vector<TRect> ArrangeRadioButtons(int Count, int Columns, int ClientWidth, int ClientHeight, int TextHeight,
+                                       bool RightToLeft = false);
 
 class TCustomRadioGroup : public TCustomGroupBox {
  public:

@@ -6,7 +6,8 @@
 
 #include "TypInfo.h"
 
-std::vector<TRect> ArrangeRadioButtons(int Count, int Columns, int ClientWidth, int ClientHeight, int TextHeight) {
+std::vector<TRect> ArrangeRadioButtons(int Count, int Columns, int ClientWidth, int ClientHeight, int TextHeight,
+                                       bool RightToLeft) {
   std::vector<TRect> out;
   if (Count <= 0) return out;
   if (Columns < 1) Columns = 1;
@@ -19,7 +20,8 @@ std::vector<TRect> ArrangeRadioButtons(int Count, int Columns, int ClientWidth, 
   const int topOffset = (freeHeight % rows) / 2 + TextHeight + 1;
   out.reserve(static_cast<size_t>(Count));
   for (int i = 0; i < Count; ++i) {
-    const int left = (i / rows) * columnWidth + 8;
+    int left = (i / rows) * columnWidth + 8;
+    if (RightToLeft) left = ClientWidth - left - columnWidth;
     const int top = (i % rows) * buttonHeight + topOffset;
     out.push_back(TRect{left, top, left + columnWidth, top + buttonHeight});
   }
@@ -125,12 +127,14 @@ void TCustomRadioGroup::ArrangeButtons() {
   GetTextMetricsA(dc, &tm);
   SelectObject(dc, old);
   ReleaseDC(nullptr, dc);
-  std::vector<TRect> rects = ArrangeRadioButtons(ButtonCount(), columns_, width_, height_, static_cast<int>(tm.tmHeight));
+  std::vector<TRect> rects = ArrangeRadioButtons(ButtonCount(), columns_, width_, height_, static_cast<int>(tm.tmHeight),
+                                                 UseRightToLeftAlignment());
   for (int i = 0; i < ButtonCount(); ++i) {
     const TRect& r = rects[static_cast<size_t>(i)];
     TRadioButton* b = buttons_[static_cast<size_t>(i)];
     b->SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
     b->SetVisible(true);
+    if (b->BiDiMode() != BiDiMode()) b->SetBiDiMode(BiDiMode());
   }
 }
 
@@ -185,6 +189,7 @@ void TCustomRadioGroup::Dispatch(TMessage& Message) {
       for (TRadioButton* b : buttons_) b->SetEnabled(Enabled());
       break;
     case CM_FONTCHANGED:
+    case CM_BIDIMODECHANGED:
       TCustomGroupBox::Dispatch(Message);
       ArrangeButtons();
       return;

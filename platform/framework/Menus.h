@@ -36,7 +36,7 @@ enum TMenuBreak : uint8_t { mbNone, mbBreak, mbBarBreak };
 enum TFindItemKind : uint8_t { fkCommand, fkHandle, fkShortCut };
 enum TPopupAlignment : uint8_t { paLeft, paRight, paCenter };
 enum TTrackButton : uint8_t { tbRightButton, tbLeftButton };
-enum TMenuBiDiMode : uint8_t { bdLeftToRight, bdRightToLeft };
+using TMenuBiDiMode = TBiDiMode;
 
 // Who decides an item's mnemonic: the menu adds missing ones and drops repeated ones
 // (maAutomatic), the captions alone (maManual), or the parent's setting (maParent, items only).
@@ -280,7 +280,7 @@ class TMenu : public TComponent {
   void SetImages(TCustomImageList* Value);
   TMenuBiDiMode BiDiMode() const { return bidi_mode_; }
   void SetBiDiMode(TMenuBiDiMode Value);
-  bool IsRightToLeft() const { return bidi_mode_ == bdRightToLeft; }
+  bool IsRightToLeft() const { return bidi_mode_ != bdLeftToRight; }
 
   // The item of a WM_COMMAND's identifier: clicked; true when there was one.
   bool DispatchCommand(WORD ACommand);

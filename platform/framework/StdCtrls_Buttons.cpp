@@ -161,7 +161,8 @@ void TCustomCheckBox::CreateParams(TCreateParams& Params) {
   CreateSubClass(Params, "BUTTON");
   // The box is the framework's: the window only shows State.
   Params.Style |= BS_3STATE;
-  if (alignment_ == taLeftJustify) Params.Style |= BS_LEFTTEXT;
+  // A mirrored alignment puts the box on the other side.
+  if ((alignment_ == taLeftJustify) != UseRightToLeftAlignment()) Params.Style |= BS_LEFTTEXT;
   if (WordWrap()) Params.Style |= BS_MULTILINE;
 }
 
@@ -223,7 +224,8 @@ void TRadioButton::CreateParams(TCreateParams& Params) {
   TButtonControl::CreateParams(Params);
   CreateSubClass(Params, "BUTTON");
   Params.Style |= BS_RADIOBUTTON;
-  if (alignment_ == taLeftJustify) Params.Style |= BS_LEFTTEXT;
+  // A mirrored alignment puts the box on the other side.
+  if ((alignment_ == taLeftJustify) != UseRightToLeftAlignment()) Params.Style |= BS_LEFTTEXT;
   if (WordWrap()) Params.Style |= BS_MULTILINE;
 }
 

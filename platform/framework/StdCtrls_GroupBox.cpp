@@ -28,8 +28,10 @@ void TCustomGroupBox::Paint() {
   c->FrameRect(dark);
   AnsiString text = Caption();
   if (!text.empty()) {
+    // 8 pixels in from the leading edge.
     RECT tr{8, 0, 0, h};
-    const UINT flags = DT_SINGLELINE | DT_LEFT;
+    if (UseRightToLeftAlignment()) tr.left = r.right - c->TextWidth(text) - 8;
+    const UINT flags = DrawTextBiDiModeFlags(DT_SINGLELINE);
     DrawTextA(c->Handle(), text.c_str(), static_cast<int>(text.size()), &tr, flags | DT_CALCRECT);
     c->Brush()->SetColor(Color());
     c->FillRect(TRect{tr.left, tr.top, tr.right, tr.bottom});

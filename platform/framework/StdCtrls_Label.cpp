@@ -78,7 +78,7 @@ void TCustomLabel::Paint() {
   }
   c->Brush()->SetStyle(bsClear);
   static constexpr UINT kAlign[] = {DT_LEFT, DT_RIGHT, DT_CENTER};
-  UINT flags = DT_EXPANDTABS | (word_wrap_ ? DT_WORDBREAK : 0) | kAlign[alignment_];
+  UINT flags = DrawTextBiDiModeFlags(DT_EXPANDTABS | (word_wrap_ ? DT_WORDBREAK : 0) | kAlign[alignment_]);
   if (layout_ != tlTop) {
     // Place the text's block at the centre or the bottom.
     TRect calc = rect;
@@ -103,8 +103,12 @@ void TCustomLabel::AdjustBounds() {
   ReleaseDC(nullptr, screen);
   int x = left_;
   int w = r.right - r.left;
-  if (alignment_ == taRightJustify) x = left_ + width_ - w;
-  else if (alignment_ == taCenter) x = left_ + (width_ - w) / 2;
+  // A mirrored alignment keeps the other edge in place.
+  TAlignment alignment = alignment_;
+  if (UseRightToLeftAlignment() && alignment != taCenter)
+    alignment = alignment == taLeftJustify ? taRightJustify : taLeftJustify;
+  if (alignment == taRightJustify) x = left_ + width_ - w;
+  else if (alignment == taCenter) x = left_ + (width_ - w) / 2;
   SetBounds(x, top_, w, r.bottom - r.top);
 }
 

@@ -534,8 +534,12 @@ void TCustomListBox::DrawItem(int Index, TRect Rect, TOwnerDrawState State) {
   canvas_->FillRect(Rect);
   if (Index < items_->Count()) {
     AnsiString s = items_->Strings(Index);
-    RECT r{Rect.left + 2, Rect.top, Rect.right, Rect.bottom};
-    DrawTextA(canvas_->Handle(), s.c_str(), static_cast<int>(s.size()), &r, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    // 2 pixels in from the leading edge.
+    RECT r{Rect.left, Rect.top, Rect.right, Rect.bottom};
+    if (UseRightToLeftAlignment()) r.right -= 2;
+    else r.left += 2;
+    DrawTextA(canvas_->Handle(), s.c_str(), static_cast<int>(s.size()), &r,
+              DrawTextBiDiModeFlags(DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX));
   }
 }
 
