@@ -124,6 +124,21 @@ struct MatchResult {
   bool japanese = false;
 };
 
+// A pattern for a scalable face of the given family, weight and slant, with fontconfig's
+// substitutions applied; the caller adds what else it asks for first through addMore.
+template <class AddMore>
+FcPattern* ScalablePattern(const char* familyUtf8, bool bold, bool italic, AddMore addMore) {
+  FcPattern* p = FcPatternCreate();
+  if (*familyUtf8) FcPatternAddString(p, FC_FAMILY, reinterpret_cast<const FcChar8*>(familyUtf8));
+  addMore(p);
+  FcPatternAddInteger(p, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+  FcPatternAddInteger(p, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+  FcPatternAddBool(p, FC_SCALABLE, FcTrue);
+  FcConfigSubstitute(nullptr, p, FcMatchPattern);
+  FcDefaultSubstitute(p);
+  return p;
+}
+
 MatchResult Match(const std::string& familyUtf8, bool bold, bool italic) {
   static bool initialised = [] {
     bool ok = FcInit() == FcTrue;
@@ -132,15 +147,9 @@ MatchResult Match(const std::string& familyUtf8, bool bold, bool italic) {
   }();
   MatchResult r;
   if (!initialised) return r;
-  FcPattern* p = FcPatternCreate();
-  if (!familyUtf8.empty())
-    FcPatternAddString(p, FC_FAMILY, reinterpret_cast<const FcChar8*>(familyUtf8.c_str()));
-  FcPatternAddString(p, FC_LANG, reinterpret_cast<const FcChar8*>("ja"));
-  FcPatternAddInteger(p, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
-  FcPatternAddInteger(p, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
-  FcPatternAddBool(p, FC_SCALABLE, FcTrue);
-  FcConfigSubstitute(nullptr, p, FcMatchPattern);
-  FcDefaultSubstitute(p);
+  FcPattern* p = ScalablePattern(familyUtf8.c_str(), bold, italic, [](FcPattern* q) {
+    FcPatternAddString(q, FC_LANG, reinterpret_cast<const FcChar8*>("ja"));
+  });
   FcResult res = FcResultNoMatch;
   FcPattern* m = FcFontMatch(nullptr, p, &res);
   FcPatternDestroy(p);
@@ -268,16 +277,11 @@ bool FindFallbackFace(char32_t c, bool bold, bool italic, FaceFile* out) {
   for (const FaceFile& f : *known)
     if (FaceHasChar(f, c)) return *out = f, true;
   if (missing->count(c) || !Match("", bold, italic).found) return false;  // Match initialises fontconfig
-  FcPattern* p = FcPatternCreate();
   FcCharSet* cs = FcCharSetCreate();
   FcCharSetAddChar(cs, c);
-  FcPatternAddCharSet(p, FC_CHARSET, cs);
-  FcPatternAddString(p, FC_FAMILY, reinterpret_cast<const FcChar8*>("sans-serif"));
-  FcPatternAddInteger(p, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
-  FcPatternAddInteger(p, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
-  FcPatternAddBool(p, FC_SCALABLE, FcTrue);
-  FcConfigSubstitute(nullptr, p, FcMatchPattern);
-  FcDefaultSubstitute(p);
+  FcPattern* p = ScalablePattern("sans-serif", bold, italic, [cs](FcPattern* q) {
+    FcPatternAddCharSet(q, FC_CHARSET, cs);
+  });
   FcResult res = FcResultNoMatch;
   FcFontSet* set = FcFontSort(nullptr, p, FcFalse, nullptr, &res);
   FcPatternDestroy(p);
