@@ -46,9 +46,6 @@ TModalMoment::TModalMoment(TfrmMain* Form)
 }
 
 TModalMoment::~TModalMoment() {
-  // A dialog owned by the hidden application window leaves no window active: the board takes
-  // the keys again.
-  if (!GetActiveWindow() && form_->Visible()) SetActiveWindow(form_->Handle());
   form_->SetCursor(crNone);
   form_->DXDraw->SetEnabled(drawing_);
   form_->DXTimer->SetEnabled(ticking_);

@@ -131,6 +131,7 @@ BOOL CALLBACK CollectEnabled(HWND h, LPARAM lp) {
 // The program's visible windows wait while the dialog is up, as they do for a modal form.
 void TCommonDialog::ModalBegin() {
   if (Application) Application->ModalStarted();
+  active_before_ = GetActiveWindow();
   disabled_.clear();
   EnumWindows(CollectEnabled, reinterpret_cast<LPARAM>(&disabled_));
   for (HWND h : disabled_) EnableWindow(h, FALSE);
@@ -142,6 +143,10 @@ void TCommonDialog::ModalEnd() {
     if (IsWindow(h)) EnableWindow(h, TRUE);
   bool was = !disabled_.empty();
   disabled_.clear();
+  // The dialog's owner may be the hidden application window, which takes no activation: the
+  // window active before the dialog gets it back.
+  if (active_before_ && IsWindow(active_before_) && IsWindowVisible(active_before_)) SetActiveWindow(active_before_);
+  active_before_ = nullptr;
   if (Application && was) Application->ModalFinished();
 }
 

@@ -78,6 +78,7 @@ class TCommonDialog : public TComponent {
   int help_context_ = 0;
   LPCSTR template_ = nullptr;
   std::vector<HWND> disabled_;
+  HWND active_before_ = nullptr;
 };
 
 enum TOpenOption {

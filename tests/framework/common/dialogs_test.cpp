@@ -193,4 +193,31 @@ TEST_F(DialogsTest, ColorDialogAnswersTheChosenColourAndKeepsCustomColours) {
   EXPECT_EQ(d.Color(), static_cast<TColor>(RGB(255, 0, 0)));
 }
 
+// The window that was active before a dialog is active again after it, also when the dialog
+// was owned by the hidden application window (the form keeps the keys).
+TEST_F(DialogsTest, TheWindowActiveBeforeADialogIsActiveAfterIt) {
+  TForm* form = CreateNewForm<TForm>(Application);
+  form->SetBounds(0, 0, 300, 200);
+  form->Show();
+  SetActiveWindow(form->Handle());
+  ASSERT_EQ(GetActiveWindow(), form->Handle());
+  TOpenDialog open(nullptr);
+  open.SetInitialDir(folder_);
+  HWND activeWhileUp = nullptr;
+  Script({[&](HWND dlg) {
+    activeWhileUp = GetActiveWindow();
+    SendMessageW(dlg, WM_COMMAND, IDCANCEL, 0);
+  }});
+  EXPECT_FALSE(open.Execute());
+  EXPECT_NE(activeWhileUp, form->Handle());
+  EXPECT_EQ(GetActiveWindow(), form->Handle());
+  EXPECT_TRUE(IsWindowEnabled(form->Handle()));
+  TColorDialog colour(nullptr);
+  Script({[&](HWND dlg) { SendMessageW(dlg, WM_COMMAND, IDOK, 0); }});
+  EXPECT_TRUE(colour.Execute());
+  EXPECT_EQ(GetActiveWindow(), form->Handle());
+  delete form;
+}
+
 }  // namespace
+
