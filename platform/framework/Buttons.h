@@ -1,6 +1,7 @@
 // Buttons: the bit button, a push button drawn by the framework with a glyph beside its
 // caption, and the kinds of standard buttons (OK, Cancel, Yes, No...) with their captions,
-// glyphs and modal results.
+// glyphs and modal results; the speed button, a windowless button that can stay down alone or
+// as one of a group.
 #pragma once
 #include <commctrl.h>
 
@@ -112,4 +113,82 @@ class TBitBtn : public TButton {
   TButtonLayout layout_ = blGlyphLeft;
   int margin_ = -1;
   int spacing_ = 4;
+};
+
+// ---------------------------------------------------------------------------------------------
+class TSpeedButton;
+
+// The link of a speed button to its action: Down follows the action's Checked for a button of
+// a group (GroupIndex not 0), and the group index follows the action's.
+class TSpeedButtonActionLink : public TControlActionLink, public TActionClientLink {
+ public:
+  explicit TSpeedButtonActionLink(TObject* AClient) : TControlActionLink(AClient) {}
+  bool IsCheckedLinked() override;
+  bool IsGroupIndexLinked() override;
+  void SetChecked(bool Value) override;
+  void SetGroupIndex(int Value) override;
+};
+
+// A button without a window, painted on its parent: pressed while the mouse holds it, clicked
+// when the mouse lets go over it. A button of a group (GroupIndex not 0) stays down when
+// clicked, and the others of its group on the same parent come up; with AllowAllUp a click on
+// the button that is down brings it up too. Flat: no frame while up.
+class TSpeedButton : public TGraphicControl {
+ public:
+  explicit TSpeedButton(TComponent* AOwner);
+  ~TSpeedButton() override;
+
+  TBitmap* Glyph() const { return glyph_->Glyph(); }
+  void SetGlyph(TBitmap* Value) { glyph_->SetGlyph(Value); }
+  TNumGlyphs NumGlyphs() const { return glyph_->NumGlyphs(); }
+  void SetNumGlyphs(TNumGlyphs Value) { glyph_->SetNumGlyphs(Value); }
+  TButtonLayout Layout() const { return layout_; }
+  void SetLayout(TButtonLayout Value);
+  int Margin() const { return margin_; }
+  void SetMargin(int Value);
+  int Spacing() const { return spacing_; }
+  void SetSpacing(int Value);
+  bool Down() const { return down_; }
+  // Only a button of a group stays down; the one that is down comes up only with AllowAllUp.
+  void SetDown(bool Value);
+  int GroupIndex() const { return group_index_; }
+  void SetGroupIndex(int Value);
+  bool AllowAllUp() const { return allow_all_up_; }
+  // The whole group takes the setting.
+  void SetAllowAllUp(bool Value);
+  bool Flat() const { return flat_; }
+  void SetFlat(bool Value);
+  // The state the button is painted in.
+  TButtonState State() const { return state_; }
+  TButtonGlyph* ButtonGlyph() const { return glyph_.get(); }
+  // The stored test of a published Down: not while the action supplies it.
+  bool IsCheckedStored() const;
+
+ protected:
+  void Paint() override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void MouseMove(TShiftState Shift, int X, int Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void Dispatch(TMessage& Message) override;
+  // Takes the action's group index and Checked (as Down) too.
+  void ActionChange(TObject* Sender, bool CheckDefaults) override;
+  TControlActionLinkClass GetActionLinkClass() override;
+  // Glyph and caption inside the face (the canvas has the button's font).
+  virtual void DrawGlyphAndCaption(HDC DC, const TRect& Rect, TButtonState State);
+
+ private:
+  // Tells the other buttons of the group on the parent (CM_BUTTONPRESSED).
+  friend class TSpeedButtonActionLink;
+  void UpdateExclusive();
+  void ButtonPressed(TMessage& Message);
+  std::unique_ptr<TButtonGlyph> glyph_;
+  TButtonLayout layout_ = blGlyphLeft;
+  int margin_ = -1;
+  int spacing_ = 4;
+  bool down_ = false;
+  int group_index_ = 0;
+  bool allow_all_up_ = false;
+  bool flat_ = false;
+  bool dragging_ = false;
+  TButtonState state_ = bsUp;
 };

@@ -351,3 +351,98 @@ class TListView : public TCustomListView {
  public:
   explicit TListView(TComponent* AOwner) : TCustomListView(AOwner) {}
 };
+
+// ---------------------------------------------------------------------------------------------
+// The extended combo box: a drop-down list of the platform's "ComboBoxEx32" class whose items
+// show an image of Images beside their caption.
+class TCustomComboBoxEx;
+
+class TComboExItem : public TCollectionItem {
+ public:
+  using TCollectionItem::TCollectionItem;
+  const AnsiString& Caption() const { return caption_; }
+  void SetCaption(const AnsiString& Value);
+  int ImageIndex() const { return image_index_; }
+  void SetImageIndex(int Value);
+  // The image shown while the item is the chosen one (-1: ImageIndex).
+  int SelectedImageIndex() const { return selected_image_index_; }
+  void SetSelectedImageIndex(int Value);
+  void* Data() const { return data_; }
+  void SetData(void* Value) { data_ = Value; }
+  void Assign(TPersistent* Source) override;
+  AnsiString DisplayName() override { return caption_; }
+
+ private:
+  AnsiString caption_;
+  int image_index_ = -1;
+  int selected_image_index_ = -1;
+  void* data_ = nullptr;
+};
+
+class TComboExItems : public TOwnedCollection {
+ public:
+  explicit TComboExItems(TCustomComboBoxEx* AOwner);
+  TComboExItem* Add() { return static_cast<TComboExItem*>(TCollection::Add()); }
+  TComboExItem* AddItem(const AnsiString& Caption, int ImageIndex = -1, int SelectedImageIndex = -1,
+                        void* Data = nullptr);
+  TComboExItem* Items(int Index) const { return static_cast<TComboExItem*>(TCollection::Items(Index)); }
+
+ protected:
+  // The box's window follows every change.
+  void Update(TCollectionItem* Item) override;
+
+ private:
+  TCustomComboBoxEx* combo_;
+};
+
+// The link of an extended combo box to its action: its text (the chosen caption), enabled
+// state, hint and visibility.
+class TComboBoxExActionLink : public TControlActionLink {
+ public:
+  explicit TComboBoxExActionLink(TObject* AClient) : TControlActionLink(AClient) {}
+};
+
+class TCustomComboBoxEx : public TWinControl {
+ public:
+  explicit TCustomComboBoxEx(TComponent* AOwner);
+  ~TCustomComboBoxEx() override;
+
+  TComboExItems* ItemsEx() const { return items_.get(); }
+  void SetItemsEx(TComboExItems* Value) { items_->Assign(Value); }
+  // The chosen item (-1: none); kept while there is no window.
+  int ItemIndex();
+  void SetItemIndex(int Value);
+  TCustomImageList* Images() const { return images_; }
+  void SetImages(TCustomImageList* Value);
+  bool DroppedDown();
+  void SetDroppedDown(bool Value);
+
+  // A choice of the user: OnSelect when set, else OnChange.
+  TNotifyEvent OnChange;
+  TNotifyEvent OnSelect;
+
+ protected:
+  friend class TComboExItems;
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void DestroyWnd() override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  void Dispatch(TMessage& Message) override;
+  TControlActionLinkClass GetActionLinkClass() override;
+  virtual void Select();
+  virtual void Change();
+
+ private:
+  // Puts every item into the window again.
+  void ResetPlatformItems();
+  void ImageListChange(TObject* Sender);
+  std::unique_ptr<TComboExItems> items_;
+  TCustomImageList* images_ = nullptr;
+  TChangeLink images_link_;
+  int saved_index_ = -1;
+};
+
+class TComboBoxEx : public TCustomComboBoxEx {
+ public:
+  explicit TComboBoxEx(TComponent* AOwner) : TCustomComboBoxEx(AOwner) {}
+};

@@ -568,6 +568,49 @@ struct NMLVKEYDOWN { NMHDR hdr; WORD wVKey; UINT flags; };
 #define LVN_GETDISPINFOW (LVN_FIRST - 77)
 #define LVN_SETDISPINFOW (LVN_FIRST - 78)
 
+// ---------------------------------------------------------------- extended combo box
+// A drop-down list (CBS_DROPDOWNLIST) whose items carry an image of the image list beside
+// their text; CB_ messages work on it too.
+#define WC_COMBOBOXEXA "ComboBoxEx32"
+#define WC_COMBOBOXEXW u"ComboBoxEx32"
+#define CBEIF_TEXT 0x00000001u
+#define CBEIF_IMAGE 0x00000002u
+#define CBEIF_SELECTEDIMAGE 0x00000004u
+#define CBEIF_OVERLAY 0x00000008u
+#define CBEIF_INDENT 0x00000010u
+#define CBEIF_LPARAM 0x00000020u
+#define CBEM_INSERTITEMA (WM_USER + 1)
+#define CBEM_SETIMAGELIST (WM_USER + 2)
+#define CBEM_GETIMAGELIST (WM_USER + 3)
+#define CBEM_GETITEMA (WM_USER + 4)
+#define CBEM_SETITEMA (WM_USER + 5)
+#define CBEM_DELETEITEM CB_DELETESTRING
+#define CBEM_INSERTITEMW (WM_USER + 11)
+#define CBEM_SETITEMW (WM_USER + 12)
+#define CBEM_GETITEMW (WM_USER + 13)
+struct COMBOBOXEXITEMA {
+  UINT mask;
+  INT_PTR iItem;
+  LPSTR pszText;
+  int cchTextMax;
+  int iImage;
+  int iSelectedImage;
+  int iOverlay;
+  int iIndent;
+  LPARAM lParam;
+};
+struct COMBOBOXEXITEMW {
+  UINT mask;
+  INT_PTR iItem;
+  LPWSTR pszText;
+  int cchTextMax;
+  int iImage;
+  int iSelectedImage;
+  int iOverlay;
+  int iIndent;
+  LPARAM lParam;
+};
+
 // Flat scroll bars: drawn as the standard ones.
 BOOL WINAPI InitializeFlatSB(HWND hWnd);
 HRESULT WINAPI UninitializeFlatSB(HWND hWnd);

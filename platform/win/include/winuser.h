@@ -1753,6 +1753,24 @@ BOOL WINAPI SetCaretBlinkTime(UINT uMSeconds);
 #define DDL_EXCLUSIVE 0x8000u
 #define LBN_ERRSPACE (-2)
 #define LBN_SELCHANGE 1
+
+// ---------------------------------------------------------------- combo boxes
+#define CBS_SIMPLE 0x0001u
+#define CBS_DROPDOWN 0x0002u
+#define CBS_DROPDOWNLIST 0x0003u
+#define CB_ERR (-1)
+#define CB_DELETESTRING 0x0144
+#define CB_GETCOUNT 0x0146
+#define CB_GETCURSEL 0x0147
+#define CB_RESETCONTENT 0x014B
+#define CB_SETCURSEL 0x014E
+#define CB_SHOWDROPDOWN 0x014F
+#define CB_GETITEMDATA 0x0150
+#define CB_SETITEMDATA 0x0151
+#define CB_GETDROPPEDSTATE 0x0157
+#define CBN_SELCHANGE 1
+#define CBN_DROPDOWN 7
+#define CBN_CLOSEUP 8
 #define LBN_DBLCLK 2
 #define LBN_SELCANCEL 3
 #define LBN_SETFOCUS 4

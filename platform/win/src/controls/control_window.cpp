@@ -69,6 +69,7 @@ void RegisterControlClasses() {
     RegisterUpDownClass();
     RegisterTooltipsClass();
     RegisterListViewClass();
+    RegisterComboBoxExClass();
   }
 }
 

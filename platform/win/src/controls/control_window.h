@@ -54,5 +54,6 @@ ATOM RegisterProgressClass();
 ATOM RegisterUpDownClass();
 ATOM RegisterTooltipsClass();
 ATOM RegisterListViewClass();
+ATOM RegisterComboBoxExClass();
 
 }  // namespace winplat::controls
