@@ -158,6 +158,8 @@ void TUcControlLinkOf<Base>::SetHint(const AnsiString& Value) {
 template class TUcControlLinkOf<TControlActionLink>;
 template class TUcControlLinkOf<TButtonActionLink>;
 template class TUcControlLinkOf<TToolButtonActionLink>;
+template class TUcControlLinkOf<TSpeedButtonActionLink>;
+template class TUcControlLinkOf<TComboBoxExActionLink>;
 
 TControlActionLinkClass WideActionLinkClass(TControl* Control, const TControlActionLinkClass& FrameworkClass) {
   TControlActionLinkClass chosen;
@@ -165,6 +167,12 @@ TControlActionLinkClass WideActionLinkClass(TControl* Control, const TControlAct
   if (dynamic_cast<TCustomListView*>(Control)) {
     chosen = [](TControl* c) -> TControlActionLink* { return new TUcListViewActionLink(c); };
     parent = &typeid(TControlActionLink);
+  } else if (dynamic_cast<TCustomComboBoxEx*>(Control)) {
+    chosen = [](TControl* c) -> TControlActionLink* { return new TUcComboBoxExActionLink(c); };
+    parent = &typeid(TComboBoxExActionLink);
+  } else if (dynamic_cast<TSpeedButton*>(Control)) {
+    chosen = [](TControl* c) -> TControlActionLink* { return new TUcSpeedButtonActionLink(c); };
+    parent = &typeid(TSpeedButtonActionLink);
   } else if (dynamic_cast<TToolButton*>(Control)) {
     chosen = [](TControl* c) -> TControlActionLink* { return new TUcToolButtonActionLink(c); };
     parent = &typeid(TToolButtonActionLink);

@@ -3,6 +3,7 @@
 // wide controls and menu items follow their action.
 #pragma once
 #include "ActnList.h"
+#include "Buttons.h"
 #include "ComCtrls.h"
 #include "Controls.h"
 #include "Menus.h"
@@ -119,9 +120,17 @@ class TUcListViewActionLink : public TUcControlLinkOf<TControlActionLink> {
  public:
   using TUcControlLinkOf::TUcControlLinkOf;
 };
+class TUcSpeedButtonActionLink : public TUcControlLinkOf<TSpeedButtonActionLink> {
+ public:
+  using TUcControlLinkOf::TUcControlLinkOf;
+};
+class TUcComboBoxExActionLink : public TUcControlLinkOf<TComboBoxExActionLink> {
+ public:
+  using TUcControlLinkOf::TUcControlLinkOf;
+};
 
-// The wide link class for a control: list views, tool buttons, button controls, other windowed
-// controls, other controls. FrameworkClass is the link the framework would make; the wide one
+// The wide link class for a control: list views, extended combo boxes, speed buttons, tool
+// buttons, button controls, other windowed controls, other controls. FrameworkClass is the link the framework would make; the wide one
 // must derive from it.
 TControlActionLinkClass WideActionLinkClass(TControl* Control, const TControlActionLinkClass& FrameworkClass);
 

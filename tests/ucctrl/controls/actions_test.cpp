@@ -4,8 +4,11 @@
 // documents and the error without an MDI frame.
 #include <gtest/gtest.h>
 
+#include <typeinfo>
 #include <vector>
 
+#include "Buttons.h"
+#include "ComCtrls.h"
 #include "Menus.h"
 #include "UcActnList.h"
 #include "UcComCtrls.h"
@@ -23,6 +26,22 @@ class TMdiFrame : public TUcForm {
 static const bool registered_frame = DeclareClass<TMdiFrame, TUcForm>("TMdiFrame").Done();
 
 namespace {
+
+// A wide control of a framework class the layer has no twin of.
+template <class Base>
+class TWideOf : public TUcWideControl<Base> {
+ public:
+  using TUcWideControl<Base>::TUcWideControl;
+};
+
+// An extended combo box on a Unicode window.
+class TWideComboBoxEx : public TUcWideWinControl<TComboBoxEx> {
+ public:
+  using TUcWideWinControl<TComboBoxEx>::TUcWideWinControl;
+
+ protected:
+  const char16_t* WideWindowClass() const override { return WC_COMBOBOXEXW; }
+};
 
 // Texts outside code page 932 (test macros would narrow their spelling).
 const WideString kText1 = u"自分の é";
@@ -108,6 +127,81 @@ TEST_F(WideActions, LinkedClientsFollowEveryPropertyOfTheAction) {
   EXPECT_FALSE(HintNotLinked(tool));
   button->SetCaption(u"own");
   EXPECT_TRUE(CaptionNotLinked(button));
+}
+
+// The link class follows the kind of control: list views, extended combo boxes, speed buttons,
+// tool buttons, button controls, other windowed controls, other controls.
+TEST_F(WideActions, EachKindOfControlGetsTheWideLinkOfItsKind) {
+  struct Case {
+    TControl* control;
+    const std::type_info& link;
+  };
+  const Case cases[] = {
+      {new TWideOf<TListView>(form), typeid(TUcListViewActionLink)},
+      {new TWideOf<TComboBoxEx>(form), typeid(TUcComboBoxExActionLink)},
+      {new TWideOf<TSpeedButton>(form), typeid(TUcSpeedButtonActionLink)},
+      {new TUcToolButton(form), typeid(TUcToolButtonActionLink)},
+      {new TUcCheckBox(form), typeid(TUcButtonActionLink)},
+      {new TUcEdit(form), typeid(TUcWinControlActionLink)},
+      {new TUcLabel(form), typeid(TUcControlActionLink)},
+  };
+  for (const Case& c : cases) {
+    c.control->SetAction(action);
+    ASSERT_NE(c.control->ActionLink(), nullptr);
+    EXPECT_EQ(typeid(*c.control->ActionLink()), c.link) << c.control->ClassName();
+    EXPECT_EQ(GetControlWideText(c.control), action->Caption()) << c.control->ClassName();
+  }
+}
+
+// The links of speed buttons and extended combo boxes compare and give wide texts.
+TEST_F(WideActions, SpeedButtonAndExtendedComboBoxLinksCarryWideTexts) {
+  auto* speed = new TWideOf<TSpeedButton>(form);
+  speed->SetParent(form);
+  action->SetGroupIndex(1);  // the button takes it: only a button of a group stays down
+  auto* combo = new TWideComboBoxEx(form);
+  combo->SetParent(form);
+  combo->SetTop(40);
+  const WideString next = u"次 한 𠮷";
+  // A drop-down list shows only its items: the action's text chooses the item that has it.
+  combo->ItemsEx()->AddItem("");
+  combo->ItemsEx()->AddItem("");
+  Pump();
+  ASSERT_TRUE(IsWindowUnicode(combo->Handle()));
+  const WideString first = action->Caption();
+  for (int i = 0; i < 2; ++i) {
+    COMBOBOXEXITEMW it{};
+    it.mask = CBEIF_TEXT;
+    it.iItem = i;
+    it.pszText = const_cast<char16_t*>(i == 0 ? first.c_str() : next.c_str());
+    ASSERT_TRUE(SendMessageW(combo->Handle(), CBEM_SETITEMW, 0, reinterpret_cast<LPARAM>(&it)));
+  }
+  for (TControl* c : std::vector<TControl*>{speed, combo}) {
+    SCOPED_TRACE(c->ClassName());
+    c->SetAction(action);
+    auto* link = c->ActionLink();
+    EXPECT_TRUE(link->IsCaptionLinked());
+    EXPECT_TRUE(link->IsHintLinked());
+    EXPECT_FALSE(CaptionNotLinked(c));
+    const WideString hint = u"ヒント ✓|説明 é";
+    action->SetCaption(next);
+    action->SetHint(hint);
+    EXPECT_EQ(GetControlWideText(c), next);
+    EXPECT_EQ(GetControlWideHint(c), hint);
+    EXPECT_TRUE(link->IsCaptionLinked());
+    // A wide text of the client's own whose ANSI form is the action's is not linked, so it is
+    // stored with the client.
+    const WideString own = u"ヒント ?|説明 é";
+    SetControlWideHint(c, own);
+    ASSERT_EQ(WideToAnsi(GetControlWideHint(c)), WideToAnsi(hint));
+    EXPECT_FALSE(link->IsHintLinked());
+    EXPECT_TRUE(HintNotLinked(c));
+    // Back for the next client.
+    action->SetCaption(first);
+    action->SetHint(u"ヒント €|長い");
+  }
+  action->SetChecked(true);
+  EXPECT_TRUE(speed->Down());
+  EXPECT_EQ(combo->ItemIndex(), 0);
 }
 
 TEST_F(WideActions, CheckDefaultsKeepsTheClientsOwnTexts) {
