@@ -156,8 +156,11 @@ TEST_F(RightToLeft, ALabelsAlignmentIsMirroredAndItsAutoSizeKeepsTheOtherEdge) {
     }
     // Sized to its text, a mirrored left-justified label keeps its right edge.
     label->SetAutoSize(true);
-    if (c.atRight) EXPECT_EQ(label->Left() + label->Width(), 230);
-    else EXPECT_EQ(label->Left(), 30);
+    if (c.atRight) {
+      EXPECT_EQ(label->Left() + label->Width(), 230);
+    } else {
+      EXPECT_EQ(label->Left(), 30);
+    }
     delete label;
     Pump();
   }
