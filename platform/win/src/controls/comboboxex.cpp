@@ -38,15 +38,9 @@ struct ComboData {
 constexpr const char16_t* kListClass = u"ComboLBoxEx";
 
 int RowHeight(HWND h, const ComboData& d) {
-  HDC dc = GetDC(h);
-  HGDIOBJ old = SelectObject(dc, ControlFont(d.font));
-  TEXTMETRICW tm{};
-  GetTextMetricsW(dc, &tm);
-  SelectObject(dc, old);
-  ReleaseDC(h, dc);
   int cx = 0, cy = 0;
   if (d.images) ImageList_GetIconSize(d.images, &cx, &cy);
-  return std::max<int>(tm.tmHeight, cy) + 2;
+  return std::max(FontHeight(h, d.font), cy) + 2;
 }
 
 // One item in r: its image (the selected one when chosen) and its text.

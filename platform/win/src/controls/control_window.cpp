@@ -1,6 +1,7 @@
 // Shared parts of the control windows, and their class registration.
 #include "controls/control_window.h"
 
+#include <algorithm>
 #include <atomic>
 
 #include "commctrl.h"
@@ -42,6 +43,18 @@ void SetControlKind(HWND h, const char16_t* kind) { user::SetControlKind(h, kind
 bool ShiftDown() { return GetKeyState(VK_SHIFT) < 0; }
 bool CtrlDown() { return GetKeyState(VK_CONTROL) < 0; }
 DWORD Style(HWND h) { return static_cast<DWORD>(GetWindowLongW(h, GWL_STYLE)); }
+
+TEXTMETRICW FontMetrics(HWND h, HFONT given) {
+  HDC dc = GetDC(h);
+  HGDIOBJ old = SelectObject(dc, ControlFont(given));
+  TEXTMETRICW tm{};
+  GetTextMetricsW(dc, &tm);
+  SelectObject(dc, old);
+  ReleaseDC(h, dc);
+  return tm;
+}
+
+int FontHeight(HWND h, HFONT given) { return std::max<int>(1, static_cast<int>(FontMetrics(h, given).tmHeight)); }
 
 ATOM RegisterControlClass(const WNDCLASSW& wc) { return user::RegisterSystemClassW(wc); }
 

@@ -3,6 +3,7 @@
 #pragma once
 #include <string>
 
+#include "wintext.h"
 #include "winuser.h"
 
 namespace winplat::controls {
@@ -27,6 +28,9 @@ LRESULT NotifyParent(HWND h, WORD code);
 HWND NotifyTarget(HWND h);
 // The font a control draws with: the one WM_SETFONT gave, or the GUI font.
 HFONT ControlFont(HFONT given);
+// The metrics of that font on the window's DC, and its height (at least 1).
+TEXTMETRICW FontMetrics(HWND h, HFONT given);
+int FontHeight(HWND h, HFONT given);
 // Asks the parent for the background brush (WM_CTLCOLOR*); null when it answers none.
 HBRUSH ParentBrush(HWND h, HDC dc, UINT ctlColorMsg);
 // The window's text.

@@ -123,15 +123,7 @@ size_t LineOf(const std::vector<Line>& lines, size_t pos) {
   return lines.size() - 1;
 }
 
-int LineHeight(HWND h, EditData& d) {
-  HDC dc = GetDC(h);
-  HGDIOBJ old = SelectObject(dc, ControlFont(d.font));
-  TEXTMETRICW tm{};
-  GetTextMetricsW(dc, &tm);
-  SelectObject(dc, old);
-  ReleaseDC(h, dc);
-  return std::max<int>(1, static_cast<int>(tm.tmHeight));
-}
+int LineHeight(HWND h, EditData& d) { return FontHeight(h, d.font); }
 
 // ES_CENTER and ES_RIGHT place a one-line text that fits inside its field.
 int AlignOffset(HWND h, EditData& d) {
@@ -784,12 +776,7 @@ LRESULT CALLBACK EditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       // Characters sideways (average widths, not while wrapping) and lines up and down.
       if (!d->m.Multiline()) return FALSE;
       if (wp && !WrapsWords(h, *d)) {
-        HDC dc = GetDC(h);
-        HGDIOBJ old = SelectObject(dc, ControlFont(d->font));
-        TEXTMETRICW tm{};
-        GetTextMetricsW(dc, &tm);
-        SelectObject(dc, old);
-        ReleaseDC(h, dc);
+        const TEXTMETRICW tm = FontMetrics(h, d->font);
         d->scrollX = std::max(0, d->scrollX + static_cast<int>(static_cast<INT_PTR>(wp)) * static_cast<int>(tm.tmAveCharWidth));
         Redraw(h);
       }

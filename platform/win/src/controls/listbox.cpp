@@ -33,17 +33,6 @@ struct ListData {
 bool OwnerDraw(DWORD style) { return (style & (LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE)) != 0; }
 bool Variable(DWORD style) { return (style & LBS_OWNERDRAWVARIABLE) && !(style & LBS_MULTICOLUMN); }
 
-TEXTMETRICW FontMetrics(HWND h, HFONT f) {
-  HDC dc = GetDC(h);
-  HGDIOBJ old = SelectObject(dc, ControlFont(f));
-  TEXTMETRICW tm{};
-  GetTextMetricsW(dc, &tm);
-  SelectObject(dc, old);
-  ReleaseDC(h, dc);
-  return tm;
-}
-
-int FontHeight(HWND h, HFONT f) { return std::max<int>(1, static_cast<int>(FontMetrics(h, f).tmHeight)); }
 
 int ItemHeight(HWND h, ListData& d) {
   if (d.itemHeight <= 0) d.itemHeight = FontHeight(h, d.font);

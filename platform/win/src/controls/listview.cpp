@@ -40,15 +40,7 @@ bool SmallIcons(HWND h) {
   return v == LVS_SMALLICON || v == LVS_LIST || v == LVS_REPORT;
 }
 
-int TextHeight(HWND h, ListViewData& d) {
-  HDC dc = GetDC(h);
-  HGDIOBJ old = SelectObject(dc, ControlFont(d.font));
-  TEXTMETRICW tm{};
-  GetTextMetricsW(dc, &tm);
-  SelectObject(dc, old);
-  ReleaseDC(h, dc);
-  return std::max<int>(1, static_cast<int>(tm.tmHeight));
-}
+int TextHeight(HWND h, ListViewData& d) { return FontHeight(h, d.font); }
 
 SIZE ImageSize(HIMAGELIST il, int fallback) {
   int cx = fallback, cy = fallback;
