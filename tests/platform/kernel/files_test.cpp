@@ -253,6 +253,17 @@ TEST_F(Files, ErrorsTable) {
       {"copy missing", [] { return CopyFileA("there\\nofile", "x", FALSE); }, ERROR_FILE_NOT_FOUND},
       {"copy onto itself", [] { return CopyFileA("there\\file.txt", "THERE\\FILE.TXT", FALSE); },
        ERROR_SHARING_VIOLATION},
+      // Characters no file name holds (a "?" is what the ANSI conversion leaves for a character
+      // outside the code page): refused, never made under that name.
+      {"create with ?", open("there\\?.log", GENERIC_WRITE, CREATE_ALWAYS), ERROR_INVALID_NAME},
+      {"create with *", open("there\\a*b", GENERIC_WRITE, CREATE_NEW), ERROR_INVALID_NAME},
+      {"create with <", open("there\\a<b", GENERIC_WRITE, CREATE_ALWAYS), ERROR_INVALID_NAME},
+      {"create with |", open("there\\a|b", GENERIC_WRITE, CREATE_ALWAYS), ERROR_INVALID_NAME},
+      {"create with quote", open("there\\a\"b", GENERIC_WRITE, CREATE_ALWAYS), ERROR_INVALID_NAME},
+      {"open with ?", open("there\\file.tx?", GENERIC_READ, OPEN_EXISTING), ERROR_INVALID_NAME},
+      {"folder with ?", [] { return CreateDirectoryA("there\\d?", nullptr); }, ERROR_INVALID_NAME},
+      {"move to ?", [] { return MoveFileA("there\\file.txt", "there\\f?"); }, ERROR_INVALID_NAME},
+      {"copy to >", [] { return CopyFileA("there\\file.txt", "there\\f>", FALSE); }, ERROR_INVALID_NAME},
   };
   for (const Case& c : cases) {
     SetLastError(0);
@@ -260,6 +271,10 @@ TEST_F(Files, ErrorsTable) {
     EXPECT_EQ(GetLastError(), c.error) << c.what;
   }
   EXPECT_EQ(ReadBytes("there/file.txt"), "x");
+  std::vector<std::string> left;
+  for (const auto& e : std::filesystem::directory_iterator("there")) left.push_back(e.path().filename().string());
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{"file.txt", "full"}));
 }
 
 TEST_F(Files, StaleAndForgedHandlesAreRejected) {

@@ -144,6 +144,16 @@ std::string ResolvePath(std::u16string_view path, PathIntent intent) {
   return cur.empty() ? "/" : cur;
 }
 
+bool CheckNameCharacters(std::u16string_view path) {
+  for (char16_t c : path) {
+    if (c == u'<' || c == u'>' || c == u'"' || c == u'|' || c == u'?' || c == u'*') {
+      SetLastError(ERROR_INVALID_NAME);
+      return false;
+    }
+  }
+  return true;
+}
+
 std::string ResolvePathA(std::string_view ansiPath, PathIntent intent) {
   return ResolvePath(AnsiToWide(ansiPath), intent);
 }

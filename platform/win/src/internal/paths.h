@@ -22,6 +22,12 @@ std::string ResolvePath(std::u16string_view path, PathIntent intent = PathIntent
 // For ANSI names (converted from the ANSI code page first).
 std::string ResolvePathA(std::string_view ansiPath, PathIntent intent = PathIntent::Existing);
 
+// False, with ERROR_INVALID_NAME, when the path holds a wildcard or redirection character
+// (< > " | ? *), which no file name holds. Linux would take them, so a name the ANSI conversion
+// turned into "?" would otherwise make a file under another name than the one asked for.
+// Control characters stay allowed: archives extract such names here.
+bool CheckNameCharacters(std::u16string_view path);
+
 // Lexical full form in wide text: separators become '/', the drive is dropped, a relative path is
 // joined to the current folder, "." and ".." are removed. Touches no file.
 std::u16string FullPathLexical(std::u16string_view path);

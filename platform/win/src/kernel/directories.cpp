@@ -24,6 +24,7 @@ bool CreateDirCore(const std::u16string& name) {
     SetLastError(ERROR_PATH_NOT_FOUND);
     return false;
   }
+  if (!CheckNameCharacters(name)) return false;
   const std::string path = ResolvePath(name, PathIntent::Create);
   if (mkdir(path.c_str(), 0777) != 0) {
     const int e = errno;

@@ -166,6 +166,7 @@ bool MoveCore(const std::u16string& fromW, const std::u16string& toW, DWORD flag
     SetLastError(ERROR_SHARING_VIOLATION);
     return false;
   }
+  if (!CheckNameCharacters(toW)) return false;
   std::string to = ResolvePath(toW, PathIntent::Create);
   if (to == from) {
     // The target names the source in another case: a rename of the case only.
@@ -340,6 +341,7 @@ BOOL CopyNames(const std::u16string& from, const std::u16string& to, BOOL failIf
     return FALSE;
   }
   Progress p;
+  if (!CheckNameCharacters(to)) return FALSE;
   const std::string src = ResolvePath(from);
   const std::string dst = ResolvePath(to, PathIntent::Create);
   if (src == dst) {

@@ -167,6 +167,7 @@ HANDLE CreateFileCore(const std::u16string& name, DWORD access, DWORD share, DWO
     SetLastError(ERROR_INVALID_PARAMETER);
     return INVALID_HANDLE_VALUE;
   }
+  if (!CheckNameCharacters(name)) return INVALID_HANDLE_VALUE;
   const std::string path = ResolvePath(name, PathIntent::Create);
   if (DWORD fault = FileFault("CreateFile", path)) {
     SetLastError(fault);
