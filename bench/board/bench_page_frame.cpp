@@ -7,7 +7,6 @@
 // - a turn to an existing page (SavePage, UpdateThumbnail, LoadPage of a 1920 x 1032 page)
 //   against writing the page's files and reading the other page's files with plain file calls.
 #include <fcntl.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -25,36 +24,17 @@
 #include "ImgList.h"
 #include "Math.h"
 #include "Unit_Slatora.h"
+#include "bench_timing.h"
 #include "winplat_screen.h"
 #include "winplat_user.h"
 
 namespace {
 
+using bench::Median;
+using bench::Report;
+using bench::Timing;
+
 constexpr int W = 1920, H = 1080, T = 48;
-
-double NowMs(clockid_t clock) {
-  timespec t{};
-  clock_gettime(clock, &t);
-  return t.tv_sec * 1000.0 + t.tv_nsec / 1e6;
-}
-
-struct Timing {
-  double wall, cpu;
-};
-
-// Medians of `runs` timings in milliseconds, elapsed and on this thread's processor.
-Timing Median(int runs, const std::function<void()>& f) {
-  std::vector<double> wall, cpu;
-  for (int i = 0; i < runs; ++i) {
-    const double w = NowMs(CLOCK_MONOTONIC), c = NowMs(CLOCK_THREAD_CPUTIME_ID);
-    f();
-    cpu.push_back(NowMs(CLOCK_THREAD_CPUTIME_ID) - c);
-    wall.push_back(NowMs(CLOCK_MONOTONIC) - w);
-  }
-  std::sort(wall.begin(), wall.end());
-  std::sort(cpu.begin(), cpu.end());
-  return {wall[wall.size() / 2], cpu[cpu.size() / 2]};
-}
 
 void Fill(TBitmap* b, int w, int h, TColor c) {
   b->SetPixelFormat(pf24bit);
@@ -77,15 +57,11 @@ TPictureCollectionItem* AddPicture(TDXImageList* images, const char* name, int w
   return item;
 }
 
-void Report(const char* what, Timing t, Timing ref, const char* refName, double goal) {
-  std::printf("%s: %.3f ms (on the processor %.3f ms)\n", what, t.wall, t.cpu);
-  std::printf("  / %s: %.2f, on the processor %.2f (goal: within %.0f)\n", refName, t.wall / ref.wall, t.cpu / ref.cpu,
-              goal);
-}
-
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  // "frame" or "turn" runs that part alone (for a profile of it).
+  const std::string only = argc > 1 ? argv[1] : "";
   char dir[] = "/tmp/bench_page_frame_XXXXXX";
   if (!mkdtemp(dir)) return 1;
   SetProgramFolder(std::string(dir) + "/");
@@ -183,19 +159,8 @@ int main() {
   TDirectDrawSurface* s = draw->Surface();
   // The parts of the board's frame, each timed on the processor within the frames.
   const char* partNames[] = {"PaintFrame", "DrawToolCursor", "Flip"};
-  const std::function<void()> parts[] = {[&] { board.PaintFrame(); }, [&] { board.DrawToolCursor(mouse); },
-                                         [&] { draw->Flip(); }};
-  std::vector<double> partMs[3];
-  bool recordParts = false;
-  auto boardFrame = [&] {
-    double t = NowMs(CLOCK_THREAD_CPUTIME_ID);
-    for (int i = 0; i < 3; ++i) {
-      parts[i]();
-      const double now = NowMs(CLOCK_THREAD_CPUTIME_ID);
-      if (recordParts) partMs[i].push_back(now - t);
-      t = now;
-    }
-  };
+  bench::Steps boardFrame(
+      {[&] { board.PaintFrame(); }, [&] { board.DrawToolCursor(mouse); }, [&] { draw->Flip(); }});
   auto layerFrame = [&] {
     images->Items()->Restore();
     full->Draw(s, 0, 0, 0);
@@ -206,79 +171,85 @@ int main() {
   };
   std::vector<uint8_t> from(size_t(W) * H * 4, 0x5A), to(size_t(W) * H * 4);
   auto copy = [&] { std::memcpy(to.data(), from.data(), from.size()); };
-  for (int i = 0; i < 5; ++i) {
-    boardFrame();
-    layerFrame();
-    copy();
-  }
-  const int runs = 60;
-  const Timing copyMs = Median(runs, copy);
-  const Timing layerMs = Median(runs, layerFrame);
-  recordParts = true;
-  const Timing frameMs = Median(runs, boardFrame);
-  std::printf("memcpy of one %d x %d x 32 frame: %.3f ms (on the processor %.3f ms)\n", W, H, copyMs.wall, copyMs.cpu);
-  std::printf("drawing layer frame of bench_frame: %.3f ms (on the processor %.3f ms)\n", layerMs.wall, layerMs.cpu);
-  Report("busy board frame (PaintFrame, DrawToolCursor, Flip)", frameMs, copyMs, "memcpy", 3);
-  std::printf("  / drawing layer frame: %.2f, on the processor %.2f\n", frameMs.wall / layerMs.wall,
-              frameMs.cpu / layerMs.cpu);
-  std::printf("  parts on the processor:");
-  for (int i = 0; i < 3; ++i) {
-    std::sort(partMs[i].begin(), partMs[i].end());
-    std::printf(" %s %.3f ms%s", partNames[i], partMs[i][partMs[i].size() / 2], i < 2 ? "," : "\n");
+  if (only != "turn") {
+    for (int i = 0; i < 5; ++i) {
+      boardFrame();
+      layerFrame();
+      copy();
+    }
+    const int runs = 60;
+    const Timing copyMs = Median(runs, copy);
+    const Timing layerMs = Median(runs, layerFrame);
+    boardFrame.record = true;
+    const Timing frameMs = Median(runs, [&] { boardFrame(); });
+    std::printf("memcpy of one %d x %d x 32 frame: %.3f ms (on the processor %.3f ms)\n", W, H, copyMs.wall,
+                copyMs.cpu);
+    std::printf("drawing layer frame of bench_frame: %.3f ms (on the processor %.3f ms)\n", layerMs.wall, layerMs.cpu);
+    Report("busy board frame (PaintFrame, DrawToolCursor, Flip)", frameMs, copyMs, "memcpy", 3);
+    std::printf("  / drawing layer frame: %.2f, on the processor %.2f\n", frameMs.wall / layerMs.wall,
+                frameMs.cpu / layerMs.cpu);
+    std::printf("  parts on the processor:");
+    for (int i = 0; i < 3; ++i) std::printf(" %s %.3f ms%s", partNames[i], boardFrame.MedianMs(i), i < 2 ? "," : "\n");
   }
 
-  // Page turns between two existing pages, against the same bytes through plain file calls.
-  board.CurrentPage = 1;
-  board.PageCount = 2;
-  board.SavePage();
-  board.CurrentPage = 2;
-  board.SavePage();
-  const std::string tmp = std::string(dir) + "/tmp/";
-  auto turn = [&] {
-    if (board.CurrentPage == 1) board.NextPage();
-    else board.PrevPage();
-  };
-  std::vector<std::string> written = {"1.bmp", "1g.bmp", "1.dat"};
-  std::vector<std::vector<char>> bytes;
-  for (const std::string& n : written) {
-    FILE* f = std::fopen((tmp + n).c_str(), "rb");
-    std::vector<char> b;
-    if (f) {
-      char buf[1 << 16];
-      size_t got;
-      while ((got = std::fread(buf, 1, sizeof buf, f)) > 0) b.insert(b.end(), buf, buf + got);
-      std::fclose(f);
+  if (only != "frame") {
+    // Page turns between two existing pages, against the same bytes through plain file calls.
+    board.CurrentPage = 1;
+    board.PageCount = 2;
+    board.SavePage();
+    board.CurrentPage = 2;
+    board.SavePage();
+    const std::string tmp = std::string(dir) + "/tmp/";
+    auto turn = [&] {
+      if (board.CurrentPage == 1)
+        board.NextPage();
+      else
+        board.PrevPage();
+    };
+    std::vector<std::string> written = {"1.bmp", "1g.bmp", "1.dat"};
+    std::vector<std::vector<char>> bytes;
+    for (const std::string& n : written) {
+      FILE* f = std::fopen((tmp + n).c_str(), "rb");
+      std::vector<char> b;
+      if (f) {
+        char buf[1 << 16];
+        size_t got;
+        while ((got = std::fread(buf, 1, sizeof buf, f)) > 0) b.insert(b.end(), buf, buf + got);
+        std::fclose(f);
+      }
+      bytes.push_back(std::move(b));
     }
-    bytes.push_back(std::move(b));
+    std::vector<char> readBack(bytes[0].size() + 1);
+    auto plain = [&] {
+      for (size_t i = 0; i < written.size(); ++i) {
+        const std::string name = tmp + "plain_" + written[i];
+        const int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (fd < 0 || write(fd, bytes[i].data(), bytes[i].size()) != static_cast<ssize_t>(bytes[i].size()))
+          std::abort();
+        close(fd);
+      }
+      for (size_t i = 0; i < written.size(); ++i) {
+        const std::string name = tmp + "plain_" + written[i];
+        const int fd = open(name.c_str(), O_RDONLY);
+        if (fd < 0 || read(fd, readBack.data(), readBack.size()) != static_cast<ssize_t>(bytes[i].size())) std::abort();
+        close(fd);
+      }
+    };
+    for (int i = 0; i < 3; ++i) {
+      turn();
+      plain();
+    }
+    const int turnRuns = 30;
+    const Timing plainMs = Median(turnRuns, plain);
+    const Timing turnMs = Median(turnRuns, turn);
+    size_t total = 0;
+    for (const auto& b : bytes) total += b.size();
+    std::printf(
+        "plain file calls writing and reading one page's files (%zu bytes each way): %.3f ms (on the "
+        "processor %.3f ms)\n",
+        total, plainMs.wall, plainMs.cpu);
+    Report("page turn (SavePage, UpdateThumbnail, LoadPage)", turnMs, plainMs, "plain file calls", 2);
   }
-  std::vector<char> readBack(bytes[0].size() + 1);
-  auto plain = [&] {
-    for (size_t i = 0; i < written.size(); ++i) {
-      const std::string name = tmp + "plain_" + written[i];
-      const int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-      if (fd < 0 || write(fd, bytes[i].data(), bytes[i].size()) != static_cast<ssize_t>(bytes[i].size())) std::abort();
-      close(fd);
-    }
-    for (size_t i = 0; i < written.size(); ++i) {
-      const std::string name = tmp + "plain_" + written[i];
-      const int fd = open(name.c_str(), O_RDONLY);
-      if (fd < 0 || read(fd, readBack.data(), readBack.size()) != static_cast<ssize_t>(bytes[i].size())) std::abort();
-      close(fd);
-    }
-  };
-  for (int i = 0; i < 3; ++i) {
-    turn();
-    plain();
-  }
-  const int turnRuns = 30;
-  const Timing plainMs = Median(turnRuns, plain);
-  const Timing turnMs = Median(turnRuns, turn);
-  size_t total = 0;
-  for (const auto& b : bytes) total += b.size();
-  std::printf("plain file calls writing and reading one page's files (%zu bytes each way): %.3f ms (on the "
-              "processor %.3f ms)\n",
-              total, plainMs.wall, plainMs.cpu);
-  Report("page turn (SavePage, UpdateThumbnail, LoadPage)", turnMs, plainMs, "plain file calls", 2);
 
   board.DXDraw = nullptr;
   board.ImageList = nullptr;

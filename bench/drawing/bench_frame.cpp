@@ -1,8 +1,6 @@
 // One board frame at 1920 x 1080 through the drawing layer, beside memcpy of one frame of pixels
 // in the same run: a full-screen Draw of a 1920 x 1032 picture, ten DrawAlpha of 160 x 120
 // pictures at alpha 128, two DrawRotateAlpha of a 400 x 200 picture and a Flip.
-#include <time.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -13,18 +11,16 @@
 #include "DXClass.h"
 #include "DXDraws.h"
 #include "Forms.h"
+#include "bench_timing.h"
 #include "winplat_screen.h"
 #include "winplat_user.h"
 
 namespace {
 
-constexpr int W = 1920, H = 1080;
+using bench::Median;
+using bench::Timing;
 
-double NowMs(clockid_t clock) {
-  timespec t{};
-  clock_gettime(clock, &t);
-  return t.tv_sec * 1000.0 + t.tv_nsec / 1e6;
-}
+constexpr int W = 1920, H = 1080;
 
 TPictureCollectionItem* AddPicture(TDXImageList* images, const char* name, int w, int h, TColor color) {
   auto* item = images->Items()->Add();
@@ -39,25 +35,6 @@ TPictureCollectionItem* AddPicture(TDXImageList* images, const char* name, int w
   b.Canvas()->FillRect(Rect(w / 4, h / 4, w / 2, h / 2));  // some key-coloured pixels
   item->Picture()->Assign(&b);
   return item;
-}
-
-// The medians of `runs` timings of f in milliseconds: elapsed, and on this thread's processor
-// time (which the other work on a busy machine does not lengthen).
-struct Timing {
-  double wall, cpu;
-};
-template <class F>
-Timing Median(int runs, F f) {
-  std::vector<double> wall, cpu;
-  for (int i = 0; i < runs; ++i) {
-    const double w = NowMs(CLOCK_MONOTONIC), c = NowMs(CLOCK_THREAD_CPUTIME_ID);
-    f();
-    cpu.push_back(NowMs(CLOCK_THREAD_CPUTIME_ID) - c);
-    wall.push_back(NowMs(CLOCK_MONOTONIC) - w);
-  }
-  std::sort(wall.begin(), wall.end());
-  std::sort(cpu.begin(), cpu.end());
-  return {wall[wall.size() / 2], cpu[cpu.size() / 2]};
 }
 
 }  // namespace
@@ -102,18 +79,7 @@ int main() {
   };
   auto flip = [&] { draw->Flip(); };
   // Each part's processor time inside the timed frames, for the breakdown.
-  std::vector<double> partMs[5];
-  bool recordParts = false;
-  const std::function<void()> steps[5] = {restore, full, alpha, rotate, flip};
-  auto frame = [&] {
-    double t = NowMs(CLOCK_THREAD_CPUTIME_ID);
-    for (int i = 0; i < 5; ++i) {
-      steps[i]();
-      const double now = NowMs(CLOCK_THREAD_CPUTIME_ID);
-      if (recordParts) partMs[i].push_back(now - t);
-      t = now;
-    }
-  };
+  bench::Steps frame({restore, full, alpha, rotate, flip});
   std::vector<uint8_t> from(size_t(W) * H * 4, 0x5A), to(size_t(W) * H * 4);
   auto copy = [&] { std::memcpy(to.data(), from.data(), from.size()); };
 
@@ -123,8 +89,8 @@ int main() {
   }
   const int runs = 60;
   const Timing copyMs = Median(runs, copy);
-  recordParts = true;
-  const Timing frameMs = Median(runs, frame);
+  frame.record = true;
+  const Timing frameMs = Median(runs, [&] { frame(); });
   std::printf("memcpy of one %d x %d x 32 frame: %.3f ms (on the processor %.3f ms)\n", W, H, copyMs.wall, copyMs.cpu);
   std::printf("board frame (Draw, 10 DrawAlpha, 2 DrawRotateAlpha, Flip): %.3f ms (on the processor %.3f ms)\n",
               frameMs.wall, frameMs.cpu);
@@ -132,10 +98,7 @@ int main() {
               frameMs.cpu / copyMs.cpu);
   // Where the frame's time goes: the median of each part within the frames, on the processor.
   double parts[5];
-  for (int i = 0; i < 5; ++i) {
-    std::sort(partMs[i].begin(), partMs[i].end());
-    parts[i] = partMs[i][partMs[i].size() / 2];
-  }
+  for (int i = 0; i < 5; ++i) parts[i] = frame.MedianMs(i);
   std::printf("  parts: restore %.3f, Draw %.3f, 10 DrawAlpha %.3f, 2 DrawRotateAlpha %.3f, Flip %.3f ms\n", parts[0],
               parts[1], parts[2], parts[3], parts[4]);
   FreeAndNil(form);

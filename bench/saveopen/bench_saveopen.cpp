@@ -6,7 +6,6 @@
 // - open against decompressing them with zlib, writing the files and reading them back;
 // - the thumbnails' rebuild (25 pages read and scaled to 160 x 120), timed on its own.
 #include <fcntl.h>
-#include <time.h>
 #include <unistd.h>
 #include <zlib.h>
 
@@ -22,45 +21,17 @@
 #include "Math.h"
 #include "Unit_FileNameInput.h"
 #include "Unit_Main.h"
+#include "bench_timing.h"
 #include "winplat_kernel.h"
 #include "winplat_screen.h"
 #include "winplat_user.h"
 
 namespace fs = std::filesystem;
+using bench::Timing;
 
 namespace {
 
 constexpr int W = 1920, H = 1080, kPages = 25;
-
-double NowMs(clockid_t clock) {
-  timespec t{};
-  clock_gettime(clock, &t);
-  return t.tv_sec * 1000.0 + t.tv_nsec / 1e6;
-}
-
-struct Timing {
-  double wall, cpu;
-};
-
-Timing Median(int runs, const std::function<void()>& before, const std::function<void()>& f) {
-  std::vector<double> wall, cpu;
-  for (int i = 0; i < runs; ++i) {
-    if (before) before();
-    const double w = NowMs(CLOCK_MONOTONIC), c = NowMs(CLOCK_PROCESS_CPUTIME_ID);
-    f();
-    cpu.push_back(NowMs(CLOCK_PROCESS_CPUTIME_ID) - c);
-    wall.push_back(NowMs(CLOCK_MONOTONIC) - w);
-  }
-  std::sort(wall.begin(), wall.end());
-  std::sort(cpu.begin(), cpu.end());
-  return {wall[wall.size() / 2], cpu[cpu.size() / 2]};
-}
-
-void Report(const char* what, Timing t, Timing ref, const char* refName, double goal) {
-  std::printf("%s: %.1f ms (on the processor %.1f ms)\n", what, t.wall, t.cpu);
-  std::printf("  / %s: %.2f, on the processor %.2f (goal: within %.1f)\n", refName, t.wall / ref.wall,
-              t.cpu / ref.cpu, goal);
-}
 
 std::string ReadFile(const std::string& name) {
   std::string s;
@@ -188,28 +159,32 @@ int main() {
       if (ReadFile(out + names[i]).size() != sizes[i]) std::abort();
   };
 
+  // Processor time of the whole process, whichever thread does the work.
   const int runs = 5;
-  const Timing deflateMs = Median(runs, nullptr, deflateAll);
-  const Timing saveMs = Median(runs, nullptr, save);
-  const Timing inflateMs = Median(runs, nullptr, inflateAll);
-  const Timing openMs = Median(runs, nullptr, openBoard);
+  auto Median = [&](const std::function<void()>& f) {
+    return bench::Median(runs, f, CLOCK_PROCESS_CPUTIME_ID);
+  };
+  const Timing deflateMs = Median(deflateAll);
+  const Timing saveMs = Median(save);
+  const Timing inflateMs = Median(inflateAll);
+  const Timing openMs = Median(openBoard);
   if (board.PageCount != kPages || board.Previews->Count() != kPages) {
     std::fprintf(stderr, "the board was not opened\n");
     return 1;
   }
-  const Timing thumbsMs = Median(runs, nullptr, [&] { form->RebuildThumbnails(); });
+  const Timing thumbsMs = Median([&] { form->RebuildThumbnails(); });
 
   std::printf("a board of %d pages at %d x %d: %zu page files, %.1f MB, %.2f MB deflated by zlib, archive %.2f MB\n",
               kPages, W, H, names.size(), total / 1e6, compressed / 1e6,
               fs::file_size(prog / "blackboards" / "bench.zip") / 1e6);
   std::printf("zlib: reading the page files and deflating them (level 6, raw): %.1f ms (on the processor %.1f ms)\n",
               deflateMs.wall, deflateMs.cpu);
-  Report("save (actSaveExecute: title form, SavePage, Pack through the component and Zipvault)", saveMs, deflateMs,
-         "zlib", 1.5);
+  bench::Report("save (actSaveExecute: title form, SavePage, Pack through the component and Zipvault)", saveMs,
+                deflateMs, "zlib", 1.5, 1);
   std::printf("zlib: inflating the page files, writing and reading them: %.1f ms (on the processor %.1f ms)\n",
               inflateMs.wall, inflateMs.cpu);
-  Report("open (actOpenExecute and the click: listing, Extract, checks, thumbnails, LoadPage)", openMs, inflateMs,
-         "zlib", 2);
+  bench::Report("open (actOpenExecute and the click: listing, Extract, checks, thumbnails, LoadPage)", openMs,
+                inflateMs, "zlib", 2, 1);
   std::printf("thumbnails' rebuild of %d pages: %.1f ms (on the processor %.1f ms)\n", kPages, thumbsMs.wall,
               thumbsMs.cpu);
 
