@@ -22,6 +22,16 @@ class TDirectDrawSurface;
 // pictures, and the rebuilding of the surfaces. TBoardPicturesOf<> fits any collection with
 // these members (the drawing layer's TPictureCollection, or a test's stand-in); the board itself
 // only ever sees this interface.
+// Where an item's pattern is drawn from: a part of one of its surfaces, keyed or not, and a
+// number that moves whenever these or the surface's pixels may change. No surface: the pattern
+// draws nothing.
+struct TBoardPatternSource {
+  TDirectDrawSurface* Surface = nullptr;
+  TRect Rect{0, 0, 0, 0};
+  bool Transparent = false;
+  uint64_t Version = 0;
+};
+
 class TBoardPictureItem {
  public:
   virtual ~TBoardPictureItem() = default;
@@ -39,6 +49,9 @@ class TBoardPictureItem {
                           int32_t PatternIndex, double CenterX, double CenterY, int32_t Angle) = 0;
   virtual void DrawRotateAlpha(TDirectDrawSurface* Dest, int32_t X, int32_t Y, int32_t Width, int32_t Height,
                                int32_t PatternIndex, double CenterX, double CenterY, int32_t Angle, int32_t Alpha) = 0;
+  // What Draw of PatternIndex copies; False where the item cannot tell (the board then draws
+  // the pattern whole every frame).
+  virtual bool PatternSource(int32_t PatternIndex, TBoardPatternSource& Source) { return false; }
 };
 
 class TBoardPictures {
@@ -87,6 +100,20 @@ class TBoardPicturesOf : public TBoardPictures {
     void DrawRotateAlpha(TDirectDrawSurface* Dest, int32_t X, int32_t Y, int32_t Width, int32_t Height,
                          int32_t PatternIndex, double CenterX, double CenterY, int32_t Angle, int32_t Alpha) override {
       item->DrawRotateAlpha(Dest, X, Y, Width, Height, PatternIndex, CenterX, CenterY, Angle, Alpha);
+    }
+    bool PatternSource(int32_t PatternIndex, TBoardPatternSource& Source) override {
+      if constexpr (requires { item->Pattern(0).Surface; item->PatternCount(); item->Initialized(); item->Version(); }) {
+        Source = TBoardPatternSource{};
+        Source.Version = item->Version();
+        Source.Transparent = item->Transparent();
+        if (item->Initialized() && PatternIndex >= 0 && PatternIndex < item->PatternCount()) {
+          Source.Surface = item->Pattern(PatternIndex).Surface;
+          Source.Rect = item->Pattern(PatternIndex).Rect;
+        }
+        return true;
+      } else {
+        return false;
+      }
     }
     Item* item;
   };
@@ -225,6 +252,7 @@ class TBlackBoard : public TObject {
   void StampDate(int32_t X, int32_t Y);
 
   // The frame onto DXDraw's back surface, and the tool's cursor at P; nothing unless it can draw.
+  // The page with the grid over it is kept between frames and made again where it changed.
   void PaintFrame();
   void DrawToolCursor(const TPoint& P);
   void DrawPageNumber(TCanvas* Canvas, int32_t X, int32_t Y);
@@ -279,6 +307,11 @@ class TBlackBoard : public TObject {
   AnsiString PageFile(uint32_t Number, const char* Suffix) const;
   // A screen-wide page picture filled with Fill, FileName's picture (when it exists) at (0, 0).
   std::unique_ptr<TBitmap> PagePicture(const AnsiString& FileName, TColor Fill) const;
+  // The page, with the grid when Grid has a surface, onto Surface from the kept composition;
+  // False (nothing drawn) where it cannot be kept: the frame is then drawn piece by piece.
+  bool DrawComposedPage(TDirectDrawSurface* Surface, const TBoardPatternSource& Grid);
+  struct ComposedPage;
+  std::shared_ptr<ComposedPage> Composed;
 };
 
 // ---------------------------------------------------------------- shared helpers

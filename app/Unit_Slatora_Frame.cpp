@@ -1,5 +1,6 @@
 // One frame on the drawing control's back surface: the page, the dust, the tray with its tools,
 // the arrows, the page number, the recording markers and the grid; then the tool cursor.
+#include <algorithm>
 #include <cmath>
 
 #include "DXDraws.h"
@@ -58,13 +59,131 @@ void TBlackBoard::DrawPageNumber(TCanvas* Canvas, int32_t X, int32_t Y) {
   Canvas->TextOut(X < ScreenWidth - tw ? X : ScreenWidth - tw, Y, text);
 }
 
+struct TBlackBoard::ComposedPage {
+  std::unique_ptr<TDirectDrawSurface> surface;
+  TDirectDraw* ddraw = nullptr;
+  // The page it shows, as of its stamp, and the grid over it (no surface: none).
+  const void* page = nullptr;
+  uint64_t pageStamp = 0;
+  TBoardPatternSource grid;
+};
+
+namespace {
+
+bool SameFormat(const DDPIXELFORMAT& a, const DDPIXELFORMAT& b) {
+  return a.dwFlags == b.dwFlags && a.dwRGBBitCount == b.dwRGBBitCount && a.dwRBitMask == b.dwRBitMask &&
+         a.dwGBitMask == b.dwGBitMask && a.dwBBitMask == b.dwBBitMask;
+}
+
+bool SameGrid(const TBoardPatternSource& a, const TBoardPatternSource& b) {
+  return a.Surface == b.Surface && a.Version == b.Version && a.Transparent == b.Transparent &&
+         (a.Surface == nullptr || (a.Rect.left == b.Rect.left && a.Rect.top == b.Rect.top &&
+                                   a.Rect.right == b.Rect.right && a.Rect.bottom == b.Rect.bottom));
+}
+
+TRect Intersection(const TRect& a, const TRect& b) {
+  const TRect r = Rect(std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+                       std::min(a.bottom, b.bottom));
+  return r.left < r.right && r.top < r.bottom ? r : Rect(0, 0, 0, 0);
+}
+
+bool IsEmpty(const TRect& r) { return r.left >= r.right || r.top >= r.bottom; }
+
+// The grid's pattern drawn at (0, 0), only where it meets Area.
+void DrawGridPart(TDirectDrawSurface* Dest, const TBoardPatternSource& Grid, const TRect& Area) {
+  const TRect& g = Grid.Rect;
+  const TRect part = Intersection(Area, Rect(0, 0, g.right - g.left, g.bottom - g.top));
+  if (IsEmpty(part)) return;
+  Dest->Draw(part.left, part.top,
+             Rect(g.left + part.left, g.top + part.top, g.left + part.right, g.top + part.bottom), Grid.Surface,
+             Grid.Transparent);
+}
+
+}  // namespace
+
+bool TBlackBoard::DrawComposedPage(TDirectDrawSurface* Surface, const TBoardPatternSource& Grid) {
+  TBitmap* page = Board.get();
+  const int32_t w = page->Width(), h = page->Height();
+  if (w <= 0 || h <= 0 || page->Transparent() || !Surface->IDDSurface()) return false;
+  if (!Composed) Composed = std::make_shared<ComposedPage>();
+  ComposedPage& c = *Composed;
+  TDirectDrawSurface* kept = c.surface.get();
+  // Kept while it is a surface of the same display, size and format as the back surface.
+  if (!kept || c.ddraw != DXDraw->DDraw() || !kept->IDDSurface() || kept->IsLost() || kept->Width() != w ||
+      kept->Height() != h || !SameFormat(kept->SurfaceDesc().ddpfPixelFormat, Surface->SurfaceDesc().ddpfPixelFormat)) {
+    c.surface.reset();
+    c.page = nullptr;
+    auto made = std::make_unique<TDirectDrawSurface>(DXDraw->DDraw());
+    made->SetSize(w, h);
+    if (!made->IDDSurface() || !SameFormat(made->SurfaceDesc().ddpfPixelFormat, Surface->SurfaceDesc().ddpfPixelFormat))
+      return false;
+    c.surface = std::move(made);
+    c.ddraw = DXDraw->DDraw();
+    kept = c.surface.get();
+  }
+  TRect changed = Rect(0, 0, w, h);
+  uint64_t stamp;
+  if (c.page == page->HandleIdentity() && SameGrid(c.grid, Grid)) {
+    stamp = page->ChangedSince(c.pageStamp, changed);
+  } else {
+    stamp = page->ContentStamp();
+  }
+  if (!IsEmpty(changed)) {
+    // Forgotten first: a failure below leaves it to be made whole next time.
+    c.page = nullptr;
+    TDirectDrawSurfaceCanvas* canvas = kept->Canvas();
+    try {
+      BitBlt(canvas->Handle(), changed.left, changed.top, changed.right - changed.left, changed.bottom - changed.top,
+             page->Canvas()->Handle(), changed.left, changed.top, SRCCOPY);
+    } catch (...) {
+      canvas->Release();
+      throw;
+    }
+    canvas->Release();
+    if (Grid.Surface) DrawGridPart(kept, Grid, changed);
+  }
+  c.page = page->HandleIdentity();
+  c.pageStamp = stamp;
+  c.grid = Grid;
+  Surface->Draw(0, 0, kept->ClientRect(), kept, false);
+  return true;
+}
+
 void TBlackBoard::PaintFrame() {
   if (!DXDraw || !ImageList || !DXDraw->CanDraw()) return;
   const int32_t W = ScreenWidth, H = ScreenHeight, T = TrayHeight;
   TDirectDrawSurface* surface = DXDraw->Surface();
+  // The grid goes into the kept page when it lies within the page; what the frame draws under
+  // it afterwards (dust, markers, the tray) gets the grid drawn over it again.
+  TBoardPatternSource grid;
+  bool gridInPage = false, composed = false;
+  if (GridOn) {
+    gridInPage = ImageList->Find("Grid")->PatternSource(0, grid) &&
+                 (!grid.Surface || (grid.Rect.right - grid.Rect.left <= Board->Width() &&
+                                    grid.Rect.bottom - grid.Rect.top <= Board->Height()));
+  }
+  if (!GridOn || gridInPage) composed = DrawComposedPage(surface, GridOn ? grid : TBoardPatternSource{});
+  gridInPage = composed && GridOn && grid.Surface;
+  int32_t markerBottom = 0;  // the recording markers lie above this row
+  auto drawGrid = [&] {
+    if (!GridOn) return;
+    if (!composed) {
+      ImageList->Find("Grid")->Draw(surface, 0, 0, 0);
+      return;
+    }
+    if (!gridInPage) return;
+    for (int i = 0; i < Dust->Count(); ++i) {
+      const TKona* k = Dust->Get(i);
+      DrawGridPart(surface, grid, Rect(k->X, k->Y, k->X + 1, k->Y + 1));
+    }
+    if (markerBottom > 0) DrawGridPart(surface, grid, Rect(0, 0, W, markerBottom));
+    if ((Tool == tlChalk || Tool == tlFinger) && ValidChalk(Chalk->Index))
+      DrawGridPart(surface, grid, Chalks->Get(Chalk->Index)->Rect);
+    DrawGridPart(surface, grid, Rect(0, H - T, W, H));
+  };
   TDirectDrawSurfaceCanvas* canvas = surface->Canvas();
   try {
-    canvas->Draw(0, 0, Board.get());
+    if (!composed) canvas->Draw(0, 0, Board.get());
     for (int i = 0; i < Dust->Count(); ++i) {
       const TKona* k = Dust->Get(i);
       canvas->SetPixels(k->X, k->Y, k->Color);
@@ -98,6 +217,7 @@ void TBlackBoard::PaintFrame() {
       canvas->Brush()->SetColor(static_cast<TColor>(0x0000FF));
       canvas->Pen()->SetColor(static_cast<TColor>(0x0000FF));
       const int32_t h = canvas->TextHeight("R");
+      markerBottom = 10 + 2 * h + 4;
       canvas->Ellipse(15, 15, h + 5, h + 5);
       canvas->Brush()->SetStyle(bsClear);
       canvas->TextOut(10, 10, "   REC");
@@ -110,6 +230,7 @@ void TBlackBoard::PaintFrame() {
       canvas->Font()->SetSize(24);
       canvas->Font()->SetStyle(TFontStyles{fsBold});
       const int32_t h = canvas->TextHeight("P");
+      markerBottom = 10 + 2 * h + 4;
       canvas->Polygon({Point(10, 10), Point(static_cast<int32_t>(Round(h / 2.0L * 1.5L)) + 10, h / 2 + 10),
                        Point(10, h + 10)});
       canvas->Brush()->SetStyle(bsClear);
@@ -117,11 +238,11 @@ void TBlackBoard::PaintFrame() {
     }
   } catch (...) {
     canvas->Release();
-    if (GridOn) ImageList->Find("Grid")->Draw(surface, 0, 0, 0);
+    drawGrid();
     throw;
   }
   canvas->Release();
-  if (GridOn) ImageList->Find("Grid")->Draw(surface, 0, 0, 0);
+  drawGrid();
 
   TBoardPictureItem* trayDust = ImageList->Find("UkezaraKona");
   trayDust->Picture()->Assign(Dust->TrayDust);

@@ -529,6 +529,9 @@ class TPictureCollectionItem : public THashCollectionItem {
   int32_t PatternCount() const { return static_cast<int32_t>(FPatterns.size()); }
   const TPictureCollectionItemPattern& Pattern(int32_t Index) const { return FPatterns.at(static_cast<size_t>(Index)); }
   const std::vector<std::unique_ptr<TDirectDrawSurface>>& Surfaces() const { return FSurfaces; }
+  // Moves whenever what the patterns draw may change: surfaces made again or dropped, a new
+  // transparent colour.
+  uint64_t Version() const { return FVersion; }
   TPictureCollection* PictureCollection() const;
 
   void Initialize();
@@ -564,6 +567,7 @@ class TPictureCollectionItem : public THashCollectionItem {
   // What the surfaces were built from: the picture's change events counted, and the graphic's
   // content stamp (which also moves with GDI drawing and ScanLine writes).
   uint64_t FPictureStamp = 1;
+  uint64_t FVersion = 0;
   uint64_t FBuiltStamp = 0;
   uint64_t FBuiltContent = 0;
   int32_t FBuiltSettings[6] = {};

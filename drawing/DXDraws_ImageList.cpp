@@ -57,6 +57,7 @@ void TPictureCollectionItem::SetTransparentColor(TColor Value) {
     }
   }
   FBuiltSettings[4] = Value;
+  ++FVersion;
 }
 
 void TPictureCollectionItem::Initialize() {
@@ -71,6 +72,7 @@ void TPictureCollectionItem::Finalize() {
 }
 
 void TPictureCollectionItem::ClearSurfaces() {
+  ++FVersion;
   FPatterns.clear();
   FSurfaces.clear();
   FBuiltStamp = 0;

@@ -443,6 +443,11 @@ class TBitmap : public TGraphic {
   uint8_t* ScanLine(int32_t row);
   TCanvas* Canvas();
   uint64_t ContentStamp() const override;
+  // The rectangle that may have changed since Stamp, which ContentStamp or this call answered
+  // while HandleIdentity was the same: empty for none. Answers the stamp now.
+  uint64_t ChangedSince(uint64_t Stamp, TRect& Changed) const;
+  // Which pixel store the bitmap holds now (a stamp belongs to one), for comparison only.
+  const void* HandleIdentity() const { return FHandle; }
 
   TColor TransparentColor() const;
   void SetTransparentColor(TColor value);

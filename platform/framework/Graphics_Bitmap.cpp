@@ -357,6 +357,13 @@ uint8_t* TBitmap::ScanLine(int32_t row) {
 
 uint64_t TBitmap::ContentStamp() const { return winplat::BitmapChangeStamp(FHandle); }
 
+uint64_t TBitmap::ChangedSince(uint64_t Stamp, TRect& Changed) const {
+  RECT r{0, 0, 0, 0};
+  const uint64_t now = winplat::BitmapChangesSince(FHandle, Stamp, &r);
+  Changed = Rect(r.left, r.top, r.right, r.bottom);
+  return now;
+}
+
 TCanvas* TBitmap::Canvas() {
   if (!FCanvas) {
     FCanvas = std::make_unique<TBitmapCanvas>(this);

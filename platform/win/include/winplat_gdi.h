@@ -12,6 +12,12 @@ namespace winplat {
 // drawing through a DC that holds it selected, SetDIBits, SetBitmapBits, SetDIBColorTable, and
 // MarkBitmapChanged. Values are never repeated, also between bitmaps; 0 for no bitmap.
 uint64_t BitmapChangeStamp(HBITMAP bitmap);
+// The part of the bitmap whose pixels may have changed since `since`, a value BitmapChangeStamp or
+// this call answered for this same bitmap (a caller keeps the handle beside it): empty when none,
+// the whole bitmap after a change without a rectangle (SetDIBits and its kin, MarkBitmapChanged)
+// or for a stamp older than the bitmap. Answers the bitmap's stamp now; 0 for no bitmap (and
+// `changed` empty).
+uint64_t BitmapChangesSince(HBITMAP bitmap, uint64_t since, RECT* changed);
 // For writes straight into a DIB section's memory, which GDI cannot see.
 void MarkBitmapChanged(HBITMAP bitmap);
 // Whether `bitmap` is a DIB section made with a negative height (its first stored row is the top

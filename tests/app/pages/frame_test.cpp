@@ -1,4 +1,7 @@
 // One frame composed on the drawing control's back surface, read back pixel by pixel.
+#include <cstring>
+#include <functional>
+
 #include "pages_support.h"
 
 namespace pagestest {
@@ -183,6 +186,159 @@ TEST_F(Frame, GridLiesOverTheChalkAndNeverInThePage) {
   Paint();
   EXPECT_EQ(At(120, 110), Dev(clWhite));
   EXPECT_EQ(At(300, 110), Dev(board->BackColor));
+}
+
+TEST_F(Frame, GridLiesOverTheDustAndTheMarkers) {
+  TBitmap grid;
+  FillBitmap(&grid, W, H - 48, clBlack);
+  grid.Canvas()->Brush()->SetColor(clAqua);
+  grid.Canvas()->FillRect(Rect(0, 110, W, 111));
+  grid.Canvas()->FillRect(Rect(20, 0, 21, H - 48));
+  Item("Grid")->Picture()->Assign(&grid);
+  images->Items()->Restore();
+  board->GridOn = 1;
+  for (const TPoint p : {Point(300, 110), Point(300, 111), Point(20, 500)}) {
+    auto* k = new TKona();
+    k->X = p.x;
+    k->Y = p.y;
+    k->Color = clYellow;
+    board->Dust->Add(k);
+  }
+  board->LogState = 1;
+  for (int frame = 0; frame < 2; ++frame) {
+    SCOPED_TRACE(frame);
+    Paint();
+    const int32_t h = TextHeightOnSurface("R");
+    EXPECT_EQ(At(300, 110), Dev(clAqua));
+    EXPECT_EQ(At(300, 111), Dev(clYellow));
+    EXPECT_EQ(At(20, 500), Dev(clAqua));
+    EXPECT_EQ(At(20, (h + 20) / 2), Dev(clAqua));  // over the red dot
+    EXPECT_EQ(At((h + 20) / 2, (h + 20) / 2), 0xFF0000u);
+  }
+}
+
+// A bitmap's pixels as 32-bit rows from the top, read without touching the bitmap's stamp.
+std::vector<uint32_t> Pixels32(TBitmap* b) {
+  const int w = b->Width(), h = b->Height();
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  bi.bmiHeader.biWidth = w;
+  bi.bmiHeader.biHeight = -h;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  std::vector<uint32_t> out(static_cast<size_t>(w) * h);
+  HDC dc = CreateCompatibleDC(nullptr);
+  EXPECT_EQ(GetDIBits(dc, b->Handle(), 0, h, out.data(), &bi, DIB_RGB_COLORS), h);
+  DeleteDC(dc);
+  for (uint32_t& p : out) p &= 0xFFFFFF;
+  return out;
+}
+
+TEST_F(Frame, KeptPageFollowsEveryChangeOfPageGridAndColour) {
+  const int rows = H - 48 - 1;  // above the tray and its dust
+  // Rows 0 .. rows - 1 of the back surface against the page with the grid keyed over it.
+  auto check = [&](const std::string& what) {
+    Paint();
+    const std::vector<uint32_t> page = Pixels32(board->Board.get());
+    TPictureCollectionItem* gridItem = Item("Grid");
+    std::vector<uint32_t> grid;
+    int gw = 0, gh = 0;
+    if (board->GridOn && !gridItem->Picture()->Bitmap()->Empty()) {
+      grid = Pixels32(gridItem->Picture()->Bitmap());
+      gw = gridItem->Picture()->Width();
+      gh = gridItem->Picture()->Height();
+    }
+    const uint32_t key = Dev(gridItem->TransparentColor());
+    DDSURFACEDESC2 d{};
+    ASSERT_TRUE(draw->Surface()->Lock(nullptr, d));
+    int wrong = 0, firstX = -1, firstY = -1;
+    for (int y = 0; y < rows; ++y) {
+      const auto* shown = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(d.lpSurface) + y * d.lPitch);
+      for (int x = 0; x < W; ++x) {
+        uint32_t want = page[static_cast<size_t>(y) * W + x];
+        if (x < gw && y < gh) {
+          const uint32_t g = grid[static_cast<size_t>(y) * gw + x];
+          if (!gridItem->Transparent() || g != key) want = g;
+        }
+        if ((shown[x] & 0xFFFFFF) != want && wrong++ == 0) firstX = x, firstY = y;
+      }
+    }
+    draw->Surface()->Unlock();
+    EXPECT_EQ(wrong, 0) << what << ": first at " << firstX << "," << firstY;
+  };
+  board->Today = [] { return EncodeDate(2026, 3, 9); };
+  TBitmap grid;
+  FillBitmap(&grid, W, H - 48, clBlack);
+  grid.Canvas()->Brush()->SetColor(clAqua);
+  for (int x = 0; x < W; x += 40) grid.Canvas()->FillRect(Rect(x, 0, x + 1, H - 48));
+  TBitmap picture;
+  FillBitmap(&picture, 90, 70, clRed);
+  const struct Case {
+    const char* what;
+    std::function<void()> change;
+  } kCases[] = {
+      {"nothing", [] {}},
+      {"a chalk line",
+       [&] {
+         board->Chalk->LastX = 100;
+         board->Chalk->LastY = 120;
+         board->ChalkLine(500, 260, true);
+       }},
+      {"a thin line", [&] { board->ThinLine(40, 30); }},
+      {"the eraser", [&] { board->EraseStroke(300, 200, 150, 250); }},
+      {"a picture put on the page's handle",
+       [&] { BitBlt(board->Board->Canvas()->Handle(), 600, 300, 90, 70, picture.Canvas()->Handle(), 0, 0, SRCCOPY); }},
+      {"a scan line written", [&] { std::memset(board->Board->ScanLine(400) + 30, 0xC0, 300); }},
+      {"the date stamped", [&] { board->StampDate(W - 72, 8); }},
+      {"the board colour", [&] { board->ReplaceColor(board->BackColor, clNavy); }},
+      {"the grid turned on",
+       [&] {
+         Item("Grid")->Picture()->Assign(&grid);
+         images->Items()->Restore();
+         board->GridOn = 1;
+       }},
+      {"a chalk line under the grid",
+       [&] {
+         board->Chalk->LastX = 30;
+         board->Chalk->LastY = 500;
+         board->ChalkLine(W - 30, 520, true);
+       }},
+      {"the grid drawn on",
+       [&] {
+         TCanvas* c = Item("Grid")->Picture()->Bitmap()->Canvas();
+         c->Brush()->SetColor(clLime);
+         c->FillRect(Rect(0, 300, W, 302));
+         images->Items()->Restore();
+       }},
+      {"the grid's key colour", [&] { Item("Grid")->SetTransparentColor(clAqua); }},
+      {"the grid made opaque", [&] { Item("Grid")->SetTransparent(false); }},
+      {"the grid keyed again",
+       [&] {
+         Item("Grid")->SetTransparent(true);
+         Item("Grid")->SetTransparentColor(clBlack);
+       }},
+      {"many changes, each looked at",
+       [&] {
+         for (int i = 0; i < 40; ++i) {
+           board->Board->Canvas()->SetPixels(20 + i * 30, 600 + i, clYellow);
+           board->Board->ContentStamp();
+         }
+       }},
+      {"another picture assigned to the page",
+       [&] {
+         TBitmap other;
+         FillBitmap(&other, W, H - 48, clMaroon);
+         board->Board->Assign(&other);
+       }},
+      {"the grid turned off", [&] { board->GridOn = 0; }},
+      {"a new page", [&] { ASSERT_TRUE(board->NextPage()); }},
+      {"back to the page before", [&] { ASSERT_TRUE(board->PrevPage()); }},
+  };
+  for (const Case& c : kCases) {
+    Paint();
+    c.change();
+    check(c.what);
+  }
 }
 
 TEST(RulerAngle, ShiftSnapsToEighthsOfATurn) {

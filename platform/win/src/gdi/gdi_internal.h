@@ -98,7 +98,18 @@ struct BitmapObject : GdiObject {
   // Changes whenever the pixels or the colour table may have changed: drawing through a DC that
   // holds the bitmap, SetDIBits and its kin, and writes into a DIB section that callers announce.
   uint64_t changeStamp = NextChangeStamp();
-  void Touch() { changeStamp = NextChangeStamp(); }
+  // Since this stamp every pixel may have changed (the bitmap's making, or a change without a
+  // rectangle); the changes after it are kept as rectangles, each with the stamp it was given.
+  uint64_t wholeSince = changeStamp;
+  struct Change {
+    uint64_t stamp;
+    RECT rect;
+  };
+  std::vector<Change> changes;
+  // Whether anyone has been told changeStamp: until then the next change may join the last one.
+  bool stampTold = false;
+  void Touch();
+  void Touch(const RECT& deviceRect);
   Surface surface;                  // the pixels, device row 0 at the top
   std::vector<RGBQUAD> colors;      // 2^bpp entries for 1/4/8 bpp (surface.colors points here)
   struct FreeDeleter {
@@ -195,7 +206,7 @@ struct DC : HandleObject, DCState {
   // Recomputes effectiveClip; call after changing surface, visible or clip.
   void UpdateClip();
   void Damage(const RECT& deviceRect) const {
-    if (bitmap) bitmap->Touch();
+    if (bitmap) bitmap->Touch(deviceRect);
     if (onDamage) onDamage(deviceRect);
   }
 };
