@@ -695,6 +695,14 @@ void TBitmap::SaveToStream(TStream* stream) {
   f.bitCount = static_cast<uint16_t>(BitCount());
   f.is565 = FIs565;
   for (const RGBQUAD& q : FColorTable) f.palette.push_back(vse::bmp::PaletteEntry{q.rgbBlue, q.rgbGreen, q.rgbRed, 0});
+  const size_t rowBytes = (static_cast<size_t>(f.width) * f.bitCount + 7) / 8;
+  if (rowBytes == f.Stride() && static_cast<size_t>(FStride) == rowBytes) {
+    // Rows that need no padding go out as they lie, after the headers: no copy of the picture.
+    const std::vector<uint8_t> headers = vse::bmp::EncodeHeaders(f);
+    stream->WriteBuffer(headers.data(), static_cast<int32_t>(headers.size()));
+    stream->WriteBuffer(FBits, static_cast<int32_t>(rowBytes * static_cast<size_t>(f.height)));
+    return;
+  }
   const std::vector<uint8_t> out = vse::bmp::Encode(f, FBits, FStride);
   stream->WriteBuffer(out.data(), static_cast<int32_t>(out.size()));
 }

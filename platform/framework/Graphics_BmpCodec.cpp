@@ -290,17 +290,16 @@ void DecodePixels(const uint8_t* data, size_t size, const Header& h, uint8_t* ds
   }
 }
 
-std::vector<uint8_t> Encode(const Format& f, const uint8_t* bits, size_t stride) {
+std::vector<uint8_t> EncodeHeaders(const Format& f) {
   const bool fields = f.bitCount == 16 && f.is565;
   const size_t tableEntries = f.bitCount <= 8 ? (size_t{1} << f.bitCount) : 0;
   const size_t headerBytes = 14 + 40 + (fields ? 12 : 0) + tableEntries * 4;
-  const size_t outStride = f.Stride();
-  const size_t imageBytes = outStride * static_cast<size_t>(f.height);
-  std::vector<uint8_t> out(headerBytes + imageBytes, 0);
+  const size_t imageBytes = f.Stride() * static_cast<size_t>(f.height);
+  std::vector<uint8_t> out(headerBytes, 0);
   uint8_t* p = out.data();
   p[0] = 'B';
   p[1] = 'M';
-  Wr32(p + 2, static_cast<uint32_t>(out.size()));
+  Wr32(p + 2, static_cast<uint32_t>(headerBytes + imageBytes));
   Wr32(p + 10, static_cast<uint32_t>(headerBytes));
   uint8_t* ih = p + 14;
   Wr32(ih, 40);
@@ -324,6 +323,15 @@ std::vector<uint8_t> Encode(const Format& f, const uint8_t* bits, size_t stride)
       q[2] = f.palette[i].red;
     }
   }
+  return out;
+}
+
+std::vector<uint8_t> Encode(const Format& f, const uint8_t* bits, size_t stride) {
+  std::vector<uint8_t> out = EncodeHeaders(f);
+  const size_t headerBytes = out.size();
+  const size_t outStride = f.Stride();
+  out.resize(headerBytes + outStride * static_cast<size_t>(f.height), 0);
+  uint8_t* q = out.data() + headerBytes;
   const size_t rowBytes = (static_cast<size_t>(f.width) * f.bitCount + 7) / 8;
   for (int32_t y = 0; y < f.height; ++y)
     std::memcpy(q + static_cast<size_t>(y) * outStride, bits + static_cast<size_t>(y) * stride, std::min(rowBytes, stride));

@@ -69,5 +69,7 @@ void DecodePixels(const uint8_t* data, size_t size, const Header& header, uint8_
 // for 5-6-5), the colour table for 1, 4 and 8 bits, and the rows bottom-up padded to 4 bytes.
 // `bits` is a bottom-up image of `format` with rows `stride` bytes apart.
 std::vector<uint8_t> Encode(const Format& format, const uint8_t* bits, size_t stride);
+// What Encode writes ahead of the rows: the headers, the masks and the colour table.
+std::vector<uint8_t> EncodeHeaders(const Format& format);
 
 }  // namespace vse::bmp

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Graphics.h"
+#include "Graphics_BmpCodec.h"
 
 namespace {
 
@@ -383,3 +384,36 @@ TEST(Bitmap, PaletteOfAnIndexedBitmap) {
   t.SetSize(1, 1);
   EXPECT_EQ(t.Palette(), nullptr);
 }
+
+namespace {
+
+// The file SaveToStream writes is the codec's layout byte for byte, whether the rows go out as
+// they lie (no padding) or are padded to 4 bytes.
+TEST(BitmapFile, SavedBytesAreTheCodecLayoutWithAndWithoutPadding) {
+  const struct Case {
+    TPixelFormat pf;
+    int w, bpp;
+  } kCases[] = {{pf24bit, 4, 24}, {pf24bit, 5, 24}, {pf24bit, 1920, 24}, {pf32bit, 3, 32}};
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.w);
+    TBitmap b;
+    b.SetPixelFormat(c.pf);
+    b.SetSize(c.w, 3);
+    for (int y = 0; y < 3; ++y)
+      for (int x = 0; x < c.w; ++x) b.Canvas()->SetPixels(x, y, TrueColour(x % 8, y));
+    TMemoryStream s;
+    b.SaveToStream(&s);
+    vse::bmp::Format f;
+    f.width = c.w;
+    f.height = 3;
+    f.bitCount = static_cast<uint16_t>(c.bpp);
+    std::vector<uint8_t> rows(f.Stride() * 3, 0);  // bottom-up, padding zero
+    const size_t rowBytes = static_cast<size_t>(c.w) * c.bpp / 8;
+    for (int y = 0; y < 3; ++y) std::memcpy(rows.data() + (2 - y) * f.Stride(), b.ScanLine(y), rowBytes);
+    const std::vector<uint8_t> want = vse::bmp::Encode(f, rows.data(), f.Stride());
+    ASSERT_EQ(s.Size(), static_cast<int64_t>(want.size()));
+    EXPECT_EQ(std::memcmp(s.Memory(), want.data(), want.size()), 0);
+  }
+}
+
+}  // namespace
