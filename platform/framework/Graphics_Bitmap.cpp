@@ -655,23 +655,44 @@ void TBitmap::LoadFromStream(TStream* stream) {
     throw EInvalidGraphic(SInvalidBitmap);
   }
   const uint64_t total = header.FileBytes();
-  if (total > data.size()) {
-    const size_t have = data.size();
-    data.resize(static_cast<size_t>(total));
-    stream->ReadBuffer(data.data() + have, static_cast<int32_t>(total - have));
-  } else {
-    stream->SetPosition(start + static_cast<int64_t>(total));
-  }
   const vse::bmp::Format& f = header.format;
   std::vector<RGBQUAD> table;
   for (const auto& e : f.palette) table.push_back(RGBQUAD{e.blue, e.green, e.red, 0});
   // Decode into a new image first: a bad file leaves this bitmap as it was.
   Image img = CreateImage(f.width, f.height, f.bitCount, f.is565, table);
+  const size_t rowBytes = (static_cast<size_t>(f.width) * f.bitCount + 7) / 8;
+  const bool asStored = header.compression != 1 && header.compression != 2 && !header.convertMasks &&
+                        !header.topDown && header.sourceBitCount == f.bitCount && rowBytes == img.stride &&
+                        header.dataSize == static_cast<uint64_t>(rowBytes) * static_cast<uint64_t>(f.height);
   try {
-    vse::bmp::DecodePixels(data.data(), data.size(), header, img.bits, img.stride);
+    if (asStored) {
+      // Unpadded rows stored bottom-up as the image keeps them: read straight into it.
+      const size_t bytes = static_cast<size_t>(header.dataSize);
+      size_t have = 0;
+      if (header.dataOffset < data.size()) {
+        have = std::min(bytes, data.size() - static_cast<size_t>(header.dataOffset));
+        std::memcpy(img.bits, data.data() + header.dataOffset, have);
+      } else {
+        stream->SetPosition(start + static_cast<int64_t>(header.dataOffset));
+      }
+      if (bytes > have) stream->ReadBuffer(img.bits + have, static_cast<int32_t>(bytes - have));
+      stream->SetPosition(start + static_cast<int64_t>(total));
+    } else {
+      if (total > data.size()) {
+        const size_t have = data.size();
+        data.resize(static_cast<size_t>(total));
+        stream->ReadBuffer(data.data() + have, static_cast<int32_t>(total - have));
+      } else {
+        stream->SetPosition(start + static_cast<int64_t>(total));
+      }
+      vse::bmp::DecodePixels(data.data(), data.size(), header, img.bits, img.stride);
+    }
   } catch (const vse::bmp::DecodeError&) {
     DeleteObject(img.handle);
     throw EInvalidGraphic(SInvalidBitmap);
+  } catch (...) {
+    DeleteObject(img.handle);
+    throw;
   }
   FreeHandle();
   FHandle = img.handle;

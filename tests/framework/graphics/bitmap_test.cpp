@@ -388,7 +388,7 @@ TEST(Bitmap, PaletteOfAnIndexedBitmap) {
 namespace {
 
 // The file SaveToStream writes is the codec's layout byte for byte, whether the rows go out as
-// they lie (no padding) or are padded to 4 bytes.
+// they lie (no padding) or are padded to 4 bytes; LoadFromStream reads both back.
 TEST(BitmapFile, SavedBytesAreTheCodecLayoutWithAndWithoutPadding) {
   const struct Case {
     TPixelFormat pf;
@@ -413,6 +413,17 @@ TEST(BitmapFile, SavedBytesAreTheCodecLayoutWithAndWithoutPadding) {
     const std::vector<uint8_t> want = vse::bmp::Encode(f, rows.data(), f.Stride());
     ASSERT_EQ(s.Size(), static_cast<int64_t>(want.size()));
     EXPECT_EQ(std::memcmp(s.Memory(), want.data(), want.size()), 0);
+    // Read back from a stream holding the file twice: each read stops at its file's end.
+    b.SaveToStream(&s);
+    s.SetPosition(0);
+    for (int copy = 0; copy < 2; ++copy) {
+      TBitmap back;
+      back.LoadFromStream(&s);
+      EXPECT_EQ(s.Position(), static_cast<int64_t>(want.size()) * (copy + 1));
+      ASSERT_EQ(back.Width(), c.w);
+      ASSERT_EQ(back.Height(), 3);
+      for (int y = 0; y < 3; ++y) EXPECT_EQ(std::memcmp(back.ScanLine(y), b.ScanLine(y), rowBytes), 0) << copy << y;
+    }
   }
 }
 
