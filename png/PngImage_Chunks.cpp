@@ -325,7 +325,7 @@ void TChunkIHDR::PrepareImageStore() {
   }
   ImageData = static_cast<uint8_t*>(pixels);
   FOldBitmap = SelectObject(ImageDC, ImageHandle);
-  std::memset(ImageData, 0, storeBytes);
+  // A new DIB section comes zeroed: rows the data never reaches stay black.
 }
 
 bool TChunkIHDR::ReadFromStream(TStream* stream, const char* chunkType, uint32_t size) {

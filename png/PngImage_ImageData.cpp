@@ -157,7 +157,8 @@ bool UnfilterPixels(uint8_t, uint8_t*, const uint8_t*, size_t, size_t) { return 
 #endif
 
 // Undoes the row filter in place; an unknown filter type leaves the row as it is.
-void Unfilter(uint8_t type, uint8_t* __restrict row, const uint8_t* __restrict prev, size_t n, size_t bpp) {
+// The row may follow `prev` directly in memory.
+void Unfilter(uint8_t type, uint8_t* row, const uint8_t* prev, size_t n, size_t bpp) {
   if (UnfilterPixels(type, row, prev, n, bpp)) return;
   switch (type) {
     case 1:
@@ -342,16 +343,21 @@ AnsiString ZlibMessage(const z_stream& zs, int code) { return AnsiString(zs.msg 
 // Reads the compressed data across consecutive IDAT chunks, checking each chunk's CRC. Inflates
 // ahead into a buffer of many rows (zlib's fast loop runs only with room for a whole match), but
 // never past the `limit` bytes the image needs; a zlib error met ahead is raised only when the
-// rows reach it, so every row before it is stored as when inflating row by row.
+// rows reach it, so every row before it is stored as when inflating row by row. Rows are handed
+// out in place, to be unfiltered where they were inflated.
 class ImageDataReader {
  public:
-  ImageDataReader(TStream* stream, uint32_t firstSize, uint64_t limit)
+  ImageDataReader(TStream* stream, uint32_t firstSize, uint64_t limit, uint32_t longestRow)
       : stream_(stream), remaining_(firstSize), limit_(limit) {
     crc_ = UpdateCrc(0xFFFFFFFFu, reinterpret_cast<const uint8_t*>("IDAT"), 4);
     if (inflateInit(&zs_) != Z_OK) throw EPNGOutMemory();
+    // Room for the row kept and a whole next row; never more than the image needs, since the
+    // rows handed out only move towards the front.
+    const uint64_t wanted = std::max<uint64_t>(kAhead, 2 * (uint64_t{longestRow} + 1));
+    capacity_ = static_cast<size_t>(std::min<uint64_t>(limit, wanted));
     try {
       input_.resize(65535);
-      output_.resize(static_cast<size_t>(std::min<uint64_t>(limit, kAhead)));
+      output_.resize(capacity_ + kRowPadding);
     } catch (const std::bad_alloc&) {
       inflateEnd(&zs_);
       throw EPNGOutMemory();
@@ -359,21 +365,29 @@ class ImageDataReader {
   }
   ~ImageDataReader() { inflateEnd(&zs_); }
 
-  // Up to `want` inflated bytes into `out`; fewer when the compressed data ends.
-  size_t ReadRow(uint8_t* out, size_t want) {
-    size_t got = 0;
-    while (got < want) {
-      if (begin_ == end_) {
-        if (ended_ || !Fill()) break;
-        continue;
+  // The next `want` inflated bytes, in place in the buffer, which has `want` bytes and the row
+  // padding of room there; `got` is fewer when the compressed data ends. `previous`, the row
+  // handed out before (or null), is kept and moved with the bytes after it.
+  uint8_t* NextRow(size_t want, size_t& got, uint8_t*& previous) {
+    // Short of a row: the kept bytes go to the front (so the whole row has room, even when the
+    // data ends within it) and more is inflated after them.
+    if (end_ - begin_ < want) {
+      uint8_t* base = output_.data();
+      const size_t keep = previous ? static_cast<size_t>(previous - base) : begin_;
+      if (keep > 0) {
+        std::memmove(base, base + keep, end_ - keep);
+        if (previous) previous = base;
+        begin_ -= keep;
+        end_ -= keep;
       }
-      const size_t n = std::min(want - got, end_ - begin_);
-      std::memcpy(out + got, output_.data() + begin_, n);
-      begin_ += n;
-      got += n;
+      while (end_ - begin_ < want && !ended_ && Fill()) {
+      }
     }
+    got = std::min(want, end_ - begin_);
+    uint8_t* row = output_.data() + begin_;
+    begin_ += got;
     if (got < want && failed_) throw EPNGZLIBError(failure_);
-    return got;
+    return row;
   }
 
   // Reads the rest of the current chunk and checks its CRC.
@@ -401,11 +415,11 @@ class ImageDataReader {
     crcChecked_ = true;
   }
 
-  // Inflates the next bytes the image needs into the output buffer; false when none came.
+  // the next bytes the image needs after the buffered ones; false when none came.
   bool Fill() {
-    begin_ = end_ = 0;
-    const size_t room = static_cast<size_t>(std::min<uint64_t>(limit_, output_.size()));
-    zs_.next_out = output_.data();
+    const size_t room = static_cast<size_t>(std::min<uint64_t>(limit_, capacity_ - end_));
+    if (room == 0) return false;
+    zs_.next_out = output_.data() + end_;
     zs_.avail_out = static_cast<uInt>(room);
     while (zs_.avail_out > 0 && !ended_) {
       if (zs_.avail_in == 0) {
@@ -427,10 +441,11 @@ class ImageDataReader {
         ended_ = true;  // no progress: nothing more can come
       }
     }
-    end_ = room - zs_.avail_out;
-    limit_ -= end_;
+    const size_t filled = room - zs_.avail_out;
+    end_ += filled;
+    limit_ -= filled;
     if (limit_ == 0) ended_ = true;
-    return end_ > 0;
+    return filled > 0;
   }
 
   void NextChunk() {
@@ -452,6 +467,7 @@ class ImageDataReader {
   uint32_t crc_;
   z_stream zs_{};
   std::vector<uint8_t> input_, output_;
+  size_t capacity_ = 0;         // of output_, less the row padding
   size_t begin_ = 0, end_ = 0;  // the inflated bytes not yet handed out
   bool ended_ = false;
   bool failed_ = false;
@@ -699,16 +715,13 @@ bool TChunkIDAT::ReadFromStream(TStream* stream, const char* chunkType, uint32_t
         (static_cast<uint64_t>(h->Height) - passes[p].row0 + passes[p].rowStep - 1) / passes[p].rowStep;
     needed += rows * (uint64_t{rowLength} + 1);
   }
-  ImageDataReader reader(stream, size, needed);
-  std::vector<uint8_t> a, b;
+  ImageDataReader reader(stream, size, needed, fullLength);
+  std::vector<uint8_t> zero;  // the row above the first of each pass
   try {
-    a.assign(size_t{fullLength} + 1 + kRowPadding, 0);
-    b.assign(size_t{fullLength} + 1 + kRowPadding, 0);
+    zero.assign(size_t{fullLength} + 1 + kRowPadding, 0);
   } catch (const std::bad_alloc&) {
     throw EPNGOutMemory();
   }
-  uint8_t* cur = a.data();
-  uint8_t* prev = b.data();
   bool more = true;
   for (int p = 0; p < passCount && more; ++p) {
     const Pass& pass = passes[p];
@@ -716,19 +729,20 @@ bool TChunkIDAT::ReadFromStream(TStream* stream, const char* chunkType, uint32_t
     uint32_t rowLength = 0, step = 0;
     FOwner->RowInfo(width, rowLength, step);
     if (rowLength == 0 || pass.row0 >= h->Height) continue;
-    std::memset(prev, 0, size_t{rowLength} + 1);
+    uint8_t* prev = nullptr;  // the row before, in the reader's buffer
     for (int32_t y = pass.row0; y < h->Height; y += pass.rowStep) {
       const size_t want = size_t{rowLength} + 1;
-      const size_t got = reader.ReadRow(cur, want);
+      size_t got = 0;
+      uint8_t* cur = reader.NextRow(want, got, prev);
       if (got == 0) {
         more = false;
         break;
       }
       // A row cut short by the end of the data is kept with zeroes for what is missing.
       if (got < want) std::memset(cur + got, 0, want - got);
-      Unfilter(cur[0], cur + 1, prev + 1, rowLength, bpp);
+      Unfilter(cur[0], cur + 1, (prev ? prev : zero.data()) + 1, rowLength, bpp);
       store(target, cur + 1, y, pass.col0, pass.colStep, width, rowLength);
-      std::swap(cur, prev);
+      prev = cur;
       if (got < want) {
         more = false;
         break;

@@ -82,8 +82,19 @@ def filter_row(kind, raw, prev, bpp):
     return bytes([kind]) + bytes(out)
 
 
-def scanlines(image, w, h, ctype, depth, interlace, first_filter=0):
-    """The filtered scanlines, the filter type changing from row to row."""
+def unfilter_row(kind, data, prev, bpp):
+    out = bytearray(len(data))
+    for i, x in enumerate(data):
+        left = out[i - bpp] if i >= bpp else 0
+        up = prev[i]
+        upleft = prev[i - bpp] if i >= bpp else 0
+        pred = [0, left, up, (left + up) // 2, paeth(left, up, upleft)][kind]
+        out[i] = (x + pred) & 0xFF
+    return bytes(out)
+
+
+def scanlines(image, w, h, ctype, depth, interlace, first_filter=0, filter_step=1):
+    """The filtered scanlines, the filter type changing from row to row (by filter_step)."""
     bpp = max(1, CHANNELS[ctype] * depth // 8)
     passes = ADAM7 if interlace else [(0, 0, 1, 1)]
     data, n = bytearray(), first_filter
@@ -97,7 +108,7 @@ def scanlines(image, w, h, ctype, depth, interlace, first_filter=0):
             if prev is None:
                 prev = bytes(len(raw))
             data += filter_row(n % 5, raw, prev, bpp)
-            n += 1
+            n += filter_step
             prev = raw
     return bytes(data)
 
@@ -177,13 +188,13 @@ def trns_data(ctype, depth, image, palette):
 
 
 def png_file(w, h, ctype, depth, interlace, image, palette=None, trns=None, split=False, extra=b"",
-             first_filter=0, level=6):
+             first_filter=0, level=6, filter_step=1):
     body = ihdr(w, h, depth, ctype, interlace=interlace) + extra
     if palette is not None:
         body += chunk(b"PLTE", bytes(c for e in palette for c in e))
     if trns is not None:
         body += chunk(b"tRNS", trns)
-    data = zlib.compress(scanlines(image, w, h, ctype, depth, interlace, first_filter), level)
+    data = zlib.compress(scanlines(image, w, h, ctype, depth, interlace, first_filter, filter_step), level)
     body += idat_chunks(data, split)
     return SIGNATURE + body + chunk(b"IEND", b"")
 
@@ -340,12 +351,50 @@ def malformed(wr):
            expected_form(big, w, h, 0, 8))
 
 
+def large(wr):
+    """Image data far longer than the decoder inflates at a time, its rows straddling the refills."""
+    w, h = 401, 260  # RGB rows of 1 + 1203 bytes, 312,780 bytes in all
+    image = make_image(w, h, 2, 8, 4242)
+    for interlace in (0, 1):
+        wr.add("large_rgb_%s" % ("adam7" if interlace else "plain"), png_file(w, h, 2, 8, interlace, image, first_filter=3),
+               expected_form(image, w, h, 2, 8))
+    # Every row against the one above it, across every refill.
+    for kind in (2, 4):
+        wr.add("large_rgb_filter%d" % kind, png_file(w, h, 2, 8, 0, image, first_filter=kind, filter_step=0),
+               expected_form(image, w, h, 2, 8))
+    wide = make_image(151, 300, 6, 16, 4243)  # rows of 1 + 1208 bytes
+    wr.add("large_rgba16_plain", png_file(151, 300, 6, 16, 0, wide), expected_form(wide, 151, 300, 6, 16))
+
+    # The data ends well past the first refill: within a Paeth row (its missing bytes taken as
+    # zero before unfiltering), or where a row ends; the rows after it stay zero.
+    head = ihdr(w, h, 8, 2)
+    end = chunk(b"IEND", b"")
+    stride = 3 * w + 1
+    data = scanlines(image, w, h, 2, 8, 0, first_filter=4)
+    for name, cut in [("large_ends_in_row", stride * 230 + 700), ("large_ends_after_row", stride * 240)]:
+        rows, prev = [], bytes(stride - 1)
+        for y in range(h):
+            part = data[y * stride:(y + 1) * stride][: max(0, cut - y * stride)]
+            if not part:
+                rows.append([(0, 0, 0)] * w)
+                continue
+            raw = unfilter_row(part[0], part[1:] + bytes(stride - len(part)), prev, 3)
+            rows.append([tuple(raw[3 * x:3 * x + 3]) for x in range(w)])
+            prev = raw
+        wr.add(name, SIGNATURE + head + chunk(b"IDAT", zlib.compress(data[:cut])) + end, expected_form(rows, w, h, 2, 8))
+    # A damaged block after many good rows: the zlib error is raised.
+    z = zlib.compressobj(6)
+    bad = z.compress(data[:stride * 250 + 100]) + z.flush(zlib.Z_FULL_FLUSH) + b"\x07" + bytes(16)
+    wr.error("large_bad_block", SIGNATURE + head + chunk(b"IDAT", bad) + end, "EPNGZLIBError")
+
+
 def main():
     out = sys.argv[1]
     os.makedirs(out, exist_ok=True)
     wr = Writer(out)
     matrix(wr)
     malformed(wr)
+    large(wr)
     wr.finish()
 
 
