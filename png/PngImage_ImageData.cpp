@@ -70,9 +70,23 @@ inline uint8_t Paeth(uint8_t a, uint8_t b, uint8_t c) {
 constexpr size_t kRowPadding = 8;
 inline __m128i LoadBytes(const uint8_t* p) { return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)); }
 inline __m128i LoadPixel(const uint8_t* p) { return _mm_unpacklo_epi8(LoadBytes(p), _mm_setzero_si128()); }
+// The first bpp bytes of v, through general registers (no trip through the stack).
 inline void StoreBytes(uint8_t* p, __m128i v, size_t bpp) {
   const uint64_t bytes = static_cast<uint64_t>(_mm_cvtsi128_si64(v));
-  std::memcpy(p, &bytes, bpp);
+  if (bpp == 8) {
+    std::memcpy(p, &bytes, 8);
+    return;
+  }
+  if (bpp >= 4) {
+    const uint32_t low = static_cast<uint32_t>(bytes);
+    std::memcpy(p, &low, 4);
+  }
+  if (bpp == 6 || bpp == 3 || bpp == 2) {
+    const size_t at = bpp == 6 ? 4 : 0;
+    const uint16_t pair = static_cast<uint16_t>(bytes >> (8 * at));
+    std::memcpy(p + at, &pair, 2);
+  }
+  if (bpp == 3) p[2] = static_cast<uint8_t>(bytes >> 16);
 }
 inline void StorePixel(uint8_t* p, __m128i v, size_t bpp) { StoreBytes(p, _mm_packus_epi16(v, v), bpp); }
 inline __m128i Abs16(__m128i v) { return _mm_max_epi16(v, _mm_sub_epi16(_mm_setzero_si128(), v)); }
@@ -98,15 +112,18 @@ void UnfilterPaethSimd(uint8_t* row, const uint8_t* prev, size_t n) {
   }
 }
 
+// In byte lanes: floor((a + b) / 2) is the rounded-up average less the low bit of a ^ b, and
+// the sum wraps as the filter wants. Three steps from one pixel to the next.
 template <size_t Bpp>
 void UnfilterAverageSimd(uint8_t* row, const uint8_t* prev, size_t n) {
-  const __m128i mask = _mm_set1_epi16(0xFF);
+  const __m128i one = _mm_set1_epi8(1);
   __m128i a = _mm_setzero_si128();
   for (size_t i = 0; i < n; i += Bpp) {
-    const __m128i b = LoadPixel(prev + i);
-    const __m128i x = LoadPixel(row + i);
-    a = _mm_and_si128(_mm_add_epi16(x, _mm_srli_epi16(_mm_add_epi16(a, b), 1)), mask);
-    StorePixel(row + i, a, Bpp);
+    const __m128i b = LoadBytes(prev + i);
+    const __m128i x = LoadBytes(row + i);
+    const __m128i up = _mm_add_epi8(x, _mm_avg_epu8(a, b));
+    a = _mm_sub_epi8(up, _mm_and_si128(_mm_xor_si128(a, b), one));
+    StoreBytes(row + i, a, Bpp);
   }
 }
 
