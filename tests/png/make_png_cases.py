@@ -332,6 +332,8 @@ def malformed(wr):
     first_row = zlib.compress(scanlines(image, 3, 3, 2, 8, 0)[:10])
     short = [list(image[0]), [(0, 0, 0)] * 3, [(0, 0, 0)] * 3]
     wr.add("data_ends_early", SIGNATURE + head + chunk(b"IDAT", first_row) + end, expected_form(short, 3, 3, 2, 8))
+    bad_check = first_row[:-4] + struct.pack(">I", zlib.adler32(first_row[:-4]) & 0xFFFFFFFF)
+    wr.error("data_ends_early_bad_check", SIGNATURE + head + chunk(b"IDAT", bad_check) + end, "EPNGZLIBError")
     # Palette transparency: one clear entry is a colour key; anything else is partial.
     keyed = [[(i % 4,) for i in range(y * 4, y * 4 + 4)] for y in range(4)]
     kpal = [(200, 10, 10), (10, 200, 10), (10, 10, 200), (250, 250, 250)]
@@ -382,6 +384,18 @@ def large(wr):
             rows.append([tuple(raw[3 * x:3 * x + 3]) for x in range(w)])
             prev = raw
         wr.add(name, SIGNATURE + head + chunk(b"IDAT", zlib.compress(data[:cut])) + end, expected_form(rows, w, h, 2, 8))
+    # Where the data ends early its check value is compared (wrong: the zlib error), also when
+    # the value is split over image-data chunks.
+    short = zlib.compress(data[:cut])
+    wrong = short[:-1] + bytes([short[-1] ^ 1])
+    wr.error("large_ends_bad_check", SIGNATURE + head + chunk(b"IDAT", wrong) + end, "EPNGZLIBError")
+    for name, parts, expect in [("split_check", [short[:-3], short[-3:-1], short[-1:]], True),
+                                ("split_check_bad", [wrong[:-2], wrong[-2:]], False)]:
+        body = SIGNATURE + head + b"".join(chunk(b"IDAT", q) for q in parts) + end
+        if expect:
+            wr.add("large_" + name, body, expected_form(rows, w, h, 2, 8))
+        else:
+            wr.error("large_" + name, body, "EPNGZLIBError")
     # A damaged block after many good rows: the zlib error is raised.
     z = zlib.compressobj(6)
     bad = z.compress(data[:stride * 250 + 100]) + z.flush(zlib.Z_FULL_FLUSH) + b"\x07" + bytes(16)
