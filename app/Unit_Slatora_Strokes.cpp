@@ -197,14 +197,17 @@ void TBlackBoard::Wipe(const TRect& L, const TRect& N, int32_t X, int32_t Y, int
   cv->Brush()->SetColor(c);
   cv->Polygon(std::span<const TPoint>(p.data(), p.size()));
 
-  // The same area off the tray dust: its row 0 is the page's last row.
-  HRGN rgn = CreatePolygonRgn(p.data(), static_cast<int>(p.size()), WINDING);
-  if (rgn == nullptr) return;
-  HBRUSH black = CreateSolidBrush(RGB(0, 0, 0));
-  OffsetRgn(rgn, 0, TrayHeight - ScreenHeight + 1);
-  FillRgn(Dust->TrayDust->Canvas()->Handle(), rgn, black);
-  DeleteObject(black);
-  DeleteObject(rgn);
+  // The same area off the tray dust: its row 0 is the page's last row. Filled as a polygon (the
+  // same pixels as its region) so that only the tray dust's few rows are scanned: the region of
+  // a sweep across a log's whole coordinate range would be some 66,000 rows tall.
+  for (TPoint& q : p) q.y += TrayHeight - ScreenHeight + 1;
+  HDC dust = Dust->TrayDust->Canvas()->Handle();
+  const int saved = SaveDC(dust);
+  SelectObject(dust, GetStockObject(NULL_PEN));
+  SelectObject(dust, GetStockObject(BLACK_BRUSH));
+  SetPolyFillMode(dust, WINDING);
+  Polygon(dust, p.data(), static_cast<int>(p.size()));
+  RestoreDC(dust, saved);
 }
 
 void TBlackBoard::Sweep(bool Long, int32_t X, int32_t Y, int32_t LastY, int32_t LastX, bool Smear) {

@@ -1,4 +1,5 @@
 // Chalk lines, taps, the side of the chalk, the erasers and the finger.
+#include <algorithm>
 #include <ctime>
 
 #include "board_support.h"
@@ -301,6 +302,71 @@ TEST_F(Strokes, EraserNearTheTrayWipesTheTrayDust) {
     b->FingerStroke(600, c.y, c.y, 800);
     EXPECT_EQ(PixelAt(dust, 700, 0), clWhite);
   }
+}
+
+// The area an eraser sweeps is the convex hull of its rectangle at the two ends; the tray dust
+// loses exactly the pixels of that hull's region (shifted: the tray dust's row 0 is the page's
+// last row), however far the ends lie from the screen (a log brings them to within 32768).
+std::vector<POINT> Hull(std::vector<POINT> pts) {
+  std::sort(pts.begin(), pts.end(), [](POINT a, POINT b) { return a.x < b.x || (a.x == b.x && a.y < b.y); });
+  auto cross = [](POINT o, POINT a, POINT b) {
+    return int64_t{a.x - o.x} * (b.y - o.y) - int64_t{a.y - o.y} * (b.x - o.x);
+  };
+  std::vector<POINT> h;
+  for (int pass = 0; pass < 2; ++pass) {
+    const size_t base = h.size();
+    for (const POINT& q : pts) {
+      while (h.size() >= base + 2 && cross(h[h.size() - 2], h.back(), q) <= 0) h.pop_back();
+      h.push_back(q);
+    }
+    h.pop_back();
+    std::reverse(pts.begin(), pts.end());
+  }
+  return h;
+}
+
+TEST_F(Strokes, SweepsWipeTheirHullOffTheTrayDust) {
+  const int W = b->ScreenWidth, H = b->ScreenHeight, M = 32768;
+  struct Case { bool longEraser; int x0, y0, x1, y1; };
+  const Case cases[] = {
+      {false, 300, H - 60, 340, H - 40},   {false, 340, H - 40, 300, H - 60}, {false, 300, H - 60, 260, H - 30},
+      {false, 260, H - 30, 300, H - 60},   {false, 100, H - 50, 700, H - 50}, {true, 500, H - 700, 420, H - 600},
+      {false, -M, -M, W + M, H + M},       {false, W + M, -M, -M, H + M},     {true, -M, H + M, W + M, -M},
+      {true, W + M, H + M, -M, -M},        {false, 400, -M, 410, H + M},      {false, -M, H - 45, W + M, H - 47},
+      {true, -M, H - 600, W + M, H - 650}, {false, 20, -M, 780, -M + 5},
+  };
+  TBitmap* dust = b->Dust->TrayDust;
+  TBitmap expected;
+  expected.SetPixelFormat(dust->PixelFormat());
+  expected.SetSize(dust->Width(), dust->Height());
+  int clearing = 0;
+  for (const Case& c : cases) {
+    const TRect r0 = c.longEraser ? Rect(c.x0, c.y0, c.x0 + 88, c.y0 + 640) : Rect(c.x0 - 64, c.y0 - 18, c.x0 + 64, c.y0 + 36);
+    const TRect r1 = c.longEraser ? Rect(c.x1, c.y1, c.x1 + 88, c.y1 + 640) : Rect(c.x1 - 64, c.y1 - 18, c.x1 + 64, c.y1 + 36);
+    const int dy = b->TrayHeight - H + 1;
+    std::vector<POINT> hull = Hull({{r0.left, r0.top + dy}, {r0.right, r0.top + dy}, {r0.left, r0.bottom + dy},
+                                    {r0.right, r0.bottom + dy}, {r1.left, r1.top + dy}, {r1.right, r1.top + dy},
+                                    {r1.left, r1.bottom + dy}, {r1.right, r1.bottom + dy}});
+    for (TBitmap* t : {dust, &expected}) {
+      t->Canvas()->Brush()->SetColor(clWhite);
+      t->Canvas()->FillRect(Rect(0, 0, t->Width(), t->Height()));
+    }
+    HRGN rgn = CreatePolygonRgn(hull.data(), static_cast<int>(hull.size()), WINDING);
+    HBRUSH black = CreateSolidBrush(RGB(0, 0, 0));
+    FillRgn(expected.Canvas()->Handle(), rgn, black);
+    DeleteObject(black);
+    DeleteObject(rgn);
+    if (c.longEraser) b->LongEraseStroke(c.x1, c.y1, c.y0, c.x0);
+    else b->EraseStroke(c.x1, c.y1, c.y0, c.x0);
+    int cleared = 0;
+    for (int y = 0; y < dust->Height(); ++y)
+      for (int x = 0; x < dust->Width(); ++x) {
+        ASSERT_EQ(PixelAt(dust, x, y), PixelAt(&expected, x, y)) << c.x0 << "," << c.y0 << " to " << c.x1 << "," << c.y1 << " at " << x << "," << y;
+        cleared += PixelAt(dust, x, y) == clBlack;
+      }
+    clearing += cleared > 0;
+  }
+  EXPECT_EQ(clearing, 13);  // all but the sweep far above the screen
 }
 
 }  // namespace
