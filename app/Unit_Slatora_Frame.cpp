@@ -2,6 +2,7 @@
 // the arrows, the page number, the recording markers and the grid; then the tool cursor.
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "DXDraws.h"
 #include "Math.h"
@@ -66,6 +67,24 @@ struct TBlackBoard::ComposedPage {
   const void* page = nullptr;
   uint64_t pageStamp = 0;
   TBoardPatternSource grid;
+
+  // What the back surface holds, as of its stamp: this page with the areas drawnOver drawn over
+  // it since (only while backKnown). A frame then puts back just those areas.
+  bool backKnown = false;
+  const void* back = nullptr;
+  uint64_t backStamp = 0;
+  std::vector<TRect> drawnOver;
+
+  bool BackUnchanged(TDirectDrawSurface* Surface) const {
+    return backKnown && back == Surface->IDDSurface() && backStamp == Surface->ContentStamp();
+  }
+  void DrawnOver(const TRect& r) {
+    if (!surface) return;
+    const TRect part = Rect(std::max(r.left, 0), std::max(r.top, 0), std::min(r.right, surface->Width()),
+                            std::min(r.bottom, surface->Height()));
+    if (part.left < part.right && part.top < part.bottom) drawnOver.push_back(part);
+  }
+  void DrawnOver(int32_t X, int32_t Y, int32_t W, int32_t H) { DrawnOver(Rect(X, Y, X + W, Y + H)); }
 };
 
 namespace {
@@ -88,6 +107,56 @@ TRect Intersection(const TRect& a, const TRect& b) {
 }
 
 bool IsEmpty(const TRect& r) { return r.left >= r.right || r.top >= r.bottom; }
+
+constexpr size_t kMostAreasPutBack = 4096;
+
+int64_t Area(const TRect& r) { return int64_t(r.right - r.left) * (r.bottom - r.top); }
+
+TRect Join(const TRect& a, const TRect& b) {
+  return Rect(std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+              std::max(a.bottom, b.bottom));
+}
+
+// Areas that overlap, or lie so near that one copy of both costs less than two, become one.
+std::vector<TRect> JoinNearAreas(std::vector<TRect> areas) {
+  constexpr int64_t kCopyCost = 256;  // pixels a copy of its own is worth
+  std::sort(areas.begin(), areas.end(), [](const TRect& a, const TRect& b) { return a.top < b.top; });
+  std::vector<TRect> joined;
+  for (const TRect& r : areas) {
+    TRect cur = r;
+    // Only the last few joined areas can still be near: they are ordered by their tops.
+    for (size_t i = joined.size(); i-- > 0 && joined.size() - i <= 8;) {
+      const TRect both = Join(joined[i], cur);
+      if (Area(both) <= Area(joined[i]) + Area(cur) + kCopyCost) {
+        cur = both;
+        joined.erase(joined.begin() + static_cast<ptrdiff_t>(i));
+        i = joined.size();
+      }
+    }
+    joined.push_back(cur);
+  }
+  return joined;
+}
+
+// The bounds of a rotated draw (as the drawing layer places its corners), a little wider.
+TRect RotatedBounds(int32_t X, int32_t Y, int32_t W, int32_t H, double CenterX, double CenterY, int32_t Angle) {
+  const double a = (Angle & 255) * 2.0 * M_PI / 256.0, ca = std::cos(a), sa = std::sin(a);
+  double minX = 0, minY = 0, maxX = 0, maxY = 0;
+  bool first = true;
+  for (const double cx0 : {0.0, double(W)})
+    for (const double cy0 : {0.0, double(H)}) {
+      const double cx = std::trunc(cx0 - CenterX * W), cy = std::trunc(cy0 - CenterY * H);
+      const double rx = cx * ca - cy * sa, ry = cx * sa + cy * ca;
+      minX = first ? rx : std::min(minX, rx);
+      maxX = first ? rx : std::max(maxX, rx);
+      minY = first ? ry : std::min(minY, ry);
+      maxY = first ? ry : std::max(maxY, ry);
+      first = false;
+    }
+  constexpr double kMargin = 2;
+  return Rect(X + static_cast<int32_t>(std::floor(minX - kMargin)), Y + static_cast<int32_t>(std::floor(minY - kMargin)),
+              X + static_cast<int32_t>(std::ceil(maxX + kMargin)), Y + static_cast<int32_t>(std::ceil(maxY + kMargin)));
+}
 
 // The grid's pattern drawn at (0, 0), only where it meets Area.
 void DrawGridPart(TDirectDrawSurface* Dest, const TBoardPatternSource& Grid, const TRect& Area) {
@@ -145,7 +214,19 @@ bool TBlackBoard::DrawComposedPage(TDirectDrawSurface* Surface, const TBoardPatt
   c.page = page->HandleIdentity();
   c.pageStamp = stamp;
   c.grid = Grid;
-  Surface->Draw(0, 0, kept->ClientRect(), kept, false);
+  // The back surface gets back the composed page where it was drawn over or changed; anything
+  // else drawn on it since, or too many areas, and it is copied whole.
+  const bool restore = c.BackUnchanged(Surface) && c.drawnOver.size() <= kMostAreasPutBack &&
+                       !(changed.left == 0 && changed.top == 0 && changed.right == w && changed.bottom == h);
+  c.backKnown = false;
+  if (restore) {
+    if (!IsEmpty(changed)) c.drawnOver.push_back(changed);
+    for (const TRect& r : JoinNearAreas(c.drawnOver)) Surface->Draw(r.left, r.top, r, kept, false);
+  } else {
+    Surface->Draw(0, 0, kept->ClientRect(), kept, false);
+  }
+  c.drawnOver.clear();
+  c.back = Surface->IDDSurface();
   return true;
 }
 
@@ -164,6 +245,11 @@ void TBlackBoard::PaintFrame() {
   }
   if (!GridOn || gridInPage) composed = DrawComposedPage(surface, GridOn ? grid : TBoardPatternSource{});
   gridInPage = composed && GridOn && grid.Surface;
+  // What this frame draws over the composed page, to be put back before the next one.
+  ComposedPage* record = composed ? Composed.get() : nullptr;
+  auto over = [&](int32_t X, int32_t Y, int32_t w, int32_t h) {
+    if (record) record->DrawnOver(X, Y, w, h);
+  };
   int32_t markerBottom = 0;  // the recording markers lie above this row
   auto drawGrid = [&] {
     if (!GridOn) return;
@@ -187,8 +273,10 @@ void TBlackBoard::PaintFrame() {
     for (int i = 0; i < Dust->Count(); ++i) {
       const TKona* k = Dust->Get(i);
       canvas->SetPixels(k->X, k->Y, k->Color);
+      over(k->X, k->Y, 1, 1);
     }
     HDC dc = canvas->Handle();
+    // The tray's rows lie below the page: nothing drawn there needs putting back.
     BitBlt(dc, 0, H - T, W, T, Tray->Canvas()->Handle(), 0, 0, SRCCOPY);
     if ((Tool == tlChalk || Tool == tlFinger) && ValidChalk(Chalk->Index)) {
       // The chalk in hand is lifted out of the tray.
@@ -197,6 +285,7 @@ void TBlackBoard::PaintFrame() {
       StretchBlt(dc, r.left - 5, H - T, r.right - r.left + 5, T, TrayStrip->Canvas()->Handle(), 0, 0, TrayStrip->Width(),
                  TrayStrip->Height(), SRCCOPY);
       BlitBlackTransparent(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, c->Picture->Canvas()->Handle(), 0, 0);
+      over(r.left, r.top, r.right - r.left, r.bottom - r.top);
     }
     TBoardPictureItem* prev = ImageList->Find(CurrentPage == 1 ? "nonprev" : "prev");
     TBoardPictureItem* next = ImageList->Find(CurrentPage < PageCount || LastPageDrawn == 1 ? "next" : "nonnext");
@@ -218,6 +307,7 @@ void TBlackBoard::PaintFrame() {
       canvas->Pen()->SetColor(static_cast<TColor>(0x0000FF));
       const int32_t h = canvas->TextHeight("R");
       markerBottom = 10 + 2 * h + 4;
+      over(0, 0, W, markerBottom);
       canvas->Ellipse(15, 15, h + 5, h + 5);
       canvas->Brush()->SetStyle(bsClear);
       canvas->TextOut(10, 10, "   REC");
@@ -231,6 +321,7 @@ void TBlackBoard::PaintFrame() {
       canvas->Font()->SetStyle(TFontStyles{fsBold});
       const int32_t h = canvas->TextHeight("P");
       markerBottom = 10 + 2 * h + 4;
+      over(0, 0, W, markerBottom);
       canvas->Polygon({Point(10, 10), Point(static_cast<int32_t>(Round(h / 2.0L * 1.5L)) + 10, h / 2 + 10),
                        Point(10, h + 10)});
       canvas->Brush()->SetStyle(bsClear);
@@ -248,59 +339,99 @@ void TBlackBoard::PaintFrame() {
   trayDust->Picture()->Assign(Dust->TrayDust);
   ImageList->Restore();
   trayDust->Draw(surface, 0, H - T - 1, 0);
+  over(0, H - T - 1, trayDust->Width(), trayDust->Height());
 
   TBoardPictureItem* eraser = ImageList->Find("eraser");
   TBoardPictureItem* longEraser = ImageList->Find("longEraser");
   TBoardPictureItem* ruler = ImageList->Find("icontri");
-  if (Tool != tlEraser) eraser->Draw(surface, EraserRect.left, EraserRect.top, 0);
+  if (Tool != tlEraser) {
+    eraser->Draw(surface, EraserRect.left, EraserRect.top, 0);
+    over(EraserRect.left, EraserRect.top, eraser->Width(), eraser->Height());
+  }
   const int32_t x = EraserRect.left - (longEraser->Width() + 10);
   if (Tool != tlLongEraser) longEraser->Draw(surface, x, H - T, 0);
   if (Tool != tlRuler) ruler->Draw(surface, x - ruler->Width() - 10, H - T, 0);
+  if (record) {
+    record->backKnown = true;
+    record->backStamp = surface->ContentStamp();
+  }
 }
 
 void TBlackBoard::DrawToolCursor(const TPoint& P) {
   if (!DXDraw || !ImageList || !DXDraw->CanDraw()) return;
   const int32_t H = ScreenHeight, T = TrayHeight;
   TDirectDrawSurface* surface = DXDraw->Surface();
+  // Drawn over a frame the board knows, its areas are added to those to put back.
+  ComposedPage* record = Composed && Composed->BackUnchanged(surface) ? Composed.get() : nullptr;
+  if (Composed) Composed->backKnown = false;
+  auto over = [&](const TRect& r) {
+    if (record) record->DrawnOver(r);
+  };
+  auto drawItem = [&](TBoardPictureItem* item, int32_t X, int32_t Y) {
+    item->Draw(surface, X, Y, 0);
+    over(Rect(X, Y, X + item->Width(), Y + item->Height()));
+  };
+  auto drawRotated = [&](TBoardPictureItem* item, bool alpha, int32_t X, int32_t Y, int32_t w, int32_t h,
+                         double cx, double cy, int32_t angle) {
+    if (alpha)
+      item->DrawRotateAlpha(surface, X, Y, w, h, 0, cx, cy, angle, 128);
+    else
+      item->DrawRotate(surface, X, Y, w, h, 0, cx, cy, angle);
+    over(RotatedBounds(X, Y, w, h, cx, cy, angle));
+  };
+  auto drawAlpha = [&](TBoardPictureItem* item, const TRect& r) {
+    item->DrawAlpha(surface, r, 0, 128);
+    over(r);
+  };
+  auto done = [&] {
+    if (!record) return;
+    record->backKnown = true;
+    record->backStamp = surface->ContentStamp();
+  };
   if (P.y >= H - T) {
-    TBoardPictureItem* finger = ImageList->Find("finger");
-    finger->Draw(surface, P.x - finger->Width() / 2, P.y, 0);
+    drawItem(ImageList->Find("finger"), P.x - ImageList->Find("finger")->Width() / 2, P.y);
+    done();
     return;
   }
   if (PictureWaiting) {
     TDirectDrawSurfaceCanvas* canvas = surface->Canvas();
     try {
+      const char* const hint = "左クリックで描画　右クリックで中止";
       canvas->Brush()->SetColor(clBlack);
       canvas->Font()->SetColor(clWhite);
       canvas->Font()->SetSize(12);
-      canvas->TextOut(P.x, P.y - canvas->TextHeight("A"), "左クリックで描画　右クリックで中止");
+      const int32_t th = canvas->TextHeight("A");
+      canvas->TextOut(P.x, P.y - th, hint);
+      // Wide enough for glyphs reaching past their advance.
+      over(Rect(P.x - th, P.y - 2 * th, P.x + canvas->TextWidth(hint) + th, P.y + th));
     } catch (...) {
       canvas->Release();
       throw;
     }
     canvas->Release();
-    ImageList->Find("DragPic")->Draw(surface, P.x, P.y, 0);
+    drawItem(ImageList->Find("DragPic"), P.x, P.y);
+    done();
     return;
   }
   switch (Tool) {
     case tlChalk: {
       TBoardPictureItem* tool = ImageList->Find("NowTool");
       if (Chalk->Mode == 2)
-        tool->DrawRotate(surface, P.x, P.y, tool->Width(), tool->Height(), 0, 0.5, 0.5, DrawAngle256(Chalk->Angle));
+        drawRotated(tool, false, P.x, P.y, tool->Width(), tool->Height(), 0.5, 0.5, DrawAngle256(Chalk->Angle));
       else if (Chalk->Mode <= 3)
-        tool->DrawRotate(surface, P.x + 1, P.y - 5, tool->Width(), tool->Height(), 0, 0, 0, 32);
+        drawRotated(tool, false, P.x + 1, P.y - 5, tool->Width(), tool->Height(), 0, 0, 32);
       break;
     }
     case tlEraser: {
       TBoardPictureItem* eraser = ImageList->Find("eraser");
-      eraser->Draw(surface, P.x - eraser->Width() / 2, P.y - eraser->Height() / 2, 0);
+      drawItem(eraser, P.x - eraser->Width() / 2, P.y - eraser->Height() / 2);
       break;
     }
     case tlFinger:
-      ImageList->Find("finger")->Draw(surface, P.x - 10, P.y - 5, 0);
+      drawItem(ImageList->Find("finger"), P.x - 10, P.y - 5);
       break;
     case tlLongEraser:
-      ImageList->Find("longEraser")->Draw(surface, P.x, P.y, 0);
+      drawItem(ImageList->Find("longEraser"), P.x, P.y);
       break;
     case tlRuler: {
       TBoardPictureItem* triangle = ImageList->Find("trijogi");
@@ -308,9 +439,9 @@ void TBlackBoard::DrawToolCursor(const TPoint& P) {
       TBoardPictureItem* tool = ImageList->Find("NowTool");
       const int32_t hN = tool->Height();
       if (RulerAnchored == 0) {
-        triangle->DrawAlpha(surface, Rect(P.x, P.y, P.x + triangle->Width(), P.y + triangle->Height()), 0, 128);
-        marks->Draw(surface, P.x, P.y, 0);
-        tool->Draw(surface, P.x, P.y - hN / 2, 0);
+        drawAlpha(triangle, Rect(P.x, P.y, P.x + triangle->Width(), P.y + triangle->Height()));
+        drawItem(marks, P.x, P.y);
+        drawItem(tool, P.x, P.y - hN / 2);
         break;
       }
       const TPoint A = Point(Chalk->LastX, Chalk->LastY);
@@ -323,13 +454,14 @@ void TBlackBoard::DrawToolCursor(const TPoint& P) {
         w = static_cast<int32_t>(Trunc(tw * s));
         h = static_cast<int32_t>(Trunc(th * s));
       }
-      triangle->DrawRotateAlpha(surface, A.x, A.y, w, h, 0, 0, 0, angle, 128);
-      marks->DrawRotate(surface, A.x, A.y, w, h, 0, 0, 0, angle);
-      tool->Draw(surface, P.x, P.y - hN / 2, 0);
-      tool->DrawAlpha(surface, Rect(A.x, A.y - hN / 2, A.x + tool->Width(), A.y - hN / 2 + hN), 0, 128);
+      drawRotated(triangle, true, A.x, A.y, w, h, 0, 0, angle);
+      drawRotated(marks, false, A.x, A.y, w, h, 0, 0, angle);
+      drawItem(tool, P.x, P.y - hN / 2);
+      drawAlpha(tool, Rect(A.x, A.y - hN / 2, A.x + tool->Width(), A.y - hN / 2 + hN));
       break;
     }
     default:
       break;
   }
+  done();
 }

@@ -169,6 +169,8 @@ class TDirectDrawSurface : public TDirectX {
   void SetSystemMemory(bool Value) { FSystemMemory = Value; }
   bool HasClipper() const { return FHasClipper; }
   int32_t LockCount() const { return FLockCount; }
+  // Equal stamps: the pixels have not changed between the two looks.
+  uint64_t ContentStamp() const { return DirectDrawSurfaceContentStamp(FIDDSurface); }
 
   bool Blt(const TRect& DestRect, TDirectDrawSurface* Source, const TRect& SrcRect, DWORD Flags, const DDBLTFX& DF);
   bool BltFast(int32_t X, int32_t Y, TDirectDrawSurface* Source, const TRect& SrcRect, DWORD Flags);

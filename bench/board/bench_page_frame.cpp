@@ -60,7 +60,7 @@ TPictureCollectionItem* AddPicture(TDXImageList* images, const char* name, int w
 }  // namespace
 
 int main(int argc, char** argv) {
-  // "frame" or "turn" runs that part alone (for a profile of it).
+  // "frame" or "turn" runs that part alone (for a profile of it); BENCH_RUNS sets the frames timed.
   const std::string only = argc > 1 ? argv[1] : "";
   char dir[] = "/tmp/bench_page_frame_XXXXXX";
   if (!mkdtemp(dir)) return 1;
@@ -177,7 +177,7 @@ int main(int argc, char** argv) {
       layerFrame();
       copy();
     }
-    const int runs = 60;
+    const int runs = getenv("BENCH_RUNS") ? atoi(getenv("BENCH_RUNS")) : 60;
     const Timing copyMs = Median(runs, copy);
     const Timing layerMs = Median(runs, layerFrame);
     boardFrame.record = true;

@@ -329,6 +329,11 @@ HRESULT WINAPI DirectDrawEnumerateA(LPDDENUMCALLBACKA callback, LPVOID context);
 // surfaces), computed without touching the pixels; works while the surface is locked.
 HRESULT WINAPI DirectDrawColorToPixel(LPDIRECTDRAWSURFACE7 surface, COLORREF color, DWORD* pixel);
 
+// A stamp of the surface's pixels: the same stamp again means they have not changed since, by
+// any surface object on them. The screen, and a surface locked or with its DC out, answer a new
+// stamp every time.
+uint64_t WINAPI DirectDrawSurfaceContentStamp(LPDIRECTDRAWSURFACE7 surface);
+
 // The primary surface (DDSCAPS_PRIMARYSURFACE, no size) is the screen: its pixels are the
 // screen's framebuffer (at depths below 32 bits a copy of it in that depth, converted when it
 // changes), and what is drawn on it is presented at once. With a clipper bound to a window a

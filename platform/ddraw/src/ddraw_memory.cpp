@@ -189,11 +189,22 @@ bool SameFormat(const DDPIXELFORMAT& a, const DDPIXELFORMAT& b) {
 }
 
 // The pixel memory, shared by a surface and its duplicates: its own, or the screen's.
+uint64_t NextContentStamp() {
+  static std::atomic<uint64_t> counter{0};
+  return counter.fetch_add(1, std::memory_order_relaxed) + 1;
+}
+
 struct PixelStore {
   uint8_t* bits = nullptr;
   size_t size = 0;
   std::unique_ptr<uint8_t[]> owned;
   std::shared_ptr<void> screen;
+  // Renewed by every write through a surface on these pixels; writers counts the locks and DCs
+  // out on them, through which anything may change them.
+  uint64_t stamp = NextContentStamp();
+  int writers = 0;
+
+  void Touch() { stamp = NextContentStamp(); }
 
   static std::shared_ptr<PixelStore> Allocate(uint64_t size) {
     auto store = std::make_shared<PixelStore>();
@@ -271,7 +282,7 @@ class MemorySurface final : public RefCounted<IDirectDrawSurface7> {
     *format = format_;
     return DD_OK;
   }
-  HRESULT Lock(LPRECT rect, LPDDSURFACEDESC2 desc, DWORD, HANDLE) override {
+  HRESULT Lock(LPRECT rect, LPDDSURFACEDESC2 desc, DWORD flags, HANDLE) override {
     if (!desc || desc->dwSize != sizeof(DDSURFACEDESC2)) return DDERR_INVALIDPARAMS;
     if (CheckLost()) return DDERR_SURFACELOST;
     if (Busy()) return DDERR_SURFACEBUSY;
@@ -283,6 +294,11 @@ class MemorySurface final : public RefCounted<IDirectDrawSurface7> {
       lockRect_ = *rect;
     }
     locked_ = true;
+    // A lock for reading promises to leave the pixels as they are.
+    if (!(flags & DDLOCK_READONLY)) {
+      lockedStore_ = store_;
+      ++lockedStore_->writers;
+    }
     Describe(desc, true);
     desc->lpSurface = start;
     return DD_OK;
@@ -290,6 +306,10 @@ class MemorySurface final : public RefCounted<IDirectDrawSurface7> {
   HRESULT Unlock(LPRECT) override {
     if (!locked_) return DDERR_NOTLOCKED;
     locked_ = false;
+    if (!lockedStore_) return DD_OK;
+    --lockedStore_->writers;
+    lockedStore_->Touch();
+    lockedStore_.reset();
     Publish({lockRect_});
     return DD_OK;
   }
@@ -332,10 +352,17 @@ class MemorySurface final : public RefCounted<IDirectDrawSurface7> {
     }
     // What a lost surface held is gone.
     std::memset(store_->bits, 0, store_->size);
+    store_->Touch();
     lost_ = false;
     return DD_OK;
   }
   void Lose() { lost_ = true; }
+  // The screen's pixels change outside DirectDraw (windows are drawn on them), and pixels with a
+  // lock or DC out may change at any moment: those get a new stamp at every look.
+  uint64_t ContentStamp() {
+    if (screen_ || CheckLost() || store_->writers > 0) return NextContentStamp();
+    return store_->stamp;
+  }
 
   HRESULT Blt(LPRECT destRect, IDirectDrawSurface7* source, LPRECT srcRect, DWORD flags, LPDDBLTFX fx) override {
     if (CheckLost()) return DDERR_SURFACELOST;
@@ -355,6 +382,7 @@ class MemorySurface final : public RefCounted<IDirectDrawSurface7> {
           uint8_t* row = RowAt(y);
           for (LONG x = clipped.left; x < clipped.right; ++x) WriteAt(row + x * bpp, bpp, value);
         }
+      store_->Touch();
       Publish(areas);
       return DD_OK;
     }
@@ -380,6 +408,7 @@ class MemorySurface final : public RefCounted<IDirectDrawSurface7> {
     for (const RECT& clipped : areas)
       Copy(dest, clipped, *src, from, useKey, key, (ddfx & DDBLTFX_MIRRORLEFTRIGHT) != 0,
            (ddfx & DDBLTFX_MIRRORUPDOWN) != 0);
+    store_->Touch();
     Publish(areas);
     return DD_OK;
   }
@@ -402,6 +431,7 @@ class MemorySurface final : public RefCounted<IDirectDrawSurface7> {
     const bool useKey = (flags & DDBLTFAST_SRCCOLORKEY) != 0;
     if (useKey && !src->hasKey_) return DDERR_NOCOLORKEY;
     Copy(dest, dest, *src, from, useKey, src->key_.dwColorSpaceLowValue, false, false);
+    store_->Touch();
     Publish({dest});
     return DD_OK;
   }
@@ -419,6 +449,8 @@ class MemorySurface final : public RefCounted<IDirectDrawSurface7> {
     HDC h = gdi::CreateSurfaceDC(s, keep, true);
     if (!h) return DDERR_CANTCREATEDC;
     dc_ = h;
+    dcStore_ = store_;
+    ++dcStore_->writers;
     *dc = h;
     return DD_OK;
   }
@@ -426,6 +458,9 @@ class MemorySurface final : public RefCounted<IDirectDrawSurface7> {
     if (!dc_ || dc != dc_) return DDERR_NODC;
     DeleteDC(dc_);
     dc_ = nullptr;
+    --dcStore_->writers;
+    dcStore_->Touch();
+    dcStore_.reset();
     Publish({Whole()});
     return DD_OK;
   }
@@ -474,6 +509,8 @@ class MemorySurface final : public RefCounted<IDirectDrawSurface7> {
       CopyPixels(*chain_.front()->store_, *store_);
       for (size_t i = 0; i + 1 < chain_.size(); ++i) CopyPixels(*chain_[i + 1]->store_, *chain_[i]->store_);
       CopyPixels(front, *chain_.back()->store_);
+      store_->Touch();
+      for (MemorySurface* b : chain_) b->store_->Touch();
       Publish({Whole()});
       return DD_OK;
     }
@@ -658,19 +695,13 @@ class MemorySurface final : public RefCounted<IDirectDrawSurface7> {
       columns[static_cast<size_t>(x - clipped.left)] =
           static_cast<int32_t>(mirrorX ? from.right - 1 - i : from.left + i);
     }
-    // Whole rows onto the screen go around the cache; the screen surface is never its own source
-    // here (that copy reads from a snapshot).
-    const bool stream = screen_ && !converted_ && !useKey && !mirrorX && sw == dw && columns.size() * bpp >= 4096;
     for (LONG y = clipped.top; y < clipped.bottom; ++y) {
       const int64_t j = (y - dest.top) * sh / dh;
       const int64_t sy = mirrorY ? from.bottom - 1 - j : from.top + j;
       const uint8_t* srow = srcBits + static_cast<ptrdiff_t>(sy) * src.pitch_;
       uint8_t* drow = RowAt(y);
       if (!useKey && !mirrorX && sw == dw) {
-        if (stream)
-          winplat::ddraw::StreamRow(drow + clipped.left * bpp, srow + columns[0] * bpp, columns.size() * bpp);
-        else
-          std::memmove(drow + clipped.left * bpp, srow + columns[0] * bpp, columns.size() * bpp);
+        std::memmove(drow + clipped.left * bpp, srow + columns[0] * bpp, columns.size() * bpp);
         continue;
       }
       if (bpp == 4 && !mirrorX && sw == dw) {
@@ -685,7 +716,6 @@ class MemorySurface final : public RefCounted<IDirectDrawSurface7> {
         WriteAt(drow + (clipped.left + static_cast<LONG>(c)) * bpp, bpp, v);
       }
     }
-    if (stream) winplat::ddraw::StreamFence();
   }
 
   bool DescribeForGdi(gdi::Surface& s, std::vector<RGBQUAD>& colors) const {
@@ -739,6 +769,8 @@ class MemorySurface final : public RefCounted<IDirectDrawSurface7> {
   RECT lockRect_{};
   DDCOLORKEY key_{};
   HDC dc_ = nullptr;
+  // The pixels a lock or a DC was given out on (a flip may move store_ meanwhile).
+  std::shared_ptr<PixelStore> lockedStore_, dcStore_;
   LPDIRECTDRAWPALETTE palette_ = nullptr;
   LPDIRECTDRAWCLIPPER clipper_ = nullptr;
   std::vector<MemorySurface*> chain_;  // back buffers of a flipping chain (owned references)
@@ -908,6 +940,11 @@ HRESULT WINAPI DirectDrawCreate(GUID* guid, LPDIRECTDRAW7* directDraw, IUnknown*
 HRESULT WINAPI DirectDrawColorToPixel(LPDIRECTDRAWSURFACE7 surface, COLORREF color, DWORD* pixel) {
   if (!surface || !pixel) return DDERR_INVALIDPARAMS;
   return dynamic_cast<MemorySurface*>(surface)->ColorToPixel(color, pixel) ? DD_OK : DDERR_INVALIDPIXELFORMAT;
+}
+
+uint64_t WINAPI DirectDrawSurfaceContentStamp(LPDIRECTDRAWSURFACE7 surface) {
+  auto* s = dynamic_cast<MemorySurface*>(surface);
+  return s ? s->ContentStamp() : NextContentStamp();
 }
 
 void DirectDrawLoseSurface(LPDIRECTDRAWSURFACE7 surface) {

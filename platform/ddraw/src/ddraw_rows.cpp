@@ -82,20 +82,6 @@ __attribute__((target("avx2"))) void KeyedRowAvx2(uint32_t* to, const uint32_t* 
   KeyedRowPlain(to + i, from + i, count - i, mask, key);
 }
 
-void StreamRowSse2(uint8_t* to, const uint8_t* from, size_t bytes) {
-  // Up to the first 16-byte boundary of the destination with ordinary stores.
-  const size_t head = std::min(bytes, (16 - (reinterpret_cast<uintptr_t>(to) & 15)) & 15);
-  std::memcpy(to, from, head);
-  size_t i = head;
-  for (; i + 64 <= bytes; i += 64)
-    for (int j = 0; j < 4; ++j)
-      _mm_stream_si128(reinterpret_cast<__m128i*>(to + i + 16 * j),
-                       _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i + 16 * j)));
-  for (; i + 16 <= bytes; i += 16)
-    _mm_stream_si128(reinterpret_cast<__m128i*>(to + i), _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i)));
-  std::memcpy(to + i, from + i, bytes - i);
-}
-
 int Supported() { return __builtin_cpu_supports("avx2") ? 2 : 1; }
 
 #else
@@ -114,22 +100,6 @@ int SetVectorLevel(int level) {
   const int best = Supported();
   g_level = level < 0 ? 0 : level > best ? best : level;
   return g_level;
-}
-
-void StreamRow(uint8_t* to, const uint8_t* from, size_t bytes) {
-#if defined(__x86_64__)
-  if (g_level.load(std::memory_order_relaxed) >= 1) {
-    StreamRowSse2(to, from, bytes);
-    return;
-  }
-#endif
-  std::memcpy(to, from, bytes);
-}
-
-void StreamFence() {
-#if defined(__x86_64__)
-  _mm_sfence();
-#endif
 }
 
 void KeyedRow32(uint32_t* to, const uint32_t* from, size_t count, uint32_t mask, uint32_t key) {

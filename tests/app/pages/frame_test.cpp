@@ -341,6 +341,124 @@ TEST_F(Frame, KeptPageFollowsEveryChangeOfPageGridAndColour) {
   }
 }
 
+// The back surface's pixels, read without changing its stamp.
+std::vector<uint32_t> BackPixels(TDXDraw* draw) {
+  TDirectDrawSurface* s = draw->Surface();
+  DDSURFACEDESC2 d{};
+  d.dwSize = sizeof d;
+  std::vector<uint32_t> out;
+  if (s->IDDSurface()->Lock(nullptr, &d, DDLOCK_READONLY | DDLOCK_WAIT, nullptr) != DD_OK) return out;
+  for (DWORD y = 0; y < d.dwHeight; ++y) {
+    const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(d.lpSurface) + y * d.lPitch);
+    for (DWORD x = 0; x < d.dwWidth; ++x) out.push_back(row[x] & 0xFFFFFF);
+  }
+  s->IDDSurface()->Unlock(nullptr);
+  return out;
+}
+
+// A frame puts back only what the frame before drew over the page; each frame of a run of
+// changes must equal the same frame painted on a cleared surface.
+TEST_F(Frame, EachFrameEqualsTheFramePaintedWhole) {
+  auto addDust = [&](int x, int y, TColor c) {
+    auto* k = new TKona();
+    k->X = x;
+    k->Y = y;
+    k->Color = c;
+    board->Dust->Add(k);
+  };
+  for (int i = 0; i < 60; ++i) addDust(30 + i * 16, 200 + (i * 37) % 300, clWhite);
+  TBitmap grid;
+  FillBitmap(&grid, W, H - 48, clBlack);
+  grid.Canvas()->Brush()->SetColor(clAqua);
+  for (int x = 0; x < W; x += 50) grid.Canvas()->FillRect(Rect(x, 0, x + 1, H - 48));
+  TPoint mouse = Point(400, 300);
+  bool cursor = true;
+  const struct Step {
+    const char* what;
+    std::function<void()> change;
+  } kSteps[] = {
+      {"the first frame", [] {}},
+      {"the same frame again", [] {}},
+      {"the dust falls",
+       [&] {
+         for (int i = 0; i < board->Dust->Count(); ++i) board->Dust->Get(i)->Y += 7;
+       }},
+      {"dust gone", [&] { board->Dust->Clear(); }},
+      {"the mouse moves", [&] { mouse = Point(700, 500); }},
+      {"the eraser", [&] { board->Tool = tlEraser; }},
+      {"the eraser moves", [&] { mouse = Point(10, 10); }},
+      {"the long eraser", [&] { board->Tool = tlLongEraser; }},
+      {"the finger", [&] { board->Tool = tlFinger; }},
+      {"the mouse over the tray", [&] { mouse = Point(500, H - 20); }},
+      {"the page number at the next arrow", [&] { mouse = Point(W - 5, H - 20); }},
+      {"the ruler, loose", [&] {
+         board->Tool = tlRuler;
+         mouse = Point(300, 300);
+       }},
+      {"the ruler anchored", [&] {
+         board->RulerAnchored = 1;
+         board->Chalk->LastX = 300;
+         board->Chalk->LastY = 300;
+         mouse = Point(700, 600);
+       }},
+      {"the ruler turned", [&] { mouse = Point(50, 620); }},
+      {"the ruler turned up and off the screen", [&] { mouse = Point(320, 2); }},
+      {"the chalk's side", [&] {
+         board->RulerAnchored = 0;
+         board->Tool = tlChalk;
+         board->Chalk->Mode = 2;
+         board->Chalk->Angle = 75;
+         mouse = Point(500, 400);
+       }},
+      {"the chalk's tip", [&] { board->Chalk->Mode = 1; }},
+      {"recording", [&] { board->LogState = 1; }},
+      {"playing", [&] { board->LogState = 2; }},
+      {"neither", [&] { board->LogState = 0; }},
+      {"a stroke", [&] {
+         board->Chalk->LastX = 100;
+         board->Chalk->LastY = 100;
+         board->ChalkLine(600, 380, true);
+       }},
+      {"the grid on", [&] {
+         Item("Grid")->Picture()->Assign(&grid);
+         images->Items()->Restore();
+         board->GridOn = 1;
+         for (int i = 0; i < 20; ++i) addDust(25 + i * 50, 150 + i * 9, clYellow);
+       }},
+      {"a stroke under the grid and dust in the tray", [&] {
+         board->ChalkLine(900, 100, true);
+         board->Dust->TrayDust->Canvas()->SetPixels(40, 2, clWhite);
+       }},
+      {"the picture waiting", [&] { board->PictureWaiting = 1; }},
+      {"the picture waiting moves", [&] { mouse = Point(20, 700); }},
+      {"no cursor", [&] {
+         board->PictureWaiting = 0;
+         cursor = false;
+       }},
+      {"the cursor again", [&] { cursor = true; }},
+      {"something else drawn on the frame", [&] {
+         draw->Surface()->FillRectAlpha(Rect(0, 0, W, H), clBlack, 128);
+       }},
+      {"a new page", [&] { ASSERT_TRUE(board->NextPage()); }},
+  };
+  for (const Step& step : kSteps) {
+    SCOPED_TRACE(step.what);
+    step.change();
+    board->PaintFrame();
+    if (cursor) board->DrawToolCursor(mouse);
+    const std::vector<uint32_t> shown = BackPixels(draw);
+    draw->Surface()->Fill(0);
+    board->PaintFrame();
+    if (cursor) board->DrawToolCursor(mouse);
+    const std::vector<uint32_t> whole = BackPixels(draw);
+    ASSERT_EQ(shown.size(), whole.size());
+    size_t wrong = 0, first = 0;
+    for (size_t i = 0; i < shown.size(); ++i)
+      if (shown[i] != whole[i] && wrong++ == 0) first = i;
+    EXPECT_EQ(wrong, 0u) << "first at " << first % W << "," << first / W;
+  }
+}
+
 TEST(RulerAngle, ShiftSnapsToEighthsOfATurn) {
   struct Case {
     double degrees, snapped;

@@ -1,5 +1,5 @@
 // The vector row copies of the blits equal the pixel-at-a-time copy: keyed 32-bit copies over
-// awkward widths and unaligned starts, and whole rows streamed onto the screen.
+// awkward widths and unaligned starts, and whole rows copied onto the screen.
 #include <gtest/gtest.h>
 
 #include <cstring>
