@@ -75,6 +75,11 @@ struct TBlackBoard::ComposedPage {
   uint64_t backStamp = 0;
   std::vector<TRect> drawnOver;
 
+  // The tray dust as last given to its picture, and that picture as it was then.
+  uint64_t trayDustStamp = 0;
+  const TGraphic* trayDustShown = nullptr;
+  uint64_t trayDustShownStamp = 0;
+
   bool BackUnchanged(TDirectDrawSurface* Surface) const {
     return backKnown && back == Surface->IDDSurface() && backStamp == Surface->ContentStamp();
   }
@@ -138,24 +143,47 @@ std::vector<TRect> JoinNearAreas(std::vector<TRect> areas) {
   return joined;
 }
 
-// The bounds of a rotated draw (as the drawing layer places its corners), a little wider.
-TRect RotatedBounds(int32_t X, int32_t Y, int32_t W, int32_t H, double CenterX, double CenterY, int32_t Angle) {
+// Where a rotated draw can land (its corners placed as the drawing layer places them), as bands
+// of rows a little wider than the turned rectangle: far less than its bounding box at an angle.
+std::vector<TRect> RotatedAreas(int32_t X, int32_t Y, int32_t W, int32_t H, double CenterX, double CenterY,
+                                int32_t Angle) {
   const double a = (Angle & 255) * 2.0 * M_PI / 256.0, ca = std::cos(a), sa = std::sin(a);
-  double minX = 0, minY = 0, maxX = 0, maxY = 0;
-  bool first = true;
-  for (const double cx0 : {0.0, double(W)})
-    for (const double cy0 : {0.0, double(H)}) {
-      const double cx = std::trunc(cx0 - CenterX * W), cy = std::trunc(cy0 - CenterY * H);
-      const double rx = cx * ca - cy * sa, ry = cx * sa + cy * ca;
-      minX = first ? rx : std::min(minX, rx);
-      maxX = first ? rx : std::max(maxX, rx);
-      minY = first ? ry : std::min(minY, ry);
-      maxY = first ? ry : std::max(maxY, ry);
-      first = false;
+  double px[4], py[4];
+  const double corners[4][2] = {{0, 0}, {double(W), 0}, {double(W), double(H)}, {0, double(H)}};  // in order round
+  for (int i = 0; i < 4; ++i) {
+    const double cx = std::trunc(corners[i][0] - CenterX * W), cy = std::trunc(corners[i][1] - CenterY * H);
+    px[i] = X + cx * ca - cy * sa;
+    py[i] = Y + cx * sa + cy * ca;
+  }
+  constexpr double kMargin = 3;
+  constexpr int32_t kBandRows = 16;
+  // Rows far off any screen are left out.
+  const double top = std::max(std::min({py[0], py[1], py[2], py[3]}) - kMargin, -1.0 * kBandRows);
+  const double bottom = std::min(std::max({py[0], py[1], py[2], py[3]}) + kMargin, 32768.0);
+  std::vector<TRect> bands;
+  for (double y0 = std::floor(top); y0 < bottom; y0 += kBandRows) {
+    const double y1 = std::min(y0 + kBandRows, std::ceil(bottom));
+    // The quad's reach within rows y0 .. y1 (widened by the margin's rows above and below).
+    const double lo = y0 - kMargin, hi = y1 + kMargin;
+    double minX = 1e18, maxX = -1e18;
+    for (int i = 0; i < 4; ++i) {
+      const int j = (i + 1) % 4;
+      double ya = py[i], yb = py[j], xa = px[i], xb = px[j];
+      if (ya > yb) std::swap(ya, yb), std::swap(xa, xb);
+      if (yb < lo || ya > hi) continue;
+      // The edge clipped to the rows: its x at both ends of the clipped part.
+      for (const double y : {std::max(ya, lo), std::min(yb, hi)}) {
+        const double x = yb > ya ? xa + (xb - xa) * (y - ya) / (yb - ya) : std::min(xa, xb);
+        const double x2 = yb > ya ? x : std::max(xa, xb);
+        minX = std::min(minX, x);
+        maxX = std::max(maxX, x2);
+      }
     }
-  constexpr double kMargin = 2;
-  return Rect(X + static_cast<int32_t>(std::floor(minX - kMargin)), Y + static_cast<int32_t>(std::floor(minY - kMargin)),
-              X + static_cast<int32_t>(std::ceil(maxX + kMargin)), Y + static_cast<int32_t>(std::ceil(maxY + kMargin)));
+    if (minX > maxX) continue;
+    bands.push_back(Rect(static_cast<int32_t>(std::floor(minX - kMargin)), static_cast<int32_t>(y0),
+                         static_cast<int32_t>(std::ceil(maxX + kMargin)), static_cast<int32_t>(y1)));
+  }
+  return bands;
 }
 
 // The grid's pattern drawn at (0, 0), only where it meets Area.
@@ -336,7 +364,20 @@ void TBlackBoard::PaintFrame() {
   drawGrid();
 
   TBoardPictureItem* trayDust = ImageList->Find("UkezaraKona");
-  trayDust->Picture()->Assign(Dust->TrayDust);
+  // The tray's dust picture is taken again only when the dust or the picture changed since.
+  if (!Composed) Composed = std::make_shared<ComposedPage>();
+  ComposedPage& c = *Composed;
+  const uint64_t dustStamp = Dust->TrayDust->ContentStamp();
+  TGraphic* shown = trayDust->Picture()->Graphic();
+  if (dustStamp != c.trayDustStamp || !shown || shown != c.trayDustShown ||
+      shown->ContentStamp() != c.trayDustShownStamp) {
+    c.trayDustShown = nullptr;
+    trayDust->Picture()->Assign(Dust->TrayDust);
+    shown = trayDust->Picture()->Graphic();
+    c.trayDustStamp = dustStamp;
+    c.trayDustShownStamp = shown ? shown->ContentStamp() : 0;
+    c.trayDustShown = shown;
+  }
   ImageList->Restore();
   trayDust->Draw(surface, 0, H - T - 1, 0);
   over(0, H - T - 1, trayDust->Width(), trayDust->Height());
@@ -377,7 +418,7 @@ void TBlackBoard::DrawToolCursor(const TPoint& P) {
       item->DrawRotateAlpha(surface, X, Y, w, h, 0, cx, cy, angle, 128);
     else
       item->DrawRotate(surface, X, Y, w, h, 0, cx, cy, angle);
-    over(RotatedBounds(X, Y, w, h, cx, cy, angle));
+    for (const TRect& r : RotatedAreas(X, Y, w, h, cx, cy, angle)) over(r);
   };
   auto drawAlpha = [&](TBoardPictureItem* item, const TRect& r) {
     item->DrawAlpha(surface, r, 0, 128);

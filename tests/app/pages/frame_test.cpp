@@ -1,4 +1,5 @@
 // One frame composed on the drawing control's back surface, read back pixel by pixel.
+#include <cmath>
 #include <cstring>
 #include <functional>
 
@@ -403,6 +404,15 @@ TEST_F(Frame, EachFrameEqualsTheFramePaintedWhole) {
        }},
       {"the ruler turned", [&] { mouse = Point(50, 620); }},
       {"the ruler turned up and off the screen", [&] { mouse = Point(320, 2); }},
+      {"the ruler turned all round", [&] {
+         for (int i = 0; i < 24; ++i) {
+           const double a = i * M_PI / 12;
+           mouse = Point(300 + static_cast<int>(250 * std::cos(a)), 300 + static_cast<int>(250 * std::sin(a)));
+           board->PaintFrame();
+           board->DrawToolCursor(mouse);
+         }
+         mouse = Point(420, 560);
+       }},
       {"the chalk's side", [&] {
          board->RulerAnchored = 0;
          board->Tool = tlChalk;
