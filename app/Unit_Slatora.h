@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <vector>
 
 #include "Classes.h"
 #include "Graphics.h"
@@ -312,6 +313,10 @@ class TBlackBoard : public TObject {
   bool DrawComposedPage(TDirectDrawSurface* Surface, const TBoardPatternSource& Grid);
   struct ComposedPage;
   std::shared_ptr<ComposedPage> Composed;
+  // The pixels that last left the board, which the next page turned to is read into, and the
+  // buffer the turn compares a page's grid file through.
+  std::unique_ptr<TBitmap> SparePage;
+  std::vector<uint8_t> ReadBuffer;
 };
 
 // ---------------------------------------------------------------- shared helpers

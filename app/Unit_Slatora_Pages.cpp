@@ -1,9 +1,11 @@
 // The page store: every page as files in the working folder (n.bmp, ng.bmp, n.dat), turning
 // pages, the slide's incoming picture and the thumbnails.
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <vector>
 
+#include "Graphics_BmpCodec.h"
 #include "ImgList.h"
 #include "Unit_Slatora.h"
 #include "windows.h"
@@ -60,6 +62,91 @@ class PendingFiles {
   std::vector<File> files_;
 };
 
+// The layout of a BMP file that holds a w x h picture at 24 bits exactly as a DIB section keeps
+// it: no compression, rows bottom-up and unpadded (w * 3 a multiple of 4), so its pixel bytes
+// are the picture's storage byte for byte. Reads the headers from f; False for any other file
+// (the framework's decoder then takes it, and reports what is wrong with it).
+struct PlainLayout {
+  std::vector<uint8_t> head;  // the bytes read from the start
+  uint64_t offset = 0;        // where the pixels start
+  uint64_t bytes = 0;         // how many there are
+};
+
+bool ReadPlainLayout(TFileStream& f, int32_t w, int32_t h, PlainLayout& layout) {
+  if (w <= 0 || h <= 0 || (static_cast<size_t>(w) * 3) % 4 != 0) return false;
+  const int64_t size = f.Size();
+  layout.head.resize(static_cast<size_t>(std::clamp<int64_t>(size, 0, vse::bmp::kMaxHeaderBytes)));
+  if (layout.head.empty() ||
+      f.Read(layout.head.data(), static_cast<int32_t>(layout.head.size())) != static_cast<int32_t>(layout.head.size()))
+    return false;
+  vse::bmp::Header header;
+  try {
+    header = vse::bmp::ParseHeader(layout.head.data(), layout.head.size(), static_cast<uint64_t>(size));
+  } catch (const vse::bmp::DecodeError&) {
+    return false;
+  }
+  layout.offset = header.dataOffset;
+  layout.bytes = static_cast<uint64_t>(w) * 3 * static_cast<uint64_t>(h);
+  return header.format.width == w && header.format.height == h && header.format.bitCount == 24 &&
+         header.sourceBitCount == 24 && header.compression == 0 && !header.topDown && header.dataSize == layout.bytes;
+}
+
+// Reads FileName's pixels into Into (a w x h 24-bit picture) with one read, when the file is laid
+// out as Into's storage; False, with Into untouched, for a file of any other kind.
+bool ReadPlainPicture(const AnsiString& FileName, TBitmap* Into) {
+  if (!Into || Into->PixelFormat() != pf24bit) return false;
+  TFileStream f(FileName, fmOpenRead | fmShareDenyWrite);
+  PlainLayout layout;
+  if (!ReadPlainLayout(f, Into->Width(), Into->Height(), layout)) return false;
+  uint8_t* bits = Into->ScanLine(Into->Height() - 1);  // the bottom row starts the storage; marks it changed
+  uint64_t done = 0;
+  if (layout.offset < layout.head.size()) {
+    done = std::min<uint64_t>(layout.bytes, layout.head.size() - layout.offset);
+    std::memcpy(bits, layout.head.data() + layout.offset, static_cast<size_t>(done));
+  } else {
+    f.SetPosition(static_cast<int64_t>(layout.offset));
+  }
+  if (done < layout.bytes) f.ReadBuffer(bits + done, static_cast<int32_t>(layout.bytes - done));
+  return true;
+}
+
+// True when FileName holds exactly Shown's pixels, laid out as Shown keeps them, so that loading
+// it as the grid would leave the grid as it shows: decoding, copying and converting a page-sized
+// grid on every turn costs several times this compare. Shown must also be as a freshly loaded
+// file leaves it (no transparency of its own). Any doubt answers False and the file is loaded.
+bool FileHoldsBitmap(const AnsiString& FileName, TBitmap* Shown, std::vector<uint8_t>& Buffer) {
+  if (!Shown || Shown->Empty() || Shown->PixelFormat() != pf24bit || Shown->Transparent() ||
+      Shown->TransparentMode() != tmAuto)
+    return false;
+  DIBSECTION ds{};
+  if (GetObjectA(Shown->Handle(), sizeof ds, &ds) != static_cast<int>(sizeof ds) || !ds.dsBm.bmBits) return false;
+  try {
+    TFileStream f(FileName, fmOpenRead | fmShareDenyWrite);
+    PlainLayout layout;
+    if (!ReadPlainLayout(f, Shown->Width(), Shown->Height(), layout)) return false;
+    GdiFlush();
+    // Read, not through ScanLine: looking must not count as a change of the grid.
+    const uint8_t* bits = static_cast<const uint8_t*>(ds.dsBm.bmBits);
+    uint64_t done = 0;
+    if (layout.offset < layout.head.size()) {
+      done = std::min<uint64_t>(layout.bytes, layout.head.size() - layout.offset);
+      if (std::memcmp(layout.head.data() + layout.offset, bits, static_cast<size_t>(done)) != 0) return false;
+    } else {
+      f.SetPosition(static_cast<int64_t>(layout.offset));
+    }
+    if (Buffer.size() < (1u << 20)) Buffer.resize(1u << 20);
+    while (done < layout.bytes) {
+      const int32_t n = static_cast<int32_t>(std::min<uint64_t>(layout.bytes - done, Buffer.size()));
+      if (f.Read(Buffer.data(), n) != n || std::memcmp(Buffer.data(), bits + done, static_cast<size_t>(n)) != 0)
+        return false;
+      done += static_cast<uint64_t>(n);
+    }
+    return true;
+  } catch (const Exception&) {
+    return false;  // unreadable: the loading path decides
+  }
+}
+
 }  // namespace
 
 AnsiString TBlackBoard::PageFile(uint32_t Number, const char* Suffix) const {
@@ -113,23 +200,37 @@ void TBlackBoard::LoadPage(uint32_t Number) {
   // showing the page it showed.
   const PageRecord record = ReadPageRecord(PageFile(Number, ".dat"));
   const TColor color = record.found ? record.color : DefaultBackColor;
-  std::unique_ptr<TBitmap> page = PagePicture(PageFile(Number, ".bmp"), color);
+  // A page as SavePage writes it is read into the pixels that last left the board: a new
+  // page-sized picture each turn costs its zeroing and first touch of every memory page.
+  std::unique_ptr<TBitmap> page;
+  if (SparePage && SparePage->Width() == ScreenWidth && SparePage->Height() == ScreenHeight - TrayHeight &&
+      FileExists(PageFile(Number, ".bmp")) && ReadPlainPicture(PageFile(Number, ".bmp"), SparePage.get()))
+    page = std::move(SparePage);
+  else
+    page = PagePicture(PageFile(Number, ".bmp"), color);
   std::unique_ptr<TBitmap> grid;
+  bool gridShown = false;  // the page's grid is the one showing: it stays, surfaces and all
   if (ImageList && FileExists(PageFile(Number, "g.bmp"))) {
-    try {
-      grid = PagePicture(PageFile(Number, "g.bmp"), clBlack);
-    } catch (const Exception&) {
-      grid.reset();  // a grid picture that does not load: the page shows without its grid
+    TPicture* shown = ImageList->Find("Grid")->Picture();
+    gridShown = FileHoldsBitmap(PageFile(Number, "g.bmp"), dynamic_cast<TBitmap*>(shown->Graphic()), ReadBuffer);
+    if (!gridShown) {
+      try {
+        grid = PagePicture(PageFile(Number, "g.bmp"), clBlack);
+      } catch (const Exception&) {
+        grid.reset();  // a grid picture that does not load: the page shows without its grid
+      }
     }
   }
-  Board->SetHandle(page->ReleaseHandle());  // the page's pixels move over, uncopied
+  // The page's pixels move over, uncopied; the board's old ones are kept for the next turn.
+  HBITMAP shown = Board->ReleaseHandle();
+  Board->SetHandle(page->ReleaseHandle());
+  if (shown) page->SetHandle(shown);
+  SparePage = std::move(page);
   BackColor = color;
   if (record.found) DefaultBackColor = color;
-  if (grid) {
-    ImageList->Find("Grid")->Picture()->Assign(grid.get());
-    ImageList->Restore();
-  }
-  GridOn = record.found && record.grid == 1 && grid ? 1 : 0;
+  if (grid) ImageList->Find("Grid")->Picture()->Assign(grid.get());
+  if (grid || gridShown) ImageList->Restore();
+  GridOn = record.found && record.grid == 1 && (grid || gridShown) ? 1 : 0;
 }
 
 bool TBlackBoard::PrevPage() {

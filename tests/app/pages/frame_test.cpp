@@ -334,6 +334,30 @@ TEST_F(Frame, KeptPageFollowsEveryChangeOfPageGridAndColour) {
       {"the grid turned off", [&] { board->GridOn = 0; }},
       {"a new page", [&] { ASSERT_TRUE(board->NextPage()); }},
       {"back to the page before", [&] { ASSERT_TRUE(board->PrevPage()); }},
+      {"the grid on again",
+       [&] {
+         Item("Grid")->Picture()->Assign(&grid);
+         images->Items()->Restore();
+         board->GridOn = 1;
+       }},
+      {"forward to a page made before", [&] { ASSERT_TRUE(board->NextPage()); }},
+      {"back to the page of the same grid", [&] { ASSERT_TRUE(board->PrevPage()); }},
+      {"forward again", [&] { ASSERT_TRUE(board->NextPage()); }},
+      {"and back again", [&] { ASSERT_TRUE(board->PrevPage()); }},
+      {"the grid off again", [&] { board->GridOn = 0; }},
+      {"a third page, drawn on",
+       [&] {
+         ASSERT_TRUE(board->NextPage());
+         ASSERT_TRUE(board->NextPage());
+         board->Chalk->LastX = 200;
+         board->Chalk->LastY = 600;
+         board->ChalkLine(700, 420, true);
+       }},
+      {"two pages back between two frames",
+       [&] {
+         ASSERT_TRUE(board->PrevPage());
+         ASSERT_TRUE(board->PrevPage());
+       }},
   };
   for (const Case& c : kCases) {
     Paint();

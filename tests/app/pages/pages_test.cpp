@@ -229,6 +229,141 @@ TEST_F(Pages, PicturesOfAnotherSizeOrDepthBecomeAScreenPage) {
   }
 }
 
+// The pixel bytes of a 24-bit page as its BMP file holds them: rows bottom-up after the headers.
+std::vector<uint8_t> FilePixels(const fs::path& p) {
+  std::vector<uint8_t> bytes = FileBytes(p);
+  bytes.erase(bytes.begin(), bytes.begin() + 54);
+  return bytes;
+}
+
+std::vector<uint8_t> BottomUpBytes(TBitmap* b) {
+  std::vector<uint8_t> out;
+  for (int y = b->Height() - 1; y >= 0; --y) {
+    const uint8_t* row = b->ScanLine(y);
+    out.insert(out.end(), row, row + b->Width() * 3);
+  }
+  return out;
+}
+
+TEST_F(Pages, TurnedPageHoldsExactlyItsFile) {
+  // Two pages of their own; turning back and forth many times, each page shows its file's bytes
+  // (the pixels that leave the board are used again for the next page).
+  Draw(clWhite);
+  board->SavePage();
+  ASSERT_TRUE(board->NextPage());
+  Draw(clYellow, 400, 300);
+  board->Board->Canvas()->SetPixels(W - 1, 0, clRed);
+  board->Board->Canvas()->SetPixels(0, H - 49, clBlue);
+  for (int turn = 0; turn < 6; ++turn) {
+    SCOPED_TRACE(turn);
+    const uint64_t stamp = board->Board->ContentStamp();
+    const bool back = board->CurrentPage == 2;
+    const std::vector<uint8_t> leaving = BottomUpBytes(board->Board.get());
+    ASSERT_TRUE(back ? board->PrevPage() : board->NextPage());
+    const uint32_t n = board->CurrentPage;
+    EXPECT_EQ(FilePixels(Tmp(std::to_string(back ? 2 : 1) + ".bmp")), leaving);
+    EXPECT_EQ(BottomUpBytes(board->Board.get()), FilePixels(Tmp(std::to_string(n) + ".bmp")));
+    EXPECT_NE(board->Board->ContentStamp(), stamp);  // whatever kept the old page sees a change
+    EXPECT_EQ(PixelAt(board->Board.get(), 110, 110) == clWhite, n == 1);
+    EXPECT_EQ(PixelAt(board->Board.get(), 410, 310) == clYellow, n == 2);
+  }
+  // The page is drawn on as any other.
+  Draw(clLime, 600, 500);
+  EXPECT_EQ(PixelAt(board->Board.get(), 610, 510), clLime);
+}
+
+TEST_F(Pages, DamagedPageLeavesTheBoardAlsoAfterTurns) {
+  Draw(clWhite);
+  ASSERT_TRUE(board->NextPage());
+  Draw(clYellow);
+  ASSERT_TRUE(board->PrevPage());
+  ASSERT_TRUE(board->NextPage());
+  ASSERT_TRUE(board->PrevPage());  // page 1 shows; the pixels of page 2 wait to be used again
+  const std::vector<uint8_t> good = FileBytes(Tmp("2.bmp"));
+  const std::vector<uint8_t> truncated(good.begin(), good.begin() + static_cast<long>(good.size() / 2));
+  std::vector<uint8_t> wrongSize = good;
+  wrongSize[18] ^= 1;  // the width
+  const struct Case {
+    const char* what;
+    std::string bytes;
+  } cases[] = {
+      {"no picture", "BM this is no picture"},
+      {"cut in the pixels", std::string(truncated.begin(), truncated.end())},
+      {"another width than its bytes", std::string(wrongSize.begin(), wrongSize.end())},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::vector<uint8_t> before = PageBytes(board->Board.get());
+    WriteText(Tmp("2.bmp"), c.bytes);
+    EXPECT_THROW(board->LoadPage(2), EInvalidGraphic);
+    EXPECT_EQ(PageBytes(board->Board.get()), before);
+    EXPECT_EQ(board->CurrentPage, 1u);
+  }
+  // A good file again shows whole.
+  WriteText(Tmp("2.bmp"), std::string(good.begin(), good.end()));
+  ASSERT_TRUE(board->NextPage());
+  EXPECT_EQ(BottomUpBytes(board->Board.get()), FilePixels(Tmp("2.bmp")));
+  EXPECT_EQ(PixelAt(board->Board.get(), 110, 110), clYellow);
+}
+
+TEST_F(Pages, GridShownIsKeptOnlyWhenThePageHasTheSameGrid) {
+  // Pages 1 and 2 with one grid: back on page 1, page 2's grid file equals the grid shown.
+  SetGrid(clAqua);
+  Draw(clWhite);
+  ASSERT_TRUE(board->NextPage());
+  Draw(clYellow);
+  ASSERT_TRUE(board->PrevPage());
+  ASSERT_TRUE(fs::exists(Tmp("2g.bmp")));
+  const std::vector<uint8_t> gridFile = FileBytes(Tmp("2g.bmp"));
+  // Offsets into the file of the first pixel of the bottom row, and of the top right pixel.
+  const size_t bottomLeft = 54, topRight = gridFile.size() - 3;
+  const struct Case {
+    const char* what;
+    size_t fileByte;  // a byte of 2g.bmp made different (0: none)
+    bool drawOnShown;  // a pixel of the grid shown drawn over
+    bool ownTransparency;  // the picture shown keyed by a colour of its own
+    bool kept;
+  } cases[] = {
+      {"the same grid", 0, false, false, true},
+      {"one pixel other in the first bytes", bottomLeft, false, false, false},
+      {"one pixel other in the last bytes", topRight, false, false, false},
+      {"one pixel drawn on the grid shown", 0, true, false, false},
+      {"the grid shown keyed by its own colour", 0, false, true, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    SetGrid(clAqua);
+    std::vector<uint8_t> file = gridFile;
+    if (c.fileByte) file[c.fileByte] ^= 0x40;
+    WriteText(Tmp("2g.bmp"), std::string(file.begin(), file.end()));
+    TPictureCollectionItem* item = Item("Grid");
+    if (c.drawOnShown) item->Picture()->Bitmap()->Canvas()->SetPixels(500, 300, clRed);
+    if (c.ownTransparency) item->Picture()->Bitmap()->SetTransparentColor(clAqua);
+    images->Items()->Restore();
+    const TGraphic* graphic = item->Picture()->Graphic();
+    const uint64_t version = item->Version();
+    const uint64_t content = graphic->ContentStamp();
+    board->GridOn = 0;
+    board->LoadPage(2);
+    EXPECT_EQ(board->GridOn, 1);
+    EXPECT_EQ(item->Picture()->Graphic() == graphic, c.kept);
+    EXPECT_EQ(item->Version() == version, c.kept);
+    if (c.kept) {
+      EXPECT_EQ(item->Picture()->Graphic()->ContentStamp(), content);
+    }
+    // Either way the grid is the page's file, pixel for pixel, up to its surfaces.
+    TBitmap* shown = item->Picture()->Bitmap();
+    EXPECT_EQ(shown->TransparentMode(), tmAuto);
+    EXPECT_FALSE(shown->Transparent());
+    EXPECT_EQ(BottomUpBytes(shown), std::vector<uint8_t>(file.begin() + 54, file.end()));
+    images->Items()->Restore();
+    ASSERT_EQ(item->Surfaces().size(), 1u);  // a picture of the page's size is one surface
+    TDirectDrawSurface* surface = item->Surfaces().front().get();
+    for (const TPoint& p : {Point(0, H - 49), Point(W - 1, 0), Point(500, 300)})
+      EXPECT_EQ(surface->Pixels(p.x, p.y) & 0xFFFFFF, Dev(PixelAt(shown, p.x, p.y))) << p.x << "," << p.y;
+  }
+}
+
 TEST_F(Pages, PagePictureThatDoesNotLoadLeavesTheBoardAsItWas) {
   Draw(clWhite);
   const std::vector<uint8_t> before = PageBytes(board->Board.get());
