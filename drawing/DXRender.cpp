@@ -39,6 +39,7 @@ void FillGeometry(TPixelDescriptor& d, int32_t width, int32_t height, intptr_t p
 }
 
 std::atomic<bool> g_forceInterpreter{false};
+std::atomic<bool> g_forceRoutines{false};
 
 }  // namespace
 
@@ -181,6 +182,8 @@ TDXRMachine::~TDXRMachine() = default;
 
 void TDXRMachine::ForceInterpreter(bool force) { g_forceInterpreter = force; }
 bool TDXRMachine::InterpreterForced() { return g_forceInterpreter; }
+void TDXRMachine::ForceRoutines(bool force) { g_forceRoutines = force; }
+bool TDXRMachine::RoutinesForced() { return g_forceRoutines; }
 bool TDXRMachine::CompiledNative() const { return Compiled && span_ && span_->Native(); }
 
 void TDXRMachine::Reset() {

@@ -124,6 +124,9 @@ class TDXRMachine {
   // Forces the interpreter for every later Compile (tests compare both engines).
   static void ForceInterpreter(bool force);
   static bool InterpreterForced();
+  // Forces the compiled routine where a written-out loop would draw (tests compare them).
+  static void ForceRoutines(bool force);
+  static bool RoutinesForced();
 
  private:
   TDXRNode nodes_[kMaxNodes];

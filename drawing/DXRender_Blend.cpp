@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <limits>
 #include "DXRender.h"
+#include "DXRender_Plan.h"
 
 namespace DXRender {
 namespace {
@@ -82,8 +83,15 @@ void DrawRectBlend(TPixelDescriptor& dest, TPixelDescriptor& source, const RECT&
 
   TDXRMachine& m = TDXRMachine::Instance();
   SetupTextureDraw(m, dest, source, op, colorKey, useColorKey, 0, static_cast<int32_t>(su), alpha);
+  detail::DirectSpan direct;
+  const bool plain = m.Compiled && direct.Prepare(dest, source, op, colorKey, useColorKey, alpha);
   int64_t v = vStart;
   for (int64_t y = top; y < bottom; ++y, v += sv) {
+    if (plain) {
+      direct.Run(dest.Pixels + static_cast<intptr_t>(y) * dest.Pitch + static_cast<intptr_t>(left) * 4,
+                 static_cast<int32_t>(uStart), static_cast<int32_t>(v), static_cast<int32_t>(su), 0, width);
+      continue;
+    }
     m.SpanX = static_cast<int32_t>(left);
     m.SpanY = static_cast<int32_t>(y);
     m.Stages[0].U = static_cast<int32_t>(uStart);
@@ -151,6 +159,8 @@ void DrawRotatedBlend(TPixelDescriptor& dest, TPixelDescriptor& source, int32_t 
   TDXRMachine& m = TDXRMachine::Instance();
   SetupTextureDraw(m, dest, source, op, colorKey, useColorKey, static_cast<int32_t>(dv), static_cast<int32_t>(du),
                    alpha);
+  detail::DirectSpan direct;
+  const bool plain = m.Compiled && direct.Prepare(dest, source, op, colorKey, useColorKey, alpha);
   const int64_t L16 = static_cast<int64_t>(srcRect.left) << 16, R16 = static_cast<int64_t>(srcRect.right) << 16;
   const int64_t T16 = static_cast<int64_t>(srcRect.top) << 16, B16 = static_cast<int64_t>(srcRect.bottom) << 16;
   for (int64_t row = top; row < bottom; ++row, u += rowDu, v += rowDv) {
@@ -169,6 +179,12 @@ void DrawRotatedBlend(TPixelDescriptor& dest, TPixelDescriptor& source, int32_t 
     count = std::min(count, static_cast<int64_t>(dest.Width) - M - left);
     if (count < 1) continue;
     if (!Fits16_16(U) || !Fits16_16(V) || !Fits16_16(U + du * count) || !Fits16_16(V + dv * count)) continue;
+    if (plain) {
+      direct.Run(dest.Pixels + static_cast<intptr_t>(row) * dest.Pitch + static_cast<intptr_t>(left + M) * 4,
+                 static_cast<int32_t>(U), static_cast<int32_t>(V), static_cast<int32_t>(du), static_cast<int32_t>(dv),
+                 count);
+      continue;
+    }
     m.SpanX = static_cast<int32_t>(left + M);
     m.SpanY = static_cast<int32_t>(row);
     m.Stages[0].U = static_cast<int32_t>(U);

@@ -50,4 +50,23 @@ std::unique_ptr<CompiledSpanBase> CompileInterpreted(const Plan& plan, const TDX
 
 inline int BytesPerPixel(const TPixelDescriptor& d) { return d.BitsPerPixel / 8; }
 
+// A span loop written out for a texture of the destination's own 32-bit format, copied (op 1)
+// or blended with a constant alpha (op 10, channels of whole bytes): the same bytes as the
+// operation's routine at the same 16.16 coordinates.
+struct DirectSpan {
+  // Whether the operation has such a loop (never while either engine is forced).
+  bool Prepare(const TPixelDescriptor& dest, const TPixelDescriptor& source, uint8_t op, uint32_t colorKey,
+               bool useColorKey, int32_t alpha);
+  void Run(uint8_t* dst, int32_t u, int32_t v, int32_t du, int32_t dv, int64_t count) const;
+
+  bool Blend = false;
+  bool UseKey = false;
+  bool Narrow = false;  // every texel within 32-bit byte offsets of row 0
+  uint32_t Key = 0;
+  const uint8_t* Base = nullptr;
+  intptr_t Pitch = 0;
+  int32_t Width = 0, Height = 0;  // of the source
+  uint16_t LMul[4]{}, RMul[4]{};  // per byte of the pixel: out = (l * LMul + r * RMul) >> 8
+};
+
 }  // namespace DXRender::detail

@@ -75,13 +75,16 @@ class GuardedImage {
   uint8_t* data_;
 };
 
-// Runs fn once with the interpreter forced and once native; answers both destination images.
+// Runs fn once with the interpreter forced and once native (the compiled routine even where a
+// written-out loop would draw); answers both destination images.
 template <class Fn>
 void BothEngines(Fn fn) {
+  DXRender::TDXRMachine::ForceRoutines(true);
   DXRender::TDXRMachine::ForceInterpreter(true);
   fn(true);
   DXRender::TDXRMachine::ForceInterpreter(false);
   fn(false);
+  DXRender::TDXRMachine::ForceRoutines(false);
 }
 
 }  // namespace dxtest
