@@ -73,6 +73,61 @@ TEST(GdiDib, EveryDepthReadsBackWhatSetPixelWrote) {
   }
 }
 
+TEST(GdiDib, TrueColourBitsMoveBetweenTwentyFourAndThirtyTwoBits) {
+  // Every byte value in every channel, over widths with and without row padding, a band of rows
+  // in either direction: each pixel keeps its three bytes, 32-bit ones get a zero fourth byte
+  // and lose theirs.
+  struct Case {
+    int sectionBpp, bufferBpp, w;
+    bool topDown;
+  } cases[] = {{24, 32, 1, false}, {24, 32, 5, true}, {24, 32, 160, false},
+               {32, 24, 3, false}, {32, 24, 7, true}, {32, 24, 160, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.sectionBpp << " -> " << c.bufferBpp << " w " << c.w << (c.topDown ? " top-down" : ""));
+    const int h = 6, first = 1, rows = 4;
+    Info bi = MakeInfo(c.w, c.topDown ? -h : h, c.sectionBpp);
+    void* bits = nullptr;
+    HBITMAP bm = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS, &bits, nullptr, 0);
+    ASSERT_NE(bm, nullptr);
+    const size_t sectionStride = ((static_cast<size_t>(c.w) * c.sectionBpp + 31) / 32) * 4;
+    auto* p = static_cast<uint8_t*>(bits);
+    for (size_t i = 0; i < sectionStride * h; ++i) p[i] = static_cast<uint8_t>(i * 37 + 11);
+    // The section's pixel at (x, stored row r) and the buffer's, as their bytes.
+    auto sectionPixel = [&](int x, int r) { return p + r * sectionStride + static_cast<size_t>(x) * (c.sectionBpp / 8); };
+    Info out = MakeInfo(c.w, h, c.bufferBpp);
+    const size_t bufferStride = ((static_cast<size_t>(c.w) * c.bufferBpp + 31) / 32) * 4;
+    std::vector<uint8_t> buffer(bufferStride * rows, 0xEE);
+    HDC dc = CreateCompatibleDC(nullptr);
+    ASSERT_EQ(GetDIBits(dc, bm, first, rows, buffer.data(), reinterpret_cast<BITMAPINFO*>(&out), DIB_RGB_COLORS), rows);
+    // Scan line n of the call is the n-th row from the bottom, whatever the section's order.
+    auto storedRow = [&](int scan) { return c.topDown ? h - 1 - scan : scan; };
+    for (int n = 0; n < rows; ++n)
+      for (int x = 0; x < c.w; ++x) {
+        const uint8_t* s = sectionPixel(x, storedRow(first + n));
+        const uint8_t* b = buffer.data() + n * bufferStride + static_cast<size_t>(x) * (c.bufferBpp / 8);
+        ASSERT_EQ(std::vector<uint8_t>(b, b + 3), std::vector<uint8_t>(s, s + 3)) << x << "," << n;
+        if (c.bufferBpp == 32) ASSERT_EQ(b[3], 0) << x << "," << n;
+      }
+    // And back: a changed buffer written into the same band, the rows around it untouched.
+    const std::vector<uint8_t> before(p, p + sectionStride * h);
+    for (size_t i = 0; i < buffer.size(); ++i) buffer[i] = static_cast<uint8_t>(buffer[i] ^ 0x5A);
+    ASSERT_EQ(SetDIBits(dc, bm, first, rows, buffer.data(), reinterpret_cast<BITMAPINFO*>(&out), DIB_RGB_COLORS), rows);
+    for (int r = 0; r < h; ++r) {
+      const int scan = c.topDown ? h - 1 - r : r;
+      const bool inBand = scan >= first && scan < first + rows;
+      for (int x = 0; x < c.w; ++x) {
+        const uint8_t* s = sectionPixel(x, r);
+        const uint8_t* want = inBand ? buffer.data() + (scan - first) * bufferStride + static_cast<size_t>(x) * (c.bufferBpp / 8)
+                                     : before.data() + (s - p);
+        ASSERT_EQ(std::vector<uint8_t>(s, s + 3), std::vector<uint8_t>(want, want + 3)) << x << "," << r;
+        if (c.sectionBpp == 32 && inBand) ASSERT_EQ(s[3], 0) << x << "," << r;
+      }
+    }
+    DeleteDC(dc);
+    DeleteObject(bm);
+  }
+}
+
 TEST(GdiDib, BottomUpRowsAndSixteenBitLayouts) {
   Info bi = MakeInfo(2, 2, 16);
   void* bits = nullptr;
