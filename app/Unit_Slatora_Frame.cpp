@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "DXDraws.h"
+#include "DXPixelRow.h"
 #include "Math.h"
 #include "Unit_Slatora.h"
 #include "windows.h"
@@ -186,6 +187,48 @@ std::vector<TRect> RotatedAreas(int32_t X, int32_t Y, int32_t W, int32_t H, doub
   return bands;
 }
 
+// The dust in the air, written straight into the surface's pixels. Over a composed grid a
+// particle where the grid has a line is left out: the grid lies over the dust. False when the
+// grid could not be read (its lines are then drawn over the dust afterwards).
+template <typename Over>
+bool DrawDust(TDirectDrawSurface* Surface, TKonaList* Dust, const TBoardPatternSource* Grid, Over over) {
+  if (Dust->Count() == 0) return true;
+  DDSURFACEDESC2 d{};
+  if (!Surface->Lock(nullptr, d)) return false;
+  DDSURFACEDESC2 g{};
+  g.dwSize = sizeof g;
+  bool gridRead = false;
+  IDirectDrawSurface7* gridPixels = Grid && Grid->Surface ? Grid->Surface->IDDSurface() : nullptr;
+  if (gridPixels) gridRead = gridPixels->Lock(nullptr, &g, DDLOCK_READONLY | DDLOCK_WAIT, nullptr) == DD_OK;
+  const TRect gr = Grid ? Grid->Rect : Rect(0, 0, 0, 0);
+  const DDPIXELFORMAT& gf = g.ddpfPixelFormat;
+  const uint32_t gridMask =
+      gf.dwFlags & DDPF_PALETTEINDEXED8 ? 0xFF : gf.dwRBitMask | gf.dwGBitMask | gf.dwBBitMask;
+  const uint32_t gridKey = g.ddckCKSrcBlt.dwColorSpaceLowValue & gridMask;
+  const int bits = Surface->BitCount(), gridBits = static_cast<int>(gf.dwRGBBitCount);
+  TColor lastColor = clBlack;
+  uint32_t lastPixel = Surface->ColorMatch(lastColor);
+  for (int i = 0; i < Dust->Count(); ++i) {
+    const TKona* k = Dust->Get(i);
+    if (k->X < 0 || k->Y < 0 || k->X >= Surface->Width() || k->Y >= Surface->Height()) continue;
+    if (gridRead && k->X < gr.right - gr.left && k->Y < gr.bottom - gr.top) {
+      const auto* row = static_cast<const uint8_t*>(g.lpSurface) + static_cast<ptrdiff_t>(gr.top + k->Y) * g.lPitch;
+      const uint32_t v = DXPixelRow::Read(row, gridBits, gr.left + k->X) & gridMask;
+      if (!Grid->Transparent || v != gridKey) continue;
+    }
+    if (k->Color != lastColor) {
+      lastColor = k->Color;
+      lastPixel = Surface->ColorMatch(lastColor);
+    }
+    DXPixelRow::Write(static_cast<uint8_t*>(d.lpSurface) + static_cast<ptrdiff_t>(k->Y) * d.lPitch, bits, k->X,
+                      lastPixel);
+    over(k->X, k->Y, 1, 1);
+  }
+  if (gridRead) gridPixels->Unlock(nullptr);
+  Surface->Unlock();
+  return !gridPixels || gridRead;
+}
+
 // The grid's pattern drawn at (0, 0), only where it meets Area.
 void DrawGridPart(TDirectDrawSurface* Dest, const TBoardPatternSource& Grid, const TRect& Area) {
   const TRect& g = Grid.Rect;
@@ -279,6 +322,7 @@ void TBlackBoard::PaintFrame() {
     if (record) record->DrawnOver(X, Y, w, h);
   };
   int32_t markerBottom = 0;  // the recording markers lie above this row
+  bool dustUnderGrid = false;  // the dust was drawn leaving out what the grid covers
   auto drawGrid = [&] {
     if (!GridOn) return;
     if (!composed) {
@@ -286,10 +330,11 @@ void TBlackBoard::PaintFrame() {
       return;
     }
     if (!gridInPage) return;
-    for (int i = 0; i < Dust->Count(); ++i) {
-      const TKona* k = Dust->Get(i);
-      DrawGridPart(surface, grid, Rect(k->X, k->Y, k->X + 1, k->Y + 1));
-    }
+    if (!dustUnderGrid)
+      for (int i = 0; i < Dust->Count(); ++i) {
+        const TKona* k = Dust->Get(i);
+        DrawGridPart(surface, grid, Rect(k->X, k->Y, k->X + 1, k->Y + 1));
+      }
     if (markerBottom > 0) DrawGridPart(surface, grid, Rect(0, 0, W, markerBottom));
     if ((Tool == tlChalk || Tool == tlFinger) && ValidChalk(Chalk->Index))
       DrawGridPart(surface, grid, Chalks->Get(Chalk->Index)->Rect);
@@ -298,11 +343,8 @@ void TBlackBoard::PaintFrame() {
   TDirectDrawSurfaceCanvas* canvas = surface->Canvas();
   try {
     if (!composed) canvas->Draw(0, 0, Board.get());
-    for (int i = 0; i < Dust->Count(); ++i) {
-      const TKona* k = Dust->Get(i);
-      canvas->SetPixels(k->X, k->Y, k->Color);
-      over(k->X, k->Y, 1, 1);
-    }
+    canvas->Release();  // the dust goes in through a lock
+    dustUnderGrid = DrawDust(surface, Dust.get(), gridInPage ? &grid : nullptr, over);
     HDC dc = canvas->Handle();
     // The tray's rows lie below the page: nothing drawn there needs putting back.
     BitBlt(dc, 0, H - T, W, T, Tray->Canvas()->Handle(), 0, 0, SRCCOPY);

@@ -689,29 +689,34 @@ class MemorySurface final : public RefCounted<IDirectDrawSurface7> {
     }
     const uint32_t mask = PixelMask();
     key &= mask;
-    std::vector<int32_t> columns(static_cast<size_t>(clipped.right - clipped.left));
-    for (LONG x = clipped.left; x < clipped.right; ++x) {
-      const int64_t i = (x - dest.left) * sw / dw;
-      columns[static_cast<size_t>(x - clipped.left)] =
-          static_cast<int32_t>(mirrorX ? from.right - 1 - i : from.left + i);
+    const size_t count = static_cast<size_t>(clipped.right - clipped.left);
+    // Straight copies take whole rows from one start column; only stretched or mirrored copies
+    // look each column up.
+    const bool straight = !mirrorX && sw == dw;
+    const int32_t firstColumn = static_cast<int32_t>(from.left + (clipped.left - dest.left));
+    std::vector<int32_t> columns(straight ? 0 : count);
+    for (size_t c = 0; c < columns.size(); ++c) {
+      const int64_t i = (clipped.left + static_cast<LONG>(c) - dest.left) * sw / dw;
+      columns[c] = static_cast<int32_t>(mirrorX ? from.right - 1 - i : from.left + i);
     }
     for (LONG y = clipped.top; y < clipped.bottom; ++y) {
       const int64_t j = (y - dest.top) * sh / dh;
       const int64_t sy = mirrorY ? from.bottom - 1 - j : from.top + j;
       const uint8_t* srow = srcBits + static_cast<ptrdiff_t>(sy) * src.pitch_;
       uint8_t* drow = RowAt(y);
-      if (!useKey && !mirrorX && sw == dw) {
-        std::memmove(drow + clipped.left * bpp, srow + columns[0] * bpp, columns.size() * bpp);
+      if (straight && !useKey) {
+        std::memmove(drow + clipped.left * bpp, srow + firstColumn * bpp, count * bpp);
         continue;
       }
-      if (bpp == 4 && !mirrorX && sw == dw) {
+      if (straight && bpp == 4) {
         // The common keyed copy of 32-bit pixels, one row straight through.
         winplat::ddraw::KeyedRow32(reinterpret_cast<uint32_t*>(drow + clipped.left * 4),
-                                   reinterpret_cast<const uint32_t*>(srow + columns[0] * 4), columns.size(), mask, key);
+                                   reinterpret_cast<const uint32_t*>(srow + firstColumn * 4), count, mask, key);
         continue;
       }
-      for (size_t c = 0; c < columns.size(); ++c) {
-        const uint32_t v = ReadAt(srow + columns[c] * bpp, bpp);
+      for (size_t c = 0; c < count; ++c) {
+        const int32_t sx = straight ? firstColumn + static_cast<int32_t>(c) : columns[c];
+        const uint32_t v = ReadAt(srow + sx * bpp, bpp);
         if (useKey && (v & mask) == key) continue;
         WriteAt(drow + (clipped.left + static_cast<LONG>(c)) * bpp, bpp, v);
       }
