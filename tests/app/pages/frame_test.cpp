@@ -216,6 +216,12 @@ TEST_F(Frame, GridLiesOverTheDustAndTheMarkers) {
     EXPECT_EQ(At(20, (h + 20) / 2), Dev(clAqua));  // over the red dot
     EXPECT_EQ(At((h + 20) / 2, (h + 20) / 2), 0xFF0000u);
   }
+  // An opaque grid hides all of the dust within it.
+  Item("Grid")->SetTransparent(false);
+  images->Items()->Restore();
+  Paint();
+  EXPECT_EQ(At(300, 110), Dev(clAqua));
+  EXPECT_EQ(At(300, 111), Dev(clBlack));
 }
 
 // A bitmap's pixels as 32-bit rows from the top, read without touching the bitmap's stamp.
